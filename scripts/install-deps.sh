@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tovra needs to build, test and run. Only missing packages are
+# installed; sudo is used when not running as root.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config clang-format
+    libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tovra and starts it.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="$root/build"
+
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" "$build_dir"
+
+if [ -x "$build_dir/Tovra/tovra" ]; then
+    exec "$build_dir/Tovra/tovra" "$@"
+fi
+echo "Tovra's queue core, its tests and benchmarks are built in $build_dir."
+echo "The desktop application itself is not part of this build yet, so there is nothing to start."
