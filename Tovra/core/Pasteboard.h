@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "Bytes.h"
+
+namespace tovra {
+
+/// The system clipboard as the queue sees it. Types are the identifiers of `pasteboardType`.
+/// It lives beside the core's value types because the core's one platform need is to write a
+/// payload to it; backends live under platform/.
+class Pasteboard {
+  public:
+    Pasteboard() = default;
+    virtual ~Pasteboard() = default;
+    Pasteboard(const Pasteboard&) = delete;
+    Pasteboard& operator=(const Pasteboard&) = delete;
+
+    /// Rises on every change of the clipboard's owner or contents, our own writes and clears
+    /// included; equal readings mean nothing changed.
+    [[nodiscard]] virtual std::int64_t changeCount() const = 0;
+
+    /// The plain text on the clipboard as valid UTF-8, or nothing.
+    virtual std::optional<Bytes> string() = 0;
+    /// The bytes offered under `type`, or nothing when that type is not offered.
+    virtual std::optional<Bytes> data(std::string_view type) = 0;
+
+    /// Empties the clipboard and makes us its owner; the change count rises.
+    virtual void clearContents() = 0;
+    /// Adds content under a type to what we own; false when the write failed.
+    virtual bool setString(std::string_view text, std::string_view type) = 0;
+    virtual bool setData(Bytes data, std::string_view type) = 0;
+};
+
+}  // namespace tovra

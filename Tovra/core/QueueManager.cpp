@@ -1,0 +1,252 @@
+#include "QueueManager.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "PasteboardTypes.h"
+#include "SmartModeEngine.h"
+#include "TextSplitting.h"
+#include "UnicodeText.h"
+
+namespace tovra {
+
+namespace {
+
+StackItem makeTextItem(std::string_view text) {
+    ClipboardPayload payload;
+    payload.previewText = truncatedPreview(text);
+    payload.representations.push_back({std::string(pasteboardType::string), Bytes(text)});
+    return StackItem::make(std::move(payload));
+}
+
+}  // namespace
+
+QueueManager::QueueManager(SmartModeEngine& smartEngine) : smartEngine_(smartEngine) {}
+
+void QueueManager::enqueuePayload(ClipboardPayload payload, bool splitText) {
+    const Bytes* plain = stringData(payload);
+    if (plain != nullptr && unicode::isValidUtf8(plain->view())) {
+        const std::string_view trimmedText = unicode::trimmed(plain->view());
+        const bool plainTextOnly = payload.representations.size() == 1;
+        if (splitText) {
+            const TextPieces split = splitCapturedPieces(trimmedText);
+            // Fewer than two pieces of a trimmed text is always that trimmed text itself, which
+            // is what queuing the lone plain text would split it into again.
+            if (split.pieces.size() >= 2 || plainTextOnly) {
+                enqueuePieces(split.pieces);
+                return;
+            }
+        } else if (plainTextOnly) {
+            const std::string_view piece = trimmedText;
+            enqueuePieces({&piece, 1});
+            return;
+        }
+    }
+    enqueue(StackItem::make(std::move(payload)));
+}
+
+void QueueManager::enqueueText(std::string_view text, bool splitText) {
+    const std::string_view trimmedText = unicode::trimmed(text);
+    if (trimmedText.empty()) {
+        return;
+    }
+    if (splitText) {
+        const TextPieces split = splitCapturedPieces(trimmedText);
+        enqueuePieces(split.pieces);
+    } else {
+        enqueuePieces({&trimmedText, 1});
+    }
+}
+
+void QueueManager::enqueuePieces(std::span<const std::string_view> pieces) {
+    std::vector<std::string_view> kept;
+    kept.reserve(pieces.size());
+    for (const std::string_view piece : pieces) {
+        const std::string_view text = unicode::trimmed(piece);
+        if (!text.empty()) {
+            kept.push_back(text);
+        }
+    }
+    if (kept.empty()) {
+        return;
+    }
+
+    // Enqueuing one by one drops the oldest item whenever the queue is full, so the result is the
+    // newest `finalCount` of (stored items, then pieces). Only those pieces are made into items:
+    // a 100,000-line copy costs 50 items, not 100,000 made and dropped.
+    const std::size_t limit = static_cast<std::size_t>(maxItems_);
+    const std::size_t stored = items_.size();
+    const std::size_t total = stored + kept.size();
+    const std::size_t finalCount = total <= limit ? total : std::max(stored, limit);
+    const std::size_t dropped = total - finalCount;
+    const std::size_t droppedStored = std::min(dropped, stored);
+    items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(droppedStored));
+    for (std::size_t i = dropped - droppedStored; i < kept.size(); ++i) {
+        items_.push_back(makeTextItem(kept[i]));
+    }
+}
+
+void QueueManager::enqueue(StackItem item) {
+    if (items_.size() >= static_cast<std::size_t>(maxItems_)) {
+        items_.erase(items_.begin());
+    }
+    items_.push_back(std::move(item));
+}
+
+void QueueManager::trimToMaxItems() {
+    const auto limit = static_cast<std::size_t>(maxItems_);
+    if (items_.size() > limit) {
+        items_.erase(items_.begin(), items_.end() - static_cast<std::ptrdiff_t>(limit));
+    }
+}
+
+QueueMode QueueManager::effectiveMode() const {
+    if (mode_ == QueueMode::smart) {
+        return smartEngine_.resolve(smartContext_);
+    }
+    return mode_;
+}
+
+std::vector<std::size_t> QueueManager::handOutOrder() const {
+    std::vector<std::size_t> order(items_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    if (effectiveMode() == QueueMode::lifo) {
+        std::reverse(order.begin(), order.end());
+    }
+    return order;
+}
+
+std::optional<std::size_t> QueueManager::nextIndex(bool includingPinned) const {
+    if (items_.empty()) {
+        return std::nullopt;
+    }
+    const bool lifo = effectiveMode() == QueueMode::lifo;
+    const std::size_t n = items_.size();
+    auto indexAt = [&](std::size_t step) { return lifo ? n - 1 - step : step; };
+    if (!includingPinned) {
+        for (std::size_t step = 0; step < n; ++step) {
+            if (!items_[indexAt(step)].isPinned) {
+                return indexAt(step);
+            }
+        }
+    }
+    return indexAt(0);
+}
+
+std::optional<StackItem> QueueManager::takeNext() {
+    const auto index = nextIndex(false);
+    if (!index) {
+        return std::nullopt;
+    }
+    StackItem item = std::move(items_[*index]);
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(*index));
+    return item;
+}
+
+std::vector<const StackItem*> QueueManager::orderedItems() const {
+    const auto order = handOutOrder();
+    std::vector<const StackItem*> ordered;
+    ordered.reserve(order.size());
+    for (const bool pinnedPass : {false, true}) {
+        for (const std::size_t index : order) {
+            if (items_[index].isPinned == pinnedPass) {
+                ordered.push_back(&items_[index]);
+            }
+        }
+    }
+    return ordered;
+}
+
+void QueueManager::remove(const Uuid& id) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [&](const StackItem& item) { return item.id == id; });
+    if (found != items_.end()) {
+        items_.erase(found);
+    }
+}
+
+void QueueManager::togglePin(const Uuid& id) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [&](const StackItem& item) { return item.id == id; });
+    if (found != items_.end()) {
+        found->isPinned = !found->isPinned;
+    }
+}
+
+void QueueManager::move(const Uuid& id, std::ptrdiff_t target) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [&](const StackItem& item) { return item.id == id; });
+    if (found == items_.end()) {
+        return;
+    }
+    StackItem item = std::move(*found);
+    items_.erase(found);
+    const auto remaining = static_cast<std::ptrdiff_t>(items_.size());
+    const std::ptrdiff_t index = std::clamp<std::ptrdiff_t>(target, 0, remaining);
+    items_.insert(items_.begin() + index, std::move(item));
+}
+
+void QueueManager::swapEnds() {
+    if (items_.size() >= 2) {
+        std::swap(items_.front(), items_.back());
+    }
+}
+
+void QueueManager::togglePinNext() {
+    if (const auto index = nextIndex(true)) {
+        items_[*index].isPinned = !items_[*index].isPinned;
+    }
+}
+
+void QueueManager::moveNextUp() {
+    const auto index = nextIndex(false);
+    if (index && *index >= 1) {
+        std::swap(items_[*index], items_[*index - 1]);
+    }
+}
+
+void QueueManager::moveNextDown() {
+    const auto index = nextIndex(false);
+    if (index && *index + 1 < items_.size()) {
+        std::swap(items_[*index], items_[*index + 1]);
+    }
+}
+
+std::optional<ClipboardPayload> QueueManager::makeBurstPayload(std::string_view separator) {
+    if (items_.empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string_view> texts;
+    texts.reserve(items_.size());
+    std::size_t total = 0;
+    for (const std::size_t index : handOutOrder()) {
+        const Bytes* text = stringData(items_[index].payload);
+        if (text == nullptr) {
+            return std::nullopt;
+        }
+        const std::size_t needed = text->size() + (texts.empty() ? 0 : separator.size());
+        if (needed > maxPayloadBytes - total) {
+            return std::nullopt;
+        }
+        total += needed;
+        texts.push_back(text->view());
+    }
+
+    Bytes joined;
+    joined.reserve(total);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) {
+            joined.append(separator);
+        }
+        joined.append(texts[i]);
+    }
+    auto payload = makeTextPayload(std::move(joined));
+    if (payload) {
+        items_.clear();
+    }
+    return payload;
+}
+
+}  // namespace tovra

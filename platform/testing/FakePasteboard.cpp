@@ -1,0 +1,95 @@
+#include "FakePasteboard.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/core/UnicodeText.h"
+
+namespace tovra::testing {
+
+std::int64_t FakePasteboard::changeCount() const {
+    ++changeCountReads_;
+    return changeCount_;
+}
+
+std::optional<Bytes> FakePasteboard::string() {
+    ++contentReads_;
+    for (const auto& representation : contents_) {
+        if (representation.type == pasteboardType::string) {
+            if (!unicode::isValidUtf8(representation.data.view())) {
+                return std::nullopt;
+            }
+            return representation.data;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Bytes> FakePasteboard::data(std::string_view type) {
+    ++contentReads_;
+    for (const auto& representation : contents_) {
+        if (representation.type == type) {
+            return representation.data;
+        }
+    }
+    return std::nullopt;
+}
+
+void FakePasteboard::clearContents() {
+    contents_.clear();
+    stringWrites_.clear();
+    dataWrites_.clear();
+    ownedByUs_ = true;
+    ++clearCount_;
+    ++changeCount_;
+}
+
+bool FakePasteboard::setString(std::string_view text, std::string_view type) {
+    if (!store(type, Bytes(text))) {
+        return false;
+    }
+    stringWrites_.emplace_back(type);
+    return true;
+}
+
+bool FakePasteboard::setData(Bytes data, std::string_view type) {
+    if (!store(type, std::move(data))) {
+        return false;
+    }
+    dataWrites_.emplace_back(type);
+    return true;
+}
+
+bool FakePasteboard::store(std::string_view type, Bytes bytes) {
+    if (!ownedByUs_ || failingTypes_.contains(type)) {
+        return false;
+    }
+    const auto existing =
+        std::find_if(contents_.begin(), contents_.end(),
+                     [type](const ClipboardRepresentation& r) { return r.type == type; });
+    if (existing != contents_.end()) {
+        existing->data = std::move(bytes);
+    } else {
+        contents_.push_back({std::string(type), std::move(bytes)});
+    }
+    return true;
+}
+
+void FakePasteboard::simulateForeignCopy(std::vector<ClipboardRepresentation> contents) {
+    contents_ = std::move(contents);
+    stringWrites_.clear();
+    dataWrites_.clear();
+    ownedByUs_ = false;
+    ++changeCount_;
+}
+
+void FakePasteboard::simulateForeignText(std::string_view text) {
+    simulateForeignCopy({{std::string(pasteboardType::string), Bytes(text)}});
+}
+
+void FakePasteboard::failWritesOf(std::string_view type) {
+    failingTypes_.emplace(type);
+}
+
+}  // namespace tovra::testing

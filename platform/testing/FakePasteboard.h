@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Tovra/core/ClipboardRepresentation.h"
+#include "Tovra/core/Pasteboard.h"
+
+namespace tovra::testing {
+
+/// An in-memory clipboard that counts changes as the real one does: once per foreign copy and
+/// once per own clear; writes are accepted only while we own it (after our own clear).
+class FakePasteboard final : public Pasteboard {
+  public:
+    FakePasteboard() = default;
+
+    [[nodiscard]] std::int64_t changeCount() const override;
+    std::optional<Bytes> string() override;
+    std::optional<Bytes> data(std::string_view type) override;
+    void clearContents() override;
+    bool setString(std::string_view text, std::string_view type) override;
+    bool setData(Bytes data, std::string_view type) override;
+
+    /// Another application copies: it becomes the owner of exactly these contents.
+    void simulateForeignCopy(std::vector<ClipboardRepresentation> contents);
+    void simulateForeignText(std::string_view text);
+    /// Writes of this type fail from now on, as a backend may refuse one type.
+    void failWritesOf(std::string_view type);
+
+    [[nodiscard]] const std::vector<ClipboardRepresentation>& contents() const { return contents_; }
+    [[nodiscard]] bool ownedByUs() const noexcept { return ownedByUs_; }
+    /// Types in the order they were written since the last clear, as strings or as data.
+    [[nodiscard]] const std::vector<std::string>& stringWrites() const { return stringWrites_; }
+    [[nodiscard]] const std::vector<std::string>& dataWrites() const { return dataWrites_; }
+    [[nodiscard]] int clearCount() const noexcept { return clearCount_; }
+    [[nodiscard]] int changeCountReads() const noexcept { return changeCountReads_; }
+    [[nodiscard]] int contentReads() const noexcept { return contentReads_; }
+
+  private:
+    bool store(std::string_view type, Bytes bytes);
+
+    std::vector<ClipboardRepresentation> contents_;
+    std::set<std::string, std::less<>> failingTypes_;
+    std::vector<std::string> stringWrites_;
+    std::vector<std::string> dataWrites_;
+    std::int64_t changeCount_ = 0;
+    bool ownedByUs_ = false;
+    int clearCount_ = 0;
+    mutable int changeCountReads_ = 0;
+    int contentReads_ = 0;
+};
+
+}  // namespace tovra::testing
