@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Tovra/core/ClipboardPayload.h"
+#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/core/QueueManager.h"
+
+namespace tovra::test {
+
+inline ClipboardRepresentation representation(std::string_view type, std::string_view bytes) {
+    return {std::string(type), Bytes(bytes)};
+}
+
+inline ClipboardPayload plainPayload(std::string_view text) {
+    return {std::string(text), {representation(pasteboardType::string, text)}};
+}
+
+inline std::string repeated(std::string_view unit, std::size_t times) {
+    std::string text;
+    text.reserve(unit.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        text.append(unit);
+    }
+    return text;
+}
+
+/// The plain text of every stored item, oldest first ("<no text>" for items without one).
+inline std::vector<std::string> storedTexts(const QueueManager& queue) {
+    std::vector<std::string> texts;
+    for (const auto& item : queue.items()) {
+        const Bytes* text = stringData(item.payload);
+        texts.emplace_back(text != nullptr ? std::string(text->view()) : "<no text>");
+    }
+    return texts;
+}
+
+/// Takes every item in hand-out order and returns their texts.
+inline std::vector<std::string> drain(QueueManager& queue) {
+    std::vector<std::string> texts;
+    while (auto item = queue.takeNext()) {
+        texts.emplace_back(stringData(item->payload)->view());
+    }
+    return texts;
+}
+
+}  // namespace tovra::test
