@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace tovra {
+
+/// The keys of the global shortcuts, by what they produce in the current layout.
+enum class Key { c, v, s, x, w, p, l, digit1, digit2, digit3, escape, upArrow, downArrow, other };
+
+/// Modifiers under their desktop-neutral names. On X11 Command is Control, Option is Alt and
+/// Control is Super; Caps Lock and Num Lock never count.
+enum Modifier : unsigned {
+    noModifier = 0,
+    command = 1U << 0,
+    shift = 1U << 1,
+    option = 1U << 2,
+    control = 1U << 3,
+};
+
+struct KeyPress {
+    Key key;
+    unsigned modifiers = noModifier;
+    /// Our own injected paste, come back through the tap.
+    bool synthetic = false;
+    /// Names this keystroke while it is held.
+    std::uint64_t serial = 0;
+
+    friend bool operator==(const KeyPress&, const KeyPress&) = default;
+};
+
+/// What the tap does with a key-down: let it reach the focused application, drop it, or keep it
+/// back (the keyboard waits) until `replayHeld` or `swallowHeld`.
+enum class KeyAnswer { pass, swallow, hold };
+
+/// System-wide shortcut interception.
+class KeyboardTap {
+  public:
+    using Handler = std::function<KeyAnswer(const KeyPress&)>;
+
+    KeyboardTap() = default;
+    virtual ~KeyboardTap() = default;
+    KeyboardTap(const KeyboardTap&) = delete;
+    KeyboardTap& operator=(const KeyboardTap&) = delete;
+
+    /// False when the system refuses to let us intercept the paste shortcut.
+    virtual bool start(Handler handler) = 0;
+    virtual void stop() = 0;
+    [[nodiscard]] virtual bool isRunning() const = 0;
+
+    /// The held keystroke reaches the focused application as the user typed it.
+    virtual void replayHeld(std::uint64_t serial) = 0;
+    virtual void swallowHeld(std::uint64_t serial) = 0;
+    /// Delivers a plain paste keystroke of our own, marked `synthetic`, once the user has let go
+    /// of the keys they hold.
+    virtual void postSyntheticPaste() = 0;
+
+    /// Shortcuts another program holds; they never reach the handler.
+    struct Shortcut {
+        Key key;
+        unsigned modifiers;
+        friend bool operator==(const Shortcut&, const Shortcut&) = default;
+    };
+    [[nodiscard]] virtual std::vector<Shortcut> unavailableShortcuts() const = 0;
+};
+
+}  // namespace tovra
