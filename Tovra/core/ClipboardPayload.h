@@ -25,6 +25,11 @@ struct ClipboardPayload {
     /// Every type captured, in `capturedTypes` order; never empty in a stored item.
     std::vector<ClipboardRepresentation> representations;
 
+    /// Reads the clipboard's current contents: at most the five captured types, in their order,
+    /// within the byte budget; a type that does not fit is skipped and a later one may still fit.
+    /// Nothing when no type could be taken.
+    static std::optional<ClipboardPayload> capture(Pasteboard& pasteboard);
+
     friend bool operator==(const ClipboardPayload&, const ClipboardPayload&) = default;
 };
 
