@@ -1,0 +1,39 @@
+#include "PasteboardCoordinator.h"
+
+#include "ClipboardWatcher.h"
+#include "Tovra/core/Pasteboard.h"
+#include "Tovra/core/QueueManager.h"
+
+namespace tovra {
+
+PasteboardCoordinator::PasteboardCoordinator(Pasteboard& pasteboard,
+                                             std::shared_ptr<ClipboardWatcher> watcher)
+    : pasteboard_(pasteboard), watcher_(std::move(watcher)) {}
+
+void PasteboardCoordinator::write(const ClipboardPayload& payload) {
+    writeToPasteboard(payload, pasteboard_);
+    ownsPasteboard_ = true;
+    watcher_->setIgnoredChangeCount(pasteboard_.changeCount());
+}
+
+std::optional<ClipboardPayload> PasteboardCoordinator::stageNext(
+    QueueManager& queue, std::optional<std::string> context) {
+    queue.setSmartContext(std::move(context));
+    auto item = queue.takeNext();
+    if (!item) {
+        return std::nullopt;
+    }
+    write(item->payload);
+    return std::move(item->payload);
+}
+
+void PasteboardCoordinator::clearIfOwned() {
+    if (!ownsPasteboard_) {
+        return;
+    }
+    pasteboard_.clearContents();
+    watcher_->setIgnoredChangeCount(pasteboard_.changeCount());
+    ownsPasteboard_ = false;
+}
+
+}  // namespace tovra

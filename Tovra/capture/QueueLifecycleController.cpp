@@ -1,0 +1,65 @@
+#include "QueueLifecycleController.h"
+
+#include "PasteboardCoordinator.h"
+#include "Tovra/core/StackStore.h"
+#include "platform/MainQueue.h"
+
+namespace tovra {
+
+QueueLifecycleController::QueueLifecycleController(
+    std::shared_ptr<StackStore> stackStore, std::shared_ptr<PasteboardCoordinator> coordinator,
+    MainQueue& mainQueue)
+    : stackStore_(std::move(stackStore)),
+      coordinator_(std::move(coordinator)),
+      mainQueue_(mainQueue) {}
+
+void QueueLifecycleController::refreshTimeout(std::optional<std::chrono::seconds> interval,
+                                              std::function<void()> onExpiry) {
+    const int index = stackStore_->activeIndex();
+    timeoutWorkItems_.erase(index);
+    if (!interval || stackStore_->activeQueue().isEmpty()) {
+        return;
+    }
+    timeoutWorkItems_[index] = mainQueue_.after(
+        *interval, [this, index, onExpiry = std::move(onExpiry)] { expireStack(index, onExpiry); });
+}
+
+void QueueLifecycleController::expireStack(int index, const std::function<void()>& onExpiry) {
+    stackStore_->queue(static_cast<std::size_t>(index)).clear();
+    // The running task's own handle is released here; it has already left the queue's schedule.
+    const auto found = timeoutWorkItems_.find(index);
+    std::function<void()> callback = onExpiry;  // the task owning onExpiry may be destroyed below
+    if (found != timeoutWorkItems_.end()) {
+        timeoutWorkItems_.erase(found);
+    }
+    if (index != stackStore_->activeIndex()) {
+        return;
+    }
+    coordinator_->clearIfOwned();
+    if (callback) {
+        callback();
+    }
+}
+
+void QueueLifecycleController::clearActiveQueue() {
+    stackStore_->activeQueue().clear();
+    coordinator_->clearIfOwned();
+    timeoutWorkItems_.erase(stackStore_->activeIndex());
+}
+
+void QueueLifecycleController::clearAllQueues() {
+    stackStore_->clearAll();
+    coordinator_->clearIfOwned();
+    cancelAllTimeouts();
+}
+
+void QueueLifecycleController::cancelAllTimeouts() {
+    timeoutWorkItems_.clear();
+}
+
+bool QueueLifecycleController::hasPendingTimeout(int index) const {
+    const auto found = timeoutWorkItems_.find(index);
+    return found != timeoutWorkItems_.end() && found->second.isPending();
+}
+
+}  // namespace tovra

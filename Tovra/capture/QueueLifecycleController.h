@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "platform/TaskHandle.h"
+
+namespace tovra {
+
+class MainQueue;
+class PasteboardCoordinator;
+class StackStore;
+
+/// Empties queues: an idle stack when its timeout passes, and whole-queue clears (the clear
+/// command, sleep, switching off, quitting), releasing our clipboard content and timers with
+/// the items. Each stack has at most one pending expiry.
+class QueueLifecycleController {
+  public:
+    QueueLifecycleController(std::shared_ptr<StackStore> stackStore,
+                             std::shared_ptr<PasteboardCoordinator> coordinator,
+                             MainQueue& mainQueue);
+    QueueLifecycleController(const QueueLifecycleController&) = delete;
+    QueueLifecycleController& operator=(const QueueLifecycleController&) = delete;
+
+    /// Restarts the active stack's idle timer; none for `never` or an empty stack. `onExpiry`
+    /// runs after an expiry of the stack that is still active.
+    void refreshTimeout(std::optional<std::chrono::seconds> interval,
+                        std::function<void()> onExpiry);
+    /// Empties stack `index`; touches the clipboard and calls back only if it is still active.
+    void expireStack(int index, const std::function<void()>& onExpiry);
+    void clearActiveQueue();
+    void clearAllQueues();
+    void cancelAllTimeouts();
+
+    [[nodiscard]] bool hasPendingTimeout(int index) const;
+
+  private:
+    std::shared_ptr<StackStore> stackStore_;
+    std::shared_ptr<PasteboardCoordinator> coordinator_;
+    MainQueue& mainQueue_;
+    // Handles are owned here: once the controller is gone no expiry runs.
+    std::map<int, TaskHandle> timeoutWorkItems_;
+};
+
+}  // namespace tovra

@@ -1,0 +1,211 @@
+#include "Tovra/capture/PasteController.h"
+
+#include <gtest/gtest.h>
+
+#include "CaptureHarness.h"
+#include "tests/core/CoreTestSupport.h"
+
+namespace tovra {
+namespace {
+
+using Kind = KeyCommand::Kind;
+using test::clipboardText;
+using test::plainPayload;
+
+std::optional<KeyCommand> classify(Key key, unsigned modifiers, bool synthetic = false) {
+    return KeyCommand::classify({key, modifiers, synthetic, 1});
+}
+
+TEST(KeyCommandClassification, MatchesModifiersExactly) {
+    const unsigned commandOption = command | option;
+    EXPECT_EQ(classify(Key::s, command | shift), KeyCommand{Kind::toggleQueue});
+    EXPECT_EQ(classify(Key::c, command), KeyCommand{Kind::copy});
+    EXPECT_EQ(classify(Key::c, command | shift), std::nullopt);
+    EXPECT_EQ(classify(Key::x, commandOption), KeyCommand{Kind::dropNext});
+    EXPECT_EQ(classify(Key::w, commandOption), KeyCommand{Kind::swapEnds});
+    EXPECT_EQ(classify(Key::digit3, commandOption), (KeyCommand{Kind::selectStack, 2}));
+    EXPECT_EQ(classify(Key::p, commandOption), KeyCommand{Kind::revealOverlay});
+    EXPECT_EQ(classify(Key::l, commandOption), KeyCommand{Kind::togglePinNext});
+    EXPECT_EQ(classify(Key::upArrow, commandOption), KeyCommand{Kind::moveNextUp});
+    EXPECT_EQ(classify(Key::downArrow, commandOption), KeyCommand{Kind::moveNextDown});
+    EXPECT_EQ(classify(Key::other, commandOption), std::nullopt);
+    EXPECT_EQ(classify(Key::x, commandOption | shift), std::nullopt);
+    EXPECT_EQ(classify(Key::escape, noModifier), KeyCommand{Kind::clearFromOverlay});
+    EXPECT_EQ(classify(Key::escape, shift), std::nullopt);
+    EXPECT_EQ(classify(Key::v, command), KeyCommand{Kind::paste});
+    EXPECT_EQ(classify(Key::v, command, true), KeyCommand{Kind::syntheticPaste});
+    EXPECT_EQ(classify(Key::v, command | shift), KeyCommand{Kind::burstPaste});
+    EXPECT_EQ(classify(Key::v, command | control), std::nullopt);
+}
+
+class PasteControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(h.pasteController.start());
+        h.watcher->start();
+    }
+    void queueItems(std::string_view lines) {
+        h.store->activeQueue().enqueuePayload(plainPayload(lines), true);
+    }
+    std::size_t delivered() const { return h.keyboard.delivered().size(); }
+
+    test::CaptureHarness h;
+};
+
+TEST_F(PasteControllerTest, CopyPassesAndIsCapturedOnceByTheFastChecks) {
+    h.keyboard.press(Key::c, command);
+    EXPECT_EQ(delivered(), 1u);
+    h.wait(5);
+    h.pasteboard.simulateForeignText("copied");
+    h.wait(9);  // the 10 ms check, well before the next poll
+    EXPECT_EQ(h.controller->captured.size(), 1u);
+    h.wait(500);
+    EXPECT_EQ(h.controller->copyChecks, 5);
+    EXPECT_EQ(h.controller->captured.size(), 1u);
+}
+
+TEST_F(PasteControllerTest, ASecondCopyCancelsTheFirstsRemainingChecks) {
+    h.keyboard.press(Key::c, command);
+    h.wait(50);  // checks at 10 and 30 ms have run
+    h.keyboard.press(Key::c, command);
+    h.wait(300);
+    EXPECT_EQ(h.controller->copyChecks, 2 + 5);
+}
+
+TEST_F(PasteControllerTest, PastePassesWhenTheQueueIsOffOrEmpty) {
+    h.keyboard.press(Key::v, command);
+    h.controller->queueOn = false;
+    queueItems("a");
+    h.keyboard.press(Key::v, command);
+    EXPECT_EQ(delivered(), 2u);
+    EXPECT_EQ(h.store->activeQueue().count(), 1u);
+    EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
+}
+
+TEST_F(PasteControllerTest, PasteHoldsTheKeystrokeStagesAndReplaysIt30msLater) {
+    queueItems("first\nsecond");
+    h.keyboard.press(Key::v, command);
+    EXPECT_TRUE(h.keyboard.held().has_value());
+    EXPECT_EQ(clipboardText(h.pasteboard), "first");
+    EXPECT_TRUE(h.pasteController.pendingSyntheticPaste());
+    h.wait(29);
+    EXPECT_EQ(delivered(), 0u);
+    h.wait(1);
+    ASSERT_EQ(delivered(), 1u);
+    EXPECT_EQ(h.keyboard.delivered()[0].key, Key::v);
+    h.wait(120);
+    EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
+    EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
+    EXPECT_EQ(h.store->activeQueue().count(), 1u);
+    EXPECT_EQ(h.controller->captured.size(), 0u);  // the staging is never captured
+}
+
+TEST_F(PasteControllerTest, KeysPressedWhileAPasteIsHeldWaitAndASecondPasteIsSwallowed) {
+    queueItems("first\nsecond");
+    h.keyboard.press(Key::v, command);
+    h.keyboard.press(Key::v, command);
+    h.keyboard.press(Key::other, noModifier);
+    EXPECT_EQ(h.keyboard.queuedCount(), 2u);
+    h.wait(30);
+    // The replayed paste, then the waiting keys in order: the second paste stages nothing.
+    ASSERT_EQ(delivered(), 2u);
+    EXPECT_EQ(h.keyboard.delivered()[1].key, Key::other);
+    EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
+    EXPECT_EQ(h.store->activeQueue().count(), 1u);
+    EXPECT_EQ(clipboardText(h.pasteboard), "first");
+
+    // The replay does not come back through the tap: nothing may let the next real paste
+    // through unchanged while this one is in flight.
+    h.wait(10);
+    h.keyboard.press(Key::v, command);
+    EXPECT_EQ(h.keyboard.swallowed().size(), 2u);
+
+    h.wait(150);
+    h.keyboard.press(Key::v, command);
+    EXPECT_EQ(clipboardText(h.pasteboard), "second");
+}
+
+TEST_F(PasteControllerTest, APasteAfterACopyDropsThatCopysPendingChecks) {
+    queueItems("item");
+    h.keyboard.press(Key::c, command);
+    h.keyboard.press(Key::v, command);
+    h.wait(300);
+    EXPECT_EQ(h.controller->copyChecks, 0);
+}
+
+TEST_F(PasteControllerTest, BurstIsSwallowedAndDeliveredAsOnePlainPaste) {
+    queueItems("a\nb\nc");
+    h.keyboard.press(Key::v, command | shift);
+    EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
+    EXPECT_EQ(clipboardText(h.pasteboard), "a\tb\tc");
+    h.wait(30);
+    EXPECT_EQ(h.keyboard.syntheticPastesPosted(), 1);
+    ASSERT_EQ(delivered(), 1u);
+    EXPECT_TRUE(h.keyboard.delivered()[0].synthetic);
+    EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
+}
+
+TEST_F(PasteControllerTest, UnmarkedInjectedPasteIsLetThroughOnceByTheBypass) {
+    h.keyboard.setMarksInjectedPastes(false);
+    queueItems("a");
+    h.controller->pasteNext();
+    h.pasteController.scheduleSyntheticPaste();
+    h.wait(30);
+    ASSERT_EQ(delivered(), 1u);
+    EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
+    EXPECT_TRUE(h.pasteController.pendingSyntheticPaste());
+    h.wait(120);
+    EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
+}
+
+TEST_F(PasteControllerTest, ToggleIsAlwaysSwallowedAndRunsAfterTheKeyboardIsAnswered) {
+    h.keyboard.press(Key::s, command | shift);
+    EXPECT_EQ(h.controller->toggles, 0);
+    h.mainQueue.runReady();
+    EXPECT_EQ(h.controller->toggles, 1);
+    EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
+}
+
+TEST_F(PasteControllerTest, OverlayCommandsAreSwallowedOnlyWhenHandled) {
+    h.keyboard.press(Key::digit2, command | option);
+    h.keyboard.press(Key::escape, noModifier);
+    EXPECT_EQ(h.keyboard.swallowed().size(), 2u);
+    h.controller->handleOverlayCommands = false;
+    h.keyboard.press(Key::l, command | option);
+    EXPECT_EQ(delivered(), 1u);
+    EXPECT_EQ(h.controller->commands,
+              (std::vector<std::string>{"selectStack 1", "clearFromOverlay", "togglePinNext"}));
+}
+
+TEST_F(PasteControllerTest, StoppingOrLosingTheControllerNeverLeavesAKeyHeld) {
+    queueItems("a\nb");
+    h.keyboard.press(Key::v, command);
+    h.pasteController.stop();
+    EXPECT_FALSE(h.keyboard.held().has_value());
+    EXPECT_EQ(delivered(), 1u);
+    h.wait(200);
+    EXPECT_EQ(h.keyboard.strayResolutions(), 0);
+
+    testing::FakeKeyboardTap keyboard;
+    {
+        PasteController controller(keyboard, h.mainQueue);
+        controller.setDelegate(h.controller);
+        controller.start();
+        keyboard.press(Key::v, command);
+        EXPECT_TRUE(keyboard.held().has_value());
+    }
+    EXPECT_FALSE(keyboard.held().has_value());
+    h.wait(200);
+    EXPECT_EQ(keyboard.strayResolutions(), 0);
+}
+
+TEST_F(PasteControllerTest, RefusedTapDoesNotStart) {
+    testing::FakeKeyboardTap keyboard;
+    keyboard.refuseStart(true);
+    PasteController controller(keyboard, h.mainQueue);
+    EXPECT_FALSE(controller.start());
+    EXPECT_FALSE(controller.isRunning());
+}
+
+}  // namespace
+}  // namespace tovra
