@@ -26,6 +26,8 @@ class MainQueue {
     /// Runs `task` every `interval` until the handle is cancelled or dropped.
     [[nodiscard]] virtual TaskHandle every(Seconds interval, std::function<void()> task) = 0;
     [[nodiscard]] virtual TimePoint now() const = 0;
+    /// Calls `onReadable` whenever the file descriptor has data, until the handle is dropped.
+    [[nodiscard]] virtual TaskHandle watchReadable(int fd, std::function<void()> onReadable) = 0;
 };
 
 }  // namespace tovra

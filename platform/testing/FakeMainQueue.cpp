@@ -1,6 +1,7 @@
 #include "FakeMainQueue.h"
 
 #include <chrono>
+#include <vector>
 
 namespace tovra::testing {
 
@@ -68,6 +69,25 @@ std::size_t FakeMainQueue::pendingCount() const {
         }
     }
     return count;
+}
+
+TaskHandle FakeMainQueue::watchReadable(int fd, std::function<void()> onReadable) {
+    auto state = std::make_shared<TaskState>();
+    readableWatches_.emplace(fd, Entry{std::move(onReadable), state, Seconds(0)});
+    return TaskHandle(state);
+}
+
+void FakeMainQueue::notifyReadable(int fd) {
+    std::erase_if(readableWatches_,
+                  [](const auto& watch) { return watch.second.state->cancelled; });
+    const auto [first, last] = readableWatches_.equal_range(fd);
+    std::vector<std::function<void()>> callbacks;
+    for (auto it = first; it != last; ++it) {
+        callbacks.push_back(it->second.task);
+    }
+    for (const auto& callback : callbacks) {
+        callback();
+    }
 }
 
 double FakeMainQueue::elapsed() const {

@@ -19,6 +19,9 @@ class FakeMainQueue final : public MainQueue {
     [[nodiscard]] TaskHandle after(Seconds delay, std::function<void()> task) override;
     [[nodiscard]] TaskHandle every(Seconds interval, std::function<void()> task) override;
     [[nodiscard]] TimePoint now() const override { return now_; }
+    [[nodiscard]] TaskHandle watchReadable(int fd, std::function<void()> onReadable) override;
+    /// The test says that `fd` has data: its watchers run.
+    void notifyReadable(int fd);
 
     /// Moves the clock forward, running every task that falls due on the way at its own time.
     void advance(Seconds duration);
@@ -41,6 +44,7 @@ class FakeMainQueue final : public MainQueue {
     TimePoint now_;
     std::uint64_t sequence_ = 0;
     std::multimap<std::pair<TimePoint, std::uint64_t>, Entry> entries_;
+    std::multimap<int, Entry> readableWatches_;
 };
 
 }  // namespace tovra::testing
