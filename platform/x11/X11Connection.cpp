@@ -1,0 +1,171 @@
+#include "X11Connection.h"
+
+#include <xcb/xfixes.h>
+
+#include "platform/MainQueue.h"
+
+namespace tovra {
+
+std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std::string& error) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0) {
+        if (connection != nullptr) {
+            xcb_disconnect(connection);
+        }
+        error = "cannot connect to the X display";
+        return nullptr;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (screens.rem == 0) {
+        xcb_disconnect(connection);
+        error = "the X display has no such screen";
+        return nullptr;
+    }
+    return std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data));
+}
+
+X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
+    : connection_(connection), screen_(screen) {
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
+    if (xfixes != nullptr && xfixes->present != 0) {
+        XcbReply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+            connection_, xcb_xfixes_query_version(connection_, 5, 0), nullptr));
+        if (version) {
+            xfixesFirstEvent_ = xfixes->first_event;
+        }
+    }
+}
+
+X11Connection::~X11Connection() {
+    *alive_ = false;
+    readWatch_.cancel();
+    xcb_disconnect(connection_);
+}
+
+xcb_atom_t X11Connection::atom(std::string_view name) {
+    const std::string key(name);
+    if (const auto found = atoms_.find(key); found != atoms_.end()) {
+        return found->second;
+    }
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection_,
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(key.size()), key.data()),
+        nullptr));
+    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    if (value != XCB_ATOM_NONE) {
+        atoms_.emplace(key, value);
+    }
+    return value;
+}
+
+std::string X11Connection::atomName(xcb_atom_t atom) {
+    for (const auto& [name, value] : atoms_) {
+        if (value == atom) {
+            return name;
+        }
+    }
+    XcbReply<xcb_get_atom_name_reply_t> reply(
+        xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
+    if (!reply) {
+        return {};
+    }
+    std::string name(xcb_get_atom_name_name(reply.get()),
+                     static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+    atoms_.emplace(name, atom);
+    return name;
+}
+
+void X11Connection::attach(MainQueue& mainQueue) {
+    mainQueue_ = &mainQueue;
+    readWatch_ = mainQueue.watchReadable(xcb_get_file_descriptor(connection_),
+                                         [this] { dispatchPending(); });
+    scheduleDispatch();
+}
+
+void X11Connection::scheduleDispatch() {
+    if (mainQueue_ == nullptr || dispatchScheduled_) {
+        return;
+    }
+    dispatchScheduled_ = true;
+    mainQueue_->post([this, alive = std::weak_ptr<bool>(alive_)] {
+        const auto stillAlive = alive.lock();
+        if (stillAlive && *stillAlive) {
+            dispatchScheduled_ = false;
+            dispatchPending();
+        }
+    });
+}
+
+void X11Connection::dispatchPending() {
+    for (;;) {
+        XcbReply<xcb_generic_event_t> event;
+        if (!stashed_.empty()) {
+            event = std::move(stashed_.front());
+            stashed_.pop_front();
+        } else {
+            event.reset(xcb_poll_for_event(connection_));
+        }
+        if (!event) {
+            break;
+        }
+        deliver(*event);
+    }
+    xcb_flush(connection_);
+}
+
+void X11Connection::deliver(const xcb_generic_event_t& event) {
+    std::erase_if(subscribers_, [](const Subscriber& s) {
+        const auto state = s.state.lock();
+        return !state || state->cancelled;
+    });
+    // Handlers may subscribe or unsubscribe while we deliver: iterate over a copy.
+    const auto subscribers = subscribers_;
+    for (const auto& subscriber : subscribers) {
+        const auto state = subscriber.state.lock();
+        if (state && !state->cancelled) {
+            subscriber.handler(event);
+        }
+    }
+}
+
+TaskHandle X11Connection::subscribe(EventHandler handler) {
+    auto state = std::make_shared<TaskState>();
+    subscribers_.push_back({state, std::move(handler)});
+    return TaskHandle(state);
+}
+
+xcb_timestamp_t X11Connection::serverTime(xcb_window_t window) {
+    const xcb_atom_t property = atom("_TOVRA_TIMESTAMP");
+    xcb_change_property(connection_, XCB_PROP_MODE_APPEND, window, property, XCB_ATOM_STRING, 8, 0,
+                        nullptr);
+    xcb_flush(connection_);
+    for (;;) {
+        XcbReply<xcb_generic_event_t> event(xcb_wait_for_event(connection_));
+        if (!event) {
+            return XCB_CURRENT_TIME;  // the connection broke
+        }
+        if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+            const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
+            if (notify->window == window && notify->atom == property) {
+                scheduleDispatch();
+                return notify->time;
+            }
+        }
+        stashed_.push_back(std::move(event));
+    }
+}
+
+xcb_window_t X11Connection::createHelperWindow(std::uint32_t eventMask) {
+    const xcb_window_t window = xcb_generate_id(connection_);
+    const std::uint32_t values[] = {eventMask};
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root(), -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, values);
+    xcb_flush(connection_);
+    return window;
+}
+
+}  // namespace tovra

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/TaskHandle.h"
+
+namespace tovra {
+
+class MainQueue;
+
+/// Replies and events from xcb are malloc'ed: they live in unique_ptrs that free them.
+struct XcbFree {
+    void operator()(void* pointer) const noexcept { std::free(pointer); }
+};
+template <class T>
+using XcbReply = std::unique_ptr<T, XcbFree>;
+
+/// One connection to the X server, shared by the X11 backends. Its descriptor is watched by the
+/// main loop and every event goes to every subscriber, on the main thread.
+class X11Connection {
+  public:
+    using EventHandler = std::function<void(const xcb_generic_event_t&)>;
+
+    /// Opens the display named (or $DISPLAY for null); nullptr with a reason on failure.
+    static std::unique_ptr<X11Connection> open(const char* displayName, std::string& error);
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    [[nodiscard]] xcb_connection_t* get() const { return connection_; }
+    [[nodiscard]] xcb_window_t root() const { return screen_->root; }
+    [[nodiscard]] xcb_screen_t* screen() const { return screen_; }
+
+    /// Interned once, then cached.
+    xcb_atom_t atom(std::string_view name);
+    std::string atomName(xcb_atom_t atom);
+
+    /// First event code of the XFixes extension, or 0 when the server lacks it.
+    [[nodiscard]] std::uint8_t xfixesFirstEvent() const { return xfixesFirstEvent_; }
+
+    /// Starts delivering events from the main loop.
+    void attach(MainQueue& mainQueue);
+    /// Delivers every event already received; backends call it after requests that waited for
+    /// a reply, since xcb may have queued events meanwhile without the descriptor waking us.
+    void dispatchPending();
+    /// Schedules `dispatchPending` on the main queue (coalesced).
+    void scheduleDispatch();
+
+    /// Subscribes until the returned handle is dropped.
+    [[nodiscard]] TaskHandle subscribe(EventHandler handler);
+
+    /// A current server timestamp, from a zero-length property change on `window` (which must
+    /// select PropertyChangeMask). Events read meanwhile are kept for the next dispatch.
+    xcb_timestamp_t serverTime(xcb_window_t window);
+
+    /// A new unmapped window that only we use, for selections and properties.
+    xcb_window_t createHelperWindow(std::uint32_t eventMask);
+
+    void flush() { xcb_flush(connection_); }
+
+  private:
+    X11Connection(xcb_connection_t* connection, xcb_screen_t* screen);
+    void deliver(const xcb_generic_event_t& event);
+
+    xcb_connection_t* connection_;
+    xcb_screen_t* screen_;
+    MainQueue* mainQueue_ = nullptr;
+    TaskHandle readWatch_;
+    bool dispatchScheduled_ = false;
+    std::uint8_t xfixesFirstEvent_ = 0;
+    std::unordered_map<std::string, xcb_atom_t> atoms_;
+    std::deque<XcbReply<xcb_generic_event_t>> stashed_;
+    struct Subscriber {
+        std::weak_ptr<TaskState> state;
+        EventHandler handler;
+    };
+    std::vector<Subscriber> subscribers_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace tovra

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Tovra/core/ClipboardRepresentation.h"
+#include "Tovra/core/Pasteboard.h"
+#include "platform/TaskHandle.h"
+
+namespace tovra {
+
+class MainQueue;
+class X11Connection;
+
+/// The CLIPBOARD selection as a pasteboard. Reading never blocks the main loop: when another
+/// client takes the selection, its contents are fetched step by step into a snapshot (each step
+/// with a deadline, sizes checked before bytes are copied, the byte budget held on every INCR
+/// chunk) and the change count rises once the snapshot is complete, failed or timed out.
+/// Writing makes us the owner; a wipe releases ownership only if nobody took it since.
+class X11Pasteboard final : public Pasteboard {
+  public:
+    struct Timeouts {
+        /// How long one step of a read may wait for the owner.
+        std::chrono::milliseconds readStep{300};
+        /// How long a transfer we serve may wait for the requestor between chunks.
+        std::chrono::milliseconds serveStep{5000};
+    };
+
+    X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Timeouts timeouts);
+    ~X11Pasteboard() override;
+
+    [[nodiscard]] std::int64_t changeCount() const override { return changeCount_; }
+    std::optional<Bytes> string() override;
+    std::optional<Bytes> data(std::string_view type) override;
+    void clearContents() override;
+    bool setString(std::string_view text, std::string_view type) override;
+    bool setData(Bytes data, std::string_view type) override;
+
+    /// Reads the selection again: some owners change their contents without taking the selection
+    /// anew (after a copy keystroke). The count rises only if the contents differ.
+    void recheck();
+    /// True while a read is under way.
+    [[nodiscard]] bool isReading() const { return read_ != nullptr; }
+    /// True while we are the selection's owner.
+    [[nodiscard]] bool ownsSelection() const { return owning_; }
+
+    using Contents = std::vector<ClipboardRepresentation>;
+
+  private:
+    enum class ReadReason { initial, ownerChanged, recheck };
+    struct Read;
+    struct Transfer;
+
+    void handleEvent(const xcb_generic_event_t& event);
+    void onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time);
+    void startRead(ReadReason reason, xcb_timestamp_t time);
+    void requestNext();
+    void onSelectionNotify(const xcb_selection_notify_event_t& event);
+    void onReadPropertyNewValue();
+    void finishRead();
+    void armReadDeadline();
+    xcb_atom_t nextReadProperty();
+
+    void commitWrite();
+    void onSelectionRequest(const xcb_selection_request_event_t& event);
+    bool convertFor(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property);
+    void continueTransfer(xcb_window_t window, xcb_atom_t property);
+    void sendNotify(const xcb_selection_request_event_t& request, xcb_atom_t property);
+    std::shared_ptr<const Bytes> bytesForTarget(xcb_atom_t target) const;
+    std::vector<xcb_atom_t> targetsOffered() const;
+
+    X11Connection& connection_;
+    MainQueue& mainQueue_;
+    Timeouts timeouts_;
+    xcb_window_t window_;
+    xcb_atom_t clipboard_;
+    TaskHandle subscription_;
+
+    std::int64_t changeCount_ = 0;
+    /// What the clipboard holds as far as we have read or written it.
+    std::shared_ptr<const Contents> snapshot_;
+    std::unique_ptr<Read> read_;
+    std::uint64_t readSequence_ = 0;
+
+    /// Our own contents: being written (`writePending_`) or owned.
+    std::shared_ptr<Contents> own_;
+    bool writePending_ = false;
+    bool commitScheduled_ = false;
+    bool owning_ = false;
+    xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
+    /// Our last staged contents are held by another client (a clipboard manager): still ours.
+    bool stagedHeldElsewhere_ = false;
+    std::shared_ptr<const Contents> lastStaged_;
+    std::chrono::steady_clock::time_point lastStagedAt_;
+    std::map<std::pair<xcb_window_t, xcb_atom_t>, std::unique_ptr<Transfer>> transfers_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace tovra
