@@ -6,6 +6,10 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev
+    libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-keysyms1-dev
+    libxcb-ewmh-dev libxcb-icccm4-dev libxcb-res0-dev libxcb-xkb-dev
+    xvfb xauth xclip xdotool openbox x11-utils
 )
 
 missing=()

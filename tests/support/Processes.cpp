@@ -1,0 +1,116 @@
+#include "Processes.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cerrno>
+
+extern char** environ;
+
+namespace tovra::test {
+
+namespace {
+
+CommandResult run(const std::vector<std::string>& args, const std::string& input, bool capture) {
+    CommandResult result;
+    int in[2];
+    int out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+        return result;
+    }
+    std::vector<std::string> copies = args;
+    std::vector<char*> argv;
+    for (auto& arg : copies) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    if (capture) {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    if (spawned != 0) {
+        close(in[1]);
+        close(out[0]);
+        return result;
+    }
+    // Feed and drain at once: a large input or output must not fill a pipe and stall both.
+    fcntl(in[1], F_SETFL, O_NONBLOCK);
+    std::size_t written = 0;
+    int inFd = in[1];
+    if (input.empty()) {
+        close(inFd);
+        inFd = -1;
+    }
+    // Our own event loop keeps running meanwhile: the program may be asking us for the clipboard.
+    int outFd = out[0];
+    QElapsedTimer clock;
+    clock.start();
+    while ((inFd >= 0 || outFd >= 0) && clock.elapsed() < 60000) {
+        pollfd fds[2] = {{outFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
+        poll(fds, 2, 5);
+        if (inFd >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+            const ssize_t n = write(inFd, input.data() + written, input.size() - written);
+            if (n > 0) {
+                written += static_cast<std::size_t>(n);
+            }
+            if ((n < 0 && errno != EAGAIN) || written >= input.size()) {
+                close(inFd);
+                inFd = -1;
+            }
+        }
+        if (outFd >= 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char buffer[65536];
+            const ssize_t n = read(outFd, buffer, sizeof buffer);
+            if (n <= 0) {
+                close(outFd);
+                outFd = -1;
+            } else {
+                result.output.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        if (QCoreApplication::instance() != nullptr) {
+            QCoreApplication::processEvents();
+        }
+    }
+    if (inFd >= 0) {
+        close(inFd);
+    }
+    if (outFd >= 0) {
+        close(outFd);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (QCoreApplication::instance() != nullptr) {
+            QCoreApplication::processEvents();
+        }
+        usleep(1000);
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace
+
+CommandResult runCommand(const std::vector<std::string>& args, const std::string& input) {
+    return run(args, input, true);
+}
+
+int runDetaching(const std::vector<std::string>& args, const std::string& input) {
+    return run(args, input, false).exitCode;
+}
+
+}  // namespace tovra::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tovra::test {
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string output;
+};
+
+/// Runs a program to completion with `input` on its standard input and returns what it printed.
+CommandResult runCommand(const std::vector<std::string>& argv, const std::string& input = {});
+
+/// Runs a program that may leave a child serving in the background (xclip -i): its output is
+/// discarded, so only the program itself is waited for.
+int runDetaching(const std::vector<std::string>& argv, const std::string& input);
+
+/// Pumps the Qt event loop until `done` is true or `timeoutMs` passes; returns `done()`.
+template <class Predicate>
+bool waitUntil(Predicate done, int timeoutMs = 5000);
+
+}  // namespace tovra::test
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace tovra::test {
+
+template <class Predicate>
+bool waitUntil(Predicate done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) {
+            return done();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+}  // namespace tovra::test

@@ -1,0 +1,294 @@
+#include "platform/x11/X11Pasteboard.h"
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "Processes.h"
+#include "Tovra/core/PasteboardTypes.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/x11/X11Connection.h"
+
+namespace tovra {
+namespace {
+
+using test::runCommand;
+using test::waitUntil;
+using Contents = X11Pasteboard::Contents;
+
+constexpr X11Pasteboard::Timeouts fastTimeouts{std::chrono::milliseconds(300),
+                                               std::chrono::milliseconds(3000)};
+
+std::string textOfSize(std::size_t size) {
+    std::string text;
+    text.reserve(size);
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\n";
+    }
+    text.resize(size - 1);
+    text.push_back('\n');
+    return text;
+}
+
+/// Another client offering `content` under `target`, as a user's copy in an application.
+void copyWithXclip(const std::string& target, const std::string& content) {
+    ASSERT_EQ(test::runDetaching({"xclip", "-selection", "clipboard", "-t", target, "-i"}, content),
+              0);
+}
+
+std::string pasteWithXclip(const std::string& target) {
+    return runCommand({"xclip", "-selection", "clipboard", "-t", target, "-o"}).output;
+}
+
+/// One end of the clipboard: a connection with its own pasteboard.
+struct Client {
+    Client() {
+        std::string error;
+        connection = X11Connection::open(nullptr, error);
+        EXPECT_NE(connection, nullptr) << error;
+        connection->attach(queue);
+        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, fastTimeouts);
+        EXPECT_TRUE(waitUntil([&] { return !pasteboard->isReading(); }));
+    }
+    ~Client() {
+        pasteboard.reset();
+        waitUntil([] { return false; }, 20);
+    }
+    /// Waits until the count moves past `count` and no read is under way.
+    bool waitForChangeAfter(std::int64_t count, int timeoutMs = 5000) {
+        return waitUntil(
+            [&] { return pasteboard->changeCount() > count && !pasteboard->isReading(); },
+            timeoutMs);
+    }
+    void write(const Contents& contents) {
+        pasteboard->clearContents();
+        for (const auto& representation : contents) {
+            pasteboard->setData(representation.data, representation.type);
+        }
+        waitUntil([&] { return pasteboard->ownsSelection(); }, 2000);
+    }
+    std::string text() {
+        const auto bytes = pasteboard->string();
+        return bytes ? std::string(bytes->view()) : "<none>";
+    }
+
+    QtMainQueue queue;
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11Pasteboard> pasteboard;
+};
+
+TEST(X11PasteboardReading, ForeignCopiesArriveWithTheirTypesAndCountOnce) {
+    Client us;
+    struct Case {
+        std::string target;
+        std::string_view type;
+        std::string content;
+    };
+    const std::vector<Case> cases{
+        {"UTF8_STRING", pasteboardType::string, "h\xC3\xA9llo w\xC3\xB6rld"},
+        {"text/html", pasteboardType::html, "<b>bold</b>"},
+        {"text/rtf", pasteboardType::rtf, "{\\rtf1 hi}"},
+        {"image/png", pasteboardType::png, std::string("\x89PNG\r\n\x1A\n\0\0", 10)},
+        {"image/tiff", pasteboardType::tiff, std::string("II*\0", 4)},
+    };
+    for (const auto& c : cases) {
+        const auto before = us.pasteboard->changeCount();
+        copyWithXclip(c.target, c.content);
+        ASSERT_TRUE(us.waitForChangeAfter(before)) << c.target;
+        EXPECT_EQ(us.pasteboard->changeCount(), before + 1) << c.target;
+        const auto bytes = us.pasteboard->data(c.type);
+        ASSERT_TRUE(bytes.has_value()) << c.target;
+        EXPECT_EQ(bytes->view(), c.content) << c.target;
+    }
+}
+
+TEST(X11PasteboardReading, LargeTextArrivesWholeThroughIncrementalTransfer) {
+    Client us;
+    const std::string text = textOfSize(10 << 20);
+    const auto before = us.pasteboard->changeCount();
+    copyWithXclip("UTF8_STRING", text);
+    ASSERT_TRUE(us.waitForChangeAfter(before, 20000));
+    const auto bytes = us.pasteboard->string();
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->size(), text.size());
+    EXPECT_TRUE(bytes->view() == text);
+}
+
+TEST(X11PasteboardReading, ContentOverTheBudgetIsSkippedButTheChangeCounts) {
+    Client us;
+    const auto before = us.pasteboard->changeCount();
+    copyWithXclip("image/png", std::string(11 << 20, 'p'));
+    ASSERT_TRUE(us.waitForChangeAfter(before, 20000));
+    EXPECT_EQ(us.pasteboard->data(pasteboardType::png), std::nullopt);
+
+    const auto after = us.pasteboard->changeCount();
+    copyWithXclip("UTF8_STRING", "next copy");
+    ASSERT_TRUE(us.waitForChangeAfter(after));
+    EXPECT_EQ(us.text(), "next copy");
+}
+
+TEST(X11PasteboardWriting, WhatWeWriteIsReadBackWholeByAnotherClient) {
+    Client us;
+    const std::string large = textOfSize(10 << 20);
+    us.write({{std::string(pasteboardType::rtf), Bytes("{\\rtf1 rich}")},
+              {std::string(pasteboardType::html), Bytes("<i>rich</i>")},
+              {std::string(pasteboardType::string), Bytes(large)},
+              {std::string(pasteboardType::png), Bytes(std::string("\x89PNG\0\1", 6))}});
+    ASSERT_TRUE(us.pasteboard->ownsSelection());
+    EXPECT_EQ(pasteWithXclip("text/rtf"), "{\\rtf1 rich}");
+    EXPECT_EQ(pasteWithXclip("application/rtf"), "{\\rtf1 rich}");
+    EXPECT_EQ(pasteWithXclip("text/html"), "<i>rich</i>");
+    EXPECT_EQ(pasteWithXclip("image/png"), std::string("\x89PNG\0\1", 6));
+    const std::string pasted = pasteWithXclip("UTF8_STRING");
+    EXPECT_EQ(pasted.size(), large.size());
+    EXPECT_TRUE(pasted == large);
+    const std::string targets = pasteWithXclip("TARGETS");
+    EXPECT_NE(targets.find("text/html"), std::string::npos);
+    EXPECT_NE(targets.find("TIMESTAMP"), std::string::npos);
+}
+
+TEST(X11PasteboardWriting, TwoOfUsExchangeEveryTypeInOrder) {
+    Client writer;
+    Client reader;
+    const Contents rich{{std::string(pasteboardType::rtf), Bytes("{\\rtf1 x}")},
+                        {std::string(pasteboardType::html), Bytes("<b>x</b>")},
+                        {std::string(pasteboardType::string), Bytes("x \xE2\x82\xAC")},
+                        {std::string(pasteboardType::tiff), Bytes(std::string("MM\0*", 4))}};
+    const auto before = reader.pasteboard->changeCount();
+    writer.write(rich);
+    ASSERT_TRUE(reader.waitForChangeAfter(before));
+    for (const auto& representation : rich) {
+        const auto bytes = reader.pasteboard->data(representation.type);
+        ASSERT_TRUE(bytes.has_value()) << representation.type;
+        EXPECT_EQ(*bytes, representation.data);
+    }
+    // A Latin-1 only client gets the text as Latin-1, with what it cannot show replaced.
+    EXPECT_EQ(pasteWithXclip("STRING"), "x ?");
+}
+
+TEST(X11PasteboardWriting, OwnWritesAndWipesCountOnceAndAreNotForeignChanges) {
+    Client us;
+    const auto start = us.pasteboard->changeCount();
+    us.write({{std::string(pasteboardType::string), Bytes("staged")}});
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(us.pasteboard->changeCount(), start + 1);
+    EXPECT_EQ(us.text(), "staged");
+
+    us.pasteboard->clearContents();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(us.pasteboard->changeCount(), start + 2);
+    EXPECT_FALSE(us.pasteboard->ownsSelection());
+    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+}
+
+TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
+    Client us;
+    us.write({{std::string(pasteboardType::string), Bytes("staged")}});
+    const auto before = us.pasteboard->changeCount();
+    copyWithXclip("UTF8_STRING", "the user's copy");
+    // The wipe races the user's copy: the server keeps the copy either way.
+    us.pasteboard->clearContents();
+    waitUntil([&] { return us.pasteboard->changeCount() > before + 1; });
+    EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "the user's copy");
+}
+
+/// A client that takes the selection and then misbehaves.
+class RogueOwner {
+  public:
+    enum class Behaviour { silent, wrongFormat, diesInIncrementalTransfer };
+
+    explicit RogueOwner(Behaviour behaviour) : behaviour_(behaviour) {
+        std::string error;
+        connection_ = X11Connection::open(nullptr, error);
+        window_ = connection_->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+        const xcb_timestamp_t time = connection_->serverTime(window_);
+        xcb_set_selection_owner(connection_->get(), window_, connection_->atom("CLIPBOARD"), time);
+        connection_->flush();
+        if (behaviour_ != Behaviour::silent) {
+            connection_->attach(queue_);
+            subscription_ = connection_->subscribe([this](const xcb_generic_event_t& event) {
+                if ((event.response_type & 0x7F) == XCB_SELECTION_REQUEST) {
+                    answer(reinterpret_cast<const xcb_selection_request_event_t&>(event));
+                }
+            });
+        }
+    }
+
+    [[nodiscard]] bool gone() const { return !connection_; }
+
+  private:
+    void answer(const xcb_selection_request_event_t& request) {
+        xcb_connection_t* c = connection_->get();
+        if (request.target == connection_->atom("TARGETS")) {
+            const xcb_atom_t targets[] = {connection_->atom("TARGETS"),
+                                          connection_->atom("UTF8_STRING")};
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                XCB_ATOM_ATOM, 32, 2, targets);
+        } else if (behaviour_ == Behaviour::wrongFormat) {
+            const std::uint32_t words[] = {0x41414141, 0x42424242};
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                request.target, 32, 2, words);
+        } else {
+            const std::uint32_t announced = 100000;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                connection_->atom("INCR"), 32, 1, &announced);
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = request.property;
+        xcb_send_event(c, 0, request.requestor, 0, reinterpret_cast<const char*>(&notify));
+        connection_->flush();
+        if (behaviour_ == Behaviour::diesInIncrementalTransfer &&
+            request.target != connection_->atom("TARGETS")) {
+            queue_.post([this] {
+                subscription_.cancel();
+                connection_.reset();
+            });
+        }
+    }
+
+    Behaviour behaviour_;
+    QtMainQueue queue_;
+    std::unique_ptr<X11Connection> connection_;
+    xcb_window_t window_ = XCB_WINDOW_NONE;
+    TaskHandle subscription_;
+};
+
+TEST(X11PasteboardReading, MisbehavingOwnersCostABoundedWaitAndNoPayload) {
+    Client us;
+    for (const auto behaviour : {RogueOwner::Behaviour::silent, RogueOwner::Behaviour::wrongFormat,
+                                 RogueOwner::Behaviour::diesInIncrementalTransfer}) {
+        const auto before = us.pasteboard->changeCount();
+        RogueOwner rogue(behaviour);
+        // Without per-step deadlines this read would never end.
+        ASSERT_TRUE(us.waitForChangeAfter(before, 5000));
+        EXPECT_EQ(us.pasteboard->string(), std::nullopt);
+        EXPECT_EQ(us.pasteboard->data(pasteboardType::string), std::nullopt);
+
+        const auto after = us.pasteboard->changeCount();
+        copyWithXclip("UTF8_STRING", "normal again");
+        ASSERT_TRUE(us.waitForChangeAfter(after));
+        EXPECT_EQ(us.text(), "normal again");
+    }
+}
+
+TEST(X11PasteboardReading, RecheckCountsOnlyWhenTheContentsChanged) {
+    Client us;
+    const auto before = us.pasteboard->changeCount();
+    copyWithXclip("UTF8_STRING", "same");
+    ASSERT_TRUE(us.waitForChangeAfter(before));
+    const auto counted = us.pasteboard->changeCount();
+    us.pasteboard->recheck();
+    waitUntil([&] { return !us.pasteboard->isReading(); });
+    EXPECT_EQ(us.pasteboard->changeCount(), counted);
+}
+
+}  // namespace
+}  // namespace tovra
