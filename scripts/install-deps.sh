@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev
     libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-keysyms1-dev
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-res0-dev libxcb-xkb-dev
+    libx11-dev libxtst-dev libxi-dev
     xvfb xauth xclip xdotool openbox x11-utils
 )
 

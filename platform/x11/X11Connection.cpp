@@ -55,6 +55,7 @@ xcb_atom_t X11Connection::atom(std::string_view name) {
         connection_,
         xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(key.size()), key.data()),
         nullptr));
+    scheduleDispatch();
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     if (value != XCB_ATOM_NONE) {
         atoms_.emplace(key, value);
@@ -70,6 +71,7 @@ std::string X11Connection::atomName(xcb_atom_t atom) {
     }
     XcbReply<xcb_get_atom_name_reply_t> reply(
         xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
+    scheduleDispatch();
     if (!reply) {
         return {};
     }

@@ -50,10 +50,10 @@ class X11Connection {
 
     /// Starts delivering events from the main loop.
     void attach(MainQueue& mainQueue);
-    /// Delivers every event already received; backends call it after requests that waited for
-    /// a reply, since xcb may have queued events meanwhile without the descriptor waking us.
+    /// Delivers every event already received.
     void dispatchPending();
-    /// Schedules `dispatchPending` on the main queue (coalesced).
+    /// Every wait for a reply may pull events into xcb's queue without the descriptor waking us
+    /// again (a frozen keystroke would then wait): whoever waits for a reply calls this.
     void scheduleDispatch();
 
     /// Subscribes until the returned handle is dropped.

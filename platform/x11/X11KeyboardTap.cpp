@@ -1,0 +1,575 @@
+#include "X11KeyboardTap.h"
+
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xinput.h>
+#include <xcb/xtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "X11Connection.h"
+#include "platform/MainQueue.h"
+
+namespace tovra {
+
+namespace {
+
+constexpr std::array<std::pair<Key, xcb_keysym_t>, 13> keysyms{{
+    {Key::c, 0x63},
+    {Key::v, 0x76},
+    {Key::s, 0x73},
+    {Key::x, 0x78},
+    {Key::w, 0x77},
+    {Key::p, 0x70},
+    {Key::l, 0x6c},
+    {Key::digit1, 0x31},
+    {Key::digit2, 0x32},
+    {Key::digit3, 0x33},
+    {Key::escape, 0xff1b},
+    {Key::upArrow, 0xff52},
+    {Key::downArrow, 0xff54},
+}};
+constexpr xcb_keysym_t controlLeftKeysym = 0xffe3;
+constexpr xcb_keysym_t numLockKeysym = 0xff7f;
+
+// Command is Control here, Option is Alt (Mod1), Control is Super (Mod4).
+std::uint16_t xModifiers(unsigned modifiers) {
+    std::uint16_t mask = 0;
+    if ((modifiers & command) != 0) {
+        mask |= XCB_MOD_MASK_CONTROL;
+    }
+    if ((modifiers & shift) != 0) {
+        mask |= XCB_MOD_MASK_SHIFT;
+    }
+    if ((modifiers & option) != 0) {
+        mask |= XCB_MOD_MASK_1;
+    }
+    if ((modifiers & control) != 0) {
+        mask |= XCB_MOD_MASK_4;
+    }
+    return mask;
+}
+
+unsigned modifiersOf(std::uint16_t state) {
+    unsigned modifiers = noModifier;
+    if ((state & XCB_MOD_MASK_CONTROL) != 0) {
+        modifiers |= command;
+    }
+    if ((state & XCB_MOD_MASK_SHIFT) != 0) {
+        modifiers |= shift;
+    }
+    if ((state & XCB_MOD_MASK_1) != 0) {
+        modifiers |= option;
+    }
+    if ((state & XCB_MOD_MASK_4) != 0) {
+        modifiers |= control;
+    }
+    return modifiers;
+}
+
+std::int64_t steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+const std::vector<KeyboardTap::Shortcut>& X11KeyboardTap::interceptedShortcuts() {
+    // The paste grab comes first: without it the tap does not start.
+    static const std::vector<Shortcut> shortcuts{
+        {Key::v, command},
+        {Key::v, command | shift},
+        {Key::s, command | shift},
+        {Key::escape, noModifier},
+        {Key::x, command | option},
+        {Key::w, command | option},
+        {Key::digit1, command | option},
+        {Key::digit2, command | option},
+        {Key::digit3, command | option},
+        {Key::p, command | option},
+        {Key::l, command | option},
+        {Key::upArrow, command | option},
+        {Key::downArrow, command | option},
+    };
+    return shortcuts;
+}
+
+X11KeyboardTap::X11KeyboardTap(X11Connection& connection, MainQueue& mainQueue, Options options)
+    : connection_(connection), mainQueue_(mainQueue), options_(options) {}
+
+X11KeyboardTap::~X11KeyboardTap() {
+    stop();
+    if (symbols_ != nullptr) {
+        xcb_key_symbols_free(symbols_);
+    }
+}
+
+bool X11KeyboardTap::start(Handler handler) {
+    if (running_) {
+        return true;
+    }
+    xcb_connection_t* c = connection_.get();
+    const auto* xtest = xcb_get_extension_data(c, &xcb_test_id);
+    const auto* xinput = xcb_get_extension_data(c, &xcb_input_id);
+    if (xtest == nullptr || xtest->present == 0 || xinput == nullptr || xinput->present == 0) {
+        return false;
+    }
+    xinputOpcode_ = xinput->major_opcode;
+    XcbReply<xcb_input_xi_query_version_reply_t> version(
+        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
+    if (!version || (version->major_version < 2) ||
+        (version->major_version == 2 && version->minor_version < 1)) {
+        return false;  // raw events reach root listeners regardless of grabs only from 2.1 on
+    }
+
+    // Our injected keystrokes come from the XTEST keyboard: its raw events tell them apart.
+    XcbReply<xcb_input_xi_query_device_reply_t> devices(xcb_input_xi_query_device_reply(
+        c, xcb_input_xi_query_device(c, XCB_INPUT_DEVICE_ALL), nullptr));
+    if (devices) {
+        auto it = xcb_input_xi_query_device_infos_iterator(devices.get());
+        for (; it.rem > 0; xcb_input_xi_device_info_next(&it)) {
+            const std::string_view name(xcb_input_xi_device_info_name(it.data),
+                                        static_cast<std::size_t>(it.data->name_len));
+            if (it.data->type == XCB_INPUT_DEVICE_TYPE_SLAVE_KEYBOARD &&
+                name.find("XTEST") != std::string_view::npos) {
+                xtestDevice_ = it.data->deviceid;
+            }
+        }
+    }
+
+    if (!loadKeymap()) {
+        return false;
+    }
+    handler_ = std::move(handler);
+    subscription_ = connection_.subscribe([this](const xcb_generic_event_t& e) { handleEvent(e); });
+    if (!grabAll()) {
+        ungrabAll();
+        subscription_.cancel();
+        handler_ = nullptr;
+        return false;
+    }
+
+    struct {
+        xcb_input_event_mask_t header;
+        std::uint32_t mask;
+    } rawMask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+              XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
+    xcb_input_xi_select_events(c, connection_.root(), 1, &rawMask.header);
+
+    // Start from the keys already down (a modifier held while we start).
+    refreshPressedKeys();
+    running_ = true;
+    connection_.flush();
+    connection_.scheduleDispatch();
+    startWatchdog();
+    return true;
+}
+
+void X11KeyboardTap::stop() {
+    if (!running_) {
+        return;
+    }
+    // Never leave the keyboard frozen or grabbed behind us.
+    if (held_) {
+        xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, held_->time);
+        held_.reset();
+    }
+    stopWatchdog();
+    ungrabAll();
+    injectionDeadline_.cancel();
+    injectionsWaiting_ = 0;
+    activeGrabKey_.reset();
+    subscription_.cancel();
+    handler_ = nullptr;
+    running_ = false;
+    connection_.flush();
+}
+
+void X11KeyboardTap::refreshPressedKeys() {
+    xcb_connection_t* c = connection_.get();
+    XcbReply<xcb_query_keymap_reply_t> keymap(
+        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    connection_.scheduleDispatch();
+    if (!keymap) {
+        return;
+    }
+    pressed_.clear();
+    for (int code = 8; code < 256; ++code) {
+        if ((keymap->keys[code / 8] & (1 << (code % 8))) != 0) {
+            pressed_.insert(static_cast<xcb_keycode_t>(code));
+        }
+    }
+}
+
+bool X11KeyboardTap::loadKeymap() {
+    xcb_connection_t* c = connection_.get();
+    if (symbols_ == nullptr) {
+        symbols_ = xcb_key_symbols_alloc(c);
+        if (symbols_ == nullptr) {
+            return false;
+        }
+    }
+    keyOfCode_.clear();
+    codesOfKey_.clear();
+    auto codesFor = [&](xcb_keysym_t keysym) {
+        std::vector<xcb_keycode_t> codes;
+        std::unique_ptr<xcb_keycode_t, XcbFree> list(xcb_key_symbols_get_keycode(symbols_, keysym));
+        for (const xcb_keycode_t* code = list.get(); code != nullptr && *code != XCB_NO_SYMBOL;
+             ++code) {
+            // Only keys that produce the symbol unshifted, as applications read shortcuts.
+            if (xcb_key_symbols_get_keysym(symbols_, *code, 0) == keysym &&
+                std::find(codes.begin(), codes.end(), *code) == codes.end()) {
+                codes.push_back(*code);
+            }
+        }
+        return codes;
+    };
+    for (const auto& [key, keysym] : keysyms) {
+        codesOfKey_[key] = codesFor(keysym);
+        for (const xcb_keycode_t code : codesOfKey_[key]) {
+            keyOfCode_[code] = key;
+        }
+    }
+    const auto controls = codesFor(controlLeftKeysym);
+    controlLeft_ = controls.empty() ? 0 : controls.front();
+    const auto numLocks = codesFor(numLockKeysym);
+
+    XcbReply<xcb_get_modifier_mapping_reply_t> mapping(
+        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
+    controlCodes_.clear();
+    shiftCodes_.clear();
+    altCodes_.clear();
+    superCodes_.clear();
+    numLockMask_ = 0;
+    if (mapping) {
+        const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(mapping.get());
+        const int perModifier = mapping->keycodes_per_modifier;
+        for (int modifier = 0; modifier < 8; ++modifier) {
+            for (int i = 0; i < perModifier; ++i) {
+                const xcb_keycode_t code = codes[modifier * perModifier + i];
+                if (code == 0) {
+                    continue;
+                }
+                switch (modifier) {
+                    case 0:
+                        shiftCodes_.insert(code);
+                        break;
+                    case 2:
+                        controlCodes_.insert(code);
+                        break;
+                    case 3:
+                        altCodes_.insert(code);
+                        break;
+                    case 6:
+                        superCodes_.insert(code);
+                        break;
+                    default:
+                        break;
+                }
+                if (std::find(numLocks.begin(), numLocks.end(), code) != numLocks.end()) {
+                    numLockMask_ = static_cast<std::uint16_t>(1U << modifier);
+                }
+            }
+        }
+    }
+    return !codesOfKey_[Key::v].empty();
+}
+
+bool X11KeyboardTap::grabAll() {
+    xcb_connection_t* c = connection_.get();
+    grabbed_.clear();
+    unavailable_.clear();
+    std::vector<std::uint16_t> locks{0, XCB_MOD_MASK_LOCK};
+    if (numLockMask_ != 0) {
+        locks.push_back(numLockMask_);
+        locks.push_back(static_cast<std::uint16_t>(numLockMask_ | XCB_MOD_MASK_LOCK));
+    }
+    for (const Shortcut& shortcut : interceptedShortcuts()) {
+        const auto& codes = codesOfKey_[shortcut.key];
+        std::vector<xcb_void_cookie_t> cookies;
+        for (const xcb_keycode_t code : codes) {
+            for (const std::uint16_t lock : locks) {
+                cookies.push_back(xcb_grab_key_checked(
+                    c, 0, connection_.root(),
+                    static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock), code,
+                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC));
+            }
+        }
+        bool refused = codes.empty();
+        for (const auto cookie : cookies) {
+            if (XcbReply<xcb_generic_error_t> error{xcb_request_check(c, cookie)}) {
+                refused = true;  // BadAccess: another client holds this combination
+            }
+        }
+        if (refused) {
+            for (const xcb_keycode_t code : codes) {
+                for (const std::uint16_t lock : locks) {
+                    xcb_ungrab_key(
+                        c, code, connection_.root(),
+                        static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock));
+                }
+            }
+            unavailable_.push_back(shortcut);
+            if (shortcut.key == Key::v && shortcut.modifiers == command) {
+                return false;
+            }
+        } else {
+            grabbed_.emplace_back(shortcut, codes);
+        }
+    }
+    connection_.scheduleDispatch();
+    return true;
+}
+
+void X11KeyboardTap::ungrabAll() {
+    xcb_connection_t* c = connection_.get();
+    for (const auto& [shortcut, codes] : grabbed_) {
+        for (const xcb_keycode_t code : codes) {
+            xcb_ungrab_key(c, code, connection_.root(), XCB_MOD_MASK_ANY);
+        }
+    }
+    grabbed_.clear();
+    connection_.flush();
+}
+
+void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7F;
+    switch (type) {
+        case XCB_KEY_PRESS:
+            onKeyPress(reinterpret_cast<const xcb_key_press_event_t&>(event));
+            break;
+        case XCB_KEY_RELEASE: {
+            // Under our active grab (a swallowed shortcut) key releases come to us, and our own
+            // raw events do not: the grab ends with the release of its key.
+            const auto& release = reinterpret_cast<const xcb_key_release_event_t&>(event);
+            pressed_.erase(release.detail);
+            if (activeGrabKey_ == release.detail) {
+                activeGrabKey_.reset();
+            }
+            if (injectionsWaiting_ > 0 && !isHeldDown(Key::v)) {
+                injectPasteNow();
+            }
+            break;
+        }
+        case XCB_MAPPING_NOTIFY: {
+            auto& mapping = const_cast<xcb_mapping_notify_event_t&>(
+                reinterpret_cast<const xcb_mapping_notify_event_t&>(event));
+            if (mapping.request == XCB_MAPPING_POINTER) {
+                break;
+            }
+            xcb_refresh_keyboard_mapping(symbols_, &mapping);
+            // Shortcuts follow the layout: grab the keycodes that now produce their keys.
+            ungrabAll();
+            loadKeymap();
+            grabAll();
+            break;
+        }
+        case XCB_GE_GENERIC: {
+            const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+            if (generic.extension != xinputOpcode_) {
+                break;
+            }
+            if (generic.event_type == XCB_INPUT_RAW_KEY_PRESS) {
+                onRawKey(event, true);
+            } else if (generic.event_type == XCB_INPUT_RAW_KEY_RELEASE) {
+                onRawKey(event, false);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
+    const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+    const auto code = static_cast<xcb_keycode_t>(raw.detail);
+    if (!press) {
+        pressed_.erase(code);
+        if (injectionsWaiting_ > 0 && !isHeldDown(Key::v)) {
+            injectPasteNow();
+        }
+        return;
+    }
+    const bool autoRepeat = (raw.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0;
+    pressed_.insert(code);
+    lastPressSource_[code] = raw.sourceid;
+    // A copy is only observed: the application gets it untouched, without any grab.
+    const auto key = keyOfCode_.find(code);
+    if (!autoRepeat && key != keyOfCode_.end() && key->second == Key::c &&
+        raw.sourceid != xtestDevice_ && handler_ && trackedModifiers() == command) {
+        handler_(KeyPress{Key::c, command, false, nextSerial_++});
+    }
+}
+
+unsigned X11KeyboardTap::trackedModifiers() const {
+    auto any = [&](const std::set<xcb_keycode_t>& codes) {
+        return std::any_of(codes.begin(), codes.end(),
+                           [&](xcb_keycode_t code) { return pressed_.contains(code); });
+    };
+    unsigned modifiers = noModifier;
+    if (any(controlCodes_)) {
+        modifiers |= command;
+    }
+    if (any(shiftCodes_)) {
+        modifiers |= shift;
+    }
+    if (any(altCodes_)) {
+        modifiers |= option;
+    }
+    if (any(superCodes_)) {
+        modifiers |= control;
+    }
+    return modifiers;
+}
+
+bool X11KeyboardTap::isHeldDown(Key key) const {
+    const auto found = codesOfKey_.find(key);
+    return found != codesOfKey_.end() &&
+           std::any_of(found->second.begin(), found->second.end(),
+                       [&](xcb_keycode_t code) { return pressed_.contains(code); });
+}
+
+void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
+    if (activeGrabKey_) {
+        // Our grab is still active from a swallowed shortcut: this is its auto-repeat or a key
+        // typed while it is held. Nothing is frozen; nothing to answer.
+        pressed_.insert(event.detail);
+        return;
+    }
+    const auto key = keyOfCode_.find(event.detail);
+    if (!handler_ || key == keyOfCode_.end()) {
+        answer(KeyAnswer::pass, event.detail, event.time);
+        return;
+    }
+    const auto source = lastPressSource_.find(event.detail);
+    const bool synthetic =
+        xtestDevice_ != 0 && source != lastPressSource_.end() && source->second == xtestDevice_;
+    const KeyPress press{key->second, modifiersOf(event.state), synthetic, nextSerial_++};
+    const KeyAnswer decision = handler_(press);
+    if (decision == KeyAnswer::hold) {
+        held_ = Held{press.serial, event.time};
+        return;
+    }
+    answer(decision, event.detail, event.time);
+}
+
+void X11KeyboardTap::answer(KeyAnswer decision, xcb_keycode_t keycode, xcb_timestamp_t time) {
+    // The event's own time: an answer that comes too late cannot thaw a newer keystroke.
+    if (decision == KeyAnswer::swallow) {
+        xcb_allow_events(connection_.get(), XCB_ALLOW_ASYNC_KEYBOARD, time);
+        activeGrabKey_ = keycode;
+    } else {
+        xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, time);
+    }
+    connection_.flush();
+}
+
+void X11KeyboardTap::replayHeld(std::uint64_t serial) {
+    if (!held_ || held_->serial != serial) {
+        return;
+    }
+    const Held held = *held_;
+    held_.reset();
+    xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, held.time);
+    connection_.flush();
+}
+
+void X11KeyboardTap::swallowHeld(std::uint64_t serial) {
+    if (!held_ || held_->serial != serial) {
+        return;
+    }
+    const Held held = *held_;
+    held_.reset();
+    xcb_allow_events(connection_.get(), XCB_ALLOW_ASYNC_KEYBOARD, held.time);
+    connection_.flush();
+}
+
+void X11KeyboardTap::postSyntheticPaste() {
+    if (!running_) {
+        return;
+    }
+    ++injectionsWaiting_;
+    refreshPressedKeys();
+    if (!isHeldDown(Key::v)) {
+        injectPasteNow();
+        return;
+    }
+    // An XTEST V press is dropped while the user still holds V: wait for the release.
+    injectionDeadline_ = mainQueue_.after(options_.releaseWait, [this] {
+        if (injectionsWaiting_ > 0) {
+            injectPasteNow();
+        }
+    });
+}
+
+void X11KeyboardTap::injectPasteNow() {
+    xcb_connection_t* c = connection_.get();
+    injectionDeadline_.cancel();
+    const auto& vCodes = codesOfKey_[Key::v];
+    if (vCodes.empty() || controlLeft_ == 0) {
+        injectionsWaiting_ = 0;
+        return;
+    }
+    const xcb_keycode_t v = vCodes.front();
+    refreshPressedKeys();  // the server's own key state: what the user holds right now
+    auto fake = [&](std::uint8_t type, xcb_keycode_t code) {
+        xcb_test_fake_input(c, type, code, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
+    };
+    for (; injectionsWaiting_ > 0; --injectionsWaiting_) {
+        // A plain Ctrl+V: modifiers the user holds are let go for it and pressed again after.
+        std::vector<xcb_keycode_t> lifted;
+        for (const auto* codes : {&shiftCodes_, &altCodes_, &superCodes_}) {
+            for (const xcb_keycode_t code : *codes) {
+                if (pressed_.contains(code)) {
+                    lifted.push_back(code);
+                    fake(XCB_KEY_RELEASE, code);
+                }
+            }
+        }
+        const bool addControl = (trackedModifiers() & command) == 0;
+        if (addControl) {
+            fake(XCB_KEY_PRESS, controlLeft_);
+        }
+        fake(XCB_KEY_PRESS, v);
+        fake(XCB_KEY_RELEASE, v);
+        if (addControl) {
+            fake(XCB_KEY_RELEASE, controlLeft_);
+        }
+        for (const xcb_keycode_t code : lifted) {
+            fake(XCB_KEY_PRESS, code);
+        }
+    }
+    connection_.flush();
+}
+
+void X11KeyboardTap::startWatchdog() {
+    heartbeat_ = steadyMilliseconds();
+    heartbeatTimer_ = mainQueue_.every(std::chrono::milliseconds(100),
+                                       [this] { heartbeat_ = steadyMilliseconds(); });
+    watchdogStop_ = false;
+    xcb_connection_t* c = connection_.get();
+    const auto stall = options_.watchdogStall.count();
+    // Touches no queue state: it only lets a frozen keyboard go when the main loop is stuck.
+    watchdog_ = std::thread([this, c, stall] {
+        while (!watchdogStop_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (steadyMilliseconds() - heartbeat_ > stall) {
+                xcb_allow_events(c, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
+                xcb_flush(c);
+            }
+        }
+    });
+}
+
+void X11KeyboardTap::stopWatchdog() {
+    heartbeatTimer_.cancel();
+    watchdogStop_ = true;
+    if (watchdog_.joinable()) {
+        watchdog_.join();
+    }
+}
+
+}  // namespace tovra

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "platform/KeyboardTap.h"
+#include "platform/TaskHandle.h"
+
+struct _XCBKeySymbols;
+
+namespace tovra {
+
+class MainQueue;
+class X11Connection;
+
+/// Global shortcuts on X11. Each shortcut is a synchronous passive grab on the root window (with
+/// every Caps Lock / Num Lock variant) at the keycodes that produce its key in the current
+/// layout: while the handler decides, the keyboard waits, and its answer replays the keystroke
+/// to the focused window, swallows it, or keeps it frozen until later. Copies are observed,
+/// never grabbed, through XInput2 raw events; injected pastes go through XTEST.
+class X11KeyboardTap final : public KeyboardTap {
+  public:
+    struct Options {
+        /// A main loop silent this long is stuck: the watchdog lets frozen keys through.
+        std::chrono::milliseconds watchdogStall{500};
+        /// How long an injected paste waits for the user to let go of V.
+        std::chrono::milliseconds releaseWait{2000};
+    };
+
+    X11KeyboardTap(X11Connection& connection, MainQueue& mainQueue, Options options);
+    ~X11KeyboardTap() override;
+
+    bool start(Handler handler) override;
+    void stop() override;
+    [[nodiscard]] bool isRunning() const override { return running_; }
+    void replayHeld(std::uint64_t serial) override;
+    void swallowHeld(std::uint64_t serial) override;
+    void postSyntheticPaste() override;
+    [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
+        return unavailable_;
+    }
+
+    /// The shortcuts the tap intercepts (copy is observed, not intercepted).
+    static const std::vector<Shortcut>& interceptedShortcuts();
+
+  private:
+    struct Held {
+        std::uint64_t serial;
+        xcb_timestamp_t time;
+    };
+
+    bool loadKeymap();
+    void refreshPressedKeys();
+    bool grabAll();
+    void ungrabAll();
+    void handleEvent(const xcb_generic_event_t& event);
+    void onKeyPress(const xcb_key_press_event_t& event);
+    void onRawKey(const xcb_generic_event_t& event, bool press);
+    void answer(KeyAnswer answer, xcb_keycode_t keycode, xcb_timestamp_t time);
+    void injectPasteNow();
+    [[nodiscard]] bool isHeldDown(Key key) const;
+    [[nodiscard]] unsigned trackedModifiers() const;
+    void startWatchdog();
+    void stopWatchdog();
+
+    X11Connection& connection_;
+    MainQueue& mainQueue_;
+    Options options_;
+    Handler handler_;
+    bool running_ = false;
+    TaskHandle subscription_;
+    _XCBKeySymbols* symbols_ = nullptr;
+
+    std::map<xcb_keycode_t, Key> keyOfCode_;
+    std::map<Key, std::vector<xcb_keycode_t>> codesOfKey_;
+    std::uint16_t numLockMask_ = 0;
+    std::set<xcb_keycode_t> controlCodes_, shiftCodes_, altCodes_, superCodes_;
+    xcb_keycode_t controlLeft_ = 0;
+    std::vector<std::pair<Shortcut, std::vector<xcb_keycode_t>>> grabbed_;
+    std::vector<Shortcut> unavailable_;
+
+    std::uint8_t xinputOpcode_ = 0;
+    std::uint16_t xtestDevice_ = 0;
+    std::set<xcb_keycode_t> pressed_;
+    std::map<xcb_keycode_t, std::uint16_t> lastPressSource_;
+
+    std::uint64_t nextSerial_ = 1;
+    std::optional<Held> held_;
+    /// The key whose swallowed press keeps our grab active until it is released.
+    std::optional<xcb_keycode_t> activeGrabKey_;
+    int injectionsWaiting_ = 0;
+    TaskHandle injectionDeadline_;
+
+    TaskHandle heartbeatTimer_;
+    std::atomic<std::int64_t> heartbeat_{0};
+    std::atomic<bool> watchdogStop_{false};
+    std::thread watchdog_;
+};
+
+}  // namespace tovra

@@ -1,0 +1,289 @@
+#include "platform/x11/X11KeyboardTap.h"
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "PhysicalKeyboard.h"
+#include "Processes.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/x11/X11Connection.h"
+
+namespace tovra {
+namespace {
+
+using test::PhysicalKeyboard;
+using test::waitUntil;
+
+void settle(int milliseconds = 100) {
+    waitUntil([] { return false; }, milliseconds);
+}
+
+/// The focused application: a window of another client that records the keys it receives.
+class FocusedWindow {
+  public:
+    struct Received {
+        xcb_keycode_t code;
+        std::uint16_t state;
+    };
+
+    explicit FocusedWindow(QtMainQueue& queue) {
+        std::string error;
+        connection_ = X11Connection::open(nullptr, error);
+        xcb_connection_t* c = connection_->get();
+        window_ = xcb_generate_id(c);
+        const std::uint32_t mask = XCB_EVENT_MASK_KEY_PRESS;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, connection_->root(), 0, 0, 200, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &mask);
+        xcb_map_window(c, window_);
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+        connection_->attach(queue);
+        subscription_ = connection_->subscribe([this](const xcb_generic_event_t& event) {
+            if ((event.response_type & 0x7F) == XCB_KEY_PRESS) {
+                const auto& press = reinterpret_cast<const xcb_key_press_event_t&>(event);
+                received.push_back({press.detail, press.state});
+            }
+        });
+        connection_->flush();
+        settle();
+    }
+
+    xcb_keycode_t keycode(xcb_keysym_t keysym) const {
+        const xcb_setup_t* setup = xcb_get_setup(connection_->get());
+        XcbReply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
+            connection_->get(),
+            xcb_get_keyboard_mapping(
+                connection_->get(), setup->min_keycode,
+                static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1)),
+            nullptr));
+        connection_->scheduleDispatch();  // the round trip may have queued our key events
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+        const int perCode = mapping->keysyms_per_keycode;
+        for (int code = setup->min_keycode; code <= setup->max_keycode; ++code) {
+            if (syms[(code - setup->min_keycode) * perCode] == keysym) {
+                return static_cast<xcb_keycode_t>(code);
+            }
+        }
+        return 0;
+    }
+
+    /// How many presses of this key arrived, with exactly these modifiers (lock keys ignored).
+    int count(xcb_keysym_t keysym, std::uint16_t modifiers) const {
+        const xcb_keycode_t code = keycode(keysym);
+        int n = 0;
+        for (const auto& r : received) {
+            const std::uint16_t relevant = r.state & (XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL |
+                                                      XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
+            if (r.code == code && relevant == modifiers) {
+                ++n;
+            }
+        }
+        return n;
+    }
+
+    /// Keys the server believes are down now.
+    std::vector<int> keysDown() const {
+        XcbReply<xcb_query_keymap_reply_t> keymap(xcb_query_keymap_reply(
+            connection_->get(), xcb_query_keymap(connection_->get()), nullptr));
+        connection_->scheduleDispatch();
+        std::vector<int> down;
+        for (int code = 8; code < 256; ++code) {
+            if ((keymap->keys[code / 8] & (1 << (code % 8))) != 0) {
+                down.push_back(code);
+            }
+        }
+        return down;
+    }
+
+    std::vector<Received> received;
+
+  private:
+    std::unique_ptr<X11Connection> connection_;
+    xcb_window_t window_ = 0;
+    TaskHandle subscription_;
+};
+
+constexpr xcb_keysym_t keyV = 0x76;
+constexpr xcb_keysym_t keyC = 0x63;
+constexpr xcb_keysym_t keyA = 0x61;
+constexpr xcb_keysym_t keyW = 0x77;
+constexpr std::uint16_t ctrl = XCB_MOD_MASK_CONTROL;
+
+class X11KeyboardTapTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        connection = X11Connection::open(nullptr, error);
+        ASSERT_NE(connection, nullptr) << error;
+        connection->attach(queue);
+        tap = std::make_unique<X11KeyboardTap>(*connection, queue, X11KeyboardTap::Options{});
+        ASSERT_TRUE(keyboard.isOpen());
+    }
+
+    bool startAnswering(KeyAnswer answer) {
+        return tap->start([this, answer](const KeyPress& press) {
+            seen.push_back(press);
+            if (press.key == Key::c || press.synthetic) {
+                return KeyAnswer::pass;
+            }
+            if (answer == KeyAnswer::hold) {
+                const auto serial = press.serial;
+                holdTimers.push_back(queue.after(std::chrono::milliseconds(30),
+                                                 [this, serial] { tap->replayHeld(serial); }));
+            }
+            return answer;
+        });
+    }
+
+    QtMainQueue queue;
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11KeyboardTap> tap;
+    FocusedWindow app{queue};
+    PhysicalKeyboard keyboard;
+    std::vector<KeyPress> seen;
+    std::vector<TaskHandle> holdTimers;
+};
+
+TEST_F(X11KeyboardTapTest, PassedShortcutReachesTheFocusedApplicationOnce) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::pass));
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 1; }));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], (KeyPress{Key::v, command, false, seen[0].serial}));
+}
+
+TEST_F(X11KeyboardTapTest, SwallowedShortcutNeverArrives) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    keyboard.chord({"Control_L", "Alt_L", "w"});
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == 2; }));
+    settle();
+    EXPECT_EQ(app.count(keyW, ctrl | XCB_MOD_MASK_1), 0);
+    EXPECT_EQ(app.count(keyV, ctrl), 0);
+    EXPECT_EQ(seen[0].modifiers, command | option);
+}
+
+TEST_F(X11KeyboardTapTest, HeldPasteIsReplayedExactlyOnceWhateverTheLocksAndHoldTime) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::hold));
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 1; }));
+
+    keyboard.chord({"Caps_Lock"});
+    keyboard.chord({"Num_Lock"});
+    keyboard.press("Control_L");
+    keyboard.press("v");
+    // Keys typed while the paste is held wait, and arrive after it, in order.
+    keyboard.press("a");
+    keyboard.release("a");
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    keyboard.release("v");
+    keyboard.release("Control_L");
+    keyboard.chord({"Caps_Lock"});
+    keyboard.chord({"Num_Lock"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 2; }));
+    settle();
+    EXPECT_EQ(app.count(keyV, ctrl), 2);
+    EXPECT_EQ(seen.size(), 2u);
+    // The held paste first, then the key typed behind it.
+    const auto isKey = [&](xcb_keysym_t keysym) {
+        return
+            [&, keysym](const FocusedWindow::Received& r) { return r.code == app.keycode(keysym); };
+    };
+    const auto lastV = std::find_if(app.received.rbegin(), app.received.rend(), isKey(keyV));
+    const auto lastA = std::find_if(app.received.rbegin(), app.received.rend(), isKey(keyA));
+    ASSERT_NE(lastA, app.received.rend());
+    EXPECT_LT(lastA - app.received.rbegin(), lastV - app.received.rbegin());
+}
+
+TEST_F(X11KeyboardTapTest, CopyIsObservedWithoutAGrab) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    keyboard.chord({"Control_L", "c"});
+    keyboard.chord({"Control_L", "Shift_L", "c"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyC, ctrl | XCB_MOD_MASK_SHIFT) == 1; }));
+    EXPECT_EQ(app.count(keyC, ctrl), 1);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].key, Key::c);
+    EXPECT_EQ(seen[0].modifiers, command);
+}
+
+TEST_F(X11KeyboardTapTest, BurstIsDeliveredAsOneMarkedPlainPasteLeavingNoModifierDown) {
+    ASSERT_TRUE(tap->start([this](const KeyPress& press) {
+        seen.push_back(press);
+        if (press.synthetic) {
+            return KeyAnswer::pass;
+        }
+        if (press.modifiers == (command | shift)) {
+            tap->postSyntheticPaste();  // waits for the user to let go of V
+            return KeyAnswer::swallow;
+        }
+        return KeyAnswer::pass;
+    }));
+    keyboard.press("Control_L");
+    keyboard.press("Shift_L");
+    keyboard.press("v");
+    settle(50);
+    EXPECT_EQ(app.count(keyV, ctrl), 0);
+    keyboard.release("Shift_L");  // while V is still down: the grab, not raw events, tells us
+    keyboard.press("Shift_L");
+    keyboard.release("v");
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 1; }));
+    keyboard.release("Shift_L");
+    keyboard.release("Control_L");
+    settle();
+    EXPECT_EQ(app.count(keyV, ctrl | XCB_MOD_MASK_SHIFT), 0);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[1].synthetic);
+    EXPECT_EQ(seen[1].modifiers, command);
+    EXPECT_TRUE(app.keysDown().empty());
+
+    // Without a keystroke (a paste chosen in a window) the same paste goes out at once.
+    tap->postSyntheticPaste();
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 2; }));
+    settle();
+    EXPECT_TRUE(app.keysDown().empty());
+}
+
+TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
+    ASSERT_TRUE(tap->start([this](const KeyPress& press) {
+        seen.push_back(press);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return KeyAnswer::hold;  // and never replayed
+    }));
+    keyboard.chord({"Control_L", "v"});
+    keyboard.chord({"a"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyA, 0) == 1; }, 5000));
+    EXPECT_EQ(app.count(keyV, ctrl), 1);
+}
+
+TEST_F(X11KeyboardTapTest, ShortcutsHeldByAnotherClientAreReportedAndPasteIsRequired) {
+    std::string error;
+    auto other = X11Connection::open(nullptr, error);
+    xcb_connection_t* c = other->get();
+    const xcb_keycode_t w = app.keycode(keyW);
+    xcb_grab_key(c, 0, other->root(), ctrl | XCB_MOD_MASK_1, w, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    other->flush();
+    XcbReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    EXPECT_EQ(tap->unavailableShortcuts(),
+              (std::vector<KeyboardTap::Shortcut>{{Key::w, command | option}}));
+    tap->stop();
+
+    xcb_grab_key(c, 0, other->root(), ctrl, app.keycode(keyV), XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    other->flush();
+    sync.reset(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    EXPECT_FALSE(startAnswering(KeyAnswer::swallow));
+    EXPECT_FALSE(tap->isRunning());
+}
+
+}  // namespace
+}  // namespace tovra
