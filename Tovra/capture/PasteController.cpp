@@ -50,6 +50,9 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
             });
             return KeyAnswer::swallow;
         case Kind::copy:
+            if (copyObserver_) {
+                copyObserver_();
+            }
             scheduleCopyChecks();
             return KeyAnswer::pass;
         case Kind::syntheticPaste:

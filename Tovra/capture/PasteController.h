@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -54,6 +55,9 @@ class PasteController {
     void setDelegate(std::weak_ptr<PasteControllerDelegate> delegate) {
         delegate_ = std::move(delegate);
     }
+    /// Told at every copy keystroke, before the checks: a clipboard whose owner keeps ownership
+    /// across copies must be read again to notice the new contents.
+    void setCopyObserver(std::function<void()> observer) { copyObserver_ = std::move(observer); }
 
     /// Starts intercepting; false when the system refuses the tap.
     bool start();
@@ -84,6 +88,7 @@ class PasteController {
     KeyboardTap& tap_;
     MainQueue& mainQueue_;
     std::weak_ptr<PasteControllerDelegate> delegate_;
+    std::function<void()> copyObserver_;
     std::int64_t copyCaptureGeneration_ = 0;
     bool pendingSyntheticPaste_ = false;
     bool bypassNextPasteEvent_ = false;

@@ -331,7 +331,10 @@ void X11KeyboardTap::ungrabAll() {
         }
     }
     grabbed_.clear();
-    connection_.flush();
+    // A round trip: once we return, the keys are free for other clients.
+    XcbReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    connection_.scheduleDispatch();
 }
 
 void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {

@@ -53,7 +53,10 @@ class PasteControllerTest : public ::testing::Test {
 };
 
 TEST_F(PasteControllerTest, CopyPassesAndIsCapturedOnceByTheFastChecks) {
+    int observed = 0;
+    h.pasteController.setCopyObserver([&] { ++observed; });
     h.keyboard.press(Key::c, command);
+    EXPECT_EQ(observed, 1);
     EXPECT_EQ(delivered(), 1u);
     h.wait(5);
     h.pasteboard.simulateForeignText("copied");

@@ -1,0 +1,72 @@
+#include "BackgroundProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tovra::test {
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        return;
+    }
+    std::vector<std::string> copies = args;
+    std::vector<char*> argv;
+    for (auto& arg : copies) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    outputFd_ = out[0];
+    fcntl(outputFd_, F_SETFL, O_NONBLOCK);
+}
+
+bool BackgroundProcess::isRunning() {
+    if (pid_ <= 0) {
+        return false;
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return false;
+    }
+    return true;
+}
+
+std::string BackgroundProcess::output() {
+    char buffer[4096];
+    ssize_t n;
+    while (outputFd_ >= 0 && (n = read(outputFd_, buffer, sizeof buffer)) > 0) {
+        output_.append(buffer, static_cast<std::size_t>(n));
+    }
+    return output_;
+}
+
+void BackgroundProcess::stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+    output();
+    if (outputFd_ >= 0) {
+        close(outputFd_);
+        outputFd_ = -1;
+    }
+}
+
+}  // namespace tovra::test

@@ -1,0 +1,219 @@
+// Copy and paste end to end on a private X server: the real clipboard, keyboard and workspace
+// backends under the capture logic, a window manager, and a real Qt application to paste into.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <memory>
+
+#include "BackgroundProcess.h"
+#include "PhysicalKeyboard.h"
+#include "Processes.h"
+#include "Tovra/capture/ClipboardWatcher.h"
+#include "Tovra/capture/PasteController.h"
+#include "Tovra/capture/PasteboardCoordinator.h"
+#include "Tovra/core/SmartModeEngine.h"
+#include "Tovra/core/StackStore.h"
+#include "WindowManager.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeyboardTap.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Workspace.h"
+
+namespace tovra {
+namespace {
+
+using test::waitUntil;
+
+void settle(int milliseconds) {
+    waitUntil([] { return false; }, milliseconds);
+}
+
+/// The queue as the application runs it, reduced to copy, paste and burst.
+class LiveQueue final : public ClipboardWatcherDelegate, public PasteControllerDelegate {
+  public:
+    LiveQueue() {
+        std::string error;
+        connection = X11Connection::open(nullptr, error);
+        connection->attach(queue);
+        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, X11Pasteboard::Timeouts{});
+        tap = std::make_unique<X11KeyboardTap>(*connection, queue, X11KeyboardTap::Options{});
+        workspace = std::make_unique<X11Workspace>(*connection);
+        watcher = std::make_shared<ClipboardWatcher>(*pasteboard, queue);
+        coordinator = std::make_shared<PasteboardCoordinator>(*pasteboard, watcher);
+        pasteController = std::make_unique<PasteController>(*tap, queue);
+        pasteController->setCopyObserver([this] { pasteboard->recheck(); });
+    }
+
+    void start(const std::shared_ptr<LiveQueue>& self) {
+        watcher->setDelegate(self);
+        pasteController->setDelegate(self);
+        ASSERT_TRUE(pasteController->start());
+        watcher->start();
+    }
+
+    QueueManager& stack() { return store->activeQueue(); }
+
+    void clipboardWatcherDidCapture(ClipboardWatcher&, ClipboardPayload payload) override {
+        enqueue(std::move(payload));
+    }
+    void captureAfterCopy() override {
+        if (auto payload = watcher->checkForChange()) {
+            enqueue(std::move(*payload));
+        }
+    }
+    bool pasteNext() override {
+        readingWhenPasted = pasteboard->isReading();
+        return coordinator->stageNext(stack(), frontmostId()).has_value();
+    }
+    bool burstPaste() override {
+        auto burst = stack().makeBurstPayload(",");
+        if (!burst) {
+            return false;
+        }
+        coordinator->write(*burst);
+        return true;
+    }
+    void toggleQueue() override {}
+    bool clearFromOverlay() override { return false; }
+    bool dropNext() override { return false; }
+    bool revealOverlay() override { return false; }
+    bool moveNextUp() override { return false; }
+    bool moveNextDown() override { return false; }
+    bool swapEnds() override { return false; }
+    bool togglePinNext() override { return false; }
+    bool selectStack(int) override { return false; }
+
+    QtMainQueue queue;
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11Pasteboard> pasteboard;
+    std::unique_ptr<X11KeyboardTap> tap;
+    std::unique_ptr<X11Workspace> workspace;
+    SmartModeEngine engine;
+    std::shared_ptr<StackStore> store = std::make_shared<StackStore>(3, engine);
+    std::shared_ptr<ClipboardWatcher> watcher;
+    std::shared_ptr<PasteboardCoordinator> coordinator;
+    std::unique_ptr<PasteController> pasteController;
+    bool readingWhenPasted = false;
+
+  private:
+    std::optional<std::string> frontmostId() {
+        const auto front = workspace->frontmostApplication();
+        return front ? front->id : std::nullopt;
+    }
+    void enqueue(ClipboardPayload payload) {
+        coordinator->setOwnsPasteboard(false);
+        stack().setSmartContext(frontmostId());
+        stack().enqueuePayload(std::move(payload), true);
+    }
+};
+
+class CaptureAndPasteTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(keyboard.isOpen());
+        ASSERT_TRUE(windowManager.waitUntilReady());
+        live->start(live);
+    }
+
+    /// Starts the paste target and waits until it is the application in front.
+    void startTarget(const std::string& initialText = {}) {
+        target = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{TOVRA_PASTE_TARGET, initialText});
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const auto front = live->workspace->frontmostApplication();
+                return front && front->pid == target->pid();
+            },
+            10000));
+        settle(200);
+    }
+
+    std::string finishTarget() {
+        keyboard.chord({"Return"});
+        waitUntil([&] { return !target->isRunning(); }, 5000);
+        std::string text = target->output();
+        if (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        return text;
+    }
+
+    void copyElsewhere(const std::string& text) {
+        const std::size_t before = live->stack().count();
+        ASSERT_EQ(test::runDetaching({"xclip", "-selection", "clipboard", "-i"}, text), 0);
+        ASSERT_TRUE(waitUntil([&] { return live->stack().count() > before; }));
+    }
+
+    void paste(std::vector<std::string> chord) {
+        keyboard.chord(chord);
+        settle(50);
+        ASSERT_TRUE(waitUntil([&] { return !live->pasteController->pendingSyntheticPaste(); }));
+        settle(150);
+    }
+
+    test::WindowManager windowManager;
+    std::shared_ptr<LiveQueue> live = std::make_shared<LiveQueue>();
+    test::PhysicalKeyboard keyboard;
+    std::unique_ptr<test::BackgroundProcess> target;
+};
+
+TEST_F(CaptureAndPasteTest, EachPasteDeliversTheNextCopyOnceInOrder) {
+    startTarget();
+    for (const char* text : {"one ", "two ", "three"}) {
+        copyElsewhere(text);
+    }
+    ASSERT_EQ(live->stack().count(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        paste({"Control_L", "v"});
+    }
+    EXPECT_TRUE(live->stack().isEmpty());
+    EXPECT_EQ(finishTarget(), "onetwothree");
+}
+
+TEST_F(CaptureAndPasteTest, BurstPastesTheJoinedStackOnceAndLeavesNoModifierDown) {
+    startTarget();
+    copyElsewhere("a\nb\nc");
+    ASSERT_EQ(live->stack().count(), 3u);
+    paste({"Control_L", "Shift_L", "v"});
+    EXPECT_TRUE(live->stack().isEmpty());
+    EXPECT_EQ(finishTarget(), "a,b,c");
+
+    xcb_connection_t* c = live->connection->get();
+    XcbReply<xcb_query_keymap_reply_t> keymap(
+        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    for (const std::uint8_t byte : keymap->keys) {
+        EXPECT_EQ(byte, 0);
+    }
+}
+
+TEST_F(CaptureAndPasteTest, CopyInTheApplicationIsCapturedWithItsId) {
+    startTarget("copied in the app");
+    keyboard.chord({"Control_L", "c"});
+    ASSERT_TRUE(waitUntil([&] { return live->stack().count() == 1; }));
+    const Bytes* text = stringData(live->stack().items()[0].payload);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->view(), "copied in the app");
+    EXPECT_TRUE(live->stack().smartContext().has_value());
+    // With the queue empty, the application's own paste goes through untouched.
+    keyboard.chord({"End"});
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "copied in the appcopied in the app");
+}
+
+TEST_F(CaptureAndPasteTest, KeystrokesAreAnsweredWhileAnOwnerKeepsUsWaiting) {
+    startTarget();
+    // An owner that never answers: our read of it waits for its deadline.
+    std::string error;
+    auto silent = X11Connection::open(nullptr, error);
+    const xcb_window_t window = silent->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    xcb_set_selection_owner(silent->get(), window, silent->atom("CLIPBOARD"),
+                            silent->serverTime(window));
+    silent->flush();
+    ASSERT_TRUE(waitUntil([&] { return live->pasteboard->isReading(); }));
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return live->readingWhenPasted; }, 1000));
+}
+
+}  // namespace
+}  // namespace tovra
