@@ -550,7 +550,7 @@ void X11KeyboardTap::injectPasteNow() {
 
 void X11KeyboardTap::startWatchdog() {
     heartbeat_ = steadyMilliseconds();
-    heartbeatTimer_ = mainQueue_.every(std::chrono::milliseconds(100),
+    heartbeatTimer_ = mainQueue_.every(std::chrono::milliseconds(250),
                                        [this] { heartbeat_ = steadyMilliseconds(); });
     watchdogStop_ = false;
     xcb_connection_t* c = connection_.get();
@@ -558,7 +558,7 @@ void X11KeyboardTap::startWatchdog() {
     // Touches no queue state: it only lets a frozen keyboard go when the main loop is stuck.
     watchdog_ = std::thread([this, c, stall] {
         while (!watchdogStop_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
             if (steadyMilliseconds() - heartbeat_ > stall) {
                 xcb_allow_events(c, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
                 xcb_flush(c);

@@ -30,7 +30,7 @@ class X11KeyboardTap final : public KeyboardTap {
   public:
     struct Options {
         /// A main loop silent this long is stuck: the watchdog lets frozen keys through.
-        std::chrono::milliseconds watchdogStall{500};
+        std::chrono::milliseconds watchdogStall{600};
         /// How long an injected paste waits for the user to let go of V.
         std::chrono::milliseconds releaseWait{2000};
     };

@@ -25,18 +25,22 @@ bool waitUntil(Predicate done, int timeoutMs = 5000);
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 namespace tovra::test {
 
 template <class Predicate>
 bool waitUntil(Predicate done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Sleep in the event loop between looks; the tick only bounds how late a look can be.
+    QTimer tick;
+    tick.start(2);
     while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
+        if (elapsed.elapsed() > timeoutMs) {
             return done();
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
