@@ -198,7 +198,7 @@ TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
 /// A client that takes the selection and then misbehaves.
 class RogueOwner {
   public:
-    enum class Behaviour { silent, wrongFormat, diesInIncrementalTransfer };
+    enum class Behaviour { silent, wrongFormat, diesInIncrementalTransfer, keepsOwnership };
 
     explicit RogueOwner(Behaviour behaviour) : behaviour_(behaviour) {
         std::string error;
@@ -218,6 +218,8 @@ class RogueOwner {
     }
 
     [[nodiscard]] bool gone() const { return !connection_; }
+    /// What a well-behaved owner that never re-takes the selection serves from now on.
+    std::string text = "first";
 
   private:
     void answer(const xcb_selection_request_event_t& request) {
@@ -227,6 +229,10 @@ class RogueOwner {
                                           connection_->atom("UTF8_STRING")};
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
                                 XCB_ATOM_ATOM, 32, 2, targets);
+        } else if (behaviour_ == Behaviour::keepsOwnership) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                request.target, 8, static_cast<std::uint32_t>(text.size()),
+                                text.data());
         } else if (behaviour_ == Behaviour::wrongFormat) {
             const std::uint32_t words[] = {0x41414141, 0x42424242};
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
@@ -277,6 +283,39 @@ TEST(X11PasteboardReading, MisbehavingOwnersCostABoundedWaitAndNoPayload) {
         ASSERT_TRUE(us.waitForChangeAfter(after));
         EXPECT_EQ(us.text(), "normal again");
     }
+}
+
+TEST(X11PasteboardReading, RecheckNoticesAnOwnerThatChangesContentsInPlace) {
+    Client us;
+    const auto before = us.pasteboard->changeCount();
+    RogueOwner owner(RogueOwner::Behaviour::keepsOwnership);
+    ASSERT_TRUE(us.waitForChangeAfter(before));
+    EXPECT_EQ(us.text(), "first");
+
+    const auto counted = us.pasteboard->changeCount();
+    owner.text = "second";  // a copy in an application that keeps the selection
+    us.pasteboard->recheck();
+    ASSERT_TRUE(us.waitForChangeAfter(counted));
+    EXPECT_EQ(us.pasteboard->changeCount(), counted + 1);
+    EXPECT_EQ(us.text(), "second");
+}
+
+TEST(X11PasteboardWriting, AClipboardManagerTakingOverOurItemIsNoCopyAndIsStillWiped) {
+    Client us;
+    us.write({{std::string(pasteboardType::string), Bytes("staged secret")}});
+    const auto count = us.pasteboard->changeCount();
+    // What a clipboard manager does: read the new contents and own them itself.
+    const std::string taken = pasteWithXclip("UTF8_STRING");
+    ASSERT_EQ(taken, "staged secret");
+    copyWithXclip("UTF8_STRING", taken);
+    ASSERT_TRUE(waitUntil([&] { return !us.pasteboard->ownsSelection(); }));
+    waitUntil([&] { return !us.pasteboard->isReading(); });
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(us.pasteboard->changeCount(), count);
+
+    us.pasteboard->clearContents();
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
 }
 
 TEST(X11PasteboardReading, RecheckCountsOnlyWhenTheContentsChanged) {
