@@ -25,7 +25,9 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std:
         error = "the X display has no such screen";
         return nullptr;
     }
-    return std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data));
+    auto opened = std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data));
+    opened->displayName_ = displayName != nullptr ? displayName : "";
+    return opened;
 }
 
 X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)

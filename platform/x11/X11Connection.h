@@ -40,6 +40,8 @@ class X11Connection {
     [[nodiscard]] xcb_connection_t* get() const { return connection_; }
     [[nodiscard]] xcb_window_t root() const { return screen_->root; }
     [[nodiscard]] xcb_screen_t* screen() const { return screen_; }
+    /// The display as it was named when opened (empty: $DISPLAY).
+    [[nodiscard]] const std::string& displayName() const { return displayName_; }
 
     /// Interned once, then cached.
     xcb_atom_t atom(std::string_view name);
@@ -74,6 +76,7 @@ class X11Connection {
 
     xcb_connection_t* connection_;
     xcb_screen_t* screen_;
+    std::string displayName_;
     MainQueue* mainQueue_ = nullptr;
     TaskHandle readWatch_;
     bool dispatchScheduled_ = false;

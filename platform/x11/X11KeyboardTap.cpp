@@ -443,7 +443,7 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         return;
     }
     const auto key = keyOfCode_.find(event.detail);
-    if (!handler_ || key == keyOfCode_.end()) {
+    if (!handler_ || key == keyOfCode_.end() || focusPassesThrough()) {
         answer(KeyAnswer::pass, event.detail, event.time);
         return;
     }
@@ -457,6 +457,27 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         return;
     }
     answer(decision, event.detail, event.time);
+}
+
+bool X11KeyboardTap::focusPassesThrough() {
+    if (!passThroughFocus_) {
+        return false;
+    }
+    xcb_connection_t* c = connection_.get();
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    connection_.scheduleDispatch();
+    return focus && passThroughFocus_(focus->focus);
+}
+
+std::function<bool(xcb_window_t)> X11KeyboardTap::windowsOf(xcb_connection_t* connection) {
+    // Every window a client makes carries its connection's resource id base.
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const std::uint32_t base = setup->resource_id_base;
+    const std::uint32_t mask = setup->resource_id_mask;
+    return [base, mask](xcb_window_t window) {
+        return window != XCB_WINDOW_NONE && (window & ~mask) == base;
+    };
 }
 
 void X11KeyboardTap::answer(KeyAnswer decision, xcb_keycode_t keycode, xcb_timestamp_t time) {

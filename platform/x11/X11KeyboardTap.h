@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -51,6 +52,14 @@ class X11KeyboardTap final : public KeyboardTap {
     /// The shortcuts the tap intercepts (copy is observed, not intercepted).
     static const std::vector<Shortcut>& interceptedShortcuts();
 
+    /// Windows whose keystrokes pass untouched when they have the focus: our own text fields
+    /// paste the clipboard as it is, like any text field.
+    void setPassThroughFocus(std::function<bool(xcb_window_t focus)> isOwn) {
+        passThroughFocus_ = std::move(isOwn);
+    }
+    /// A filter for the windows of another connection of this process (Qt's).
+    static std::function<bool(xcb_window_t)> windowsOf(xcb_connection_t* connection);
+
   private:
     struct Held {
         std::uint64_t serial;
@@ -65,6 +74,7 @@ class X11KeyboardTap final : public KeyboardTap {
     void onKeyPress(const xcb_key_press_event_t& event);
     void onRawKey(const xcb_generic_event_t& event, bool press);
     void answer(KeyAnswer answer, xcb_keycode_t keycode, xcb_timestamp_t time);
+    bool focusPassesThrough();
     void injectPasteNow();
     [[nodiscard]] bool isHeldDown(Key key) const;
     [[nodiscard]] unsigned trackedModifiers() const;
@@ -75,6 +85,7 @@ class X11KeyboardTap final : public KeyboardTap {
     MainQueue& mainQueue_;
     Options options_;
     Handler handler_;
+    std::function<bool(xcb_window_t)> passThroughFocus_;
     bool running_ = false;
     TaskHandle subscription_;
     _XCBKeySymbols* symbols_ = nullptr;

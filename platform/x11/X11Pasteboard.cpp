@@ -9,62 +9,21 @@
 #include "Tovra/core/ClipboardPayload.h"
 #include "Tovra/core/PasteboardTypes.h"
 #include "Tovra/core/UnicodeText.h"
+#include "X11ClipboardTargets.h"
 #include "X11Connection.h"
+#include "X11SelectionOwner.h"
 #include "platform/MainQueue.h"
 
 namespace tovra {
 
 namespace {
 
-struct TargetName {
-    std::string_view type;
-    std::string_view target;
-};
+using x11::clipboardTargets;
+using x11::latin1ToUtf8;
 
-/// Our pasteboard types as X selection targets, most preferred first for each type.
-constexpr std::array<TargetName, 8> targetNames{{
-    {pasteboardType::rtf, "text/rtf"},
-    {pasteboardType::rtf, "application/rtf"},
-    {pasteboardType::html, "text/html"},
-    {pasteboardType::string, "UTF8_STRING"},
-    {pasteboardType::string, "text/plain;charset=utf-8"},
-    {pasteboardType::string, "STRING"},
-    {pasteboardType::png, "image/png"},
-    {pasteboardType::tiff, "image/tiff"},
-}};
-
-constexpr std::size_t maxChunkBytes = 256 * 1024;
 // A clipboard manager takes what we stage within moments; later equal contents are a new copy.
 constexpr std::chrono::milliseconds stagedRecognitionWindow{1500};
 constexpr std::uint32_t wholeProperty = 0x1FFFFFFF;  // in 32-bit units: everything there is
-
-Bytes latin1ToUtf8(std::string_view latin1) {
-    Bytes utf8;
-    utf8.reserve(latin1.size() + latin1.size() / 4);
-    for (const char c : latin1) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            utf8.append(std::string_view(&c, 1));
-        } else {
-            const char pair[2] = {static_cast<char>(0xC0 | (byte >> 6)),
-                                  static_cast<char>(0x80 | (byte & 0x3F))};
-            utf8.append(std::string_view(pair, 2));
-        }
-    }
-    return utf8;
-}
-
-Bytes utf8ToLatin1(std::string_view utf8) {
-    Bytes latin1;
-    latin1.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto point = unicode::codePointAt(utf8, i);
-        const char c = point.value <= 0xFF ? static_cast<char>(point.value) : '?';
-        latin1.append(std::string_view(&c, 1));
-        i = point.boundary;
-    }
-    return latin1;
-}
 
 const ClipboardRepresentation* find(const X11Pasteboard::Contents& contents,
                                     std::string_view type) {
@@ -105,13 +64,6 @@ struct X11Pasteboard::Read {
     [[nodiscard]] std::size_t remainingBudget() const { return maxPayloadBytes - budgetUsed; }
 };
 
-struct X11Pasteboard::Transfer {
-    std::shared_ptr<const Bytes> bytes;
-    xcb_atom_t type = XCB_ATOM_NONE;
-    std::size_t offset = 0;
-    TaskHandle deadline;
-};
-
 X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Timeouts timeouts)
     : connection_(connection),
       mainQueue_(mainQueue),
@@ -119,6 +71,8 @@ X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Ti
       window_(connection.createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE)),
       clipboard_(connection.atom("CLIPBOARD")),
       snapshot_(std::make_shared<Contents>()) {
+    std::string error;
+    owner_ = X11SelectionOwner::start(connection.displayName(), timeouts.serveStep, error);
     subscription_ = connection_.subscribe([this](const xcb_generic_event_t& e) { handleEvent(e); });
     xcb_connection_t* c = connection_.get();
     if (connection_.xfixesFirstEvent() != 0) {
@@ -142,6 +96,7 @@ X11Pasteboard::~X11Pasteboard() {
     // A wipe asked for just before quitting must still happen.
     commitWrite();
     *alive_ = false;
+    owner_.reset();
     xcb_destroy_window(connection_.get(), window_);
     connection_.flush();
 }
@@ -166,8 +121,12 @@ std::optional<Bytes> X11Pasteboard::data(std::string_view type) {
     return representation->data;
 }
 
+bool X11Pasteboard::ownsSelection() const {
+    return owner_ && owner_->owns();
+}
+
 void X11Pasteboard::recheck() {
-    if (owning_ || read_ || writePending_) {
+    if (ownsSelection() || read_ || writePending_) {
         return;
     }
     startRead(ReadReason::recheck, XCB_CURRENT_TIME);
@@ -190,24 +149,11 @@ void X11Pasteboard::handleEvent(const xcb_generic_event_t& event) {
         case XCB_SELECTION_NOTIFY:
             onSelectionNotify(reinterpret_cast<const xcb_selection_notify_event_t&>(event));
             break;
-        case XCB_SELECTION_REQUEST:
-            onSelectionRequest(reinterpret_cast<const xcb_selection_request_event_t&>(event));
-            break;
-        case XCB_SELECTION_CLEAR: {
-            const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
-            if (clear.owner == window_ && clear.selection == clipboard_) {
-                owning_ = false;
-            }
-            break;
-        }
         case XCB_PROPERTY_NOTIFY: {
             const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (notify.window == window_ && read_ && read_->incremental &&
                 notify.atom == read_->property && notify.state == XCB_PROPERTY_NEW_VALUE) {
                 onReadPropertyNewValue();
-            } else if (notify.state == XCB_PROPERTY_DELETE &&
-                       transfers_.contains({notify.window, notify.atom})) {
-                continueTransfer(notify.window, notify.atom);
             }
             break;
         }
@@ -217,15 +163,14 @@ void X11Pasteboard::handleEvent(const xcb_generic_event_t& event) {
 }
 
 void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
-    if (owner == window_) {
+    if (owner_ && owner == owner_->window()) {
         return;  // our own write, counted when it was made
     }
     read_.reset();
     if (owner == XCB_WINDOW_NONE) {
         // Our own release was counted by the clear that asked for it; an owner that went away
         // leaves an empty clipboard.
-        const bool ours = !owning_ && own_ == nullptr && snapshot_->empty();
-        owning_ = false;
+        const bool ours = !ownsSelection() && own_ == nullptr && snapshot_->empty();
         stagedHeldElsewhere_ = false;
         if (!ours) {
             snapshot_ = std::make_shared<Contents>();
@@ -233,7 +178,6 @@ void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
         }
         return;
     }
-    owning_ = false;
     startRead(ReadReason::ownerChanged, time);
     connection_.flush();
 }
@@ -330,7 +274,7 @@ void X11Pasteboard::onSelectionNotify(const xcb_selection_notify_event_t& event)
             const int count = xcb_get_property_value_length(reply.get()) / 4;
             const std::vector<xcb_atom_t> offered(atoms, atoms + count);
             for (const std::string_view type : capturedTypes) {
-                for (const auto& name : targetNames) {
+                for (const auto& name : clipboardTargets) {
                     if (name.type != type) {
                         continue;
                     }
@@ -499,210 +443,35 @@ void X11Pasteboard::commitWrite() {
         return;
     }
     writePending_ = false;
-    xcb_connection_t* c = connection_.get();
-    auto currentOwner = [&] {
-        XcbReply<xcb_get_selection_owner_reply_t> reply(
-            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard_), nullptr));
-        return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
-    };
-
+    if (!owner_) {
+        own_.reset();
+        return;
+    }
     if (!own_->empty()) {
         read_.reset();
-        const xcb_timestamp_t time = connection_.serverTime(window_);
-        xcb_set_selection_owner(c, window_, clipboard_, time);
-        owning_ = currentOwner() == window_;
-        ownTime_ = time;
-        snapshot_ = own_;
-        lastStaged_ = own_;
-        lastStagedAt_ = mainQueue_.now();
-        stagedHeldElsewhere_ = false;
+        std::shared_ptr<const Contents> contents = own_;
+        if (owner_->own(contents, connection_.serverTime(window_))) {
+            snapshot_ = contents;
+            lastStaged_ = contents;
+            lastStagedAt_ = mainQueue_.now();
+            stagedHeldElsewhere_ = false;
+        }
     } else {
         own_.reset();
-        if (owning_) {
-            // Ignored by the server if someone took the selection since: a wipe never erases a
-            // copy the user made meanwhile.
-            xcb_set_selection_owner(c, XCB_WINDOW_NONE, clipboard_, ownTime_);
-            owning_ = currentOwner() == window_;
-            if (!owning_) {
+        if (owner_->owns()) {
+            if (owner_->release()) {
                 snapshot_ = std::make_shared<Contents>();
             }
         } else if (stagedHeldElsewhere_) {
             // A clipboard manager holds what we staged: take it back and let it go.
-            const xcb_timestamp_t time = connection_.serverTime(window_);
-            xcb_set_selection_owner(c, window_, clipboard_, time);
-            xcb_set_selection_owner(c, XCB_WINDOW_NONE, clipboard_, time);
+            owner_->own(std::make_shared<Contents>(), connection_.serverTime(window_));
+            owner_->release();
             stagedHeldElsewhere_ = false;
             snapshot_ = std::make_shared<Contents>();
         }
     }
     connection_.flush();
     connection_.scheduleDispatch();
-}
-
-// ---- Serving -------------------------------------------------------------------------------
-
-std::vector<xcb_atom_t> X11Pasteboard::targetsOffered() const {
-    std::vector<xcb_atom_t> targets{connection_.atom("TARGETS"), connection_.atom("TIMESTAMP"),
-                                    connection_.atom("MULTIPLE")};
-    if (own_ == nullptr) {
-        return targets;
-    }
-    for (const auto& representation : *own_) {
-        for (const auto& name : targetNames) {
-            if (name.type == representation.type) {
-                targets.push_back(connection_.atom(name.target));
-            }
-        }
-    }
-    return targets;
-}
-
-std::shared_ptr<const Bytes> X11Pasteboard::bytesForTarget(xcb_atom_t target) const {
-    if (own_ == nullptr) {
-        return nullptr;
-    }
-    for (const auto& name : targetNames) {
-        if (connection_.atom(name.target) != target) {
-            continue;
-        }
-        const ClipboardRepresentation* representation = find(*own_, name.type);
-        if (representation == nullptr) {
-            return nullptr;
-        }
-        if (name.target == "STRING") {
-            return std::make_shared<const Bytes>(utf8ToLatin1(representation->data.view()));
-        }
-        // Shares the owned contents: a newer write does not pull bytes from under a transfer.
-        return std::shared_ptr<const Bytes>(own_, &representation->data);
-    }
-    return nullptr;
-}
-
-void X11Pasteboard::onSelectionRequest(const xcb_selection_request_event_t& event) {
-    xcb_connection_t* c = connection_.get();
-    const bool valid = event.owner == window_ && event.selection == clipboard_ && owning_ &&
-                       (event.time == XCB_CURRENT_TIME || event.time >= ownTime_);
-    if (!valid) {
-        sendNotify(event, XCB_ATOM_NONE);
-        return;
-    }
-    // Clients that name no property get the target as property.
-    const xcb_atom_t property = event.property == XCB_ATOM_NONE ? event.target : event.property;
-
-    if (event.target == connection_.atom("MULTIPLE")) {
-        if (event.property == XCB_ATOM_NONE) {
-            sendNotify(event, XCB_ATOM_NONE);
-            return;
-        }
-        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-            c,
-            xcb_get_property(c, 0, event.requestor, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-            nullptr));
-        connection_.scheduleDispatch();
-        if (!reply || reply->format != 32) {
-            sendNotify(event, XCB_ATOM_NONE);
-            return;
-        }
-        const auto* begin = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-        std::vector<xcb_atom_t> pairs(begin,
-                                      begin + xcb_get_property_value_length(reply.get()) / 4);
-        for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
-            if (!convertFor(event.requestor, pairs[i], pairs[i + 1])) {
-                pairs[i + 1] = XCB_ATOM_NONE;
-            }
-        }
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, event.requestor, property, reply->type, 32,
-                            static_cast<std::uint32_t>(pairs.size()), pairs.data());
-        sendNotify(event, property);
-        return;
-    }
-    sendNotify(event, convertFor(event.requestor, event.target, property)
-                          ? property
-                          : xcb_atom_t{XCB_ATOM_NONE});
-}
-
-bool X11Pasteboard::convertFor(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property) {
-    xcb_connection_t* c = connection_.get();
-    if (target == connection_.atom("TARGETS")) {
-        const auto targets = targetsOffered();
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM, 32,
-                            static_cast<std::uint32_t>(targets.size()), targets.data());
-        return true;
-    }
-    if (target == connection_.atom("TIMESTAMP")) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_INTEGER, 32, 1,
-                            &ownTime_);
-        return true;
-    }
-    auto bytes = bytesForTarget(target);
-    if (!bytes) {
-        return false;
-    }
-    const std::size_t maxRequest =
-        static_cast<std::size_t>(xcb_get_maximum_request_length(c)) * 4 - 64;
-    const std::size_t chunk = std::min(maxChunkBytes, maxRequest);
-    if (bytes->size() <= chunk) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, target, 8,
-                            static_cast<std::uint32_t>(bytes->size()), bytes->data());
-        return true;
-    }
-    // Too big for one property: hand it over in chunks as the requestor takes each one.
-    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(c, requestor, XCB_CW_EVENT_MASK, &mask);
-    const auto announced = static_cast<std::uint32_t>(bytes->size());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, connection_.atom("INCR"), 32,
-                        1, &announced);
-    auto transfer = std::make_unique<Transfer>();
-    transfer->bytes = std::move(bytes);
-    transfer->type = target;
-    const auto key = std::make_pair(requestor, property);
-    transfer->deadline = mainQueue_.after(timeouts_.serveStep, [this, key] {
-        transfers_.erase(key);  // the requestor stopped taking chunks
-    });
-    transfers_[key] = std::move(transfer);
-    return true;
-}
-
-void X11Pasteboard::continueTransfer(xcb_window_t window, xcb_atom_t property) {
-    const auto key = std::make_pair(window, property);
-    Transfer& transfer = *transfers_.at(key);
-    xcb_connection_t* c = connection_.get();
-    const std::size_t maxRequest =
-        static_cast<std::size_t>(xcb_get_maximum_request_length(c)) * 4 - 64;
-    const std::size_t length =
-        std::min({maxChunkBytes, maxRequest, transfer.bytes->size() - transfer.offset});
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, transfer.type, 8,
-                        static_cast<std::uint32_t>(length),
-                        transfer.bytes->data() + transfer.offset);
-    if (length == 0) {
-        // The empty chunk ends the transfer.
-        transfers_.erase(key);
-        const bool others =
-            std::any_of(transfers_.begin(), transfers_.end(),
-                        [window](const auto& t) { return t.first.first == window; });
-        if (!others) {
-            const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
-            xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &none);
-        }
-    } else {
-        transfer.offset += length;
-        transfer.deadline =
-            mainQueue_.after(timeouts_.serveStep, [this, key] { transfers_.erase(key); });
-    }
-    connection_.flush();
-}
-
-void X11Pasteboard::sendNotify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
-    xcb_selection_notify_event_t notify{};
-    notify.response_type = XCB_SELECTION_NOTIFY;
-    notify.time = request.time;
-    notify.requestor = request.requestor;
-    notify.selection = request.selection;
-    notify.target = request.target;
-    notify.property = property;
-    xcb_send_event(connection_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&notify));
-    connection_.flush();
 }
 
 }  // namespace tovra

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,12 +17,14 @@ namespace tovra {
 
 class MainQueue;
 class X11Connection;
+class X11SelectionOwner;
 
 /// The CLIPBOARD selection as a pasteboard. Reading never blocks the main loop: when another
 /// client takes the selection, its contents are fetched step by step into a snapshot (each step
 /// with a deadline, sizes checked before bytes are copied, the byte budget held on every INCR
 /// chunk) and the change count rises once the snapshot is complete, failed or timed out.
-/// Writing makes us the owner; a wipe releases ownership only if nobody took it since.
+/// Writing makes us the owner (served by an X11SelectionOwner); a wipe releases ownership only
+/// if nobody took it since.
 class X11Pasteboard final : public Pasteboard {
   public:
     struct Timeouts {
@@ -48,15 +49,16 @@ class X11Pasteboard final : public Pasteboard {
     void recheck();
     /// True while a read is under way.
     [[nodiscard]] bool isReading() const { return read_ != nullptr; }
+    /// True between a clear and the moment the write it starts takes the selection.
+    [[nodiscard]] bool hasPendingWrite() const { return writePending_; }
     /// True while we are the selection's owner.
-    [[nodiscard]] bool ownsSelection() const { return owning_; }
+    [[nodiscard]] bool ownsSelection() const;
 
     using Contents = std::vector<ClipboardRepresentation>;
 
   private:
     enum class ReadReason { initial, ownerChanged, recheck };
     struct Read;
-    struct Transfer;
 
     void handleEvent(const xcb_generic_event_t& event);
     void onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time);
@@ -69,12 +71,6 @@ class X11Pasteboard final : public Pasteboard {
     xcb_atom_t nextReadProperty();
 
     void commitWrite();
-    void onSelectionRequest(const xcb_selection_request_event_t& event);
-    bool convertFor(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property);
-    void continueTransfer(xcb_window_t window, xcb_atom_t property);
-    void sendNotify(const xcb_selection_request_event_t& request, xcb_atom_t property);
-    std::shared_ptr<const Bytes> bytesForTarget(xcb_atom_t target) const;
-    std::vector<xcb_atom_t> targetsOffered() const;
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -93,13 +89,11 @@ class X11Pasteboard final : public Pasteboard {
     std::shared_ptr<Contents> own_;
     bool writePending_ = false;
     bool commitScheduled_ = false;
-    bool owning_ = false;
-    xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
+    std::unique_ptr<X11SelectionOwner> owner_;
     /// Our last staged contents are held by another client (a clipboard manager): still ours.
     bool stagedHeldElsewhere_ = false;
     std::shared_ptr<const Contents> lastStaged_;
     std::chrono::steady_clock::time_point lastStagedAt_;
-    std::map<std::pair<xcb_window_t, xcb_atom_t>, std::unique_ptr<Transfer>> transfers_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

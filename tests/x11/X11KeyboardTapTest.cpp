@@ -102,6 +102,7 @@ class FocusedWindow {
     }
 
     std::vector<Received> received;
+    [[nodiscard]] xcb_connection_t* connection() const { return connection_->get(); }
 
   private:
     std::unique_ptr<X11Connection> connection_;
@@ -258,6 +259,21 @@ TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
     keyboard.chord({"Control_L", "v"});
     keyboard.chord({"a"});
     ASSERT_TRUE(waitUntil([&] { return app.count(keyA, 0) == 1; }, 5000));
+    EXPECT_EQ(app.count(keyV, ctrl), 1);
+}
+
+TEST_F(X11KeyboardTapTest, KeysPassUntouchedWhileOurOwnWindowHasTheFocus) {
+    // The focused window belongs to "us": another connection of this process.
+    tap->setPassThroughFocus(X11KeyboardTap::windowsOf(app.connection()));
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 1; }));
+    EXPECT_TRUE(seen.empty());
+
+    tap->setPassThroughFocus(X11KeyboardTap::windowsOf(connection->get()));
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == 1; }));
+    settle(50);
     EXPECT_EQ(app.count(keyV, ctrl), 1);
 }
 

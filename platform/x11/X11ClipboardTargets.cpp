@@ -1,0 +1,35 @@
+#include "X11ClipboardTargets.h"
+
+#include "Tovra/core/UnicodeText.h"
+
+namespace tovra::x11 {
+
+Bytes latin1ToUtf8(std::string_view latin1) {
+    Bytes utf8;
+    utf8.reserve(latin1.size() + latin1.size() / 4);
+    for (const char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8.append(std::string_view(&c, 1));
+        } else {
+            const char pair[2] = {static_cast<char>(0xC0 | (byte >> 6)),
+                                  static_cast<char>(0x80 | (byte & 0x3F))};
+            utf8.append(std::string_view(pair, 2));
+        }
+    }
+    return utf8;
+}
+
+Bytes utf8ToLatin1(std::string_view utf8) {
+    Bytes latin1;
+    latin1.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto point = unicode::codePointAt(utf8, i);
+        const char c = point.value <= 0xFF ? static_cast<char>(point.value) : '?';
+        latin1.append(std::string_view(&c, 1));
+        i = point.boundary;
+    }
+    return latin1;
+}
+
+}  // namespace tovra::x11

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Tovra/core/ClipboardRepresentation.h"
+
+namespace tovra {
+
+/// Serves our clipboard contents to other clients, from a thread and a connection of its own:
+/// a client in our own process that waits synchronously for the clipboard (Qt's does) can never
+/// starve it. It touches no queue state, only immutable copies of what was staged. Requests for
+/// TARGETS, TIMESTAMP, MULTIPLE and the mapped types are answered; large contents go in INCR
+/// chunks of at most 256 KiB, each transfer with its own timeout.
+class X11SelectionOwner {
+  public:
+    using Contents = std::vector<ClipboardRepresentation>;
+
+    /// Connects to the display (empty for $DISPLAY) and starts serving; nullptr with a reason.
+    static std::unique_ptr<X11SelectionOwner> start(const std::string& display,
+                                                    std::chrono::milliseconds transferTimeout,
+                                                    std::string& error);
+    ~X11SelectionOwner();
+    X11SelectionOwner(const X11SelectionOwner&) = delete;
+    X11SelectionOwner& operator=(const X11SelectionOwner&) = delete;
+
+    [[nodiscard]] xcb_window_t window() const { return window_; }
+    /// Takes the clipboard with these contents as of `time`; false when the server refused.
+    bool own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time);
+    /// Lets the clipboard go unless someone took it since we did; true when it is no longer ours.
+    bool release();
+    [[nodiscard]] bool owns() const { return owns_; }
+
+  private:
+    struct Atoms;
+    struct Transfer;
+    X11SelectionOwner(xcb_connection_t* connection, xcb_window_t window,
+                      std::chrono::milliseconds transferTimeout);
+    void run();
+    void handle(const xcb_generic_event_t& event);
+    void onRequest(const xcb_selection_request_event_t& request);
+    bool convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property,
+                 const std::shared_ptr<const Contents>& contents, xcb_timestamp_t ownTime);
+    void continueTransfer(xcb_window_t window, xcb_atom_t property);
+    void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
+    void expireTransfers();
+    xcb_window_t currentOwner();
+
+    xcb_connection_t* connection_;
+    xcb_window_t window_;
+    std::unique_ptr<Atoms> atoms_;
+    std::chrono::milliseconds transferTimeout_;
+    std::size_t chunkBytes_;
+    int wakeFd_ = -1;
+
+    std::mutex mutex_;  // guards contents_ and ownTime_ between the two threads
+    std::shared_ptr<const Contents> contents_;
+    xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
+    std::atomic<bool> owns_{false};
+    std::atomic<bool> stopping_{false};
+
+    // Serving thread only.
+    std::map<std::pair<xcb_window_t, xcb_atom_t>, std::unique_ptr<Transfer>> transfers_;
+    std::thread thread_;
+};
+
+}  // namespace tovra

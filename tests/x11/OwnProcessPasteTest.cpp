@@ -1,0 +1,42 @@
+// Our own Qt text fields paste what we staged at once: Qt's clipboard waits synchronously for
+// the owner, and our owner is served off the main thread, so the wait cannot starve it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+
+#include "Processes.h"
+#include "Tovra/core/PasteboardTypes.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Pasteboard.h"
+
+namespace tovra {
+namespace {
+
+TEST(OwnProcessPaste, OurTextFieldPastesWhatWeStaged) {
+    std::string error;
+    QtMainQueue queue;
+    auto connection = X11Connection::open(nullptr, error);
+    ASSERT_NE(connection, nullptr) << error;
+    connection->attach(queue);
+    X11Pasteboard pasteboard(*connection, queue, X11Pasteboard::Timeouts{});
+
+    for (const char* staged : {"first item", "second \xE2\x80\x94 item"}) {
+        pasteboard.clearContents();
+        pasteboard.setString(staged, pasteboardType::string);
+        ASSERT_TRUE(test::waitUntil(
+            [&] { return !pasteboard.hasPendingWrite() && pasteboard.ownsSelection(); }));
+        test::waitUntil([] { return false; }, 100);  // Qt hears of the new owner
+
+        QLineEdit field;
+        field.show();
+        field.paste();  // blocks this thread in Qt's own clipboard wait
+        EXPECT_EQ(field.text().toStdString(), staged);
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), staged);
+    }
+}
+
+}  // namespace
+}  // namespace tovra
