@@ -51,6 +51,15 @@ void PhysicalKeyboard::send(const std::string& key, bool down) {
     XSync(asDisplay(display_), False);
 }
 
+void PhysicalKeyboard::pressCode(int keycode, bool down) {
+    if (device_ == nullptr) {
+        return;
+    }
+    XTestFakeDeviceKeyEvent(asDisplay(display_), asDevice(device_), static_cast<unsigned>(keycode),
+                            down ? True : False, nullptr, 0, CurrentTime);
+    XSync(asDisplay(display_), False);
+}
+
 void PhysicalKeyboard::press(const std::string& key) {
     send(key, true);
 }

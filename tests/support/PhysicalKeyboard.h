@@ -18,6 +18,8 @@ class PhysicalKeyboard {
     /// Key names are X keysym names: "v", "Control_L", "Caps_Lock".
     void press(const std::string& key);
     void release(const std::string& key);
+    /// A key by its keycode, whatever it produces.
+    void pressCode(int keycode, bool down);
     /// Presses the keys in order, then releases them in reverse order.
     void chord(const std::vector<std::string>& keys);
 

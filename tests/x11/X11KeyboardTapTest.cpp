@@ -262,6 +262,42 @@ TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
     EXPECT_EQ(app.count(keyV, ctrl), 1);
 }
 
+TEST_F(X11KeyboardTapTest, ShortcutsFollowTheKeyboardLayout) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    const xcb_keycode_t vKey = app.keycode(keyV);
+    const xcb_keycode_t bKey = app.keycode(0x62);
+    // Swap V and B, as a layout change would.
+    std::string error;
+    auto setter = X11Connection::open(nullptr, error);
+    auto swap = [&](xcb_keycode_t code, xcb_keysym_t keysym) {
+        const xcb_keysym_t syms[2] = {keysym, keysym - 0x20};  // lower and upper case
+        xcb_change_keyboard_mapping(setter->get(), 1, code, 2, syms);
+    };
+    swap(vKey, 0x62);
+    swap(bKey, keyV);
+    setter->flush();
+    ASSERT_TRUE(waitUntil([&] { return app.keycode(keyV) == bKey; }));
+    settle(100);
+
+    const auto press = [&](xcb_keycode_t code) {
+        keyboard.press("Control_L");
+        keyboard.pressCode(code, true);
+        keyboard.pressCode(code, false);
+        keyboard.release("Control_L");
+    };
+    press(vKey);  // now types B: not ours
+    press(bKey);  // now types V: our paste shortcut
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == 1; }));
+    settle(50);
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].key, Key::v);
+
+    swap(vKey, keyV);
+    swap(bKey, 0x62);
+    setter->flush();
+    ASSERT_TRUE(waitUntil([&] { return app.keycode(keyV) == vKey; }));
+}
+
 TEST_F(X11KeyboardTapTest, KeysPassUntouchedWhileOurOwnWindowHasTheFocus) {
     // The focused window belongs to "us": another connection of this process.
     tap->setPassThroughFocus(X11KeyboardTap::windowsOf(app.connection()));
