@@ -32,6 +32,10 @@ class Pasteboard {
     /// Adds content under a type to what we own; false when the write failed.
     virtual bool setString(std::string_view text, std::string_view type) = 0;
     virtual bool setData(Bytes data, std::string_view type) = 0;
+
+    /// A copy keystroke was seen: an owner that keeps the clipboard across copies may have
+    /// changed it without telling, so look again.
+    virtual void recheck() {}
 };
 
 }  // namespace tovra

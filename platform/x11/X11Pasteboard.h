@@ -46,7 +46,7 @@ class X11Pasteboard final : public Pasteboard {
 
     /// Reads the selection again: some owners change their contents without taking the selection
     /// anew (after a copy keystroke). The count rises only if the contents differ.
-    void recheck();
+    void recheck() override;
     /// True while a read is under way.
     [[nodiscard]] bool isReading() const { return read_ != nullptr; }
     /// True between a clear and the moment the write it starts takes the selection.

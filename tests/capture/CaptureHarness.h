@@ -15,6 +15,7 @@
 #include "platform/testing/FakeMainQueue.h"
 #include "platform/testing/FakePasteboard.h"
 #include "platform/testing/FakeWorkspace.h"
+#include "tests/core/CoreTestSupport.h"
 
 namespace tovra::test {
 
@@ -125,11 +126,6 @@ inline bool RecordingController::burstPaste() {
     }
     harness_.coordinator->write(*burst);
     return true;
-}
-
-inline std::string clipboardText(testing::FakePasteboard& pasteboard) {
-    const auto text = pasteboard.string();
-    return text ? std::string(text->view()) : "<none>";
 }
 
 }  // namespace tovra::test

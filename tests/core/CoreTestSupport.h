@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Tovra/core/ClipboardPayload.h"
+#include "Tovra/core/Pasteboard.h"
 #include "Tovra/core/PasteboardTypes.h"
 #include "Tovra/core/QueueManager.h"
 
@@ -44,6 +45,12 @@ inline std::vector<std::string> drain(QueueManager& queue) {
         texts.emplace_back(stringData(item->payload)->view());
     }
     return texts;
+}
+
+/// The plain text on a fake clipboard, or "<none>".
+inline std::string clipboardText(Pasteboard& pasteboard) {
+    const auto text = pasteboard.string();
+    return text ? std::string(text->view()) : "<none>";
 }
 
 }  // namespace tovra::test

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Tovra/core/PrivacyMode.h"
+#include "Tovra/core/Uuid.h"
+
+namespace tovra {
+
+/// One queued item as a surface shows it: never the payload, only what is displayed.
+struct ItemRow {
+    Uuid id;
+    std::string previewText;  // unmasked; the surface masks it with the privacy mode
+    bool isPinned = false;
+
+    friend bool operator==(const ItemRow&, const ItemRow&) = default;
+};
+
+/// The floating overlay that shows the active stack for a few seconds after each change.
+class OverlaySurface {
+  public:
+    struct State {
+        std::string title;
+        std::vector<ItemRow> rows;
+        PrivacyMode privacyMode = PrivacyMode::partialMask;
+        bool animationsEnabled = true;
+        bool ignoresMouse = false;
+    };
+    virtual ~OverlaySurface() = default;
+    virtual void update(const State& state) = 0;
+    /// Shows it, hiding again `seconds` later.
+    virtual void show(double seconds) = 0;
+    [[nodiscard]] virtual bool isVisible() const = 0;
+};
+
+/// The status (tray) item with its menu, and the small control window: they show the state.
+class StatusSurface {
+  public:
+    struct State {
+        bool isActive = false;
+        bool shortcutCaptureAvailable = false;
+        std::size_t count = 0;
+        std::vector<ItemRow> items;
+        PrivacyMode privacyMode = PrivacyMode::partialMask;
+        std::optional<std::string> pendingUpdateVersion;
+    };
+    virtual ~StatusSurface() = default;
+    virtual void update(const State& state) = 0;
+};
+
+/// The queue panel: it reads everything again through the controller when told to reload.
+class QueuePanelSurface {
+  public:
+    virtual ~QueuePanelSurface() = default;
+    virtual void reload() = 0;
+    virtual void open() = 0;
+    virtual void close() = 0;
+};
+
+/// The window that explains the missing permission; "Retry" runs the handler.
+class PermissionSurface {
+  public:
+    virtual ~PermissionSurface() = default;
+    virtual void show(std::function<void()> retry) = 0;
+    virtual void close() = 0;
+    [[nodiscard]] virtual bool isShown() const = 0;
+};
+
+/// The modal questions the controller asks.
+class Alerts {
+  public:
+    virtual ~Alerts() = default;
+    /// "Clear queue?": true for "Clear queue".
+    virtual bool confirmClearQueue() = 0;
+    /// "Custom Burst Separator": the text for "Use Separator", nothing for "Cancel".
+    virtual std::optional<std::string> askCustomSeparator(const std::string& current) = 0;
+    virtual void showError(const std::string& message) = 0;
+};
+
+/// What exists so far; a surface that is absent is simply not shown.
+struct AppSurfaces {
+    OverlaySurface* overlay = nullptr;
+    StatusSurface* status = nullptr;
+    QueuePanelSurface* panel = nullptr;
+    PermissionSurface* permission = nullptr;
+    Alerts* alerts = nullptr;
+};
+
+}  // namespace tovra

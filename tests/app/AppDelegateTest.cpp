@@ -1,0 +1,352 @@
+#include "Tovra/app/AppDelegate.h"
+
+#include <gtest/gtest.h>
+
+#include "AppFakes.h"
+#include "Tovra/capture/PasteboardCoordinator.h"
+#include "Tovra/core/QueueManager.h"
+#include "Tovra/core/SmartModeEngine.h"
+#include "Tovra/core/StackStore.h"
+#include "platform/testing/FakeKeyboardTap.h"
+#include "platform/testing/FakeMainQueue.h"
+#include "platform/testing/FakePasteboard.h"
+#include "platform/testing/FakeWorkspace.h"
+#include "tests/core/CoreTestSupport.h"
+
+namespace tovra {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+/// Drives Tovra as a user would: copies in other applications, shortcuts on the keyboard.
+class AppDelegateTest : public ::testing::Test {
+  protected:
+    void SetUp() override { launch(); }
+
+    void launch() {
+        app = AppDelegate::create(
+            AppEnvironment{pasteboard, queue, keyboard, workspace, trust, &loginItem, &engine},
+            AppSurfaces{&overlay, &status, &panel, &permission, &alerts});
+        app->applicationDidFinishLaunching();
+    }
+    void wait(double milliseconds) { queue.advance(MainQueue::Seconds(milliseconds / 1000)); }
+
+    /// A copy in the frontmost application: the clipboard changes, then Ctrl+C is seen.
+    void copy(std::string_view text) {
+        pasteboard.simulateForeignText(text);
+        keyboard.press(Key::c, command);
+        wait(300);
+    }
+    /// Ctrl+V: returns what the clipboard held when the keystroke reached the application.
+    std::string paste(unsigned modifiers = command) {
+        const std::size_t before = keyboard.delivered().size();
+        keyboard.press(Key::v, modifiers);
+        wait(200);
+        if (keyboard.delivered().size() == before) {
+            return "<no paste>";
+        }
+        return test::clipboardText(pasteboard);
+    }
+    Texts pasteAll(int times) {
+        Texts pasted;
+        for (int i = 0; i < times; ++i) {
+            pasted.push_back(paste());
+        }
+        return pasted;
+    }
+    QueueManager& stack(std::size_t index) { return app->stackStore().queue(index); }
+
+    testing::FakePasteboard pasteboard;
+    testing::FakeMainQueue queue;
+    testing::FakeKeyboardTap keyboard;
+    testing::FakeWorkspace workspace;
+    test::FakeTrust trust;
+    test::FakeLoginItem loginItem;
+    SmartModeEngine engine;
+    test::FakeOverlay overlay{queue};
+    test::FakeStatus status;
+    test::FakePanel panel;
+    test::FakePermission permission;
+    test::FakeAlerts alerts;
+    std::shared_ptr<AppDelegate> app;
+};
+
+TEST_F(AppDelegateTest, ThreeCopiedLinesPasteInEachOrder) {
+    workspace.setFrontmostId("org.gnome.TextEditor");
+    copy("first\nsecond\nthird");
+    EXPECT_EQ(pasteAll(3), (Texts{"first", "second", "third"}));
+    EXPECT_EQ(paste(), "third");  // empty queue: the paste passes with what the clipboard holds
+
+    app->selectQueueMode("LIFO");
+    copy("first\nsecond\nthird");
+    EXPECT_EQ(pasteAll(3), (Texts{"third", "second", "first"}));
+    EXPECT_EQ(engine.overrideFor(std::string("org.gnome.TextEditor")), QueueMode::lifo);
+}
+
+TEST_F(AppDelegateTest, SmartOrderFollowsTheApplicationAndLearns) {
+    app->selectQueueMode("Smart");
+    workspace.setFrontmostId("org.kde.konsole");
+    copy("a\nb\nc\nd");
+    EXPECT_EQ(paste(), "d");  // a terminal: newest first
+    workspace.setFrontmostId("org.gnome.TextEditor");
+    EXPECT_EQ(paste(), "a");
+    EXPECT_EQ(engine.statsFor(std::string("org.kde.konsole")), (SmartModeStats{0, 1}));
+    EXPECT_EQ(engine.statsFor(std::string("org.gnome.TextEditor")), (SmartModeStats{1, 0}));
+
+    app->selectQueueMode("FIFO");   // an override for the editor...
+    app->selectQueueMode("Smart");  // ...and picking smart removes it again
+    EXPECT_EQ(engine.overrideFor(std::string("org.gnome.TextEditor")), std::nullopt);
+
+    app->clearSmartLearning();
+    EXPECT_EQ(engine.statsFor(std::string("org.kde.konsole")), std::nullopt);
+}
+
+TEST_F(AppDelegateTest, BurstJoinsWithTheChosenSeparatorAndPastesOnce) {
+    const std::vector<std::pair<const char*, std::string>> cases{
+        {"Tab", "a\tb\tc"}, {"Comma", "a,b,c"}, {"Newline", "a\nb\nc"}};
+    for (const auto& [separator, joined] : cases) {
+        app->selectBurstSeparator(separator);
+        copy("a\nb\nc");
+        EXPECT_EQ(paste(command | shift), joined) << separator;
+        EXPECT_TRUE(app->activeQueue().isEmpty());
+    }
+    alerts.separatorAnswer = "";
+    app->selectBurstSeparator("Custom");
+    copy("a\nb");
+    EXPECT_EQ(paste(command | shift), "ab");
+
+    // Cancelling the dialog keeps the previous text, and custom stays chosen.
+    alerts.separatorAnswer.reset();
+    app->selectBurstSeparator("Custom");
+    EXPECT_EQ(app->burstSeparator(), BurstSeparator::custom);
+    EXPECT_EQ(app->customBurstSeparator(), "");
+}
+
+TEST_F(AppDelegateTest, SwitchingOffEmptiesEveryStackAndWipesOurClipboard) {
+    for (int index : {0, 1, 2}) {
+        app->selectStack(index);
+        copy("item " + std::to_string(index) + "\nmore");
+    }
+    app->selectStack(0);
+    keyboard.press(Key::v, command);  // stages "item 0"
+    wait(200);
+    keyboard.press(Key::s, command | shift);
+    queue.runReady();
+    EXPECT_FALSE(app->isStackActive());
+    for (std::size_t index : {0u, 1u, 2u}) {
+        EXPECT_TRUE(stack(index).isEmpty());
+    }
+    EXPECT_TRUE(pasteboard.contents().empty());
+
+    // While off every shortcut but the switch passes, and copies are not captured.
+    copy("ignored");
+    EXPECT_EQ(paste(), "ignored");
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+    keyboard.press(Key::s, command | shift);
+    queue.runReady();
+    EXPECT_TRUE(app->isStackActive());
+}
+
+TEST_F(AppDelegateTest, SleepEmptiesTheStacksButKeepsTheQueueOn) {
+    copy("one\ntwo");
+    app->selectStack(1);
+    copy("three");
+    app->workspaceWillSleep();
+    EXPECT_TRUE(stack(0).isEmpty());
+    EXPECT_TRUE(stack(1).isEmpty());
+    EXPECT_TRUE(app->isStackActive());
+    copy("after waking");
+    EXPECT_EQ(app->activeQueue().count(), 1u);
+}
+
+TEST_F(AppDelegateTest, QuittingWipesOnlyOurOwnClipboard) {
+    copy("a\nb");
+    keyboard.press(Key::v, command);
+    app->applicationWillTerminate();
+    EXPECT_TRUE(pasteboard.contents().empty());
+    EXPECT_FALSE(keyboard.held().has_value());  // the held paste was let go
+    EXPECT_FALSE(keyboard.isRunning());
+
+    launch();
+    copy("the user's copy");
+    app->applicationWillTerminate();
+    EXPECT_EQ(test::clipboardText(pasteboard), "the user's copy");
+}
+
+TEST_F(AppDelegateTest, ACopyCheckThatArrivesWhileOffCapturesNothing) {
+    pasteboard.simulateForeignText("late");
+    keyboard.press(Key::c, command);
+    app->setStackActive(false);
+    wait(300);
+    app->setStackActive(true);
+    wait(300);
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+}
+
+TEST_F(AppDelegateTest, InactiveStackExpiresWithoutTouchingClipboardOrSurfaces) {
+    app->selectQueueTimeout("1 Minute");
+    copy("stack one");
+    wait(30'000);
+    app->selectStack(1);
+    copy("stack two\nmore");
+    paste();  // we own the clipboard now; stack 2's timer runs until about 90 s
+    const int revisions = panel.revision;
+    wait(29'000);
+    EXPECT_EQ(stack(0).count(), 1u);
+    wait(1'000);
+    EXPECT_TRUE(stack(0).isEmpty());  // its timer ran although stack 2 is in use
+    EXPECT_EQ(test::clipboardText(pasteboard), "stack two");
+    EXPECT_EQ(panel.revision, revisions);
+    wait(30'000);
+    EXPECT_TRUE(stack(1).isEmpty());
+    EXPECT_GT(panel.revision, revisions);
+    EXPECT_TRUE(pasteboard.contents().empty());
+}
+
+TEST_F(AppDelegateTest, OverlayCommandsActOnlyWhileTheOverlayIsVisible) {
+    copy("a\nb\nc");
+    wait(3'000);  // the 2.5 s overlay is gone
+    ASSERT_FALSE(overlay.visible);
+    for (const Key key : {Key::x, Key::w, Key::l, Key::upArrow, Key::downArrow}) {
+        keyboard.press(key, command | option);
+    }
+    keyboard.press(Key::escape, noModifier);
+    EXPECT_EQ(keyboard.swallowed().size(), 0u);
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"a", "b", "c"}));
+
+    keyboard.press(Key::p, command | option);  // reveal: shown for 6 s
+    EXPECT_DOUBLE_EQ(overlay.shownFor, 6.0);
+    keyboard.press(Key::w, command | option);
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"c", "b", "a"}));
+    keyboard.press(Key::upArrow, command | option);  // the first item: nothing to move, swallowed
+    keyboard.press(Key::x, command | option);
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b", "a"}));
+    keyboard.press(Key::escape, noModifier);
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+    EXPECT_EQ(keyboard.swallowed().size(), 5u);
+
+    keyboard.press(Key::digit3, command | option);
+    EXPECT_EQ(app->activeStackIndex(), 2);
+    EXPECT_EQ(keyboard.swallowed().size(), 6u);
+}
+
+TEST_F(AppDelegateTest, SurfacesShowTitleStateAndMasking) {
+    app->selectStack(1);
+    app->selectQueueMode("Smart");
+    workspace.setFrontmostId("kitty");
+    copy("one\ntwo\nthree");
+    EXPECT_EQ(app->overlayTitle(), "Tovra 2 \u00B7 Smart / LIFO (3)");
+    EXPECT_EQ(overlay.state.title, app->overlayTitle());
+    EXPECT_DOUBLE_EQ(overlay.shownFor, 2.5);
+    EXPECT_EQ(overlay.state.rows.front().previewText, "three");
+    EXPECT_EQ(status.state.count, 3u);
+    EXPECT_TRUE(status.state.isActive && status.state.shortcutCaptureAvailable);
+
+    app->selectPrivacyMode("Sensitive");
+    app->toggleHUDInteraction();
+    EXPECT_EQ(overlay.state.privacyMode, PrivacyMode::sensitive);
+    EXPECT_TRUE(overlay.state.ignoresMouse);
+    app->selectPrivacyMode("nonsense");
+    EXPECT_EQ(app->privacyMode(), PrivacyMode::sensitive);
+}
+
+TEST_F(AppDelegateTest, MenuItemsAreEnabledOnlyWhenTheyCanAct) {
+    using Action = AppDelegate::MenuAction;
+    EXPECT_FALSE(app->validateMenuItem(Action::pasteNext));
+    EXPECT_FALSE(app->validateMenuItem(Action::clearQueue));
+    EXPECT_TRUE(app->validateMenuItem(Action::other));
+    copy("x");
+    EXPECT_TRUE(app->validateMenuItem(Action::pasteNext));
+    EXPECT_TRUE(app->validateMenuItem(Action::clearQueue));
+    app->setStackActive(false);
+    copy("y");
+    EXPECT_FALSE(app->validateMenuItem(Action::pasteNext));
+}
+
+TEST_F(AppDelegateTest, ClearingAsksOnlyFromTheMenu) {
+    copy("a\nb");
+    alerts.confirmClear = false;
+    app->clearQueueFromMenu();
+    EXPECT_EQ(app->activeQueue().count(), 2u);
+    alerts.confirmClear = true;
+    app->clearQueueFromMenu();
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+    EXPECT_EQ(alerts.clearQuestions, 2);
+
+    copy("c");
+    app->clearFromControlWindow();
+    copy("d");
+    app->clearFromPanel();
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+    EXPECT_EQ(alerts.clearQuestions, 2);
+}
+
+TEST_F(AppDelegateTest, ChosenItemsPasteByPositionAndFromThePanelIntoThePreviousApp) {
+    copy("a\nb\nc");
+    EXPECT_FALSE(app->pasteQueueItemFromMenu(7));
+    const std::size_t delivered = keyboard.delivered().size();
+    ASSERT_TRUE(app->pasteQueueItemFromMenu(1));
+    wait(100);
+    EXPECT_EQ(test::clipboardText(pasteboard), "b");
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), 1);
+    EXPECT_EQ(keyboard.delivered().size(), delivered + 1);
+
+    // From the panel: back to the application in front before it opened, then paste.
+    workspace.setFrontmost(FrontmostApplication{"org.gnome.TextEditor", 7, 42});
+    app->openQueueFromMenu();
+    workspace.setFrontmost(FrontmostApplication{"tovra", 8, 99});
+    app->pasteItem(app->panelItems().front().id);
+    EXPECT_FALSE(panel.isOpen);
+    EXPECT_EQ(workspace.frontmostApplication()->window, 42u);
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), 1);
+    wait(300);
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), 2);
+    EXPECT_EQ(test::clipboardText(pasteboard), "a");
+}
+
+TEST_F(AppDelegateTest, MissingPermissionShowsTheWindowAndRetryRecovers) {
+    trust.trusted = false;
+    launch();
+    EXPECT_FALSE(app->isStackActive());
+    EXPECT_TRUE(permission.shown);
+    EXPECT_FALSE(app->validateMenuItem(AppDelegate::MenuAction::pasteNext));
+    EXPECT_FALSE(status.state.isActive);
+
+    permission.retry();  // before the permission exists: nothing, and no prompt
+    EXPECT_TRUE(permission.shown);
+    EXPECT_EQ(trust.prompts, 0);
+
+    app->checkPermissionFromMenu();  // prompts, and keeps one window
+    EXPECT_EQ(trust.prompts, 1);
+    EXPECT_TRUE(permission.shown);
+
+    trust.trusted = true;
+    permission.retry();
+    EXPECT_TRUE(app->isStackActive());
+    EXPECT_TRUE(keyboard.isRunning());
+    EXPECT_FALSE(permission.shown);
+}
+
+TEST_F(AppDelegateTest, RefusedTapLeavesTheQueueOffWithoutAWindow) {
+    keyboard.refuseStart(true);
+    keyboard.stop();
+    app->setStackActive(false);
+    app->setStackActive(true);
+    EXPECT_FALSE(app->isStackActive());
+    EXPECT_FALSE(app->shortcutCaptureAvailable());
+    EXPECT_FALSE(permission.shown);
+}
+
+TEST_F(AppDelegateTest, LaunchAtLoginTogglesAndReportsFailure) {
+    app->toggleLaunchAtLogin();
+    EXPECT_TRUE(loginItem.enabled);
+    app->toggleLaunchAtLogin();
+    EXPECT_FALSE(loginItem.enabled);
+    loginItem.failure = "Permission denied";
+    app->toggleLaunchAtLogin();
+    EXPECT_FALSE(loginItem.enabled);
+    EXPECT_EQ(alerts.errors, Texts{"Permission denied"});
+}
+
+}  // namespace
+}  // namespace tovra

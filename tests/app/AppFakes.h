@@ -1,0 +1,118 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Tovra/app/AppDelegate.h"
+#include "Tovra/app/Surfaces.h"
+#include "platform/AccessibilityTrust.h"
+#include "platform/LoginItem.h"
+#include "platform/MainQueue.h"
+
+namespace tovra::test {
+
+class FakeOverlay final : public OverlaySurface {
+  public:
+    explicit FakeOverlay(MainQueue& queue) : queue_(queue) {}
+    void update(const State& next) override { state = next; }
+    void show(double seconds) override {
+        visible = true;
+        shownFor = seconds;
+        hide_ = queue_.after(MainQueue::Seconds(seconds), [this] { visible = false; });
+    }
+    [[nodiscard]] bool isVisible() const override { return visible; }
+
+    State state;
+    bool visible = false;
+    double shownFor = 0;
+
+  private:
+    MainQueue& queue_;
+    TaskHandle hide_;
+};
+
+class FakeStatus final : public StatusSurface {
+  public:
+    void update(const State& next) override {
+        state = next;
+        ++updates;
+    }
+    State state;
+    int updates = 0;
+};
+
+class FakePanel final : public QueuePanelSurface {
+  public:
+    void reload() override { ++revision; }
+    void open() override { isOpen = true; }
+    void close() override { isOpen = false; }
+    int revision = 0;
+    bool isOpen = false;
+};
+
+class FakePermission final : public PermissionSurface {
+  public:
+    void show(std::function<void()> retryHandler) override {
+        retry = std::move(retryHandler);
+        shown = true;
+        ++shows;
+    }
+    void close() override { shown = false; }
+    [[nodiscard]] bool isShown() const override { return shown; }
+    std::function<void()> retry;
+    bool shown = false;
+    int shows = 0;
+};
+
+class FakeAlerts final : public Alerts {
+  public:
+    bool confirmClearQueue() override {
+        ++clearQuestions;
+        return confirmClear;
+    }
+    std::optional<std::string> askCustomSeparator(const std::string& current) override {
+        offeredSeparator = current;
+        return separatorAnswer;
+    }
+    void showError(const std::string& message) override { errors.push_back(message); }
+
+    bool confirmClear = true;
+    int clearQuestions = 0;
+    std::optional<std::string> separatorAnswer;
+    std::string offeredSeparator;
+    std::vector<std::string> errors;
+};
+
+class FakeTrust final : public AccessibilityTrust {
+  public:
+    bool isTrusted() override { return trusted; }
+    bool isTrustedWithPrompt() override {
+        ++prompts;
+        return trusted;
+    }
+    void openSettings() override { ++settingsOpened; }
+    bool trusted = true;
+    int prompts = 0;
+    int settingsOpened = 0;
+};
+
+class FakeLoginItem final : public LoginItem {
+  public:
+    bool isEnabled() override { return enabled; }
+    std::optional<std::string> enable() override {
+        if (failure) {
+            return failure;
+        }
+        enabled = true;
+        return std::nullopt;
+    }
+    std::optional<std::string> disable() override {
+        enabled = false;
+        return std::nullopt;
+    }
+    bool enabled = false;
+    std::optional<std::string> failure;
+};
+
+}  // namespace tovra::test
