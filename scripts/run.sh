@@ -10,5 +10,5 @@ build_dir="$root/build"
 if [ -x "$build_dir/Tovra/tovra" ]; then
     exec "$build_dir/Tovra/tovra" "$@"
 fi
-echo "Tovra's queue core, its tests and benchmarks are built in $build_dir."
-echo "The desktop application itself is not part of this build yet, so there is nothing to start."
+echo "tovra was not built in $build_dir" >&2
+exit 1

@@ -363,10 +363,16 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
                 break;
             }
             xcb_refresh_keyboard_mapping(symbols_, &mapping);
-            // Shortcuts follow the layout: grab the keycodes that now produce their keys.
-            ungrabAll();
+            // The server also says this when typing moves from one keyboard device to another;
+            // regrab only when the keys of our shortcuts really moved, since keys pressed
+            // between the ungrab and the grab would slip past us.
+            const auto previousCodes = codesOfKey_;
+            const auto previousNumLock = numLockMask_;
             loadKeymap();
-            grabAll();
+            if (codesOfKey_ != previousCodes || numLockMask_ != previousNumLock) {
+                ungrabAll();
+                grabAll();
+            }
             break;
         }
         case XCB_GE_GENERIC: {

@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
 
 extern char** environ;
 
@@ -24,7 +25,10 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& args) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // Quiet unless TOVRA_TEST_STDERR is set, for when a test needs the programs' own account.
+    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
     if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         pid_ = -1;
     }

@@ -1,0 +1,142 @@
+// Tovra: a clipboard queue. Wires Qt's event loop, the X11 backends and the controller.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <QUrl>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "Tovra/app/AppDelegate.h"
+#include "Tovra/ui/PermissionOnboardingWindow.h"
+#include "platform/NullPlatform.h"
+#include "platform/qt/LogindSleepWatcher.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/x11/X11AccessibilityTrust.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeyboardTap.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11SingleInstance.h"
+#include "platform/x11/X11Workspace.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminatingSignal(int) {
+    const char byte = 1;
+    (void)!write(signalPipe[1], &byte, 1);
+}
+
+bool hasText(const char* value) {
+    return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Clipboard contents must never end up in a core dump.
+    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+
+    const bool wayland = tovra::X11AccessibilityTrust::isWaylandSession();
+    if (!hasText(std::getenv("DISPLAY")) && !(wayland && hasText(std::getenv("WAYLAND_DISPLAY")))) {
+        std::fprintf(stderr,
+                     "tovra: no graphical session found (DISPLAY is not set). Start Tovra from "
+                     "an X11 desktop session.\n");
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tovra"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tovra"));
+    QApplication::setQuitOnLastWindowClosed(false);  // a tray application lives on
+
+    tovra::QtMainQueue mainQueue;
+    std::string error;
+    std::unique_ptr<tovra::X11Connection> connection;
+    if (hasText(std::getenv("DISPLAY"))) {
+        connection = tovra::X11Connection::open(nullptr, error);
+        if (!connection && !wayland) {
+            std::fprintf(stderr, "tovra: %s %s\n", error.c_str(), std::getenv("DISPLAY"));
+            return 1;
+        }
+    }
+
+    std::unique_ptr<tovra::X11SingleInstance> instance;
+    std::unique_ptr<tovra::Pasteboard> pasteboard;
+    std::unique_ptr<tovra::KeyboardTap> keyboardTap;
+    std::unique_ptr<tovra::Workspace> workspace;
+    if (connection) {
+        connection->attach(mainQueue);
+        instance = tovra::X11SingleInstance::claim(*connection, [] {
+            // Nothing to bring forward until the control window exists.
+        });
+        if (!instance) {
+            std::fprintf(stderr, "tovra: already running on this display.\n");
+            return 0;
+        }
+        pasteboard = std::make_unique<tovra::X11Pasteboard>(*connection, mainQueue,
+                                                            tovra::X11Pasteboard::Timeouts{});
+        auto tap = std::make_unique<tovra::X11KeyboardTap>(*connection, mainQueue,
+                                                           tovra::X11KeyboardTap::Options{});
+        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            // Our own text fields paste the clipboard as it is.
+            tap->setPassThroughFocus(tovra::X11KeyboardTap::windowsOf(x11->connection()));
+        }
+        keyboardTap = std::move(tap);
+        workspace = std::make_unique<tovra::X11Workspace>(*connection);
+    } else {
+        pasteboard = std::make_unique<tovra::NullPasteboard>();
+        keyboardTap = std::make_unique<tovra::NullKeyboardTap>();
+        workspace = std::make_unique<tovra::NullWorkspace>();
+    }
+
+    tovra::X11AccessibilityTrust trust(connection.get(), [] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
+    });
+    tovra::PermissionOnboardingWindow permissionWindow(trust);
+
+    auto app = tovra::AppDelegate::create(
+        tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
+        tovra::AppSurfaces{nullptr, nullptr, nullptr, &permissionWindow, nullptr});
+
+    tovra::LogindSleepWatcher sleepWatcher([&app] { app->workspaceWillSleep(); });
+
+    // Quitting by signal or with the session goes through the same termination path.
+    bool terminated = false;
+    auto terminate = [&] {
+        if (!terminated) {
+            terminated = true;
+            app->applicationWillTerminate();
+        }
+    };
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        struct sigaction action {};
+        action.sa_handler = onTerminatingSignal;
+        sigemptyset(&action.sa_mask);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &application, [&] {
+        char byte;
+        while (read(signalPipe[0], &byte, 1) > 0) {
+        }
+        terminate();
+        QApplication::quit();
+    });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &application, terminate);
+
+    app->applicationDidFinishLaunching();
+    const int result = QApplication::exec();
+    terminate();
+    return result;
+}

@@ -1,0 +1,86 @@
+#include "PermissionOnboardingWindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "platform/AccessibilityTrust.h"
+
+namespace tovra {
+
+PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      trust_(trust) {
+    setWindowTitle(QStringLiteral("Tovra Permissions"));
+    setFixedSize(420, 220);
+
+    auto* title = new QLabel(QStringLiteral("Accessibility access is needed"), this);
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(18);
+    titleFont.setWeight(QFont::DemiBold);
+    title->setFont(titleFont);
+
+    // On this desktop the permission is the session itself.
+    auto* body = new QLabel(
+        QStringLiteral("Tovra needs an X11 session to catch global shortcuts and prepare the next "
+                       "queued item before paste reaches the focused app. Queue contents still "
+                       "stay RAM-only."),
+        this);
+    body->setWordWrap(true);
+    QFont bodyFont = body->font();
+    bodyFont.setPointSizeF(13);
+    body->setFont(bodyFont);
+    QPalette secondary = body->palette();
+    secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
+    body->setPalette(secondary);
+
+    auto* openSettingsButton = new QPushButton(QStringLiteral("Open Settings"), this);
+    auto* retryButton = new QPushButton(QStringLiteral("Retry"), this);
+    connect(openSettingsButton, &QPushButton::clicked, this,
+            &PermissionOnboardingWindow::openSettings);
+    connect(retryButton, &QPushButton::clicked, this, &PermissionOnboardingWindow::retry);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addWidget(openSettingsButton);
+    buttons->addWidget(retryButton);
+    buttons->addStretch();
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(24, 22, 24, 22);
+    column->setSpacing(14);
+    column->addWidget(title);
+    column->addWidget(body);
+    column->addStretch();
+    column->addLayout(buttons);
+}
+
+void PermissionOnboardingWindow::show(std::function<void()> retry) {
+    retryHandler_ = std::move(retry);
+    if (!isVisible()) {
+        if (const QScreen* screen = this->screen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+    }
+    QWidget::show();
+    raise();
+    activateWindow();
+}
+
+void PermissionOnboardingWindow::close() {
+    QWidget::hide();
+}
+
+void PermissionOnboardingWindow::openSettings() {
+    trust_.openSettings();
+}
+
+void PermissionOnboardingWindow::retry() {
+    if (retryHandler_) {
+        retryHandler_();
+    }
+}
+
+}  // namespace tovra

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Tovra/core/Pasteboard.h"
+#include "platform/KeyboardTap.h"
+#include "platform/Workspace.h"
+
+namespace tovra {
+
+/// Stand-ins where no desktop can be reached (a Wayland session without X11): nothing to read,
+/// nothing to intercept, no application in front. The permission window says what is needed.
+class NullPasteboard final : public Pasteboard {
+  public:
+    [[nodiscard]] std::int64_t changeCount() const override { return changeCount_; }
+    std::optional<Bytes> string() override { return std::nullopt; }
+    std::optional<Bytes> data(std::string_view) override { return std::nullopt; }
+    void clearContents() override { ++changeCount_; }
+    bool setString(std::string_view, std::string_view) override { return false; }
+    bool setData(Bytes, std::string_view) override { return false; }
+
+  private:
+    std::int64_t changeCount_ = 0;
+};
+
+class NullKeyboardTap final : public KeyboardTap {
+  public:
+    bool start(Handler) override { return false; }
+    void stop() override {}
+    [[nodiscard]] bool isRunning() const override { return false; }
+    void replayHeld(std::uint64_t) override {}
+    void swallowHeld(std::uint64_t) override {}
+    void postSyntheticPaste() override {}
+    [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
+};
+
+class NullWorkspace final : public Workspace {
+  public:
+    [[nodiscard]] std::optional<FrontmostApplication> frontmostApplication() override {
+        return std::nullopt;
+    }
+    bool activate(const FrontmostApplication&) override { return false; }
+};
+
+}  // namespace tovra

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/TaskHandle.h"
+
+namespace tovra {
+
+class X11Connection;
+
+/// One Tovra per display: the running one owns a selection on that X server. A second launch
+/// asks it to come forward and leaves; launches on other displays never meet.
+class X11SingleInstance {
+  public:
+    /// Claims the display; nullptr when another instance holds it (it has been asked to come
+    /// forward). `onActivate` runs when a later launch asks us to.
+    static std::unique_ptr<X11SingleInstance> claim(X11Connection& connection,
+                                                    std::function<void()> onActivate);
+    ~X11SingleInstance();
+    X11SingleInstance(const X11SingleInstance&) = delete;
+    X11SingleInstance& operator=(const X11SingleInstance&) = delete;
+
+  private:
+    X11SingleInstance(X11Connection& connection, xcb_window_t window);
+
+    X11Connection& connection_;
+    xcb_window_t window_;
+    TaskHandle subscription_;
+};
+
+}  // namespace tovra

@@ -1,0 +1,165 @@
+// The real tovra binary on a private X server with a window manager, driven as a person would:
+// copies in other applications, keystrokes on the server's own keyboard device.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "BackgroundProcess.h"
+#include "PhysicalKeyboard.h"
+#include "Processes.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/x11/X11Connection.h"
+#include "tests/x11/WindowManager.h"
+
+namespace tovra {
+namespace {
+
+using test::runCommand;
+using test::waitUntil;
+
+void settle(int milliseconds) {
+    waitUntil([] { return false; }, milliseconds);
+}
+
+class TovraBinaryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(windowManager.waitUntilReady());
+        ASSERT_TRUE(keyboard.isOpen());
+        std::string error;
+        connection = X11Connection::open(nullptr, error);
+        ASSERT_NE(connection, nullptr) << error;
+        connection->attach(queue);
+        setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
+        tovra = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
+        ASSERT_TRUE(waitUntil([&] { return running(); }, 10000));
+        settle(300);  // the tap and the watcher start right after the instance is claimed
+    }
+
+    void TearDown() override {
+        if (tovra) {
+            tovra->stop();
+        }
+    }
+
+    /// True once a tovra instance holds this display.
+    bool running() {
+        xcb_connection_t* c = connection->get();
+        XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+            c, xcb_get_selection_owner(c, connection->atom("_TOVRA_INSTANCE")), nullptr));
+        connection->scheduleDispatch();
+        return owner && owner->owner != XCB_WINDOW_NONE;
+    }
+
+    void startTarget() {
+        target =
+            std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_PASTE_TARGET});
+        settle(1000);  // mapped, managed and focused
+    }
+
+    std::string finishTarget() {
+        keyboard.chord({"Return"});
+        waitUntil([&] { return !target->isRunning(); }, 5000);
+        std::string text = target->output();
+        if (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        return text;
+    }
+
+    void copyElsewhere(const std::string& text) {
+        ASSERT_EQ(test::runDetaching({"xclip", "-selection", "clipboard", "-i"}, text), 0);
+        settle(600);  // captured by the next poll
+    }
+
+    void paste(std::vector<std::string> keys) {
+        keyboard.chord(keys);
+        settle(400);
+    }
+
+    static std::string clipboard() {
+        const auto result = runCommand({"xclip", "-selection", "clipboard", "-o"});
+        return result.exitCode == 0 ? result.output : "<empty>";
+    }
+
+    test::WindowManager windowManager;
+    test::PhysicalKeyboard keyboard;
+    QtMainQueue queue;
+    std::unique_ptr<X11Connection> connection;
+    QTemporaryDir configHome;
+    std::unique_ptr<test::BackgroundProcess> tovra;
+    std::unique_ptr<test::BackgroundProcess> target;
+};
+
+TEST_F(TovraBinaryTest, CopiesArePastedInOrderAndRowsCellByCell) {
+    startTarget();
+    for (const char* text : {"one ", "two ", "three "}) {
+        copyElsewhere(text);
+    }
+    copyElsewhere("A1\tB1\tC1\n");
+    for (int i = 0; i < 6; ++i) {
+        paste({"Control_L", "v"});
+    }
+    EXPECT_EQ(finishTarget(), "onetwothreeA1B1C1");
+}
+
+TEST_F(TovraBinaryTest, BurstPastesTheWholeStackJoinedByTabs) {
+    startTarget();
+    copyElsewhere("x\ny\nz");
+    paste({"Control_L", "Shift_L", "v"});
+    EXPECT_EQ(finishTarget(), "x\ty\tz");
+}
+
+TEST_F(TovraBinaryTest, SwitchingOffWipesOurClipboardAndStopsTheQueue) {
+    startTarget();
+    copyElsewhere("a\nb");
+    paste({"Control_L", "v"});  // pastes "a": the clipboard is ours now
+    EXPECT_EQ(clipboard(), "a");
+    paste({"Control_L", "Shift_L", "s"});
+    EXPECT_EQ(clipboard(), "<empty>");
+    copyElsewhere("plain");
+    paste({"Control_L", "v"});  // the queue is off: an ordinary paste
+    paste({"Control_L", "Shift_L", "s"});
+    copyElsewhere("queued");
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "aplainqueued");
+}
+
+TEST_F(TovraBinaryTest, QuittingAfterAPasteEmptiesTheClipboardButKeepsACopy) {
+    startTarget();
+    copyElsewhere("secret\nother");
+    paste({"Control_L", "v"});
+    ASSERT_EQ(clipboard(), "secret");
+    tovra->stop();  // SIGTERM
+    EXPECT_EQ(clipboard(), "<empty>");
+
+    tovra = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
+    ASSERT_TRUE(waitUntil([&] { return running(); }, 10000));
+    settle(300);
+    copyElsewhere("the user's copy");
+    tovra->stop();
+    EXPECT_EQ(clipboard(), "the user's copy");
+}
+
+TEST_F(TovraBinaryTest, ASecondLaunchOnTheSameDisplayLeaves) {
+    const auto second = runCommand({TOVRA_BINARY});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(tovra->isRunning());
+}
+
+TEST(TovraWithoutDisplay, ExitsWithAClearMessage) {
+    const std::string display = getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    const auto result = runCommand({"sh", "-c", std::string(TOVRA_BINARY) + " 2>&1"});
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("no graphical session"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tovra
