@@ -55,7 +55,6 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovra"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tovra"));
     QApplication::setQuitOnLastWindowClosed(false);  // a tray application lives on
 
     tovra::QtMainQueue mainQueue;

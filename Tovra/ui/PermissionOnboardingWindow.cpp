@@ -11,14 +11,15 @@
 namespace tovra {
 
 PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
       trust_(trust) {
     setWindowTitle(QStringLiteral("Tovra Permissions"));
     setFixedSize(420, 220);
 
     auto* title = new QLabel(QStringLiteral("Accessibility access is needed"), this);
     QFont titleFont = title->font();
-    titleFont.setPointSizeF(18);
+    titleFont.setPixelSize(18);  // the design's points are screen pixels at 1x
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
 
@@ -30,7 +31,7 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
         this);
     body->setWordWrap(true);
     QFont bodyFont = body->font();
-    bodyFont.setPointSizeF(13);
+    bodyFont.setPixelSize(13);
     body->setFont(bodyFont);
     QPalette secondary = body->palette();
     secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));

@@ -148,7 +148,12 @@ void X11SelectionOwner::handle(const xcb_generic_event_t& event) {
         case XCB_SELECTION_CLEAR: {
             const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
             if (clear.owner == window_ && clear.selection == atoms_->clipboard) {
-                owns_ = false;
+                // Our own release also sends us this; when it arrives after we took the
+                // clipboard again, its older time tells it apart.
+                std::lock_guard lock(mutex_);
+                if (clear.time >= ownTime_) {
+                    owns_ = false;
+                }
             }
             break;
         }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -150,6 +151,57 @@ TEST_F(TovraBinaryTest, ASecondLaunchOnTheSameDisplayLeaves) {
     const auto second = runCommand({TOVRA_BINARY});
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(tovra->isRunning());
+}
+
+/// A private system bus whose logind is a stand-in the test can make announce sleep.
+class TovraSleepTest : public TovraBinaryTest {
+  protected:
+    void SetUp() override {
+        const QString socket = busDirectory.filePath(QStringLiteral("system_bus_socket"));
+        QFile config(busDirectory.filePath(QStringLiteral("bus.conf")));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(
+            QStringLiteral("<busconfig><type>system</type><listen>unix:path=%1</listen>"
+                           "<auth>EXTERNAL</auth><policy context=\"default\"><allow own=\"*\"/>"
+                           "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
+                           "</policy></busconfig>")
+                .arg(socket)
+                .toUtf8());
+        config.close();
+        bus = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
+            "dbus-daemon", "--nofork", "--config-file=" + config.fileName().toStdString()});
+        ASSERT_TRUE(waitUntil([&] { return QFile::exists(socket); }, 5000));
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket.toStdString()).c_str(), 1);
+        logind =
+            std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_FAKE_LOGIND});
+        ASSERT_TRUE(
+            waitUntil([&] { return logind->output().find("ready") != std::string::npos; }, 5000));
+        TovraBinaryTest::SetUp();
+    }
+    void TearDown() override {
+        TovraBinaryTest::TearDown();
+        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    }
+
+    QTemporaryDir busDirectory;
+    std::unique_ptr<test::BackgroundProcess> bus;
+    std::unique_ptr<test::BackgroundProcess> logind;
+};
+
+TEST_F(TovraSleepTest, SleepEmptiesTheStacksAndOurClipboardWhileTheQueueStaysOn) {
+    startTarget();
+    copyElsewhere("a\nb\nc");
+    paste({"Control_L", "v"});
+    ASSERT_EQ(clipboard(), "a");
+    kill(logind->pid(), SIGUSR1);
+    // Tovra lets the machine sleep only once it has emptied everything.
+    ASSERT_TRUE(
+        waitUntil([&] { return logind->output().find("released") != std::string::npos; }, 5000));
+    EXPECT_EQ(clipboard(), "<empty>");
+    paste({"Control_L", "v"});  // nothing queued any more: an ordinary (empty) paste
+    copyElsewhere("after waking");
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "aafter waking");
 }
 
 TEST(TovraWithoutDisplay, ExitsWithAClearMessage) {

@@ -184,6 +184,19 @@ TEST(X11PasteboardWriting, OwnWritesAndWipesCountOnceAndAreNotForeignChanges) {
     EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
 }
 
+TEST(X11PasteboardWriting, AWriteRightAfterAWipeIsServed) {
+    Client us;
+    for (int round = 0; round < 10; ++round) {
+        us.write({{std::string(pasteboardType::string), Bytes("old " + std::to_string(round))}});
+        us.pasteboard->clearContents();  // a wipe: its release also notifies us, later
+        waitUntil([&] { return !us.pasteboard->hasPendingWrite(); });
+        const std::string text = "new " + std::to_string(round);
+        us.write({{std::string(pasteboardType::string), Bytes(text)}});
+        waitUntil([] { return false; }, 20);
+        ASSERT_EQ(pasteWithXclip("UTF8_STRING"), text) << "round " << round;
+    }
+}
+
 TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
     Client us;
     us.write({{std::string(pasteboardType::string), Bytes("staged")}});
