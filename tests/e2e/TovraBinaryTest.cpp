@@ -57,9 +57,9 @@ class TovraBinaryTest : public ::testing::Test {
         return owner && owner->owner != XCB_WINDOW_NONE;
     }
 
-    void startTarget() {
-        target =
-            std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_PASTE_TARGET});
+    void startTarget(const std::string& initialText = {}) {
+        target = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{TOVRA_PASTE_TARGET, initialText});
         settle(1000);  // mapped, managed and focused
     }
 
@@ -147,6 +147,17 @@ TEST_F(TovraBinaryTest, QuittingAfterAPasteEmptiesTheClipboardButKeepsACopy) {
     EXPECT_EQ(clipboard(), "the user's copy");
 }
 
+TEST_F(TovraBinaryTest, CtrlCInTheApplicationIsQueued) {
+    startTarget("typed here");
+    keyboard.chord({"Control_L", "c"});  // the target's text is selected
+    settle(400);
+    copyElsewhere("other");
+    keyboard.chord({"End"});
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "typed heretyped hereother");
+}
+
 TEST_F(TovraBinaryTest, ASecondLaunchOnTheSameDisplayLeaves) {
     const auto second = runCommand({TOVRA_BINARY});
     EXPECT_EQ(second.exitCode, 0);
@@ -202,6 +213,59 @@ TEST_F(TovraSleepTest, SleepEmptiesTheStacksAndOurClipboardWhileTheQueueStaysOn)
     copyElsewhere("after waking");
     paste({"Control_L", "v"});
     EXPECT_EQ(finishTarget(), "aafter waking");
+}
+
+/// True when a top-level window with this title is on screen.
+bool windowTitled(X11Connection& connection, const std::string& title) {
+    xcb_connection_t* c = connection.get();
+    XcbReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, connection.root()), nullptr));
+    if (!tree) {
+        return false;
+    }
+    const xcb_window_t* frames = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        XcbReply<xcb_query_tree_reply_t> inner(
+            xcb_query_tree_reply(c, xcb_query_tree(c, frames[i]), nullptr));
+        std::vector<xcb_window_t> candidates{frames[i]};
+        if (inner) {
+            const xcb_window_t* children = xcb_query_tree_children(inner.get());
+            candidates.insert(candidates.end(), children,
+                              children + xcb_query_tree_children_length(inner.get()));
+        }
+        for (const xcb_window_t window : candidates) {
+            XcbReply<xcb_get_property_reply_t> name(xcb_get_property_reply(
+                c,
+                xcb_get_property(c, 0, window, connection.atom("_NET_WM_NAME"),
+                                 XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+                nullptr));
+            if (name && std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
+                                    static_cast<std::size_t>(
+                                        xcb_get_property_value_length(name.get()))) == title) {
+                return true;
+            }
+        }
+    }
+    connection.scheduleDispatch();
+    return false;
+}
+
+TEST(TovraUnderWayland, StartsAndSaysWhatItNeeds) {
+    test::WindowManager windowManager;
+    ASSERT_TRUE(windowManager.waitUntilReady());
+    QtMainQueue queue;
+    std::string error;
+    auto connection = X11Connection::open(nullptr, error);
+    connection->attach(queue);
+    setenv("XDG_SESSION_TYPE", "wayland", 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    test::BackgroundProcess tovra({TOVRA_BINARY});
+    const bool shown =
+        waitUntil([&] { return windowTitled(*connection, "Tovra Permissions"); }, 10000);
+    unsetenv("XDG_SESSION_TYPE");
+    unsetenv("QT_QPA_PLATFORM");
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(tovra.isRunning());
 }
 
 TEST(TovraWithoutDisplay, ExitsWithAClearMessage) {
