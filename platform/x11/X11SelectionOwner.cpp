@@ -115,6 +115,7 @@ bool X11SelectionOwner::release() {
     {
         std::lock_guard lock(mutex_);
         time = ownTime_;
+        releasedAt_ = time;
     }
     // Ignored by the server if someone took the selection since: a copy made meanwhile stays.
     xcb_set_selection_owner(connection_, XCB_WINDOW_NONE, atoms_->clipboard, time);
@@ -148,10 +149,12 @@ void X11SelectionOwner::handle(const xcb_generic_event_t& event) {
         case XCB_SELECTION_CLEAR: {
             const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
             if (clear.owner == window_ && clear.selection == atoms_->clipboard) {
-                // Our own release also sends us this; when it arrives after we took the
-                // clipboard again, its older time tells it apart.
+                // Our own release sends us this too, possibly after we took the clipboard
+                // again: it carries the time we released with.
                 std::lock_guard lock(mutex_);
-                if (clear.time >= ownTime_) {
+                if (releasedAt_ && clear.time == *releasedAt_) {
+                    releasedAt_.reset();
+                } else {
                     owns_ = false;
                 }
             }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,6 +65,7 @@ class X11SelectionOwner {
     std::mutex mutex_;  // guards contents_ and ownTime_ between the two threads
     std::shared_ptr<const Contents> contents_;
     xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
+    std::optional<xcb_timestamp_t> releasedAt_;
     std::atomic<bool> owns_{false};
     std::atomic<bool> stopping_{false};
 

@@ -1,0 +1,115 @@
+#include "MoxFonts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QStandardPaths>
+
+namespace mox {
+
+Q_LOGGING_CATEGORY(fontRegistrationLog, "mox.ui.FontRegistration")
+
+const QStringList& MoxFonts::fontNames() {
+    static const QStringList names{QStringLiteral("Inter-VariableFont_opsz,wght"),
+                                   QStringLiteral("Inter-Italic-VariableFont_opsz,wght"),
+                                   QStringLiteral("DancingScript-VariableFont_wght")};
+    return names;
+}
+
+QStringList MoxFonts::resourceLocations() {
+    QStringList locations;
+    if (QCoreApplication::instance() != nullptr) {
+        const QString program = QCoreApplication::applicationDirPath();
+        locations << program << program + QStringLiteral("/../share/tovra");
+    }
+    locations << QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
+    return locations;
+}
+
+MoxFonts::Registration MoxFonts::registerFonts(const QStringList& searchLocations) {
+    Registration result;
+    QDir bundle;
+    for (const QString& location : searchLocations) {
+        const QDir candidate(QDir(location).filePath(QString::fromLatin1(bundleName)));
+        if (candidate.exists()) {
+            bundle = candidate;
+            result.bundleFound = true;
+            break;
+        }
+    }
+    if (!result.bundleFound) {
+        qCInfo(fontRegistrationLog, "unable to find bundle named MoxUI_MoxUI");
+    }
+
+    QStringList files;
+    for (const QString& name : fontNames()) {
+        QString found;
+        for (const char* extension : {".ttf", ".otf"}) {
+            const QString path = bundle.filePath(name + QString::fromLatin1(extension));
+            if (result.bundleFound && QFileInfo::exists(path)) {
+                found = path;
+                break;
+            }
+        }
+        if (found.isEmpty()) {
+            qCInfo(fontRegistrationLog, "MoxUI font missing in bundle: %s", qUtf8Printable(name));
+            result.missingFonts << name;
+        } else {
+            files << found;
+        }
+    }
+    if (files.isEmpty()) {
+        qCInfo(fontRegistrationLog, "MoxUI: no bundled fonts found; falling back to system fonts.");
+        return result;
+    }
+    for (const QString& file : files) {
+        if (QFontDatabase::addApplicationFont(file) < 0) {
+            qCInfo(fontRegistrationLog, "MoxUI font registration warning: %s",
+                   qUtf8Printable(QStringLiteral("cannot load ") + file));
+        } else {
+            result.registeredFiles << file;
+        }
+    }
+    return result;
+}
+
+void MoxFonts::ensureRegistered() {
+    static const bool registered = [] {
+        registerFonts(resourceLocations());
+        return true;
+    }();
+    (void)registered;
+}
+
+QFont MoxFonts::font(MoxFontFamily family, double size, QFont::Weight weight, bool italic) {
+    ensureRegistered();
+    QFont font;
+    switch (family) {
+        case MoxFontFamily::display:
+        case MoxFontFamily::body:
+            font.setFamily(QStringLiteral("Inter"));
+            break;
+        case MoxFontFamily::script:
+            font.setFamily(QStringLiteral("Dancing Script"));
+            break;
+        case MoxFontFamily::mono:
+            font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            break;
+    }
+    font.setPixelSize(static_cast<int>(size + 0.5));
+    font.setWeight(weight);
+    font.setItalic(italic);
+    if (family != MoxFontFamily::mono &&
+        !QFontDatabase::families().contains(font.family(), Qt::CaseInsensitive)) {
+        QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        system.setPixelSize(font.pixelSize());
+        system.setWeight(weight);
+        system.setItalic(italic);
+        return system;
+    }
+    return font;
+}
+
+}  // namespace mox

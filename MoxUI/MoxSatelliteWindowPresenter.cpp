@@ -1,0 +1,95 @@
+#include "MoxSatelliteWindowPresenter.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "MoxColors.h"
+
+namespace mox {
+
+namespace {
+
+/// Forgets the window's identifier when the window closes.
+class CloseWatcher final : public QObject {
+  public:
+    CloseWatcher(std::map<QString, QPointer<QWidget>>& controllers, QString identifier,
+                 QObject* parent)
+        : QObject(parent), controllers_(controllers), identifier_(std::move(identifier)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close) {
+            const auto found = controllers_.find(identifier_);
+            if (found != controllers_.end() && found->second == watched) {
+                controllers_.erase(found);
+            }
+            static_cast<QWidget*>(watched)->deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    std::map<QString, QPointer<QWidget>>& controllers_;
+    QString identifier_;
+};
+
+}  // namespace
+
+MoxSatelliteWindowPresenter& MoxSatelliteWindowPresenter::shared() {
+    static MoxSatelliteWindowPresenter presenter;
+    return presenter;
+}
+
+QWidget* MoxSatelliteWindowPresenter::present(const QString& identifier, const QString& title,
+                                              int width, int height, bool resizable,
+                                              QWidget* content) {
+    if (QWidget* open = window(identifier)) {
+        delete content;
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setWindowTitle(title);
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, MoxColors::background());
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    window->setMinimumSize(width, height);
+    if (resizable) {
+        window->resize(width, height);
+    } else {
+        window->setFixedSize(width, height);
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    }
+    window->installEventFilter(new CloseWatcher(controllers_, identifier, window));
+    controllers_[identifier] = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+QWidget* MoxSatelliteWindowPresenter::window(const QString& identifier) const {
+    const auto found = controllers_.find(identifier);
+    return found != controllers_.end() ? found->second.data() : nullptr;
+}
+
+void MoxSatelliteWindowPresenter::closeAll() {
+    const auto open = controllers_;
+    for (const auto& [identifier, window] : open) {
+        if (window) {
+            window->close();
+        }
+    }
+}
+
+}  // namespace mox

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include "MoxUI/MoxBadge.h"
+#include "MoxUI/MoxBrandPack.h"
+#include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxSatelliteWindowPresenter.h"
+
+namespace mox {
+namespace {
+
+QStringList logged;
+
+void recordMessage(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (QString::fromLatin1(context.category) == QStringLiteral("mox.ui.FontRegistration")) {
+        logged << message;
+    }
+}
+
+class MoxUITest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        logged.clear();
+        MoxBrandPack::reset();
+    }
+    void TearDown() override { MoxSatelliteWindowPresenter::shared().closeAll(); }
+};
+
+TEST_F(MoxUITest, PaletteHoldsTheElevenTokensAndAFaintHighlight) {
+    ASSERT_EQ(MoxColors::table().size(), 11u);
+    EXPECT_EQ(MoxColors::background(), QColor(0x0B, 0x0D, 0x0E));
+    EXPECT_EQ(MoxColors::line(), QColor(0x2A, 0x25, 0x20));
+    EXPECT_EQ(MoxColors::info(), QColor(0x1B, 0x6B, 0x5E));
+    EXPECT_NEAR(MoxColors::highlight().alphaF(), 0.06, 0.001);
+    EXPECT_EQ(MoxColors::highlight().rgb() & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(MoxUITest, BrandPackIsThePlaceholderUntilTheProductConfiguresItsOwn) {
+    EXPECT_EQ(MoxBrandPack::current().displayName, "Mox Works");
+    EXPECT_EQ(MoxColors::accent(), QColor(0x9C, 0x94, 0x87));
+    EXPECT_EQ(MoxBrandPack::current().originTitle, "A small note from home");
+    EXPECT_EQ(MoxBrandPack::current().rootsText, "Roots matter.");
+    MoxBrandPack::configure(MoxBrandPack::tovra());
+    EXPECT_EQ(MoxBrandPack::current().slug, "tovra");
+    EXPECT_EQ(MoxColors::accent(), QColor(0x9A, 0xA8, 0x6A));
+    EXPECT_EQ(MoxColors::accentSecondary(), QColor(0xD6, 0xA6, 0x42));
+    EXPECT_TRUE(MoxBrandPack::current().originText.has_value());
+}
+
+TEST_F(MoxUITest, WithoutBundledFontsEveryStyleFallsBackToTheSystemFont) {
+    QTemporaryDir empty;
+    const auto previous = qInstallMessageHandler(recordMessage);
+    const auto result = MoxFonts::registerFonts({empty.path()});
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(result.bundleFound);
+    EXPECT_TRUE(result.registeredFiles.isEmpty());
+    EXPECT_TRUE(logged.contains("unable to find bundle named MoxUI_MoxUI"));
+    EXPECT_EQ(logged.count("MoxUI: no bundled fonts found; falling back to system fonts."), 1);
+    EXPECT_EQ(MoxFonts::display28().pixelSize(), 28);
+}
+
+TEST_F(MoxUITest, AnIncompleteBundleRegistersWhatItHasAndNamesWhatIsMissing) {
+    QTemporaryDir root;
+    const QString bundle = root.filePath(MoxFonts::bundleName);
+    ASSERT_TRUE(QDir().mkpath(bundle));
+    for (const char* name :
+         {"Inter-VariableFont_opsz,wght.ttf", "Inter-Italic-VariableFont_opsz,wght.ttf"}) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MOXUI_BUNDLE_DIR "/") + name,
+                                bundle + QStringLiteral("/") + name));
+    }
+    const auto previous = qInstallMessageHandler(recordMessage);
+    const auto result = MoxFonts::registerFonts({QStringLiteral("/nonexistent"), root.path()});
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(result.bundleFound);
+    EXPECT_EQ(result.registeredFiles.size(), 2);
+    EXPECT_EQ(logged, QStringList{"MoxUI font missing in bundle: DancingScript-VariableFont_wght"});
+}
+
+TEST_F(MoxUITest, TheBuiltBundleGivesInterAndDancingScript) {
+    const auto result = MoxFonts::registerFonts({QStringLiteral(MOXUI_BUNDLE_DIR "/..")});
+    EXPECT_EQ(result.registeredFiles.size(), 3);
+    EXPECT_EQ(QFontInfo(MoxFonts::body14()).family(), "Inter");
+    EXPECT_EQ(QFontInfo(MoxFonts::script24()).family(), "Dancing Script");
+}
+
+TEST_F(MoxUITest, BadgesUseTheirVariantsColours) {
+    const auto neutral = MoxBadge::colors(MoxBadgeVariant::neutral);
+    EXPECT_EQ(neutral.text, MoxColors::textSecondary());
+    EXPECT_EQ(neutral.fill, MoxColors::panel2());
+    EXPECT_EQ(neutral.border, MoxColors::line());
+    const auto danger = MoxBadge::colors(MoxBadgeVariant::danger);
+    EXPECT_EQ(danger.text, MoxColors::danger());
+    EXPECT_EQ(danger.fill.rgb(), MoxColors::danger().rgb());
+    EXPECT_LT(danger.fill.alphaF(), danger.border.alphaF());
+    EXPECT_LT(danger.border.alphaF(), 1.0);
+    EXPECT_EQ(MoxBadge::colors(MoxBadgeVariant::accent).text, MoxColors::accent());
+}
+
+TEST_F(MoxUITest, PresenterShowsOneWindowPerIdentifierUntilItCloses) {
+    auto& presenter = MoxSatelliteWindowPresenter::shared();
+    QWidget* first =
+        presenter.present("tovra.preferences", "Tovra", 560, 620, false, new QLabel("one"));
+    QWidget* again =
+        presenter.present("tovra.preferences", "Tovra", 560, 620, false, new QLabel("two"));
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(first->windowTitle(), "Tovra");
+    EXPECT_EQ(first->size(), QSize(560, 620));
+    first->close();
+    EXPECT_EQ(presenter.window("tovra.preferences"), nullptr);
+    QWidget* fresh =
+        presenter.present("tovra.preferences", "Tovra", 560, 620, true, new QLabel("three"));
+    EXPECT_NE(fresh, nullptr);
+    EXPECT_EQ(presenter.window("tovra.preferences"), fresh);
+}
+
+}  // namespace
+}  // namespace mox
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
