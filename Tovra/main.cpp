@@ -5,17 +5,23 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <QSystemTrayIcon>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "MoxUI/MoxBrandPack.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
+#include "Tovra/ui/QtAlerts.h"
 #include "platform/NullPlatform.h"
 #include "platform/qt/LogindSleepWatcher.h"
 #include "platform/qt/QtMainQueue.h"
@@ -56,6 +62,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovra"));
     QApplication::setQuitOnLastWindowClosed(false);  // a tray application lives on
+    mox::MoxBrandPack::configure(mox::MoxBrandPack::tovra());
 
     tovra::QtMainQueue mainQueue;
     std::string error;
@@ -101,10 +108,31 @@ int main(int argc, char** argv) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
     });
     tovra::PermissionOnboardingWindow permissionWindow(trust);
+    tovra::QtAlerts alerts;
+    QSystemTrayIcon statusItem;
+    tovra::MenuController menuController(&statusItem);
 
     auto app = tovra::AppDelegate::create(
         tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
-        tovra::AppSurfaces{nullptr, nullptr, nullptr, &permissionWindow, nullptr});
+        tovra::AppSurfaces{nullptr, &menuController, nullptr, &permissionWindow, &alerts});
+
+    // Trays that show menus over D-Bus drop custom rows: the switch becomes a checkable row.
+    QDBusConnection session = QDBusConnection::sessionBus();
+    const bool menuOverDBus =
+        session.isConnected() && session.interface() != nullptr &&
+        session.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    tovra::MenuActions actions;
+    actions.toggleStack = [&app] { app->toggleStackFromMenu(); };
+    actions.pasteNext = [&app] { app->pasteNextFromMenu(); };
+    actions.openQueue = [&app] { app->openQueueFromMenu(); };
+    actions.pasteQueueItem = [&app](int position) { app->pasteQueueItemFromMenu(position); };
+    actions.clearQueue = [&app] { app->clearQueueFromMenu(); };
+    actions.quit = [] { QApplication::quit(); };
+    menuController.buildMenu(
+        std::move(actions),
+        [&app](tovra::AppDelegate::MenuAction action) { return app->validateMenuItem(action); },
+        !menuOverDBus);
+    statusItem.show();
 
     tovra::LogindSleepWatcher sleepWatcher([&app] { app->workspaceWillSleep(); });
 

@@ -385,6 +385,8 @@ bool AppDelegate::validateMenuItem(MenuAction action) const {
             return !activeQueue().isEmpty();
         case MenuAction::checkForUpdates:
             return false;  // no update services yet
+        case MenuAction::unavailable:
+            return false;
         case MenuAction::other:
             break;
     }

@@ -47,7 +47,8 @@ class AppDelegate final : public ClipboardWatcherDelegate,
                           public std::enable_shared_from_this<AppDelegate> {
   public:
     /// Menu actions whose enabling depends on the state.
-    enum class MenuAction { pasteNext, clearQueue, checkForUpdates, other };
+    /// `unavailable`: a command whose window does not exist yet.
+    enum class MenuAction { pasteNext, clearQueue, checkForUpdates, other, unavailable };
 
     static std::shared_ptr<AppDelegate> create(AppEnvironment environment, AppSurfaces surfaces);
     ~AppDelegate() override;

@@ -1,0 +1,187 @@
+#include "MenuController.h"
+
+#include <QIcon>
+#include <QWidgetAction>
+
+#include "MenuToggleItemView.h"
+#include "StatusGlyph.h"
+#include "Tovra/core/PrivacyMasking.h"
+#include "Tovra/core/UnicodeText.h"
+
+namespace tovra {
+
+namespace {
+
+constexpr std::size_t listedItems = 5;
+constexpr std::size_t rowCharacterLimit = 30;
+constexpr std::size_t rowCutCharacters = 27;
+
+/// Symbol names of the rows, as freedesktop icon names.
+QIcon symbol(const char* name) {
+    return QIcon::fromTheme(QString::fromLatin1(name));
+}
+
+}  // namespace
+
+MenuController::MenuController(QSystemTrayIcon* statusItem) : statusItem_(statusItem) {}
+
+MenuController::~MenuController() = default;
+
+QAction* MenuController::addRow(const QString& title, const char* icon,
+                                std::function<void()> action, AppDelegate::MenuAction validation) {
+    QAction* row = menu_->addAction(symbol(icon), title);
+    if (action) {
+        QObject::connect(row, &QAction::triggered, row, [action = std::move(action)] { action(); });
+    } else if (validation == AppDelegate::MenuAction::other) {
+        validation = AppDelegate::MenuAction::unavailable;  // its window is not there yet
+    }
+    validated_.emplace_back(row, validation);
+    return row;
+}
+
+void MenuController::buildMenu(MenuActions actions, Validator validator, bool customRows) {
+    actions_ = std::move(actions);
+    validator_ = std::move(validator);
+    menu_ = std::make_unique<QMenu>();
+    const MenuActions& a = *actions_;
+
+    pendingUpdateItem_ = addRow(QStringLiteral("Update available"), "software-update-available",
+                                a.installPendingUpdate);
+    pendingUpdateItem_->setVisible(false);
+    pendingUpdateSeparator_ = menu_->addSeparator();
+    pendingUpdateSeparator_->setVisible(false);
+
+    if (customRows) {
+        auto* row = new QWidgetAction(menu_.get());
+        masterToggleView_ = new MenuToggleItemView(QStringLiteral("Tovra"), a.toggleStack);
+        row->setDefaultWidget(masterToggleView_);
+        row->setText(QStringLiteral("Tovra"));
+        menu_->addAction(row);
+        masterToggleItem_ = row;
+    } else {
+        masterToggleItem_ = addRow(QStringLiteral("Tovra"), "", a.toggleStack);
+        masterToggleItem_->setCheckable(true);
+    }
+
+    addRow(QStringLiteral("Paste next"), "edit-paste", a.pasteNext,
+           AppDelegate::MenuAction::pasteNext);
+    QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details", a.openQueue);
+    openQueue->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+    queueItem_ = menu_->addAction(symbol("mail-folder-inbox"), QStringLiteral("Queue (0)"));
+    queueSubmenu_ = new QMenu(menu_.get());
+    queueItem_->setMenu(queueSubmenu_);
+    menu_->addSeparator();
+    addRow(QStringLiteral("Clear queue"), "edit-delete", a.clearQueue,
+           AppDelegate::MenuAction::clearQueue);
+    addRow(QStringLiteral("Preferences..."), "preferences-system", a.openPreferences);
+    menu_->addSeparator();
+    addRow(QStringLiteral("Support"), "help-contents", a.showSupport);
+    addRow(QStringLiteral("Check for Updates..."), "view-refresh", a.checkForUpdates,
+           AppDelegate::MenuAction::checkForUpdates);
+    addRow(QStringLiteral("About Tovra"), "help-about", a.showAbout);
+    menu_->addSeparator();
+    QAction* quit = addRow(QStringLiteral("Quit Tovra"), "application-exit", a.quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] { validate(); });
+    if (statusItem_) {
+        statusItem_->setContextMenu(menu_.get());
+        if (statusItem_->icon().isNull()) {
+            statusItem_->setIcon(QIcon(QPixmap::fromImage(StatusGlyph::make(0))));
+        }
+    }
+    rebuildQueueSubmenu({}, PrivacyMode::partialMask);
+}
+
+void MenuController::validate() {
+    for (const auto& [row, action] : validated_) {
+        if (!row) {
+            continue;
+        }
+        if (action == AppDelegate::MenuAction::unavailable) {
+            row->setEnabled(false);
+        } else if (action != AppDelegate::MenuAction::other && validator_) {
+            row->setEnabled(validator_(action));
+        }
+    }
+}
+
+void MenuController::update(const State& state) {
+    const bool isCaptureLive = state.isActive && state.shortcutCaptureAvailable;
+    if (statusItem_) {
+        statusItem_->setIcon(QIcon(QPixmap::fromImage(
+            StatusGlyph::make(static_cast<int>(std::min<std::size_t>(state.count, 100000))))));
+        statusItem_->setToolTip(
+            StatusGlyph::tooltip(state.isActive, state.shortcutCaptureAvailable, state.count));
+    }
+    update(state.items, isCaptureLive, state.privacyMode, state.pendingUpdateVersion);
+}
+
+void MenuController::update(const std::vector<ItemRow>& items, bool isCaptureLive,
+                            PrivacyMode privacyMode,
+                            const std::optional<std::string>& pendingUpdateVersion) {
+    const QString toggleTitle =
+        isCaptureLive ? QStringLiteral("Tovra On") : QStringLiteral("Tovra Off");
+    if (masterToggleItem_) {
+        masterToggleItem_->setText(toggleTitle);
+        if (masterToggleItem_->isCheckable()) {
+            masterToggleItem_->setChecked(isCaptureLive);
+        }
+    }
+    if (masterToggleView_) {
+        masterToggleView_->setOn(isCaptureLive);
+    }
+    if (queueItem_) {
+        queueItem_->setEnabled(isCaptureLive);
+        queueItem_->setText(QStringLiteral("Queue (%1)").arg(items.size()));
+    }
+    rebuildQueueSubmenu(items, privacyMode);
+    if (pendingUpdateItem_ && pendingUpdateSeparator_) {
+        if (pendingUpdateVersion) {
+            pendingUpdateItem_->setText(QStringLiteral("Update available \u2014 Install (v%1)")
+                                            .arg(QString::fromStdString(*pendingUpdateVersion)));
+        }
+        pendingUpdateItem_->setVisible(pendingUpdateVersion.has_value());
+        pendingUpdateSeparator_->setVisible(pendingUpdateVersion.has_value());
+    }
+}
+
+QString MenuController::rowText(int index, const std::string& previewText, PrivacyMode mode) {
+    std::string text = maskedText(previewText, mode);
+    for (char& c : text) {
+        if (c == '\n' || c == '\t') {
+            c = ' ';
+        }
+    }
+    std::string shown(unicode::trimmed(text));
+    if (unicode::characterCount(shown, rowCharacterLimit + 1) > rowCharacterLimit) {
+        shown = shown.substr(0, unicode::prefixLength(shown, rowCutCharacters)) + "...";
+    }
+    return QStringLiteral("%1. %2").arg(index + 1).arg(QString::fromStdString(shown));
+}
+
+void MenuController::rebuildQueueSubmenu(const std::vector<ItemRow>& items,
+                                         PrivacyMode privacyMode) {
+    if (!queueSubmenu_ || !actions_) {
+        return;
+    }
+    queueSubmenu_->clear();
+    if (items.empty()) {
+        queueSubmenu_->addAction(QStringLiteral("Nothing waiting"))->setEnabled(false);
+        return;
+    }
+    const std::size_t shown = std::min(items.size(), listedItems);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const int index = static_cast<int>(i);
+        QAction* row = queueSubmenu_->addAction(symbol("text-x-generic"),
+                                                rowText(index, items[i].previewText, privacyMode));
+        row->setData(index);
+        QObject::connect(row, &QAction::triggered, row, [this, index] {
+            if (actions_ && actions_->pasteQueueItem) {
+                actions_->pasteQueueItem(index);
+            }
+        });
+    }
+}
+
+}  // namespace tovra

@@ -1,0 +1,93 @@
+#include "MenuToggleItemView.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include "MoxUI/MoxColors.h"
+
+namespace tovra {
+
+MenuToggleSwitchView::MenuToggleSwitchView(QWidget* parent) : QWidget(parent) {
+    setFixedSize(34, 20);
+}
+
+void MenuToggleSwitchView::setOn(bool on) {
+    isOn_ = on;
+    update();
+}
+
+void MenuToggleSwitchView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(isOn_ ? mox::MoxColors::accent() : mox::MoxColors::panel2());
+    painter.drawRoundedRect(r, r.height() * 0.5, r.height() * 0.5);
+    const double d = r.height() - 4;
+    const double x = isOn_ ? r.right() - d - 2 : r.left() + 2;
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(x, r.top() + 2, d, d));
+}
+
+MenuToggleItemView::MenuToggleItemView(const QString& title, std::function<void()> onActivate,
+                                       QWidget* parent)
+    : QWidget(parent),
+      titleLabel_(new QLabel(title, this)),
+      switchView_(new MenuToggleSwitchView(this)),
+      onActivate_(std::move(onActivate)) {
+    setFixedSize(220, 30);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette palette = titleLabel_->palette();
+    // Readable on the menu it sits in, light or dark.
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
+    titleLabel_->setPalette(palette);
+    titleLabel_->adjustSize();
+    titleLabel_->move(18, (height() - titleLabel_->height()) / 2);
+    switchView_->move(width() - 14 - switchView_->width(), (height() - switchView_->height()) / 2);
+    setAccessibleName(title);
+    refreshAppearance();
+}
+
+void MenuToggleItemView::setOn(bool on) {
+    isOn_ = on;
+    refreshAppearance();
+}
+
+void MenuToggleItemView::setTitle(const QString& title) {
+    titleLabel_->setText(title);
+    titleLabel_->adjustSize();
+    setAccessibleName(title);
+}
+
+void MenuToggleItemView::refreshAppearance() {
+    switchView_->setOn(isOn_);
+    setAccessibleDescription(isOn_ ? QStringLiteral("On") : QStringLiteral("Off"));
+}
+
+void MenuToggleItemView::activate() {
+    if (onActivate_) {
+        onActivate_();
+    }
+    for (QWidget* ancestor = parentWidget(); ancestor != nullptr;
+         ancestor = ancestor->parentWidget()) {
+        if (auto* menu = qobject_cast<QMenu*>(ancestor)) {
+            menu->close();
+        }
+    }
+}
+
+void MenuToggleItemView::mousePressEvent(QMouseEvent*) {
+    activate();
+}
+
+void MenuToggleItemView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Space) {
+        activate();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace tovra

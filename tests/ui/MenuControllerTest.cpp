@@ -1,0 +1,141 @@
+#include "Tovra/ui/MenuController.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidgetAction>
+
+#include "Tovra/ui/MenuToggleItemView.h"
+#include "Tovra/ui/StatusGlyph.h"
+
+namespace tovra {
+namespace {
+
+std::vector<ItemRow> rows(std::initializer_list<const char*> texts) {
+    std::vector<ItemRow> result;
+    for (const char* text : texts) {
+        result.push_back({Uuid::random(), text, false});
+    }
+    return result;
+}
+
+QStringList titles(const QMenu* menu) {
+    QStringList result;
+    for (const QAction* action : menu->actions()) {
+        result << (action->isSeparator() ? QStringLiteral("---") : action->text());
+    }
+    return result;
+}
+
+class MenuControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        MenuActions actions;
+        actions.toggleStack = [this] { ++toggles; };
+        actions.pasteNext = [this] { ++pastes; };
+        actions.pasteQueueItem = [this](int index) { chosen.push_back(index); };
+        actions.clearQueue = [] {};
+        actions.quit = [] {};
+        controller.buildMenu(actions, [this](AppDelegate::MenuAction action) {
+            return action == AppDelegate::MenuAction::pasteNext ? canPaste : true;
+        });
+    }
+
+    MenuController controller{nullptr};
+    int toggles = 0;
+    int pastes = 0;
+    std::vector<int> chosen;
+    bool canPaste = false;
+};
+
+TEST_F(MenuControllerTest, BuildsTheRowsInOrderWithTheUpdateRowHidden) {
+    EXPECT_EQ(titles(controller.menu()),
+              (QStringList{"Update available", "---", "Tovra", "Paste next", "Open queue...",
+                           "Queue (0)", "---", "Clear queue", "Preferences...", "---", "Support",
+                           "Check for Updates...", "About Tovra", "---", "Quit Tovra"}));
+    EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());
+    EXPECT_EQ(titles(controller.queueSubmenu()), QStringList{"Nothing waiting"});
+    EXPECT_FALSE(controller.queueSubmenu()->actions().front()->isEnabled());
+}
+
+TEST_F(MenuControllerTest, ListsTheFirstFiveItemsMaskedFlattenedAndCut) {
+    controller.update(
+        rows({"one", "two\tcells\nand lines", "three", "four", "five", "six", "seven"}), true,
+        PrivacyMode::preview, std::nullopt);
+    EXPECT_EQ(controller.queueItem()->text(), "Queue (7)");
+    EXPECT_EQ(titles(controller.queueSubmenu()),
+              (QStringList{"1. one", "2. two cells and lines", "3. three", "4. four", "5. five"}));
+    controller.queueSubmenu()->actions()[2]->trigger();
+    EXPECT_EQ(chosen, std::vector<int>{2});
+
+    const std::string thirty(30, 'x');
+    const std::string thirtyOne(31, 'y');
+    EXPECT_EQ(MenuController::rowText(0, thirty, PrivacyMode::preview).toStdString(),
+              "1. " + thirty);
+    // Masking first: the preview shows 30 characters and "..." (33), which the row cuts.
+    EXPECT_EQ(MenuController::rowText(1, thirtyOne, PrivacyMode::preview).toStdString(),
+              "2. " + std::string(27, 'y') + "...");
+    EXPECT_EQ(MenuController::rowText(2, "hunter2", PrivacyMode::sensitive),
+              QStringLiteral("3. \u2022\u2022\u2022\u2022\u2022\u2022\u2022\u2022"));
+}
+
+TEST_F(MenuControllerTest, SwitchRowAndQueueRowFollowWhetherCaptureIsLive) {
+    controller.update(rows({"a"}), false, PrivacyMode::partialMask, std::nullopt);
+    EXPECT_EQ(controller.masterToggleItem()->text(), "Tovra Off");
+    EXPECT_FALSE(controller.masterToggleView()->isOn());
+    EXPECT_FALSE(controller.queueItem()->isEnabled());
+    controller.update(rows({"a"}), true, PrivacyMode::partialMask, std::nullopt);
+    EXPECT_EQ(controller.masterToggleItem()->text(), "Tovra On");
+    EXPECT_TRUE(controller.masterToggleView()->isOn());
+    EXPECT_TRUE(controller.queueItem()->isEnabled());
+
+    // Space on the focused switch row switches the queue.
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(controller.masterToggleView(), &space);
+    EXPECT_EQ(toggles, 1);
+}
+
+TEST_F(MenuControllerTest, PendingUpdateShowsItsRowWithTheVersion) {
+    controller.update({}, true, PrivacyMode::preview, std::string("1.4.0"));
+    EXPECT_TRUE(controller.pendingUpdateItem()->isVisible());
+    EXPECT_EQ(controller.pendingUpdateItem()->text(), "Update available \u2014 Install (v1.4.0)");
+    controller.update({}, true, PrivacyMode::preview, std::nullopt);
+    EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());
+}
+
+TEST_F(MenuControllerTest, EnablingFollowsTheControllersRulesWhenTheMenuOpens) {
+    QAction* paste = controller.menu()->actions()[3];
+    QAction* about = controller.menu()->actions()[12];
+    controller.validate();
+    EXPECT_FALSE(paste->isEnabled());
+    EXPECT_FALSE(about->isEnabled());  // its window does not exist yet
+    canPaste = true;
+    controller.validate();
+    EXPECT_TRUE(paste->isEnabled());
+    paste->trigger();
+    EXPECT_EQ(pastes, 1);
+}
+
+TEST(StatusGlyphTest, BadgeAndTooltipFollowTheCount) {
+    EXPECT_EQ(StatusGlyph::make(0).size(), QSize(16, 16));
+    EXPECT_EQ(StatusGlyph::make(3).size(), QSize(28, 18));
+    EXPECT_EQ(StatusGlyph::badgeText(99), "99");
+    EXPECT_EQ(StatusGlyph::badgeText(100), "99+");
+    EXPECT_DOUBLE_EQ(StatusGlyph::badgeFontSize("99"), 7.5);
+    EXPECT_DOUBLE_EQ(StatusGlyph::badgeFontSize("99+"), 6.5);
+    EXPECT_EQ(StatusGlyph::tooltip(false, true, 4), "Tovra queue is paused");
+    EXPECT_EQ(StatusGlyph::tooltip(true, false, 4), "Tovra queue needs Accessibility permission");
+    EXPECT_EQ(StatusGlyph::tooltip(true, true, 1), "Tovra queue: 1 item");
+    EXPECT_EQ(StatusGlyph::tooltip(true, true, 2), "Tovra queue: 2 items");
+}
+
+}  // namespace
+}  // namespace tovra
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
