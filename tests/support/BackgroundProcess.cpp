@@ -1,5 +1,7 @@
 #include "BackgroundProcess.h"
 
+#include "Processes.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -16,12 +18,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& args) {
     if (pipe2(out, O_CLOEXEC) != 0) {
         return;
     }
-    std::vector<std::string> copies = args;
-    std::vector<char*> argv;
-    for (auto& arg : copies) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    SpawnArguments spawn(args);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
@@ -29,7 +26,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& args) {
     if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     }
-    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawnp(&pid_, spawn.argv[0], &actions, nullptr, spawn.argv.data(), environ) != 0) {
         pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);

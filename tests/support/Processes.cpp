@@ -14,6 +14,13 @@ extern char** environ;
 
 namespace tovra::test {
 
+SpawnArguments::SpawnArguments(const std::vector<std::string>& args) : storage(args) {
+    for (auto& arg : storage) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+}
+
 namespace {
 
 CommandResult run(const std::vector<std::string>& args, const std::string& input, bool capture) {
@@ -23,12 +30,7 @@ CommandResult run(const std::vector<std::string>& args, const std::string& input
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
         return result;
     }
-    std::vector<std::string> copies = args;
-    std::vector<char*> argv;
-    for (auto& arg : copies) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    SpawnArguments spawn(args);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
@@ -38,7 +40,8 @@ CommandResult run(const std::vector<std::string>& args, const std::string& input
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     }
     pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawnp(&pid, spawn.argv[0], &actions, nullptr, spawn.argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);

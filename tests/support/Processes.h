@@ -5,6 +5,13 @@
 
 namespace tovra::test {
 
+/// Mutable copies of the arguments and the null-terminated pointer list posix_spawn wants.
+struct SpawnArguments {
+    explicit SpawnArguments(const std::vector<std::string>& args);
+    std::vector<std::string> storage;
+    std::vector<char*> argv;
+};
+
 struct CommandResult {
     int exitCode = -1;
     std::string output;

@@ -1,12 +1,19 @@
 // Entry point of the tests that need a display: a private Xvfb for this executable, and a Qt
-// event loop for the backends' main queue.
+// application (with widgets where TOVRA_TEST_WIDGETS is defined) for the backends' main queue.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <string>
 
 #include "XvfbServer.h"
+
+#ifdef TOVRA_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -20,7 +27,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    QCoreApplication application(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    TestApplication application(argc, argv);
     const int result = RUN_ALL_TESTS();
     server.stop();
     return result;
