@@ -19,6 +19,7 @@
 
 #include "MoxUI/MoxBrandPack.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/ui/HUDWindow.h"
 #include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
 #include "Tovra/ui/QtAlerts.h"
@@ -111,10 +112,12 @@ int main(int argc, char** argv) {
     tovra::QtAlerts alerts;
     QSystemTrayIcon statusItem;
     tovra::MenuController menuController(&statusItem);
+    tovra::HUDWindow overlay;
 
     auto app = tovra::AppDelegate::create(
         tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
-        tovra::AppSurfaces{nullptr, &menuController, nullptr, &permissionWindow, &alerts});
+        tovra::AppSurfaces{&overlay, &menuController, nullptr, &permissionWindow, &alerts});
+    overlay.setDragDelegate(app);
 
     // Trays that show menus over D-Bus drop custom rows: the switch becomes a checkable row.
     QDBusConnection session = QDBusConnection::sessionBus();

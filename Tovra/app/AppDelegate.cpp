@@ -196,7 +196,8 @@ std::vector<ItemRow> AppDelegate::rows(bool ordered) const {
 void AppDelegate::refresh(bool revealOverlay) {
     applyQueueLimits();
     if (surfaces_.overlay != nullptr) {
-        surfaces_.overlay->update({overlayTitle(), rows(true), privacyMode_, animationsEnabled_,
+        // The overlay lists the stack as stored; the panel lists it in hand-out order.
+        surfaces_.overlay->update({overlayTitle(), rows(false), privacyMode_, animationsEnabled_,
                                    !hudInteractionEnabled_});
         surfaces_.overlay->show(revealOverlay ? revealedOverlaySeconds : overlaySeconds);
     }
@@ -373,6 +374,26 @@ bool AppDelegate::selectStack(int index) {
     }
     refresh(true);
     return true;
+}
+
+// ---- The overlay's rows ------------------------------------------------------------------
+
+void AppDelegate::hudDidMoveItem(const Uuid& id, int toIndex) {
+    activeQueue().move(id, toIndex);
+    rescheduleTimeout();
+    refresh(true);
+}
+
+void AppDelegate::hudDidDeleteItem(const Uuid& id) {
+    activeQueue().remove(id);
+    rescheduleTimeout();
+    refresh(true);
+}
+
+void AppDelegate::hudDidTogglePin(const Uuid& id) {
+    activeQueue().togglePin(id);
+    rescheduleTimeout();
+    refresh(true);
 }
 
 // ---- Menu and window commands ----------------------------------------------------------------

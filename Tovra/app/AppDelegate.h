@@ -44,6 +44,7 @@ struct AppEnvironment {
 /// refreshes every surface after each change. Settings live in memory only.
 class AppDelegate final : public ClipboardWatcherDelegate,
                           public PasteControllerDelegate,
+                          public HUDWindowDragDelegate,
                           public std::enable_shared_from_this<AppDelegate> {
   public:
     /// Menu actions whose enabling depends on the state.
@@ -85,6 +86,11 @@ class AppDelegate final : public ClipboardWatcherDelegate,
     bool swapEnds() override;
     bool togglePinNext() override;
     bool selectStack(int index) override;
+
+    // HUDWindowDragDelegate: the overlay's rows
+    void hudDidMoveItem(const Uuid& id, int toIndex) override;
+    void hudDidDeleteItem(const Uuid& id) override;
+    void hudDidTogglePin(const Uuid& id) override;
 
     // Menu and window commands
     [[nodiscard]] bool validateMenuItem(MenuAction action) const;

@@ -36,6 +36,15 @@ class OverlaySurface {
     [[nodiscard]] virtual bool isVisible() const = 0;
 };
 
+/// Receives what the user does to rows of the overlay.
+class HUDWindowDragDelegate {
+  public:
+    virtual ~HUDWindowDragDelegate() = default;
+    virtual void hudDidMoveItem(const Uuid& id, int toIndex) = 0;
+    virtual void hudDidDeleteItem(const Uuid& id) = 0;
+    virtual void hudDidTogglePin(const Uuid& id) = 0;
+};
+
 /// The status (tray) item with its menu, and the small control window: they show the state.
 class StatusSurface {
   public:

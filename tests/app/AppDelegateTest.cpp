@@ -230,6 +230,21 @@ TEST_F(AppDelegateTest, OverlayCommandsActOnlyWhileTheOverlayIsVisible) {
     EXPECT_EQ(keyboard.swallowed().size(), 6u);
 }
 
+TEST_F(AppDelegateTest, OverlayRowsChangeTheQueueAndRevealIt) {
+    copy("a\nb\nc");
+    app->selectQueueMode("LIFO");
+    // The overlay lists the stack as stored, whatever the mode.
+    ASSERT_EQ(overlay.state.rows.size(), 3u);
+    EXPECT_EQ(overlay.state.rows.front().previewText, "a");
+    app->hudDidMoveItem(overlay.state.rows.front().id, 2);
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b", "c", "a"}));
+    EXPECT_DOUBLE_EQ(overlay.shownFor, 6.0);
+    app->hudDidTogglePin(overlay.state.rows.front().id);
+    EXPECT_TRUE(app->activeQueue().items().front().isPinned);
+    app->hudDidDeleteItem(overlay.state.rows.back().id);
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b", "c"}));
+}
+
 TEST_F(AppDelegateTest, SurfacesShowTitleStateAndMasking) {
     app->selectStack(1);
     app->selectQueueMode("Smart");
@@ -238,7 +253,7 @@ TEST_F(AppDelegateTest, SurfacesShowTitleStateAndMasking) {
     EXPECT_EQ(app->overlayTitle(), "Tovra 2 \u00B7 Smart / LIFO (3)");
     EXPECT_EQ(overlay.state.title, app->overlayTitle());
     EXPECT_DOUBLE_EQ(overlay.shownFor, 2.5);
-    EXPECT_EQ(overlay.state.rows.front().previewText, "three");
+    EXPECT_EQ(overlay.state.rows.front().previewText, "one");
     EXPECT_EQ(status.state.count, 3u);
     EXPECT_TRUE(status.state.isActive && status.state.shortcutCaptureAvailable);
 

@@ -1,0 +1,419 @@
+#include "HUDWindow.h"
+
+#include <xcb/xcb.h>
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QScrollArea>
+#include <QToolButton>
+#include <cstdlib>
+
+#include "HUDLayout.h"
+#include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxFonts.h"
+#include "Tovra/core/PrivacyMasking.h"
+
+namespace tovra {
+
+namespace {
+
+constexpr double cornerRadius = 14;
+constexpr int dragThreshold = 4;
+constexpr int clickSlop = 8;
+
+QColor withAlpha(QColor color, double alpha) {
+    color.setAlphaF(static_cast<float>(alpha));
+    return color;
+}
+
+/// A compositor draws translucency; without one (no owner of _NET_WM_CM_S0) it renders black.
+bool hasCompositor() {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 != nullptr && QGuiApplication::platformName() == QStringLiteral("xcb")
+                              ? x11->connection()
+                              : nullptr;
+    if (c == nullptr) {
+        // Other platforms draw translucent windows themselves; offscreen tests need no fades.
+        return QGuiApplication::platformName() != QStringLiteral("offscreen");
+    }
+    const char name[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    if (atom == nullptr) {
+        return false;
+    }
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    const bool composited = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    std::free(atom);
+    return composited;
+}
+
+}  // namespace
+
+// ---- Rows ----------------------------------------------------------------------------------
+
+HUDItemRow::HUDItemRow(HUDWindow& window, const ItemRow& row, const QString& displayText,
+                       bool allowsDragging)
+    : window_(window),
+      id_(row.id),
+      displayText_(displayText),
+      allowsDragging_(allowsDragging),
+      pinButton_(new QToolButton(this)),
+      deleteButton_(new QToolButton(this)) {
+    setFixedHeight(30);
+    auto* label = new QLabel(this);
+    label->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Medium));
+    label->setText(label->fontMetrics().elidedText(displayText, Qt::ElideRight, 220));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, mox::MoxColors::textPrimary());
+    label->setPalette(palette);
+
+    pinButton_->setAutoRaise(true);
+    pinButton_->setFixedSize(20, 20);
+    pinButton_->setText(row.isPinned ? QStringLiteral("\u25C6") : QStringLiteral("\u25C7"));
+    pinButton_->setToolTip(row.isPinned ? QStringLiteral("Unpin item")
+                                        : QStringLiteral("Pin item"));
+    pinButton_->setAccessibleName(row.isPinned ? QStringLiteral("Pinned")
+                                               : QStringLiteral("Not pinned"));
+    QPalette pinPalette = pinButton_->palette();
+    pinPalette.setColor(QPalette::ButtonText,
+                        row.isPinned ? mox::MoxColors::accent() : mox::MoxColors::textTertiary());
+    pinButton_->setPalette(pinPalette);
+    deleteButton_->setAutoRaise(true);
+    deleteButton_->setFixedSize(20, 20);
+    deleteButton_->setText(QStringLiteral("\u00D7"));
+    deleteButton_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::DemiBold));
+    deleteButton_->setToolTip(QStringLiteral("Remove from Tovra"));
+    QPalette deletePalette = deleteButton_->palette();
+    deletePalette.setColor(QPalette::ButtonText, mox::MoxColors::textSecondary());
+    deleteButton_->setPalette(deletePalette);
+    connect(pinButton_, &QToolButton::clicked, this, [this] { window_.rowPinToggled(id_); });
+    connect(deleteButton_, &QToolButton::clicked, this, [this] { window_.rowDeleted(id_); });
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 0, 7, 0);
+    layout->setSpacing(2);
+    layout->addWidget(label, 1);
+    layout->addSpacing(5);
+    layout->addWidget(pinButton_);
+    layout->addWidget(deleteButton_);
+    finishDrag();
+}
+
+void HUDItemRow::setBackground(const QColor& color, const QColor& border) {
+    setStyleSheet(QStringLiteral("tovra--HUDItemRow, QFrame#row { background: rgba(%1,%2,%3,%4); "
+                                 "border-radius: 7px; border: 1px solid rgba(%5,%6,%7,%8); }")
+                      .arg(color.red())
+                      .arg(color.green())
+                      .arg(color.blue())
+                      .arg(color.alpha())
+                      .arg(border.red())
+                      .arg(border.green())
+                      .arg(border.blue())
+                      .arg(border.alpha()));
+}
+
+void HUDItemRow::mousePressEvent(QMouseEvent* event) {
+    if (!allowsDragging_) {
+        return;
+    }
+    setCursor(Qt::ClosedHandCursor);
+    mouseDownPoint_ = event->position().toPoint();
+    setBackground(withAlpha(mox::MoxColors::accent(), 0.16));
+}
+
+void HUDItemRow::mouseMoveEvent(QMouseEvent* event) {
+    if (!allowsDragging_ || !mouseDownPoint_) {
+        return;
+    }
+    const QPoint delta = event->position().toPoint() - *mouseDownPoint_;
+    if (std::hypot(delta.x(), delta.y()) <= dragThreshold) {
+        return;
+    }
+    if (!dragging_) {
+        dragging_ = true;
+        setBackground(withAlpha(mox::MoxColors::accent(), 0.10),
+                      withAlpha(mox::MoxColors::accent(), 0.48));
+    }
+    window_.rowDragMoved(mapTo(&window_, event->position().toPoint()));
+}
+
+void HUDItemRow::mouseReleaseEvent(QMouseEvent* event) {
+    if (!allowsDragging_) {
+        return;
+    }
+    if (mouseDownPoint_) {
+        const int vertical = std::abs(event->position().toPoint().y() - mouseDownPoint_->y());
+        if (vertical <= clickSlop && !dragging_) {
+            window_.rowDragCancelled();  // a plain click
+        } else {
+            window_.rowDragEnded(id_, mapTo(&window_, event->position().toPoint()));
+        }
+    }
+    finishDrag();
+}
+
+void HUDItemRow::finishDrag() {
+    mouseDownPoint_.reset();
+    dragging_ = false;
+    setBackground(allowsDragging_ ? withAlpha(mox::MoxColors::panel2(), 0.68) : Qt::transparent);
+    setCursor(allowsDragging_ ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+// ---- The overlay ---------------------------------------------------------------------------
+
+HUDWindow::HUDWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      titleLabel_(new QLabel(QStringLiteral("Queue (0)"), this)),
+      dotsLabel_(new QLabel(this)),
+      scrollView_(new QScrollArea(this)),
+      itemsHost_(new QWidget),
+      itemsStack_(new QVBoxLayout(itemsHost_)),
+      dropIndicator_(new QFrame(this)),
+      composited_(hasCompositor()) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    if (composited_) {
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+    titleLabel_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::DemiBold));
+    dotsLabel_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::mono, 12, QFont::Medium));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, mox::MoxColors::textPrimary());
+    titleLabel_->setPalette(palette);
+    palette.setColor(QPalette::WindowText, mox::MoxColors::textSecondary());
+    dotsLabel_->setPalette(palette);
+
+    itemsStack_->setContentsMargins(0, 0, 0, 0);
+    itemsStack_->setSpacing(7);
+    itemsStack_->addStretch();
+    scrollView_->setWidget(itemsHost_);
+    scrollView_->setWidgetResizable(true);
+    scrollView_->setFrameShape(QFrame::NoFrame);
+    scrollView_->setMinimumHeight(120);
+    scrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollView_->viewport()->setAutoFillBackground(false);
+    itemsHost_->setAutoFillBackground(false);
+
+    auto* content = new QVBoxLayout(this);
+    content->setContentsMargins(15, 15, 15, 15);
+    content->setSpacing(11);
+    content->addWidget(titleLabel_);
+    content->addWidget(dotsLabel_);
+    content->addWidget(scrollView_, 1);
+
+    dropIndicator_->setFixedHeight(3);
+    dropIndicator_->setStyleSheet(QStringLiteral("background: %1; border-radius: 2px;")
+                                      .arg(QGuiApplication::palette().highlight().color().name()));
+    dropIndicator_->hide();
+
+    fadeTimer_.setSingleShot(true);
+    connect(&fadeTimer_, &QTimer::timeout, this, [this] {
+        if (pendingHide_) {
+            pendingHide_();
+        }
+    });
+    reposition();
+}
+
+std::vector<HUDItemRow*> HUDWindow::rows() const {
+    std::vector<HUDItemRow*> result;
+    for (int i = 0; i < itemsStack_->count(); ++i) {
+        if (auto* row = dynamic_cast<HUDItemRow*>(itemsStack_->itemAt(i)->widget())) {
+            result.push_back(row);
+        }
+    }
+    return result;
+}
+
+void HUDWindow::update(const State& state) {
+    animationsEnabled_ = state.animationsEnabled;
+    if (ignoresMouse_ != state.ignoresMouse) {
+        ignoresMouse_ = state.ignoresMouse;
+        const bool wasVisible = QWidget::isVisible();
+        setWindowFlag(Qt::WindowTransparentForInput, ignoresMouse_);
+        if (wasVisible) {
+            QWidget::show();
+        }
+    }
+    titleLabel_->setText(QString::fromStdString(state.title));
+    dotsLabel_->setText(HUDLayout::dotsText(state.rows.size()));
+
+    while (itemsStack_->count() > 1) {
+        QLayoutItem* item = itemsStack_->takeAt(0);
+        delete item->widget();
+        delete item;
+    }
+    if (state.rows.empty()) {
+        auto* empty = new QFrame;
+        empty->setFixedHeight(54);
+        empty->setStyleSheet(QStringLiteral("background: rgba(24,26,29,107); border-radius: 8px;"));
+        auto* column = new QVBoxLayout(empty);
+        column->setContentsMargins(12, 0, 12, 0);
+        column->setSpacing(3);
+        auto* title = new QLabel(QStringLiteral("Ready"));
+        title->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::DemiBold));
+        auto* subtitle = new QLabel(QStringLiteral("Copy items to build the queue."));
+        subtitle->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 12, QFont::Normal));
+        QPalette palette = title->palette();
+        palette.setColor(QPalette::WindowText, mox::MoxColors::textPrimary());
+        title->setPalette(palette);
+        palette.setColor(QPalette::WindowText, mox::MoxColors::textSecondary());
+        subtitle->setPalette(palette);
+        column->addWidget(title);
+        column->addWidget(subtitle);
+        itemsStack_->insertWidget(0, empty);
+        return;
+    }
+    int position = 0;
+    for (const ItemRow& row : state.rows) {
+        const QString text = QString::fromStdString(maskedText(row.previewText, state.privacyMode));
+        itemsStack_->insertWidget(position++,
+                                  new HUDItemRow(*this, row, text, !state.ignoresMouse));
+    }
+}
+
+void HUDWindow::show(double seconds) {
+    showPanel(animationsEnabled_);
+    scheduleHide(seconds, animationsEnabled_);
+}
+
+void HUDWindow::showPanel(bool animated) {
+    fadeTimer_.stop();
+    reposition();
+    const bool fade = animated && composited_;
+    if (!QWidget::isVisible()) {
+        setWindowOpacity(fade ? 0.0 : 1.0);
+    }
+    QWidget::show();
+    raise();
+    if (fade) {
+        auto* animation = new QPropertyAnimation(this, "windowOpacity", this);
+        animation->setDuration(160);
+        animation->setEndValue(1.0);
+        animation->start(QAbstractAnimation::DeleteWhenStopped);
+    } else {
+        setWindowOpacity(1.0);
+    }
+}
+
+void HUDWindow::scheduleHide(double seconds, bool animated) {
+    fadeTimer_.stop();
+    pendingHide_ = [this, animated] { hideNow(animated); };
+    fadeTimer_.start(static_cast<int>(seconds * 1000));
+}
+
+void HUDWindow::hideNow(bool animated) {
+    if (isDraggingItem_) {
+        return;
+    }
+    if (animated && composited_) {
+        auto* animation = new QPropertyAnimation(this, "windowOpacity", this);
+        animation->setDuration(250);
+        animation->setEndValue(0.0);
+        connect(animation, &QPropertyAnimation::finished, this, [this] { QWidget::hide(); });
+        animation->start(QAbstractAnimation::DeleteWhenStopped);
+    } else {
+        QWidget::hide();
+    }
+}
+
+void HUDWindow::reposition() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen != nullptr ? screen->availableGeometry() : geometry();
+    setGeometry(HUDLayout::frame(available));
+}
+
+int HUDWindow::dropIndex(int windowY) const {
+    std::vector<int> middles;
+    for (const HUDItemRow* row : rows()) {
+        middles.push_back(row->mapTo(this, QPoint(0, row->height() / 2)).y());
+    }
+    return HUDLayout::dropIndex(middles, windowY);
+}
+
+void HUDWindow::updateDropIndicator(const QPoint& windowPoint) {
+    const auto all = rows();
+    if (all.empty()) {
+        dropIndicator_->hide();
+        return;
+    }
+    const int index = dropIndex(windowPoint.y());
+    const int y = index < static_cast<int>(all.size())
+                      ? all[static_cast<std::size_t>(index)]->mapTo(this, QPoint(0, 0)).y()
+                      : all.back()->mapTo(this, QPoint(0, all.back()->height())).y();
+    const QRect scroll = scrollView_->geometry();
+    dropIndicator_->setGeometry(scroll.left() + 6, y - 2, scroll.width() - 12, 3);
+    dropIndicator_->show();
+    dropIndicator_->raise();
+}
+
+void HUDWindow::rowDragMoved(const QPoint& windowPoint) {
+    isDraggingItem_ = true;
+    fadeTimer_.stop();
+    updateDropIndicator(windowPoint);
+}
+
+void HUDWindow::rowDragEnded(const Uuid& id, const QPoint& windowPoint) {
+    isDraggingItem_ = false;
+    dropIndicator_->hide();
+    const int index = dropIndex(windowPoint.y());
+    int dragged = 0;
+    const auto all = rows();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i]->itemId() == id) {
+            dragged = static_cast<int>(i);
+        }
+    }
+    if (const auto delegate = dragDelegate_.lock()) {
+        delegate->hudDidMoveItem(id, HUDLayout::moveTarget(index, dragged));
+    }
+}
+
+void HUDWindow::rowDragCancelled() {
+    isDraggingItem_ = false;
+    dropIndicator_->hide();
+}
+
+void HUDWindow::rowDeleted(const Uuid& id) {
+    if (const auto delegate = dragDelegate_.lock()) {
+        delegate->hudDidDeleteItem(id);
+    }
+}
+
+void HUDWindow::rowPinToggled(const Uuid& id) {
+    if (const auto delegate = dragDelegate_.lock()) {
+        delegate->hudDidTogglePin(id);
+    }
+}
+
+void HUDWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.fillPath(
+        shape, composited_ ? withAlpha(mox::MoxColors::panel(), 0.92) : mox::MoxColors::panel());
+    painter.setPen(QPen(mox::MoxColors::line(), 1));
+    painter.drawPath(shape);
+}
+
+void HUDWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!composited_) {
+        // Opaque with rounded corners where no compositor can draw translucency.
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
+}
+
+}  // namespace tovra

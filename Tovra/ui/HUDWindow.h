@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "Tovra/app/Surfaces.h"
+
+class QScrollArea;
+class QToolButton;
+
+namespace tovra {
+
+class HUDWindow;
+
+/// One queued item in the overlay: its masked text, a pin and a remove button, and dragging.
+class HUDItemRow final : public QFrame {
+  public:
+    HUDItemRow(HUDWindow& window, const ItemRow& row, const QString& displayText,
+               bool allowsDragging);
+    [[nodiscard]] const Uuid& itemId() const { return id_; }
+    [[nodiscard]] const QString& displayText() const { return displayText_; }
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void setBackground(const QColor& color, const QColor& border = Qt::transparent);
+    void finishDrag();
+
+    HUDWindow& window_;
+    Uuid id_;
+    QString displayText_;
+    bool allowsDragging_;
+    QToolButton* pinButton_;
+    QToolButton* deleteButton_;
+    std::optional<QPoint> mouseDownPoint_;
+    bool dragging_ = false;
+};
+
+/// The floating overlay at the right edge of the screen that shows the active stack for a few
+/// seconds after each change. It never takes the focus; without interaction clicks pass through.
+class HUDWindow final : public QWidget, public OverlaySurface {
+  public:
+    HUDWindow();
+    void setDragDelegate(std::weak_ptr<HUDWindowDragDelegate> delegate) {
+        dragDelegate_ = std::move(delegate);
+    }
+
+    void update(const State& state) override;
+    void show(double seconds) override;
+    [[nodiscard]] bool isVisible() const override { return QWidget::isVisible(); }
+
+    [[nodiscard]] QString title() const { return titleLabel_->text(); }
+    [[nodiscard]] QString dots() const { return dotsLabel_->text(); }
+    [[nodiscard]] std::vector<HUDItemRow*> rows() const;
+    [[nodiscard]] bool isDraggingItem() const { return isDraggingItem_; }
+    [[nodiscard]] bool dropIndicatorShown() const { return dropIndicator_->isVisible(); }
+    void hideNow(bool animated);
+
+    // Row handlers, in window coordinates.
+    void rowDragMoved(const QPoint& windowPoint);
+    void rowDragEnded(const Uuid& id, const QPoint& windowPoint);
+    void rowDragCancelled();
+    void rowDeleted(const Uuid& id);
+    void rowPinToggled(const Uuid& id);
+    [[nodiscard]] int dropIndex(int windowY) const;
+    [[nodiscard]] bool animationsEnabled() const { return animationsEnabled_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void showPanel(bool animated);
+    void scheduleHide(double seconds, bool animated);
+    void reposition();
+    void updateDropIndicator(const QPoint& windowPoint);
+
+    std::weak_ptr<HUDWindowDragDelegate> dragDelegate_;
+    QLabel* titleLabel_;
+    QLabel* dotsLabel_;
+    QScrollArea* scrollView_;
+    QWidget* itemsHost_;
+    QVBoxLayout* itemsStack_;
+    QFrame* dropIndicator_;
+    QTimer fadeTimer_;
+    bool isDraggingItem_ = false;
+    bool animationsEnabled_ = true;
+    bool ignoresMouse_ = false;
+    bool composited_ = false;
+    std::function<void()> pendingHide_;
+};
+
+}  // namespace tovra

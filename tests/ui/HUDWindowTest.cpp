@@ -1,0 +1,125 @@
+#include "Tovra/ui/HUDWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "Tovra/ui/HUDLayout.h"
+
+namespace tovra {
+namespace {
+
+TEST(HUDLayoutTest, DotsCountUpToEightThenAddTheRest) {
+    EXPECT_EQ(HUDLayout::dotsText(0),
+              QStringLiteral("\u25CB \u25CB \u25CB \u25CB \u25CB \u25CB \u25CB \u25CB"));
+    EXPECT_EQ(HUDLayout::dotsText(3),
+              QStringLiteral("\u25CF \u25CF \u25CF \u25CB \u25CB \u25CB \u25CB \u25CB"));
+    EXPECT_EQ(HUDLayout::dotsText(9),
+              QStringLiteral("\u25CF \u25CF \u25CF \u25CF \u25CF \u25CF \u25CF \u25CF  +1"));
+    EXPECT_TRUE(HUDLayout::dotsText(12).endsWith(QStringLiteral("  +4")));
+}
+
+TEST(HUDLayoutTest, SitsAtTheRightEdgeWithAClampedHeight) {
+    EXPECT_EQ(HUDLayout::frame(QRect(0, 0, 1000, 300)).height(), 240);
+    EXPECT_EQ(HUDLayout::frame(QRect(0, 0, 1000, 1000)).height(), 380);
+    const QRect frame = HUDLayout::frame(QRect(0, 0, 1280, 800));
+    EXPECT_EQ(frame.width(), 300);
+    EXPECT_EQ(frame.right() + 1, 1280 - 24);
+    EXPECT_EQ(frame.top(), 400 - 380 / 2);
+}
+
+TEST(HUDLayoutTest, DroppedRowsLandWhereTheIndicatorShows) {
+    const std::vector<int> middles{15, 52, 89};  // three rows
+    EXPECT_EQ(HUDLayout::dropIndex(middles, 5), 0);
+    EXPECT_EQ(HUDLayout::dropIndex(middles, 60), 2);
+    EXPECT_EQ(HUDLayout::dropIndex(middles, 200), 3);
+    EXPECT_EQ(HUDLayout::dropIndex({}, 10), 0);
+    // Dragging the first row below the second: the indicator sits at 2, the row becomes the
+    // second of the rows without it, index 1.
+    EXPECT_EQ(HUDLayout::moveTarget(2, 0), 1);
+    EXPECT_EQ(HUDLayout::moveTarget(3, 0), 2);
+    // Dragging upwards needs no correction.
+    EXPECT_EQ(HUDLayout::moveTarget(0, 2), 0);
+}
+
+class RecordingDelegate final : public HUDWindowDragDelegate {
+  public:
+    void hudDidMoveItem(const Uuid& id, int toIndex) override { moves.emplace_back(id, toIndex); }
+    void hudDidDeleteItem(const Uuid& id) override { deleted.push_back(id); }
+    void hudDidTogglePin(const Uuid& id) override { pinned.push_back(id); }
+    std::vector<std::pair<Uuid, int>> moves;
+    std::vector<Uuid> deleted;
+    std::vector<Uuid> pinned;
+};
+
+class HUDWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        hud.setDragDelegate(delegate);
+        for (const char* text : {"alpha", "beta", "gamma"}) {
+            state.rows.push_back({Uuid::random(), text, false});
+        }
+        state.title = "Tovra 1 \u00B7 FIFO (3)";
+        state.privacyMode = PrivacyMode::preview;
+        state.animationsEnabled = false;
+        hud.update(state);
+        hud.show(2.5);
+        QApplication::processEvents();
+    }
+
+    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+    HUDWindow hud;
+    OverlaySurface::State state;
+};
+
+TEST_F(HUDWindowTest, ShowsTitleDotsAndOneRowPerItemThenHides) {
+    EXPECT_EQ(hud.title(), QStringLiteral("Tovra 1 \u00B7 FIFO (3)"));
+    ASSERT_EQ(hud.rows().size(), 3u);
+    EXPECT_EQ(hud.rows()[1]->displayText(), "beta");
+    EXPECT_TRUE(hud.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hud.isVisible(); }, 10000));
+
+    state.rows.clear();
+    hud.update(state);
+    EXPECT_TRUE(hud.rows().empty());
+    EXPECT_EQ(hud.dots(), HUDLayout::dotsText(0));
+}
+
+TEST_F(HUDWindowTest, RowsReportPinDeleteAndDragsToTheDelegate) {
+    const Uuid first = state.rows[0].id;
+    hud.rowPinToggled(first);
+    hud.rowDeleted(first);
+    EXPECT_EQ(delegate->pinned, std::vector<Uuid>{first});
+    EXPECT_EQ(delegate->deleted, std::vector<Uuid>{first});
+
+    HUDItemRow* last = hud.rows().back();
+    const QPoint below = last->mapTo(&hud, QPoint(10, last->height() + 4));
+    hud.rowDragMoved(below);
+    EXPECT_TRUE(hud.isDraggingItem());
+    EXPECT_TRUE(hud.dropIndicatorShown());
+    hud.hideNow(false);  // a drag holds the overlay open
+    EXPECT_TRUE(hud.isVisible());
+    hud.rowDragEnded(first, below);
+    ASSERT_EQ(delegate->moves.size(), 1u);
+    EXPECT_EQ(delegate->moves[0], std::make_pair(first, 2));  // the last place among the others
+    EXPECT_FALSE(hud.isDraggingItem());
+}
+
+TEST_F(HUDWindowTest, AClickIsNoDrag) {
+    HUDItemRow* row = hud.rows()[1];
+    QTest::mousePress(row, Qt::LeftButton, Qt::NoModifier, QPoint(40, 15));
+    QTest::mouseMove(row, QPoint(42, 17));
+    QTest::mouseRelease(row, Qt::LeftButton, Qt::NoModifier, QPoint(43, 17));
+    EXPECT_TRUE(delegate->moves.empty());
+}
+
+}  // namespace
+}  // namespace tovra
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
