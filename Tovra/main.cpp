@@ -14,11 +14,13 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "MoxUI/MoxBrandPack.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/ui/ControlWindowController.h"
 #include "Tovra/ui/HUDWindow.h"
 #include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
@@ -77,14 +79,14 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<tovra::X11SingleInstance> instance;
+    std::function<void()> bringForward = [] {};
     std::unique_ptr<tovra::Pasteboard> pasteboard;
     std::unique_ptr<tovra::KeyboardTap> keyboardTap;
     std::unique_ptr<tovra::Workspace> workspace;
     if (connection) {
         connection->attach(mainQueue);
-        instance = tovra::X11SingleInstance::claim(*connection, [] {
-            // Nothing to bring forward until the control window exists.
-        });
+        instance =
+            tovra::X11SingleInstance::claim(*connection, [&bringForward] { bringForward(); });
         if (!instance) {
             std::fprintf(stderr, "tovra: already running on this display.\n");
             return 0;
@@ -113,10 +115,14 @@ int main(int argc, char** argv) {
     QSystemTrayIcon statusItem;
     tovra::MenuController menuController(&statusItem);
     tovra::HUDWindow overlay;
+    std::shared_ptr<tovra::AppDelegate> app;
+    tovra::ControlWindowController controlWindow(tovra::ControlWindowControllerDelegate{
+        [&app] { app->toggleStackFromMenu(); }, [&app] { app->clearFromControlWindow(); }});
 
-    auto app = tovra::AppDelegate::create(
+    app = tovra::AppDelegate::create(
         tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
-        tovra::AppSurfaces{&overlay, &menuController, nullptr, &permissionWindow, &alerts});
+        tovra::AppSurfaces{&overlay, &menuController, nullptr, &controlWindow, &permissionWindow,
+                           &alerts});
     overlay.setDragDelegate(app);
 
     // Trays that show menus over D-Bus drop custom rows: the switch becomes a checkable row.
@@ -136,6 +142,12 @@ int main(int argc, char** argv) {
         [&app](tovra::AppDelegate::MenuAction action) { return app->validateMenuItem(action); },
         !menuOverDBus);
     statusItem.show();
+    bringForward = [&app] { app->showStackFromMenu(); };
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // No tray to host the status item: the control window stays on screen and gives the
+        // way to the menu, without taking the focus from the application in front.
+        controlWindow.offerMenu(menuController.menu());
+    }
 
     tovra::LogindSleepWatcher sleepWatcher([&app] { app->workspaceWillSleep(); });
 

@@ -208,11 +208,14 @@ void AppDelegate::refresh(bool revealOverlay) {
 }
 
 void AppDelegate::refreshStatus() {
-    if (surfaces_.status == nullptr) {
-        return;
+    if (surfaces_.status != nullptr) {
+        surfaces_.status->update({isStackActive_, shortcutCaptureAvailable_, activeQueue().count(),
+                                  rows(false), privacyMode_, std::nullopt});
     }
-    surfaces_.status->update({isStackActive_, shortcutCaptureAvailable_, activeQueue().count(),
-                              rows(false), privacyMode_, std::nullopt});
+    if (surfaces_.control != nullptr) {
+        surfaces_.control->update(isStackActive_, stackStore_->activeIndex() + 1,
+                                  activeQueue().count(), shortcutCaptureAvailable_);
+    }
 }
 
 void AppDelegate::applyQueueLimits() {
@@ -564,6 +567,12 @@ void AppDelegate::checkPermissionFromMenu() {
         showPermissionWindow();
     } else if (surfaces_.permission != nullptr && surfaces_.permission->isShown()) {
         surfaces_.permission->close();
+    }
+}
+
+void AppDelegate::showStackFromMenu() {
+    if (surfaces_.control != nullptr) {
+        surfaces_.control->present();
     }
 }
 

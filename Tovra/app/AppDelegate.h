@@ -113,6 +113,8 @@ class AppDelegate final : public ClipboardWatcherDelegate,
     void checkPermissionFromMenu();
     /// The control window's clear: no confirmation.
     void clearFromControlWindow();
+    /// Shows the control window.
+    void showStackFromMenu();
 
     // Queue panel providers and handlers
     [[nodiscard]] std::vector<ItemRow> panelItems() const;

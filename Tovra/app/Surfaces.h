@@ -60,6 +60,16 @@ class StatusSurface {
     virtual void update(const State& state) = 0;
 };
 
+/// The small window with the queue's state and its on/off and clear buttons.
+class ControlSurface {
+  public:
+    virtual ~ControlSurface() = default;
+    virtual void update(bool isActive, int stackNumber, std::size_t itemCount,
+                        bool shortcutCaptureAvailable) = 0;
+    /// Shows it, brought to the front.
+    virtual void present() = 0;
+};
+
 /// The queue panel: it reads everything again through the controller when told to reload.
 class QueuePanelSurface {
   public:
@@ -94,6 +104,7 @@ struct AppSurfaces {
     OverlaySurface* overlay = nullptr;
     StatusSurface* status = nullptr;
     QueuePanelSurface* panel = nullptr;
+    ControlSurface* control = nullptr;
     PermissionSurface* permission = nullptr;
     Alerts* alerts = nullptr;
 };

@@ -26,7 +26,7 @@ class AppDelegateTest : public ::testing::Test {
     void launch() {
         app = AppDelegate::create(
             AppEnvironment{pasteboard, queue, keyboard, workspace, trust, &loginItem, &engine},
-            AppSurfaces{&overlay, &status, &panel, &permission, &alerts});
+            AppSurfaces{&overlay, &status, &panel, &control, &permission, &alerts});
         app->applicationDidFinishLaunching();
     }
     void wait(double milliseconds) { queue.advance(MainQueue::Seconds(milliseconds / 1000)); }
@@ -66,6 +66,7 @@ class AppDelegateTest : public ::testing::Test {
     test::FakeOverlay overlay{queue};
     test::FakeStatus status;
     test::FakePanel panel;
+    test::FakeControl control;
     test::FakePermission permission;
     test::FakeAlerts alerts;
     std::shared_ptr<AppDelegate> app;
@@ -255,6 +256,9 @@ TEST_F(AppDelegateTest, SurfacesShowTitleStateAndMasking) {
     EXPECT_DOUBLE_EQ(overlay.shownFor, 2.5);
     EXPECT_EQ(overlay.state.rows.front().previewText, "one");
     EXPECT_EQ(status.state.count, 3u);
+    EXPECT_EQ(control.stackNumber, 2);
+    app->showStackFromMenu();
+    EXPECT_EQ(control.presented, 1);
     EXPECT_TRUE(status.state.isActive && status.state.shortcutCaptureAvailable);
 
     app->selectPrivacyMode("Sensitive");
@@ -289,7 +293,10 @@ TEST_F(AppDelegateTest, ClearingAsksOnlyFromTheMenu) {
     EXPECT_EQ(alerts.clearQuestions, 2);
 
     copy("c");
+    EXPECT_EQ(control.itemCount, 1u);
     app->clearFromControlWindow();
+    EXPECT_EQ(control.itemCount, 0u);
+    EXPECT_DOUBLE_EQ(overlay.shownFor, 2.5);
     copy("d");
     app->clearFromPanel();
     EXPECT_TRUE(app->activeQueue().isEmpty());

@@ -51,6 +51,22 @@ class FakePanel final : public QueuePanelSurface {
     bool isOpen = false;
 };
 
+class FakeControl final : public ControlSurface {
+  public:
+    void update(bool active, int stack, std::size_t count, bool capture) override {
+        isActive = active;
+        stackNumber = stack;
+        itemCount = count;
+        shortcutCaptureAvailable = capture;
+    }
+    void present() override { ++presented; }
+    bool isActive = false;
+    int stackNumber = 0;
+    std::size_t itemCount = 0;
+    bool shortcutCaptureAvailable = false;
+    int presented = 0;
+};
+
 class FakePermission final : public PermissionSurface {
   public:
     void show(std::function<void()> retryHandler) override {

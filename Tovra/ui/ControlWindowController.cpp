@@ -1,0 +1,155 @@
+#include "ControlWindowController.h"
+
+#include <QFile>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxFonts.h"
+
+namespace tovra {
+
+namespace {
+const QColor systemGreen(0x34, 0xC7, 0x59);
+const QColor systemOrange(0xFF, 0x95, 0x00);
+
+QLabel* textLabel(const QString& text, const QFont& font, const QColor& color) {
+    auto* label = new QLabel(text);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+}  // namespace
+
+ControlWindowController::ControlWindowController(ControlWindowControllerDelegate delegate)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint),
+      delegate_(std::move(delegate)),
+      statusLabel_(textLabel(QString(), mox::MoxFonts::body14(), mox::MoxColors::textPrimary())),
+      statusDot_(new QWidget),
+      toggleButton_(new QPushButton(QStringLiteral("Enable Tovra"))),
+      clearButton_(new QPushButton(QStringLiteral("Clear Queue"))),
+      buttonsRow_(new QWidget) {
+    setWindowTitle(QStringLiteral("Tovra"));
+    setFixedSize(420, 220);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, mox::MoxColors::panel());
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* icon = new QLabel;
+    icon->setFixedSize(52, 52);
+    QPixmap artwork;
+    if (artwork.load(QStringLiteral(":/TovraIcon.png"))) {
+        icon->setPixmap(artwork.scaled(52, 52, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    } else {
+        // No artwork: the initial on the brand accent.
+        icon->setText(QStringLiteral("T"));
+        icon->setAlignment(Qt::AlignCenter);
+        icon->setFont(mox::MoxFonts::font(mox::MoxFontFamily::display, 28, QFont::Bold));
+        icon->setStyleSheet(
+            QStringLiteral("background: %1; color: %2; border-radius: 10px;")
+                .arg(mox::MoxColors::accent().name(), mox::MoxColors::background().name()));
+    }
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(2);
+    titles->addWidget(
+        textLabel(QStringLiteral("Tovra"),
+                  mox::MoxFonts::font(mox::MoxFontFamily::display, 24, QFont::DemiBold),
+                  mox::MoxColors::textPrimary()));
+    titles->addWidget(textLabel(QStringLiteral("Collect first. Flow later."),
+                                mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Normal),
+                                mox::MoxColors::textSecondary()));
+    auto* header = new QHBoxLayout;
+    header->setSpacing(12);
+    header->addWidget(icon);
+    header->addLayout(titles);
+    header->addStretch();
+
+    statusDot_->setFixedSize(8, 8);
+    statusLabel_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Normal));
+    auto* status = new QWidget;
+    status->setObjectName(QStringLiteral("status"));
+    status->setStyleSheet(
+        QStringLiteral("QWidget#status { background: rgba(24,26,29,158); border-radius: 9px; }"));
+    auto* statusRow = new QHBoxLayout(status);
+    statusRow->setContentsMargins(10, 7, 10, 7);
+    statusRow->setSpacing(8);
+    statusRow->addWidget(statusDot_);
+    statusRow->addWidget(statusLabel_, 1);
+
+    auto* buttons = new QHBoxLayout(buttonsRow_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(10);
+    buttons->addWidget(toggleButton_);
+    buttons->addWidget(clearButton_);
+    buttons->addStretch();
+    connect(toggleButton_, &QPushButton::clicked, this, [this] {
+        if (delegate_.toggleStack) {
+            delegate_.toggleStack();
+        }
+    });
+    connect(clearButton_, &QPushButton::clicked, this, [this] {
+        if (delegate_.clearQueue) {
+            delegate_.clearQueue();
+        }
+    });
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(26, 24, 26, 24);
+    column->setSpacing(16);
+    column->addLayout(header);
+    column->addWidget(status);
+    column->addWidget(buttonsRow_);
+    update(false, 1, 0, false);
+}
+
+void ControlWindowController::update(bool isActive, int stackNumber, std::size_t itemCount,
+                                     bool shortcutCaptureAvailable) {
+    if (!shortcutCaptureAvailable) {
+        statusLabel_->setText(QStringLiteral("shortcuts unavailable"));
+    } else if (isActive) {
+        statusLabel_->setText(
+            QStringLiteral("Tovra %1 \u00B7 %2 queued").arg(stackNumber).arg(itemCount));
+    } else {
+        statusLabel_->setText(QStringLiteral("paused"));
+    }
+    statusColor_ = !isActive ? mox::MoxColors::textTertiary()
+                             : (shortcutCaptureAvailable ? systemGreen : systemOrange);
+    statusDot_->setStyleSheet(
+        QStringLiteral("background: %1; border-radius: 4px;").arg(statusColor_.name()));
+    toggleButton_->setText(isActive ? QStringLiteral("Disable Tovra")
+                                    : QStringLiteral("Enable Tovra"));
+    clearButton_->setEnabled(itemCount > 0);
+}
+
+void ControlWindowController::present() {
+    if (!isVisible()) {
+        if (const QScreen* screen = this->screen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void ControlWindowController::offerMenu(QMenu* menu) {
+    auto* more = new QToolButton;
+    more->setText(QStringLiteral("Menu"));
+    more->setMenu(menu);
+    more->setPopupMode(QToolButton::InstantPopup);
+    buttonsRow_->layout()->addWidget(more);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    show();
+}
+
+}  // namespace tovra
