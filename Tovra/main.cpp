@@ -25,6 +25,7 @@
 #include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
 #include "Tovra/ui/QtAlerts.h"
+#include "Tovra/ui/TovraPreferencesView.h"
 #include "platform/NullPlatform.h"
 #include "platform/qt/LogindSleepWatcher.h"
 #include "platform/qt/QtMainQueue.h"
@@ -115,14 +116,16 @@ int main(int argc, char** argv) {
     QSystemTrayIcon statusItem;
     tovra::MenuController menuController(&statusItem);
     tovra::HUDWindow overlay;
+    tovra::TovraPreferencesPresenter preferences;
     std::shared_ptr<tovra::AppDelegate> app;
     tovra::ControlWindowController controlWindow(tovra::ControlWindowControllerDelegate{
         [&app] { app->toggleStackFromMenu(); }, [&app] { app->clearFromControlWindow(); }});
 
     app = tovra::AppDelegate::create(
         tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
-        tovra::AppSurfaces{&overlay, &menuController, nullptr, &controlWindow, &permissionWindow,
-                           &alerts});
+        tovra::AppSurfaces{&overlay, &menuController, nullptr, &controlWindow, &preferences,
+                           &permissionWindow, &alerts});
+    preferences.setDelegate(app);
     overlay.setDragDelegate(app);
 
     // Trays that show menus over D-Bus drop custom rows: the switch becomes a checkable row.
@@ -136,6 +139,7 @@ int main(int argc, char** argv) {
     actions.openQueue = [&app] { app->openQueueFromMenu(); };
     actions.pasteQueueItem = [&app](int position) { app->pasteQueueItemFromMenu(position); };
     actions.clearQueue = [&app] { app->clearQueueFromMenu(); };
+    actions.openPreferences = [&app] { app->openPreferencesFromMenu(); };
     actions.quit = [] { QApplication::quit(); };
     menuController.buildMenu(
         std::move(actions),

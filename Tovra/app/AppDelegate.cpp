@@ -474,6 +474,32 @@ void AppDelegate::openQueueFromMenu() {
     }
 }
 
+void AppDelegate::openPreferencesFromMenu() {
+    if (surfaces_.preferences == nullptr) {
+        return;
+    }
+    PreferencesValues values;
+    values.mode = rawValue(activeQueue().mode());
+    values.queueTimeout = rawValue(queueTimeout_);
+    values.burstSeparator = rawValue(burstSeparator_);
+    values.privacyMode = rawValue(privacyMode_);
+    values.activeStackIndex = stackStore_->activeIndex();
+    values.hudInteractionEnabled = hudInteractionEnabled_;
+    values.animationsEnabled = animationsEnabled_;
+    values.availableStackCount = availableStackCount();
+    surfaces_.preferences->present(values);
+}
+
+void AppDelegate::setHUDInteractionEnabled(bool enabled) {
+    hudInteractionEnabled_ = enabled;
+    refresh(true);
+}
+
+void AppDelegate::setAnimationsEnabled(bool enabled) {
+    animationsEnabled_ = enabled;
+    refresh(true);
+}
+
 void AppDelegate::selectQueueMode(std::string_view raw) {
     const auto mode = fromRawValue<QueueMode>(raw);
     if (!mode) {

@@ -99,6 +99,10 @@ class AppDelegate final : public ClipboardWatcherDelegate,
     bool pasteQueueItemFromMenu(std::optional<long> position);
     void clearQueueFromMenu();
     void openQueueFromMenu();
+    void openPreferencesFromMenu();
+    /// The preferences' switches set a value rather than flip it.
+    void setHUDInteractionEnabled(bool enabled);
+    void setAnimationsEnabled(bool enabled);
     void selectQueueMode(std::string_view raw);
     void selectStackFromMenu(std::optional<long> index);
     void selectPrivacyMode(std::string_view raw);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -70,6 +71,25 @@ class ControlSurface {
     virtual void present() = 0;
 };
 
+/// The settings as the preferences window starts from.
+struct PreferencesValues {
+    std::string mode;
+    std::string queueTimeout;
+    std::string burstSeparator;
+    std::string privacyMode;
+    int activeStackIndex = 0;
+    bool hudInteractionEnabled = true;
+    bool animationsEnabled = true;
+    int availableStackCount = 3;
+};
+
+/// The preferences window; re-presenting an open one brings it forward as it is.
+class PreferencesSurface {
+  public:
+    virtual ~PreferencesSurface() = default;
+    virtual void present(const PreferencesValues& values) = 0;
+};
+
 /// The queue panel: it reads everything again through the controller when told to reload.
 class QueuePanelSurface {
   public:
@@ -105,6 +125,7 @@ struct AppSurfaces {
     StatusSurface* status = nullptr;
     QueuePanelSurface* panel = nullptr;
     ControlSurface* control = nullptr;
+    PreferencesSurface* preferences = nullptr;
     PermissionSurface* permission = nullptr;
     Alerts* alerts = nullptr;
 };

@@ -26,7 +26,7 @@ class AppDelegateTest : public ::testing::Test {
     void launch() {
         app = AppDelegate::create(
             AppEnvironment{pasteboard, queue, keyboard, workspace, trust, &loginItem, &engine},
-            AppSurfaces{&overlay, &status, &panel, &control, &permission, &alerts});
+            AppSurfaces{&overlay, &status, &panel, &control, &preferences, &permission, &alerts});
         app->applicationDidFinishLaunching();
     }
     void wait(double milliseconds) { queue.advance(MainQueue::Seconds(milliseconds / 1000)); }
@@ -67,6 +67,7 @@ class AppDelegateTest : public ::testing::Test {
     test::FakeStatus status;
     test::FakePanel panel;
     test::FakeControl control;
+    test::FakePreferences preferences;
     test::FakePermission permission;
     test::FakeAlerts alerts;
     std::shared_ptr<AppDelegate> app;
@@ -357,6 +358,24 @@ TEST_F(AppDelegateTest, RefusedTapLeavesTheQueueOffWithoutAWindow) {
     EXPECT_FALSE(app->isStackActive());
     EXPECT_FALSE(app->shortcutCaptureAvailable());
     EXPECT_FALSE(permission.shown);
+}
+
+TEST_F(AppDelegateTest, PreferencesOpenWithTheCurrentSettings) {
+    app->selectStack(2);
+    app->selectQueueMode("Smart");
+    app->selectQueueTimeout("5 Minutes");
+    app->setHUDInteractionEnabled(false);
+    app->openPreferencesFromMenu();
+    ASSERT_EQ(preferences.shown.size(), 1u);
+    const PreferencesValues& values = preferences.shown.front();
+    EXPECT_EQ(values.mode, "Smart");
+    EXPECT_EQ(values.queueTimeout, "5 Minutes");
+    EXPECT_EQ(values.burstSeparator, "Tab");
+    EXPECT_EQ(values.privacyMode, "Partial Mask");
+    EXPECT_EQ(values.activeStackIndex, 2);
+    EXPECT_FALSE(values.hudInteractionEnabled);
+    EXPECT_EQ(values.availableStackCount, 3);
+    EXPECT_TRUE(overlay.state.ignoresMouse);
 }
 
 TEST_F(AppDelegateTest, LaunchAtLoginTogglesAndReportsFailure) {

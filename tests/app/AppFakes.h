@@ -67,6 +67,12 @@ class FakeControl final : public ControlSurface {
     int presented = 0;
 };
 
+class FakePreferences final : public PreferencesSurface {
+  public:
+    void present(const PreferencesValues& values) override { shown.push_back(values); }
+    std::vector<PreferencesValues> shown;
+};
+
 class FakePermission final : public PermissionSurface {
   public:
     void show(std::function<void()> retryHandler) override {

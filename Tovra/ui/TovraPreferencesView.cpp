@@ -1,0 +1,177 @@
+#include "TovraPreferencesView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "Tovra/app/AppDelegate.h"
+#include "Tovra/core/BurstSeparator.h"
+#include "Tovra/core/PrivacyMode.h"
+#include "Tovra/core/QueueMode.h"
+#include "Tovra/core/QueueTimeout.h"
+
+namespace tovra {
+
+namespace {
+
+template <class Enum>
+QStringList titles() {
+    QStringList result;
+    for (const Enum value : allCases<Enum>()) {
+        const std::string_view raw = rawValue(value);
+        result << QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
+    }
+    return result;
+}
+
+QLabel* styled(const QString& text, const QFont& font, const QColor& color) {
+    auto* label = new QLabel(text);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+}  // namespace
+
+template <class Apply>
+void TovraPreferencesView::change(Apply apply) {
+    if (const auto delegate = state_.delegate.lock()) {
+        apply(*delegate);
+    }
+}
+
+QWidget* TovraPreferencesView::control(const QString& rowLabel) const {
+    const auto found = controls_.find(rowLabel);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_(std::move(state)) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, mox::MoxColors::background());
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(24);
+    scroll->setWidget(page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
+    QFormLayout* rows = nullptr;
+    auto section = [&](const QString& title) {
+        column->addWidget(
+            styled(title, mox::MoxFonts::display12(), mox::MoxColors::textSecondary()));
+        rows = new QFormLayout;
+        rows->setLabelAlignment(Qt::AlignLeft);
+        rows->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+        rows->setFormAlignment(Qt::AlignLeft);
+        column->addLayout(rows);
+    };
+    auto row = [&](const QString& label, QWidget* control) {
+        rows->addRow(styled(label, mox::MoxFonts::body14(), mox::MoxColors::textPrimary()),
+                     control);
+        controls_[label] = control;
+    };
+    auto picker = [&](const QString& label, const QStringList& choices, const QString& current,
+                      auto onChoose) {
+        auto* box = new QComboBox;
+        box->setFixedWidth(160);
+        box->addItems(choices);
+        box->setCurrentText(current);
+        connect(box, &QComboBox::activated, this,
+                [this, box, onChoose](int index) { onChoose(box->itemText(index), index); });
+        row(label, box);
+    };
+    auto toggle = [&](const QString& label, bool current, auto onSet) {
+        auto* box = new QCheckBox;
+        box->setChecked(current);
+        connect(box, &QCheckBox::toggled, this, onSet);
+        row(label, box);
+    };
+    auto button = [&](const QString& label, const QString& title, auto onPress) {
+        auto* press = new QPushButton(title);
+        connect(press, &QPushButton::clicked, this, onPress);
+        row(label, press);
+    };
+    const PreferencesValues& v = state_.values;
+
+    section(QStringLiteral("Behavior"));
+    picker(QStringLiteral("Mode"), titles<QueueMode>(), QString::fromStdString(v.mode),
+           [this](const QString& text, int) {
+               state_.values.mode = text.toStdString();
+               change([&](AppDelegate& app) { app.selectQueueMode(state_.values.mode); });
+           });
+    picker(
+        QStringLiteral("Auto clear"), titles<QueueTimeout>(),
+        QString::fromStdString(v.queueTimeout), [this](const QString& text, int) {
+            state_.values.queueTimeout = text.toStdString();
+            change([&](AppDelegate& app) { app.selectQueueTimeout(state_.values.queueTimeout); });
+        });
+    picker(QStringLiteral("Burst separator"), titles<BurstSeparator>(),
+           QString::fromStdString(v.burstSeparator), [this](const QString& text, int) {
+               state_.values.burstSeparator = text.toStdString();
+               change([&](AppDelegate& app) {
+                   app.selectBurstSeparator(state_.values.burstSeparator);
+               });
+           });
+    section(QStringLiteral("Privacy"));
+    picker(QStringLiteral("Privacy mode"), titles<PrivacyMode>(),
+           QString::fromStdString(v.privacyMode), [this](const QString& text, int) {
+               state_.values.privacyMode = text.toStdString();
+               change([&](AppDelegate& app) { app.selectPrivacyMode(state_.values.privacyMode); });
+           });
+    section(QStringLiteral("Stacks"));
+    QStringList stacks;
+    for (int i = 0; i < v.availableStackCount; ++i) {
+        stacks << QStringLiteral("Stack %1").arg(i + 1);
+    }
+    picker(QStringLiteral("Active stack"), stacks,
+           QStringLiteral("Stack %1").arg(v.activeStackIndex + 1),
+           [this](const QString&, int index) {
+               state_.values.activeStackIndex = index;
+               change([&](AppDelegate& app) { app.selectStackFromMenu(index); });
+           });
+    section(QStringLiteral("Interaction"));
+    toggle(QStringLiteral("HUD interaction"), v.hudInteractionEnabled, [this](bool on) {
+        state_.values.hudInteractionEnabled = on;
+        change([&](AppDelegate& app) { app.setHUDInteractionEnabled(on); });
+    });
+    toggle(QStringLiteral("Animations"), v.animationsEnabled, [this](bool on) {
+        state_.values.animationsEnabled = on;
+        change([&](AppDelegate& app) { app.setAnimationsEnabled(on); });
+    });
+    section(QStringLiteral("Editing"));
+    button(QStringLiteral("Pin next"), QStringLiteral("Pin / Unpin"),
+           [this] { change([](AppDelegate& app) { app.pinNextFromMenu(); }); });
+    button(QStringLiteral("Swap ends"), QStringLiteral("Swap"),
+           [this] { change([](AppDelegate& app) { app.swapEndsFromMenu(); }); });
+    section(QStringLiteral("Maintenance"));
+    button(QStringLiteral("Smart learning"), QStringLiteral("Clear"),
+           [this] { change([](AppDelegate& app) { app.clearSmartLearning(); }); });
+    button(QStringLiteral("Accessibility"), QStringLiteral("Check status"),
+           [this] { change([](AppDelegate& app) { app.checkPermissionFromMenu(); }); });
+    column->addStretch();
+}
+
+void TovraPreferencesPresenter::present(const PreferencesValues& values) {
+    mox::MoxSatelliteWindowPresenter::shared().present(
+        QStringLiteral("tovra.preferences"), QStringLiteral("Tovra"), 560, 620, false,
+        new TovraPreferencesView({values, delegate_}));
+}
+
+}  // namespace tovra

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+#include "Tovra/core/QueueManager.h"
+#include "Tovra/core/SmartModeEngine.h"
+#include "Tovra/ui/TovraPreferencesView.h"
+#include "platform/testing/FakeKeyboardTap.h"
+#include "platform/testing/FakeMainQueue.h"
+#include "platform/testing/FakePasteboard.h"
+#include "platform/testing/FakeWorkspace.h"
+#include "tests/app/AppFakes.h"
+
+namespace tovra {
+namespace {
+
+class PreferencesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app = AppDelegate::create(
+            AppEnvironment{pasteboard, queue, keyboard, workspace, trust, nullptr, &engine},
+            AppSurfaces{nullptr, nullptr, nullptr, nullptr, &presenter, nullptr, &alerts});
+        app->applicationDidFinishLaunching();
+        app->activeQueue().enqueueText("a\nb", true);
+        app->openPreferencesFromMenu();
+        ASSERT_EQ(presenter.shown.size(), 1u);
+        view = std::make_unique<TovraPreferencesView>(
+            TovraPreferencesState{presenter.shown.front(), app});
+    }
+    template <class Widget>
+    Widget* control(const char* label) {
+        return dynamic_cast<Widget*>(view->control(QString::fromLatin1(label)));
+    }
+    static void choose(QComboBox* box, const QString& text) {
+        const int index = box->findText(text);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    testing::FakePasteboard pasteboard;
+    testing::FakeMainQueue queue;
+    testing::FakeKeyboardTap keyboard;
+    testing::FakeWorkspace workspace;
+    test::FakeTrust trust;
+    test::FakeAlerts alerts;
+    test::FakePreferences presenter;
+    SmartModeEngine engine;
+    std::shared_ptr<AppDelegate> app;
+    std::unique_ptr<TovraPreferencesView> view;
+};
+
+TEST_F(PreferencesTest, EveryControlStartsFromTheSettingsAndAppliesItsChange) {
+    auto* mode = control<QComboBox>("Mode");
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->currentText(), "FIFO");
+    choose(mode, "LIFO");
+    EXPECT_EQ(app->activeQueue().mode(), QueueMode::lifo);
+
+    auto* stacks = control<QComboBox>("Active stack");
+    ASSERT_EQ(stacks->count(), 3);
+    EXPECT_EQ(stacks->itemText(2), "Stack 3");
+    choose(stacks, "Stack 2");
+    EXPECT_EQ(app->activeStackIndex(), 1);
+
+    choose(control<QComboBox>("Auto clear"), "15 Minutes");
+    EXPECT_EQ(app->queueTimeout(), QueueTimeout::fifteenMinutes);
+    choose(control<QComboBox>("Privacy mode"), "Sensitive");
+    EXPECT_EQ(app->privacyMode(), PrivacyMode::sensitive);
+
+    alerts.separatorAnswer = " ; ";
+    choose(control<QComboBox>("Burst separator"), "Custom");
+    EXPECT_EQ(app->customBurstSeparator(), " ; ");
+
+    control<QCheckBox>("HUD interaction")->setChecked(false);
+    EXPECT_FALSE(app->hudInteractionEnabled());
+    control<QCheckBox>("Animations")->setChecked(false);
+    EXPECT_FALSE(app->animationsEnabled());
+}
+
+TEST_F(PreferencesTest, OneShotActionsActOnTheActiveStack) {
+    control<QPushButton>("Swap ends")->click();
+    const auto& items = app->activeQueue().items();
+    EXPECT_EQ(stringData(items.front().payload)->view(), "b");
+    control<QPushButton>("Pin next")->click();
+    EXPECT_TRUE(app->activeQueue().items().front().isPinned);
+
+    engine.setOverride(QueueMode::lifo, std::string("firefox"));
+    control<QPushButton>("Smart learning")->click();
+    EXPECT_EQ(engine.overrideFor(std::string("firefox")), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tovra
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
