@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -72,19 +72,23 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
-    QFormLayout* rows = nullptr;
+    QVBoxLayout* rows = nullptr;
     auto section = [&](const QString& title) {
-        column->addWidget(
-            styled(title, mox::MoxFonts::display12(), mox::MoxColors::textSecondary()));
-        rows = new QFormLayout;
-        rows->setLabelAlignment(Qt::AlignLeft);
-        rows->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-        rows->setFormAlignment(Qt::AlignLeft);
-        column->addLayout(rows);
+        auto* box = new QVBoxLayout;
+        box->setSpacing(8);
+        box->addWidget(styled(title, mox::MoxFonts::display12(), mox::MoxColors::textSecondary()));
+        rows = new QVBoxLayout;
+        rows->setSpacing(6);
+        box->addLayout(rows);
+        column->addLayout(box);
     };
+    // The label on the left, its control on the right.
     auto row = [&](const QString& label, QWidget* control) {
-        rows->addRow(styled(label, mox::MoxFonts::body14(), mox::MoxColors::textPrimary()),
-                     control);
+        auto* line = new QHBoxLayout;
+        line->addWidget(styled(label, mox::MoxFonts::body14(), mox::MoxColors::textPrimary()));
+        line->addStretch();
+        line->addWidget(control);
+        rows->addLayout(line);
         controls_[label] = control;
     };
     auto picker = [&](const QString& label, const QStringList& choices, const QString& current,
