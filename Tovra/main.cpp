@@ -26,6 +26,7 @@
 #include "Tovra/ui/PermissionOnboardingWindow.h"
 #include "Tovra/ui/QtAlerts.h"
 #include "Tovra/ui/TovraPreferencesView.h"
+#include "Tovra/ui/TovraQueueView.h"
 #include "platform/NullPlatform.h"
 #include "platform/qt/LogindSleepWatcher.h"
 #include "platform/qt/QtMainQueue.h"
@@ -117,15 +118,32 @@ int main(int argc, char** argv) {
     tovra::MenuController menuController(&statusItem);
     tovra::HUDWindow overlay;
     tovra::TovraPreferencesPresenter preferences;
+    tovra::TovraQueueCoordinator queuePanel;
     std::shared_ptr<tovra::AppDelegate> app;
     tovra::ControlWindowController controlWindow(tovra::ControlWindowControllerDelegate{
         [&app] { app->toggleStackFromMenu(); }, [&app] { app->clearFromControlWindow(); }});
 
     app = tovra::AppDelegate::create(
         tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
-        tovra::AppSurfaces{&overlay, &menuController, nullptr, &controlWindow, &preferences,
+        tovra::AppSurfaces{&overlay, &menuController, &queuePanel, &controlWindow, &preferences,
                            &permissionWindow, &alerts});
     preferences.setDelegate(app);
+    queuePanel.itemsProvider = [&app] { return app->panelItems(); };
+    queuePanel.privacyModeProvider = [&app] { return app->privacyMode(); };
+    queuePanel.queueModeProvider = [&app] { return app->panelQueueMode(); };
+    queuePanel.selectedModeProvider = [&app] { return app->panelSelectedMode(); };
+    queuePanel.activeStackIndexProvider = [&app] { return app->activeStackIndex(); };
+    queuePanel.availableStackCountProvider = [] {
+        return tovra::AppDelegate::availableStackCount();
+    };
+    queuePanel.pasteHandler = [&app](const tovra::Uuid& id) { app->pasteItem(id); };
+    queuePanel.removeHandler = [&app](const tovra::Uuid& id) { app->removeItem(id); };
+    queuePanel.pinHandler = [&app](const tovra::Uuid& id) { app->togglePinItem(id); };
+    queuePanel.selectStackHandler = [&app](int index) { app->selectStackFromMenu(index); };
+    queuePanel.selectPrivacyModeHandler = [&app](tovra::PrivacyMode mode) {
+        app->selectPrivacyMode(tovra::rawValue(mode));
+    };
+    queuePanel.clearHandler = [&app] { app->clearFromPanel(); };
     overlay.setDragDelegate(app);
 
     // Trays that show menus over D-Bus drop custom rows: the switch becomes a checkable row.

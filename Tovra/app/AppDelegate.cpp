@@ -1,11 +1,14 @@
 #include "AppDelegate.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <utility>
 
 #include "Tovra/capture/PasteboardCoordinator.h"
 #include "Tovra/capture/QueueLifecycleController.h"
 #include "Tovra/core/Pasteboard.h"
+#include "Tovra/core/PasteboardTypes.h"
 #include "Tovra/core/QueueManager.h"
 #include "Tovra/core/SmartModeEngine.h"
 #include "Tovra/core/StackStore.h"
@@ -178,16 +181,37 @@ std::string AppDelegate::overlayTitle() const {
            " (" + std::to_string(queue.count()) + ")";
 }
 
+namespace {
+std::string kindOf(const ClipboardPayload& payload) {
+    auto has = [&](std::string_view type) {
+        return std::any_of(payload.representations.begin(), payload.representations.end(),
+                           [type](const ClipboardRepresentation& r) { return r.type == type; });
+    };
+    if (has(pasteboardType::png) || has(pasteboardType::tiff)) {
+        return "Image";
+    }
+    if (has(pasteboardType::rtf)) {
+        return "Rich text";
+    }
+    if (has(pasteboardType::html)) {
+        return "HTML";
+    }
+    return "Plain text";
+}
+}  // namespace
+
 std::vector<ItemRow> AppDelegate::rows(bool ordered) const {
     std::vector<ItemRow> result;
     const QueueManager& queue = activeQueue();
     if (ordered) {
         for (const StackItem* item : queue.orderedItems()) {
-            result.push_back({item->id, item->payload.previewText, item->isPinned});
+            result.push_back(
+                {item->id, item->payload.previewText, item->isPinned, kindOf(item->payload)});
         }
     } else {
         for (const StackItem& item : queue.items()) {
-            result.push_back({item.id, item.payload.previewText, item.isPinned});
+            result.push_back(
+                {item.id, item.payload.previewText, item.isPinned, kindOf(item.payload)});
         }
     }
     return result;
@@ -468,7 +492,11 @@ void AppDelegate::clearQueueFromMenu() {
 }
 
 void AppDelegate::openQueueFromMenu() {
-    applicationBeforePanel_ = environment_.workspace.frontmostApplication();
+    // Opened while one of our own windows is in front: keep the application remembered before.
+    const auto front = environment_.workspace.frontmostApplication();
+    if (front && front->pid != static_cast<std::int64_t>(::getpid())) {
+        applicationBeforePanel_ = front;
+    }
     if (surfaces_.panel != nullptr) {
         surfaces_.panel->open();
     }

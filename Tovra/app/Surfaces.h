@@ -16,6 +16,8 @@ struct ItemRow {
     Uuid id;
     std::string previewText;  // unmasked; the surface masks it with the privacy mode
     bool isPinned = false;
+    /// "Image", "Rich text", "HTML" or "Plain text", from the item's types.
+    std::string kind = "Plain text";
 
     friend bool operator==(const ItemRow&, const ItemRow&) = default;
 };

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "Tovra/ui/TovraQueueView.h"
+
+namespace tovra {
+namespace {
+
+QStringList texts(const QWidget* view) {
+    QStringList result;
+    for (const QLabel* label : view->findChildren<QLabel*>()) {
+        result << label->text();
+    }
+    return result;
+}
+
+class QueuePanelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        coordinator.itemsProvider = [this] { return items; };
+        coordinator.privacyModeProvider = [this] { return privacy; };
+        coordinator.selectedModeProvider = [] { return QueueMode::smart; };
+        coordinator.queueModeProvider = [] { return QueueMode::lifo; };
+        coordinator.availableStackCountProvider = [] { return 3; };
+        coordinator.pasteHandler = [this](const Uuid& id) { pasted.push_back(id); };
+        coordinator.clearHandler = [this] { ++clears; };
+    }
+    void TearDown() override { mox::MoxSatelliteWindowPresenter::shared().closeAll(); }
+
+    TovraQueueCoordinator coordinator;
+    std::vector<PanelItem> items;
+    PrivacyMode privacy = PrivacyMode::preview;
+    std::vector<Uuid> pasted;
+    int clears = 0;
+};
+
+TEST_F(QueuePanelTest, EmptyStackSaysNothingIsWaiting) {
+    coordinator.open();
+    ASSERT_NE(coordinator.view(), nullptr);
+    EXPECT_TRUE(texts(coordinator.view()).contains("Nothing waiting."));
+    EXPECT_TRUE(texts(coordinator.view()).contains("0 items"));
+}
+
+TEST_F(QueuePanelTest, NextItemInACardAndTheRestNumberedFromTwo) {
+    items = {{Uuid::random(), "  first  ", false, "Plain text"},
+             {Uuid::random(), "second", true, "Rich text"},
+             {Uuid::random(), "third", false, "Image"}};
+    coordinator.open();
+    const QStringList shown = texts(coordinator.view());
+    EXPECT_TRUE(shown.contains("Smart \u00B7 LIFO"));
+    EXPECT_TRUE(shown.contains("3 items"));
+    EXPECT_TRUE(shown.contains("first"));  // trimmed
+    EXPECT_TRUE(shown.contains("Next to paste"));
+    EXPECT_TRUE(shown.contains("Up next"));
+    EXPECT_TRUE(shown.contains("2"));
+    EXPECT_TRUE(shown.contains("3"));
+    EXPECT_TRUE(shown.contains("Rich text"));
+
+    for (QPushButton* button : coordinator.view()->findChildren<QPushButton*>()) {
+        if (button->accessibleName() == "Paste next queue item") {
+            button->click();
+        }
+        if (button->text() == "Clear all") {
+            button->click();
+        }
+    }
+    EXPECT_EQ(pasted, std::vector<Uuid>{items.front().id});
+    EXPECT_EQ(clears, 1);
+}
+
+TEST_F(QueuePanelTest, ReloadReadsEverythingAgainAndMasksTexts) {
+    items = {{Uuid::random(), "only one", false, "Plain text"}};
+    coordinator.open();
+    EXPECT_FALSE(texts(coordinator.view()).contains("Up next"));
+    privacy = PrivacyMode::sensitive;
+    const int before = coordinator.revision();
+    coordinator.reload();
+    QApplication::processEvents();
+    EXPECT_EQ(coordinator.revision(), before + 1);
+    EXPECT_TRUE(texts(coordinator.view())
+                    .contains(QStringLiteral("\u2022\u2022\u2022\u2022\u2022\u2022\u2022\u2022")));
+    EXPECT_TRUE(texts(coordinator.view()).contains("1 item"));
+    coordinator.close();
+    EXPECT_EQ(coordinator.view(), nullptr);
+}
+
+}  // namespace
+}  // namespace tovra
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
