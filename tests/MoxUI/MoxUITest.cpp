@@ -7,10 +7,16 @@
 #include <QTemporaryDir>
 
 #include "MoxUI/MoxBadge.h"
+#include "MoxUI/MoxBrandHeader.h"
 #include "MoxUI/MoxBrandPack.h"
+#include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxEmptyState.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxListRow.h"
+#include "MoxUI/MoxLocalNoteCard.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "MoxUI/MoxTextField.h"
 
 namespace mox {
 namespace {
@@ -117,6 +123,55 @@ TEST_F(MoxUITest, PresenterShowsOneWindowPerIdentifierUntilItCloses) {
         presenter.present("tovra.preferences", "Tovra", 560, 620, true, new QLabel("three"));
     EXPECT_NE(fresh, nullptr);
     EXPECT_EQ(presenter.window("tovra.preferences"), fresh);
+}
+
+TEST_F(MoxUITest, ButtonsSizeTheirLabelsAndRoundTheirShapes) {
+    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::sm).pixelSize(), 12);
+    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::md).pixelSize(), 14);
+    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::lg).pixelSize(), 16);
+    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::lg).weight(), QFont::DemiBold);
+    const QRectF bounds(0, 0, 100, 30);
+    const QPainterPath inset =
+        ShapeForVariant(MoxButtonVariant::primary, MoxButtonSize::md, bounds, 2);
+    EXPECT_EQ(inset.boundingRect(), QRectF(2, 2, 96, 26));
+    EXPECT_EQ(MoxButton::colors(MoxButtonVariant::primary, false).fill, MoxColors::accent());
+    EXPECT_NE(MoxButton::colors(MoxButtonVariant::secondary, true).fill,
+              MoxButton::colors(MoxButtonVariant::secondary, false).fill);
+    MoxButton button("Paste", MoxButtonVariant::danger, MoxButtonSize::sm);
+    EXPECT_GE(button.minimumWidth(), button.fontMetrics().horizontalAdvance("Paste"));
+}
+
+TEST_F(MoxUITest, ComponentsShowWhatTheyAreGiven) {
+    MoxListRow row(40, true);
+    EXPECT_EQ(row.minimumHeight(), 40);
+    EXPECT_TRUE(row.hasSeparator());
+
+    MoxTextField field("Separator", QString("Custom"));
+    EXPECT_EQ(field.field()->placeholderText(), "Separator");
+    field.setError(QString("Too long"));
+    EXPECT_EQ(field.error(), "Too long");
+    field.setError(std::nullopt);
+    EXPECT_EQ(field.error(), "");
+
+    MoxEmptyState empty("Nothing waiting.", QString("Copy something to add it to the queue."));
+    QStringList texts;
+    for (const QLabel* label : empty.findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains("Nothing waiting."));
+
+    MoxBrandHeader header(false);
+    EXPECT_EQ(header.findChild<QLabel*>()->text(), "Mox Works");
+}
+
+TEST_F(MoxUITest, LocalNoteCardEndsWithTheRootsLineInTheScriptFace) {
+    MoxFonts::registerFonts({QStringLiteral(MOXUI_BUNDLE_DIR "/..")});
+    MoxLocalNoteCard card("A paragraph.");
+    QLabel* roots = card.rootsLine();
+    EXPECT_EQ(roots->text(), "Roots matter.");
+    EXPECT_EQ(roots->accessibleName(), "MoxLocalNoteCard.rootsLine");
+    EXPECT_EQ(QFontInfo(roots->font()).family(), "Dancing Script");
+    EXPECT_EQ(roots->font().pixelSize(), 24);
 }
 
 }  // namespace
