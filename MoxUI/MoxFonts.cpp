@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHash>
 #include <QStandardPaths>
 
 namespace mox {
@@ -70,6 +71,7 @@ MoxFonts::Registration MoxFonts::registerFonts(const QStringList& searchLocation
                    qUtf8Printable(QStringLiteral("cannot load ") + file));
         } else {
             result.registeredFiles << file;
+            ++registrationCount();
         }
     }
     return result;
@@ -81,6 +83,28 @@ void MoxFonts::ensureRegistered() {
         return true;
     }();
     (void)registered;
+}
+
+bool MoxFonts::isAvailable(const QString& family) {
+    // Asking the font database is slow; families only appear when fonts are registered.
+    static QHash<QString, bool> known;
+    static int registrations = -1;
+    if (registrations != registrationCount()) {
+        known.clear();
+        registrations = registrationCount();
+    }
+    const auto found = known.constFind(family);
+    if (found != known.constEnd()) {
+        return *found;
+    }
+    const bool available = QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+    known.insert(family, available);
+    return available;
+}
+
+int& MoxFonts::registrationCount() {
+    static int count = 0;
+    return count;
 }
 
 QFont MoxFonts::font(MoxFontFamily family, double size, QFont::Weight weight, bool italic) {
@@ -101,8 +125,7 @@ QFont MoxFonts::font(MoxFontFamily family, double size, QFont::Weight weight, bo
     font.setPixelSize(static_cast<int>(size + 0.5));
     font.setWeight(weight);
     font.setItalic(italic);
-    if (family != MoxFontFamily::mono &&
-        !QFontDatabase::families().contains(font.family(), Qt::CaseInsensitive)) {
+    if (family != MoxFontFamily::mono && !isAvailable(font.family())) {
         QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
         system.setPixelSize(font.pixelSize());
         system.setWeight(weight);

@@ -38,6 +38,9 @@ class MoxFonts {
     /// size and weight when the family is not available.
     static QFont font(MoxFontFamily family, double size, QFont::Weight weight, bool italic = false);
 
+    /// Whether the family can be used (cached until more fonts are registered).
+    static bool isAvailable(const QString& family);
+
     // Text styles.
     static QFont display36() { return font(MoxFontFamily::display, 36, QFont::Bold); }
     static QFont display28() { return font(MoxFontFamily::display, 28, QFont::DemiBold); }
@@ -47,6 +50,9 @@ class MoxFonts {
     static QFont body12() { return font(MoxFontFamily::body, 12, QFont::Normal); }
     static QFont script18() { return font(MoxFontFamily::script, 18, QFont::Normal); }
     static QFont script24() { return font(MoxFontFamily::script, 24, QFont::Bold); }
+
+  private:
+    static int& registrationCount();
 };
 
 }  // namespace mox

@@ -108,16 +108,21 @@ HUDItemRow::HUDItemRow(HUDWindow& window, const ItemRow& row, const QString& dis
 }
 
 void HUDItemRow::setBackground(const QColor& color, const QColor& border) {
-    setStyleSheet(QStringLiteral("tovra--HUDItemRow, QFrame#row { background: rgba(%1,%2,%3,%4); "
-                                 "border-radius: 7px; border: 1px solid rgba(%5,%6,%7,%8); }")
-                      .arg(color.red())
-                      .arg(color.green())
-                      .arg(color.blue())
-                      .arg(color.alpha())
-                      .arg(border.red())
-                      .arg(border.green())
-                      .arg(border.blue())
-                      .arg(border.alpha()));
+    background_ = color;
+    border_ = border;
+    update();
+}
+
+void HUDItemRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
+    painter.fillPath(shape, background_);
+    if (border_.alpha() > 0) {
+        painter.setPen(QPen(border_, 1));
+        painter.drawPath(shape);
+    }
 }
 
 void HUDItemRow::mousePressEvent(QMouseEvent* event) {

@@ -27,6 +27,7 @@ class HUDItemRow final : public QFrame {
     [[nodiscard]] const QString& displayText() const { return displayText_; }
 
   protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -43,6 +44,8 @@ class HUDItemRow final : public QFrame {
     QToolButton* deleteButton_;
     std::optional<QPoint> mouseDownPoint_;
     bool dragging_ = false;
+    QColor background_;
+    QColor border_;
 };
 
 /// The floating overlay at the right edge of the screen that shows the active stack for a few
