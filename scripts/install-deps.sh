@@ -14,6 +14,9 @@ packages=(
     xvfb xauth xclip xdotool openbox x11-utils
 )
 
+# Extra packages a caller needs (the screenshot script) come as arguments.
+packages+=("$@")
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

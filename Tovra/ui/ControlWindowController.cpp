@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
 
@@ -32,8 +33,10 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
       delegate_(std::move(delegate)),
       statusLabel_(textLabel(QString(), mox::MoxFonts::body14(), mox::MoxColors::textPrimary())),
       statusDot_(new QWidget),
-      toggleButton_(new QPushButton(QStringLiteral("Enable Tovra"))),
-      clearButton_(new QPushButton(QStringLiteral("Clear Queue"))),
+      toggleButton_(new mox::MoxButton(QStringLiteral("Disable Tovra"),
+                                       mox::MoxButtonVariant::primary, mox::MoxButtonSize::lg)),
+      clearButton_(new mox::MoxButton(QStringLiteral("Clear Queue"),
+                                      mox::MoxButtonVariant::secondary, mox::MoxButtonSize::lg)),
       buttonsRow_(new QWidget) {
     setWindowTitle(QStringLiteral("Tovra"));
     setFixedSize(420, 220);

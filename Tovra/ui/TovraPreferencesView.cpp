@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
@@ -108,7 +109,8 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
         row(label, box);
     };
     auto button = [&](const QString& label, const QString& title, auto onPress) {
-        auto* press = new QPushButton(title);
+        auto* press =
+            new mox::MoxButton(title, mox::MoxButtonVariant::secondary, mox::MoxButtonSize::sm);
         connect(press, &QPushButton::clicked, this, onPress);
         row(label, press);
     };

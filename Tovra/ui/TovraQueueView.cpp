@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxCard.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
@@ -240,7 +241,8 @@ QWidget* TovraQueueView::nextCard(const PanelItem& item, PrivacyMode mode) {
     texts->addWidget(styled(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
                             mox::MoxColors::textSecondary()));
     row->addLayout(texts, 1);
-    auto* paste = new QPushButton(QStringLiteral("Ctrl+V  Paste"));
+    auto* paste = new mox::MoxButton(QStringLiteral("Ctrl+V  Paste"),
+                                     mox::MoxButtonVariant::primary, mox::MoxButtonSize::md);
     paste->setAccessibleName(QStringLiteral("Paste next queue item"));
     const Uuid id = item.id;
     connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.pasteHandler(id); });
@@ -312,7 +314,8 @@ QWidget* TovraQueueView::footer() {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    auto* clear = new QPushButton(QStringLiteral("Clear all"));
+    auto* clear = new mox::MoxButton(QStringLiteral("Clear all"), mox::MoxButtonVariant::danger,
+                                     mox::MoxButtonSize::md);
     clear->setObjectName(QStringLiteral("clearAll"));
     connect(clear, &QPushButton::clicked, this, [this] { coordinator_.clearHandler(); });
     row->addWidget(clear);

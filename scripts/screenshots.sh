@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Captures every surface of Tovra on a private X server with a window manager and a tray host,
+# once without and once with a compositor. Usage: scripts/screenshots.sh [output-dir]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="${1:-$root/docs/screenshots}"
+
+"$root/scripts/install-deps.sh" imagemagick trayer xcompmgr
+"$root/scripts/build.sh" "$root/build" >/dev/null
+tovra="$root/build/Tovra/tovra"
+
+capture_all() {
+    local dir="$1" composited="$2"
+    mkdir -p "$dir"
+    local fifo display_number pids=()
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x720x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    pids+=($!)
+    read -r display_number <"$fifo"
+    rm -f "$fifo"
+    export DISPLAY=":$display_number"
+    unset WAYLAND_DISPLAY XAUTHORITY
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 1.5
+    trayer --edge top --align left --widthtype request --height 24 --tint 0x333333 \
+        --transparent false >/dev/null 2>&1 &
+    pids+=($!)
+    if [ "$composited" = yes ]; then
+        xcompmgr >/dev/null 2>&1 &
+        pids+=($!)
+    fi
+    sleep 1
+    XDG_CONFIG_HOME=$(mktemp -d) "$tovra" >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 2
+
+    printf 'Quarterly numbers\nMeeting at 10:30\nhttps://example.invalid/reports/q3' |
+        xclip -selection clipboard -i
+    sleep 0.8
+    import -window root "$dir/overlay.png"
+
+    xdotool mousemove 10 10 click 3
+    sleep 0.8
+    import -window root "$dir/menu.png"
+    xdotool mousemove 60 94
+    sleep 0.8
+    import -window root "$dir/menu-queue.png"
+    xdotool mousemove 60 72 click 1  # Open queue...
+    sleep 1.5
+    import -window root "$dir/queue-panel.png"
+    close_front() { xdotool key alt+F4; sleep 0.5; }  # the window manager closes it
+    close_front
+    sleep 0.5
+    xdotool mousemove 10 10 click 3
+    sleep 0.8
+    xdotool mousemove 60 140 click 1  # Preferences...
+    sleep 1.5
+    import -window root "$dir/preferences.png"
+    close_front
+    sleep 0.5
+    "$tovra" >/dev/null 2>&1 || true  # a second launch brings the control window forward
+    sleep 1.2
+    import -window root "$dir/control-window.png"
+
+    kill "${pids[@]}" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+
+capture_all "$out/plain" no
+capture_all "$out/composited" yes
+echo "Screenshots in $out"
