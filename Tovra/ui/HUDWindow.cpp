@@ -147,7 +147,9 @@ void HUDItemRow::mouseMoveEvent(QMouseEvent* event) {
         setBackground(withAlpha(mox::MoxColors::accent(), 0.10),
                       withAlpha(mox::MoxColors::accent(), 0.48));
     }
-    window_.rowDragMoved(mapTo(&window_, event->position().toPoint()));
+    const QPoint windowPoint = mapTo(&window_, event->position().toPoint());
+    window_.moveDragToken(*this, windowPoint);
+    window_.rowDragMoved(windowPoint);
 }
 
 void HUDItemRow::mouseReleaseEvent(QMouseEvent* event) {
@@ -166,6 +168,7 @@ void HUDItemRow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void HUDItemRow::finishDrag() {
+    window_.removeDragToken();
     mouseDownPoint_.reset();
     dragging_ = false;
     setBackground(allowsDragging_ ? withAlpha(mox::MoxColors::panel2(), 0.68) : Qt::transparent);
@@ -252,9 +255,13 @@ void HUDWindow::update(const State& state) {
     titleLabel_->setText(QString::fromStdString(state.title));
     dotsLabel_->setText(HUDLayout::dotsText(state.rows.size()));
 
+    // Later, not now: the change may come from an event inside one of these rows.
     while (itemsStack_->count() > 1) {
         QLayoutItem* item = itemsStack_->takeAt(0);
-        delete item->widget();
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
         delete item;
     }
     if (state.rows.empty()) {
@@ -380,6 +387,42 @@ void HUDWindow::rowDragEnded(const Uuid& id, const QPoint& windowPoint) {
     }
     if (const auto delegate = dragDelegate_.lock()) {
         delegate->hudDidMoveItem(id, HUDLayout::moveTarget(index, dragged));
+    }
+}
+
+void HUDWindow::moveDragToken(HUDItemRow& row, const QPoint& windowPoint) {
+    if (!dragToken_) {
+        dragToken_ = new QLabel(this);
+        dragToken_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Bold));
+        dragToken_->setText(dragToken_->fontMetrics().elidedText(row.displayText(), Qt::ElideRight,
+                                                                 row.width() - 20));
+        QColor border = mox::MoxColors::accent();
+        border.setAlpha(140);
+        dragToken_->setStyleSheet(
+            QStringLiteral("QLabel { color: %1; background: rgba(11,13,14,235);"
+                           " border: 1px solid rgba(%2,%3,%4,%5);"
+                           " border-radius: 10px; padding: 0 10px; }")
+                .arg(mox::MoxColors::textPrimary().name())
+                .arg(border.red())
+                .arg(border.green())
+                .arg(border.blue())
+                .arg(border.alpha()));
+        dragToken_->resize(row.size());
+        dragToken_->show();
+    }
+    dragToken_->raise();
+    const QSize size = dragToken_->size();
+    const int x =
+        std::max(8, std::min(width() - size.width() - 8, windowPoint.x() - size.width() / 2));
+    const int y =
+        std::max(8, std::min(height() - size.height() - 8, windowPoint.y() - size.height() / 2));
+    dragToken_->move(x, y);
+}
+
+void HUDWindow::removeDragToken() {
+    if (dragToken_) {
+        dragToken_->deleteLater();
+        dragToken_ = nullptr;
     }
 }
 

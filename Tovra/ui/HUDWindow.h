@@ -66,10 +66,15 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     [[nodiscard]] std::vector<HUDItemRow*> rows() const;
     [[nodiscard]] bool isDraggingItem() const { return isDraggingItem_; }
     [[nodiscard]] bool dropIndicatorShown() const { return dropIndicator_->isVisible(); }
+    [[nodiscard]] QRect dropIndicatorGeometry() const { return dropIndicator_->geometry(); }
     void hideNow(bool animated);
 
     // Row handlers, in window coordinates.
     void rowDragMoved(const QPoint& windowPoint);
+    /// The floating copy of a dragged row, centred on the pointer and kept inside the panel.
+    void moveDragToken(HUDItemRow& row, const QPoint& windowPoint);
+    void removeDragToken();
+    [[nodiscard]] QLabel* dragToken() const { return dragToken_; }
     void rowDragEnded(const Uuid& id, const QPoint& windowPoint);
     void rowDragCancelled();
     void rowDeleted(const Uuid& id);
@@ -94,6 +99,7 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     QWidget* itemsHost_;
     QVBoxLayout* itemsStack_;
     QFrame* dropIndicator_;
+    QPointer<QLabel> dragToken_;
     QTimer fadeTimer_;
     bool isDraggingItem_ = false;
     bool animationsEnabled_ = true;

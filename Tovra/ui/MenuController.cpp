@@ -1,7 +1,11 @@
 #include "MenuController.h"
 
+#include <QApplication>
 #include <QIcon>
+#include <QStyle>
 #include <QWidgetAction>
+#include <map>
+#include <string>
 
 #include "MenuToggleItemView.h"
 #include "StatusGlyph.h"

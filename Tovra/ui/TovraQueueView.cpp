@@ -67,8 +67,20 @@ class HoverRow final : public QFrame {
     void setHovered(bool hovered) {
         hovered_ = hovered;
         hoverOnly_->setVisible(hovered);
+        if (hovered && selectable_ != nullptr) {
+            // Selecting needs a text control per label, costly for 50 rows: made on first hover,
+            // before the pointer can start a selection.
+            selectable_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            selectable_ = nullptr;
+        }
         update();
     }
+
+  public:
+    void setSelectableOnHover(QLabel* label) { selectable_ = label; }
+
+  private:
+    QLabel* selectable_ = nullptr;
     QWidget* hoverOnly_;
     bool isLast_;
     bool hovered_ = false;
@@ -268,10 +280,10 @@ QWidget* TovraQueueView::upcomingRow(const PanelItem& item, int position, bool i
     texts->setSpacing(2);
     auto* text = styled(displayText(item.previewText, mode), mox::MoxFonts::body14(),
                         mox::MoxColors::textPrimary());
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     texts->addWidget(text);
     texts->addWidget(styled(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
                             mox::MoxColors::textSecondary()));
+    row->setSelectableOnHover(text);
     line->addLayout(texts, 1);
     line->addWidget(paste);
     auto* pin = new QToolButton;

@@ -82,6 +82,7 @@ TEST_F(HUDWindowTest, ShowsTitleDotsAndOneRowPerItemThenHides) {
 
     state.rows.clear();
     hud.update(state);
+    QApplication::processEvents();
     EXPECT_TRUE(hud.rows().empty());
     EXPECT_EQ(hud.dots(), HUDLayout::dotsText(0));
 }
@@ -98,12 +99,32 @@ TEST_F(HUDWindowTest, RowsReportPinDeleteAndDragsToTheDelegate) {
     hud.rowDragMoved(below);
     EXPECT_TRUE(hud.isDraggingItem());
     EXPECT_TRUE(hud.dropIndicatorShown());
+    // Past the last row the bar sits on that row's bottom edge.
+    EXPECT_EQ(hud.dropIndicatorGeometry().center().y(),
+              last->mapTo(&hud, QPoint(0, last->height())).y() - 1);
+    EXPECT_EQ(hud.dropIndicatorGeometry().height(), 3);
     hud.hideNow(false);  // a drag holds the overlay open
     EXPECT_TRUE(hud.isVisible());
     hud.rowDragEnded(first, below);
     ASSERT_EQ(delegate->moves.size(), 1u);
     EXPECT_EQ(delegate->moves[0], std::make_pair(first, 2));  // the last place among the others
     EXPECT_FALSE(hud.isDraggingItem());
+}
+
+TEST_F(HUDWindowTest, ADraggedRowIsCarriedAsATokenAndDroppedWhereTheIndicatorShows) {
+    HUDItemRow* first = hud.rows().front();
+    const QPoint start(40, 15);
+    QTest::mousePress(first, Qt::LeftButton, Qt::NoModifier, start);
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 15 + 70), first->mapToGlobal(QPointF(40, 85)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(first, &move);
+    ASSERT_NE(hud.dragToken(), nullptr);
+    EXPECT_EQ(hud.dragToken()->text(), "alpha");
+    EXPECT_GE(hud.dragToken()->x(), 8);
+    QTest::mouseRelease(first, Qt::LeftButton, Qt::NoModifier, QPoint(40, 85));
+    EXPECT_EQ(hud.dragToken(), nullptr);
+    ASSERT_EQ(delegate->moves.size(), 1u);
+    EXPECT_EQ(delegate->moves[0].first, state.rows[0].id);
 }
 
 TEST_F(HUDWindowTest, AClickIsNoDrag) {
