@@ -34,7 +34,7 @@ MoxEmptyState::MoxEmptyState(const QString& title, std::optional<QString> body,
     heading->setAlignment(Qt::AlignCenter);
     column->addWidget(heading);
     if (body) {
-        auto* text = styledLabel(*body, MoxFonts::body14(), MoxColors::textSecondary());
+        auto* text = styledLabel(*body, MoxFonts::body14(), MoxColors::textSecondary(), true);
         text->setAlignment(Qt::AlignCenter);
         column->addWidget(text);
     }

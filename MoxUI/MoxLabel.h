@@ -6,11 +6,12 @@
 
 namespace mox {
 
-/// A wrapping label in a font and colour of the kit.
-inline QLabel* styledLabel(const QString& text, const QFont& font, const QColor& color) {
+/// A label in a font and colour of the kit.
+inline QLabel* styledLabel(const QString& text, const QFont& font, const QColor& color,
+                           bool wordWrap = false) {
     auto* label = new QLabel(text);
     label->setFont(font);
-    label->setWordWrap(true);
+    label->setWordWrap(wordWrap);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);

@@ -29,7 +29,7 @@ MoxLocalNoteCard::MoxLocalNoteCard(const QString& body, std::optional<QString> t
     column->addWidget(styledLabel(title.value_or(brand.originTitle),
                                   MoxFonts::font(MoxFontFamily::body, 12, QFont::Medium),
                                   MoxColors::textSecondary()));
-    column->addWidget(styledLabel(body, MoxFonts::body14(), MoxColors::textPrimary()));
+    column->addWidget(styledLabel(body, MoxFonts::body14(), MoxColors::textPrimary(), true));
     rootsLine_ = styledLabel(roots.value_or(brand.rootsText), MoxFonts::script24(),
                              MoxColors::textPrimary());
     rootsLine_->setAccessibleName(QStringLiteral("MoxLocalNoteCard.rootsLine"));

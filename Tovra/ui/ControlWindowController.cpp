@@ -10,6 +10,7 @@
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxLabel.h"
 
 namespace tovra {
 
@@ -17,21 +18,14 @@ namespace {
 const QColor systemGreen(0x34, 0xC7, 0x59);
 const QColor systemOrange(0xFF, 0x95, 0x00);
 
-QLabel* textLabel(const QString& text, const QFont& font, const QColor& color) {
-    auto* label = new QLabel(text);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
 }  // namespace
 
 ControlWindowController::ControlWindowController(ControlWindowControllerDelegate delegate)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint),
       delegate_(std::move(delegate)),
-      statusLabel_(textLabel(QString(), mox::MoxFonts::body14(), mox::MoxColors::textPrimary())),
+      statusLabel_(
+          mox::styledLabel(QString(), mox::MoxFonts::body14(), mox::MoxColors::textPrimary())),
       statusDot_(new QWidget),
       toggleButton_(new mox::MoxButton(QStringLiteral("Disable Tovra"),
                                        mox::MoxButtonVariant::primary, mox::MoxButtonSize::lg)),
@@ -62,12 +56,13 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(
-        textLabel(QStringLiteral("Tovra"),
-                  mox::MoxFonts::font(mox::MoxFontFamily::display, 24, QFont::DemiBold),
-                  mox::MoxColors::textPrimary()));
-    titles->addWidget(textLabel(QStringLiteral("Collect first. Flow later."),
-                                mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Normal),
-                                mox::MoxColors::textSecondary()));
+        mox::styledLabel(QStringLiteral("Tovra"),
+                         mox::MoxFonts::font(mox::MoxFontFamily::display, 24, QFont::DemiBold),
+                         mox::MoxColors::textPrimary()));
+    titles->addWidget(
+        mox::styledLabel(QStringLiteral("Collect first. Flow later."),
+                         mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Normal),
+                         mox::MoxColors::textSecondary()));
     auto* header = new QHBoxLayout;
     header->setSpacing(12);
     header->addWidget(icon);

@@ -11,6 +11,7 @@
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "Tovra/app/AppDelegate.h"
 #include "Tovra/core/BurstSeparator.h"
@@ -30,15 +31,6 @@ QStringList titles() {
         result << QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
     }
     return result;
-}
-
-QLabel* styled(const QString& text, const QFont& font, const QColor& color) {
-    auto* label = new QLabel(text);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
 }
 
 }  // namespace
@@ -77,7 +69,8 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     auto section = [&](const QString& title) {
         auto* box = new QVBoxLayout;
         box->setSpacing(8);
-        box->addWidget(styled(title, mox::MoxFonts::display12(), mox::MoxColors::textSecondary()));
+        box->addWidget(
+            mox::styledLabel(title, mox::MoxFonts::display12(), mox::MoxColors::textSecondary()));
         rows = new QVBoxLayout;
         rows->setSpacing(6);
         box->addLayout(rows);
@@ -86,7 +79,8 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     // The label on the left, its control on the right.
     auto row = [&](const QString& label, QWidget* control) {
         auto* line = new QHBoxLayout;
-        line->addWidget(styled(label, mox::MoxFonts::body14(), mox::MoxColors::textPrimary()));
+        line->addWidget(
+            mox::styledLabel(label, mox::MoxFonts::body14(), mox::MoxColors::textPrimary()));
         line->addStretch();
         line->addWidget(control);
         rows->addLayout(line);

@@ -14,6 +14,7 @@
 #include "MoxUI/MoxCard.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "Tovra/core/PrivacyMasking.h"
 #include "Tovra/core/UnicodeText.h"
@@ -27,15 +28,6 @@ const QString panelIdentifier = QStringLiteral("tovra.queue");
 QString displayText(const std::string& preview, PrivacyMode mode) {
     const std::string masked = maskedText(preview, mode);
     return QString::fromStdString(std::string(unicode::trimmed(masked)));
-}
-
-QLabel* styled(const QString& text, const QFont& font, const QColor& color) {
-    auto* label = new QLabel(text);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
 }
 
 QString rawTitle(std::string_view raw) {
@@ -171,13 +163,13 @@ void TovraQueueView::render() {
     }
     stackMenu->setMenu(stacks);
     headerRow->addWidget(stackMenu);
-    headerRow->addWidget(
-        styled(modeLabel(coordinator_.selectedModeProvider(), coordinator_.queueModeProvider()),
-               mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::Medium),
-               mox::MoxColors::textPrimary()));
+    headerRow->addWidget(mox::styledLabel(
+        modeLabel(coordinator_.selectedModeProvider(), coordinator_.queueModeProvider()),
+        mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::Medium),
+        mox::MoxColors::textPrimary()));
     headerRow->addStretch();
-    headerRow->addWidget(
-        styled(countLabel(items.size()), mox::MoxFonts::body12(), mox::MoxColors::textSecondary()));
+    headerRow->addWidget(mox::styledLabel(countLabel(items.size()), mox::MoxFonts::body12(),
+                                          mox::MoxColors::textSecondary()));
     layout_->addWidget(header);
     auto* divider = new QFrame;
     divider->setFixedHeight(1);
@@ -190,22 +182,24 @@ void TovraQueueView::render() {
     column->setSpacing(16);
     if (items.empty()) {
         column->addStretch();
-        auto* title = styled(QStringLiteral("Nothing waiting."), mox::MoxFonts::display20(),
-                             mox::MoxColors::textPrimary());
+        auto* title = mox::styledLabel(QStringLiteral("Nothing waiting."),
+                                       mox::MoxFonts::display20(), mox::MoxColors::textPrimary());
         title->setAlignment(Qt::AlignCenter);
-        auto* message = styled(QStringLiteral("Copy something to add it to the queue."),
-                               mox::MoxFonts::body14(), mox::MoxColors::textSecondary());
+        auto* message = mox::styledLabel(QStringLiteral("Copy something to add it to the queue."),
+                                         mox::MoxFonts::body14(), mox::MoxColors::textSecondary());
         message->setAlignment(Qt::AlignCenter);
         column->addWidget(title);
         column->addWidget(message);
         column->addStretch();
     } else {
-        column->addWidget(styled(QStringLiteral("Next to paste"), mox::MoxFonts::display12(),
-                                 mox::MoxColors::textSecondary()));
+        column->addWidget(mox::styledLabel(QStringLiteral("Next to paste"),
+                                           mox::MoxFonts::display12(),
+                                           mox::MoxColors::textSecondary()));
         column->addWidget(nextCard(items.front(), privacy));
         if (items.size() > 1) {
-            column->addWidget(styled(QStringLiteral("Up next"), mox::MoxFonts::display12(),
-                                     mox::MoxColors::textSecondary()));
+            column->addWidget(mox::styledLabel(QStringLiteral("Up next"),
+                                               mox::MoxFonts::display12(),
+                                               mox::MoxColors::textSecondary()));
             auto* list = new QWidget;
             QPalette card = list->palette();
             card.setColor(QPalette::Window, mox::MoxColors::panel2());
@@ -245,13 +239,13 @@ QWidget* TovraQueueView::nextCard(const PanelItem& item, PrivacyMode mode) {
     row->setSpacing(16);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
-    auto* text = styled(displayText(item.previewText, mode),
-                        mox::MoxFonts::font(mox::MoxFontFamily::body, 16, QFont::Medium),
-                        mox::MoxColors::textPrimary());
+    auto* text = mox::styledLabel(displayText(item.previewText, mode),
+                                  mox::MoxFonts::font(mox::MoxFontFamily::body, 16, QFont::Medium),
+                                  mox::MoxColors::textPrimary());
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     texts->addWidget(text);
-    texts->addWidget(styled(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
-                            mox::MoxColors::textSecondary()));
+    texts->addWidget(mox::styledLabel(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
+                                      mox::MoxColors::textSecondary()));
     row->addLayout(texts, 1);
     auto* paste = new mox::MoxButton(QStringLiteral("Ctrl+V  Paste"),
                                      mox::MoxButtonVariant::primary, mox::MoxButtonSize::md);
@@ -271,18 +265,18 @@ QWidget* TovraQueueView::upcomingRow(const PanelItem& item, int position, bool i
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(16, 6, 16, 6);
     line->setSpacing(12);
-    auto* number =
-        styled(QString::number(position), mox::MoxFonts::body12(), mox::MoxColors::textTertiary());
+    auto* number = mox::styledLabel(QString::number(position), mox::MoxFonts::body12(),
+                                    mox::MoxColors::textTertiary());
     number->setFixedWidth(18);
     number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     line->addWidget(number);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    auto* text = styled(displayText(item.previewText, mode), mox::MoxFonts::body14(),
-                        mox::MoxColors::textPrimary());
+    auto* text = mox::styledLabel(displayText(item.previewText, mode), mox::MoxFonts::body14(),
+                                  mox::MoxColors::textPrimary());
     texts->addWidget(text);
-    texts->addWidget(styled(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
-                            mox::MoxColors::textSecondary()));
+    texts->addWidget(mox::styledLabel(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
+                                      mox::MoxColors::textSecondary()));
     row->setSelectableOnHover(text);
     line->addLayout(texts, 1);
     line->addWidget(paste);

@@ -176,10 +176,3 @@ TEST_F(MoxUITest, LocalNoteCardEndsWithTheRootsLineInTheScriptFace) {
 
 }  // namespace
 }  // namespace mox
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -94,10 +94,3 @@ TEST_F(PreferencesTest, OneShotActionsActOnTheActiveStack) {
 
 }  // namespace
 }  // namespace tovra
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    return RUN_ALL_TESTS();
-}
