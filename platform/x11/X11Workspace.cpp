@@ -114,9 +114,9 @@ std::optional<std::int64_t> X11Workspace::processId(xcb_window_t window) {
         return value;
     }
     // Clients that do not say: ask the server which local process owns the window.
-    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const xcb_res_client_id_spec_t query{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     XcbReply<xcb_res_query_client_ids_reply_t> ids(
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr));
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &query), nullptr));
     if (!ids) {
         return std::nullopt;
     }

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "BackgroundProcess.h"
+#include "PasteTargetProcess.h"
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
 #include "platform/qt/QtMainQueue.h"
@@ -58,20 +59,11 @@ class TovraBinaryTest : public ::testing::Test {
     }
 
     void startTarget(const std::string& initialText = {}) {
-        target = std::make_unique<test::BackgroundProcess>(
-            std::vector<std::string>{TOVRA_PASTE_TARGET, initialText});
+        target = std::make_unique<test::PasteTargetProcess>(TOVRA_PASTE_TARGET, initialText);
         settle(1000);  // mapped, managed and focused
     }
 
-    std::string finishTarget() {
-        keyboard.chord({"Return"});
-        waitUntil([&] { return !target->isRunning(); }, 5000);
-        std::string text = target->output();
-        if (!text.empty() && text.back() == '\n') {
-            text.pop_back();
-        }
-        return text;
-    }
+    std::string finishTarget() { return target->finish(keyboard); }
 
     void copyElsewhere(const std::string& text) {
         ASSERT_EQ(test::runDetaching({"xclip", "-selection", "clipboard", "-i"}, text), 0);
@@ -94,7 +86,7 @@ class TovraBinaryTest : public ::testing::Test {
     std::unique_ptr<X11Connection> connection;
     QTemporaryDir configHome;
     std::unique_ptr<test::BackgroundProcess> tovra;
-    std::unique_ptr<test::BackgroundProcess> target;
+    std::unique_ptr<test::PasteTargetProcess> target;
 };
 
 TEST_F(TovraBinaryTest, CopiesArePastedInOrderAndRowsCellByCell) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "BackgroundProcess.h"
+#include "PasteTargetProcess.h"
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
 #include "Tovra/capture/ClipboardWatcher.h"
@@ -118,8 +119,7 @@ class CaptureAndPasteTest : public ::testing::Test {
 
     /// Starts the paste target and waits until it is the application in front.
     void startTarget(const std::string& initialText = {}) {
-        target = std::make_unique<test::BackgroundProcess>(
-            std::vector<std::string>{TOVRA_PASTE_TARGET, initialText});
+        target = std::make_unique<test::PasteTargetProcess>(TOVRA_PASTE_TARGET, initialText);
         ASSERT_TRUE(waitUntil(
             [&] {
                 const auto front = live->workspace->frontmostApplication();
@@ -129,15 +129,7 @@ class CaptureAndPasteTest : public ::testing::Test {
         settle(200);
     }
 
-    std::string finishTarget() {
-        keyboard.chord({"Return"});
-        waitUntil([&] { return !target->isRunning(); }, 5000);
-        std::string text = target->output();
-        if (!text.empty() && text.back() == '\n') {
-            text.pop_back();
-        }
-        return text;
-    }
+    std::string finishTarget() { return target->finish(keyboard); }
 
     void copyElsewhere(const std::string& text) {
         const std::size_t before = live->stack().count();
@@ -155,7 +147,7 @@ class CaptureAndPasteTest : public ::testing::Test {
     test::WindowManager windowManager;
     std::shared_ptr<LiveQueue> live = std::make_shared<LiveQueue>();
     test::PhysicalKeyboard keyboard;
-    std::unique_ptr<test::BackgroundProcess> target;
+    std::unique_ptr<test::PasteTargetProcess> target;
 };
 
 TEST_F(CaptureAndPasteTest, EachPasteDeliversTheNextCopyOnceInOrder) {
