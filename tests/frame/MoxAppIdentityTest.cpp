@@ -1,0 +1,112 @@
+#include "frame/MoxAppIdentity.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/MoxAppIdentityValidator.h"
+#include "frame/MoxAppOpeningURLs.h"
+
+namespace mox {
+namespace {
+
+using Kind = MoxAppKitError::Kind;
+
+MoxAppKitError slugFailure(const QString& slug) {
+    try {
+        MoxAppIdentityValidator::validatedSlug(slug);
+    } catch (const MoxAppKitError& error) {
+        return error;
+    }
+    return MoxAppKitError(Kind::invalidURL, "none", "no error");
+}
+
+MoxAppLinks links(QUrl website, std::optional<QString> email = std::nullopt) {
+    return MoxAppLinks(std::move(website), QUrl("https://example.invalid/support"), std::nullopt,
+                       std::nullopt, std::nullopt, std::nullopt, std::move(email));
+}
+
+TEST(MoxAppIdentityValidator, SlugRulesApplyInOrder) {
+    EXPECT_EQ(MoxAppIdentityValidator::validatedSlug(QString(80, 'a')), QString(80, 'a'));
+    EXPECT_EQ(MoxAppIdentityValidator::validatedSlug("  Tovra.App_2 "), "tovra.app_2");
+    EXPECT_EQ(slugFailure(QString(80, 'a') + "/").reason, "exceeds 80 characters");
+    EXPECT_EQ(slugFailure("a/b\\c").reason, "contains slash");
+    EXPECT_EQ(slugFailure("a\\b").reason, "contains backslash");
+    EXPECT_EQ(slugFailure("a..b").reason, "contains dot-dot");
+    EXPECT_EQ(slugFailure("a b").reason, "contains whitespace");
+    EXPECT_EQ(slugFailure("a?b").reason, "contains query string");
+    EXPECT_EQ(slugFailure("a#b").reason, "contains fragment");
+    EXPECT_EQ(slugFailure("-a").reason, "leading hyphen");
+    EXPECT_EQ(slugFailure("a-").reason, "trailing hyphen");
+    EXPECT_EQ(slugFailure("a+b").reason, "contains unsafe character");
+    EXPECT_EQ(slugFailure("  ").kind, Kind::emptyProductSlug);
+}
+
+TEST(MoxAppIdentityValidator, LinksNeedHttpsAndNameTheirField) {
+    EXPECT_NO_THROW(links(QUrl("HTTPS://example.invalid")));
+    try {
+        links(QUrl("http://example.invalid"));
+        FAIL();
+    } catch (const MoxAppKitError& error) {
+        EXPECT_EQ(error, MoxAppKitError(Kind::invalidURL, "websiteURL", "must use https"));
+    }
+    MoxAppIdentityValidator::allowsInsecureHTTP = true;
+    EXPECT_NO_THROW(links(QUrl("http://example.invalid")));
+    MoxAppIdentityValidator::allowsInsecureHTTP = false;
+    try {
+        MoxAppLinks(QUrl("https://a.invalid"), QUrl("https://a.invalid"), QUrl("example/docs"),
+                    std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+        FAIL();
+    } catch (const MoxAppKitError& error) {
+        EXPECT_EQ(error, MoxAppKitError(Kind::invalidURL, "documentationURL", "missing scheme"));
+    }
+}
+
+TEST(MoxAppIdentityValidator, ContactAddressesMustLookLikeMail) {
+    for (const QString& bad : {QString("   "), QString("a@b@c.invalid"), QString("a@localhost"),
+                               QString(250, 'a') + "@b.io", QString("a b@c.invalid")}) {
+        EXPECT_THROW(links(QUrl("https://a.invalid"), bad), MoxAppKitError) << bad.toStdString();
+    }
+    EXPECT_EQ(links(QUrl("https://a.invalid"), " help@a.invalid ").contactEmail, "help@a.invalid");
+}
+
+TEST(MoxAppLinks, MailLinksCarryAPercentEncodedSubjectAndBody) {
+    const MoxAppLinks none = links(QUrl("https://a.invalid"));
+    EXPECT_EQ(none.contactMailURL(), std::nullopt);
+    EXPECT_EQ(none.mailURL("s", "b"), std::nullopt);
+    const MoxAppLinks mail = links(QUrl("https://a.invalid"), "help@a.invalid");
+    EXPECT_EQ(mail.contactMailURL()->toString(), "mailto:help@a.invalid");
+    EXPECT_EQ(mail.mailURL("Bugs & ideas", "line 1\nZ\u00E9_~")->toString(QUrl::FullyEncoded),
+              "mailto:help@a.invalid?subject=Bugs%20%26%20ideas&body=line%201%0AZ%C3%A9_~");
+}
+
+TEST(MoxAppIdentity, BuildsTovrasOwnIdentityAndRefusesEmptyNames) {
+    const MoxAppIdentity tovra = MoxAppIdentity::tovra();
+    EXPECT_EQ(tovra.productSlug, "tovra");
+    EXPECT_EQ(tovra.links.websiteURL.host(), "moxworks.invalid");
+    EXPECT_EQ(tovra.links.releaseNotesURL->path(), "/changelog/tovra");
+    EXPECT_EQ(tovra.branding.iconName, "TovraIcon");
+    try {
+        MoxAppIdentity("tovra", " ", "id", links(QUrl("https://a.invalid")), {});
+        FAIL();
+    } catch (const MoxAppKitError& error) {
+        EXPECT_EQ(error.kind, Kind::emptyProductDisplayName);
+    }
+    EXPECT_THROW(MoxAppIdentity("tovra", "Tovra", "\n", links(QUrl("https://a.invalid")), {}),
+                 MoxAppKitError);
+}
+
+/// Views take these services as fields: a test writer stands in for the clipboard.
+class RecordingWriter final : public MoxClipboardWriting {
+  public:
+    void write(const QString& text) override { written << text; }
+    QStringList written;
+};
+
+TEST(MoxClipboardWriting, AStandInReceivesWhatAViewWouldCopy) {
+    RecordingWriter writer;
+    MoxClipboardWriting& service = writer;
+    service.write("diagnostics");
+    EXPECT_EQ(writer.written, QStringList{"diagnostics"});
+}
+
+}  // namespace
+}  // namespace mox
