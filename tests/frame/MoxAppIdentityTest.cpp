@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "frame/MoxAppIdentityValidator.h"
-#include "frame/MoxAppOpeningURLs.h"
 
 namespace mox {
 namespace {
@@ -92,20 +91,6 @@ TEST(MoxAppIdentity, BuildsTovrasOwnIdentityAndRefusesEmptyNames) {
     }
     EXPECT_THROW(MoxAppIdentity("tovra", "Tovra", "\n", links(QUrl("https://a.invalid")), {}),
                  MoxAppKitError);
-}
-
-/// Views take these services as fields: a test writer stands in for the clipboard.
-class RecordingWriter final : public MoxClipboardWriting {
-  public:
-    void write(const QString& text) override { written << text; }
-    QStringList written;
-};
-
-TEST(MoxClipboardWriting, AStandInReceivesWhatAViewWouldCopy) {
-    RecordingWriter writer;
-    MoxClipboardWriting& service = writer;
-    service.write("diagnostics");
-    EXPECT_EQ(writer.written, QStringList{"diagnostics"});
 }
 
 }  // namespace
