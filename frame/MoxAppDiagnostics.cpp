@@ -1,0 +1,95 @@
+#include "MoxAppDiagnostics.h"
+
+#include <sys/utsname.h>
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <QSysInfo>
+
+namespace mox {
+
+namespace {
+
+QStringList lines(const MoxAppDiagnostics& d, QString (*value)(const QString&)) {
+    QStringList result{QStringLiteral("App: ") + value(d.productDisplayName),
+                       QStringLiteral("Product Slug: ") + value(d.productSlug),
+                       QStringLiteral("Bundle ID: ") + value(d.bundleIdentifier)};
+    if (d.appVersion) {
+        result << QStringLiteral("Version: ") + value(*d.appVersion);
+    }
+    if (d.buildNumber) {
+        result << QStringLiteral("Build: ") + value(*d.buildNumber);
+    }
+    result << d.systemName + QStringLiteral(": ") + value(d.systemVersion)
+           << QStringLiteral("Architecture: ") + value(d.architecture);
+    if (d.updateSummary && !d.updateSummary->isEmpty()) {
+        result << QStringLiteral("Updates: ") + value(*d.updateSummary);
+    }
+    if (d.appcastURL) {
+        result << QStringLiteral("Appcast: ") + value(d.appcastURL->toString(QUrl::FullyEncoded));
+    }
+    return result;
+}
+
+QString asIs(const QString& text) {
+    return text;
+}
+
+QString singleLine(const QString& text) {
+    QString flat = text;
+    for (QChar& c : flat) {
+        const char16_t u = c.unicode();
+        if (u == 0 || u == 0x0A || u == 0x0B || u == 0x0C || u == 0x0D || u == 0x85) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return flat;
+}
+
+QString buildArchitecture() {
+    const QString arch = QSysInfo::buildCpuArchitecture();
+    return arch == QStringLiteral("x86_64") || arch == QStringLiteral("amd64")
+               ? QStringLiteral("x86_64")
+               : arch;
+}
+
+}  // namespace
+
+QString MoxAppDiagnostics::formattedText() const {
+    return lines(*this, asIs).join('\n');
+}
+
+QString MoxAppDiagnostics::supportMailBody() const {
+    QStringList body = lines(*this, singleLine);
+    body << QString() << QStringLiteral("What happened:") << QString();
+    return body.join('\n');
+}
+
+QString MoxDiagnosticInfoBuilder::versionTriple(const QString& release) {
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^(\\d+)(?:\\.(\\d+))?(?:\\.(\\d+))?")).match(release);
+    if (!match.hasMatch()) {
+        return QStringLiteral("0.0.0");
+    }
+    auto part = [&](int i) {
+        return match.captured(i).isEmpty() ? QStringLiteral("0") : match.captured(i);
+    };
+    return part(1) + QLatin1Char('.') + part(2) + QLatin1Char('.') + part(3);
+}
+
+MoxAppDiagnostics MoxDiagnosticInfoBuilder::build(const MoxAppIdentity& identity,
+                                                  std::optional<QString> updateSummary,
+                                                  std::optional<QUrl> appcastURL,
+                                                  const MoxBundleInfo& bundle) {
+    utsname system{};
+    QString release;
+    if (uname(&system) == 0) {
+        release = QString::fromLocal8Bit(system.release);
+    }
+    return {identity.productSlug,   identity.productDisplayName, identity.bundleIdentifier,
+            bundle.shortVersion,    bundle.buildVersion,         QStringLiteral("Linux"),
+            versionTriple(release), buildArchitecture(),         std::move(updateSummary),
+            std::move(appcastURL)};
+}
+
+}  // namespace mox

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+#include "MoxAppIdentity.h"
+
+namespace mox {
+
+/// A short plain-text description of the application and the machine, for support.
+struct MoxAppDiagnostics {
+    QString productSlug;
+    QString productDisplayName;
+    QString bundleIdentifier;
+    std::optional<QString> appVersion;
+    std::optional<QString> buildNumber;
+    /// The system the line names ("Linux"; a macOS build would say "macOS").
+    QString systemName;
+    /// Its version as major.minor.patch, the patch always present.
+    QString systemVersion;
+    QString architecture;
+    std::optional<QString> updateSummary;
+    std::optional<QUrl> appcastURL;
+
+    /// One "Label: value" line each, missing values left out, no line feed at the end.
+    [[nodiscard]] QString formattedText() const;
+    /// The same lines made single-line, then an empty line, "What happened:" and an empty line.
+    [[nodiscard]] QString supportMailBody() const;
+
+    friend bool operator==(const MoxAppDiagnostics&, const MoxAppDiagnostics&) = default;
+};
+
+/// The application's own version information, as the build records it.
+struct MoxBundleInfo {
+    std::optional<QString> shortVersion;
+    std::optional<QString> buildVersion;
+};
+
+struct MoxDiagnosticInfoBuilder {
+    static MoxAppDiagnostics build(const MoxAppIdentity& identity,
+                                   std::optional<QString> updateSummary,
+                                   std::optional<QUrl> appcastURL, const MoxBundleInfo& bundle);
+    /// "6.1.0" from a kernel release such as "6.1.0-13-amd64"; missing parts are 0.
+    static QString versionTriple(const QString& release);
+};
+
+}  // namespace mox
