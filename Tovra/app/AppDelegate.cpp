@@ -334,23 +334,27 @@ bool AppDelegate::burstPaste() {
     return true;
 }
 
-bool AppDelegate::clearFromOverlay() {
+bool AppDelegate::whileOverlayVisible(const std::function<void()>& action) {
     if (!isStackActive_ || !overlayVisible()) {
-        return false;
+        return false;  // the keystroke reaches the application unchanged
     }
-    lifecycle().clearActiveQueue();
-    refresh(false);
+    action();
     return true;
 }
 
+bool AppDelegate::clearFromOverlay() {
+    return whileOverlayVisible([this] {
+        lifecycle().clearActiveQueue();
+        refresh(false);
+    });
+}
+
 bool AppDelegate::dropNext() {
-    if (!isStackActive_ || !overlayVisible()) {
-        return false;
-    }
-    (void)activeQueue().takeNext();
-    rescheduleTimeout();
-    refresh(true);
-    return true;
+    return whileOverlayVisible([this] {
+        (void)activeQueue().takeNext();
+        rescheduleTimeout();
+        refresh(true);
+    });
 }
 
 bool AppDelegate::revealOverlay() {
@@ -362,37 +366,25 @@ bool AppDelegate::revealOverlay() {
 }
 
 bool AppDelegate::moveNextUp() {
-    if (!isStackActive_ || !overlayVisible()) {
-        return false;
-    }
-    activeQueue().moveNextUp();
-    refresh(true);
-    return true;
+    return whileOverlayVisible([this] {
+        activeQueue().moveNextUp();
+        refresh(true);
+    });
 }
 
 bool AppDelegate::moveNextDown() {
-    if (!isStackActive_ || !overlayVisible()) {
-        return false;
-    }
-    activeQueue().moveNextDown();
-    refresh(true);
-    return true;
+    return whileOverlayVisible([this] {
+        activeQueue().moveNextDown();
+        refresh(true);
+    });
 }
 
 bool AppDelegate::swapEnds() {
-    if (!isStackActive_ || !overlayVisible()) {
-        return false;
-    }
-    swapEndsFromMenu();
-    return true;
+    return whileOverlayVisible([this] { swapEndsFromMenu(); });
 }
 
 bool AppDelegate::togglePinNext() {
-    if (!isStackActive_ || !overlayVisible()) {
-        return false;
-    }
-    pinNextFromMenu();
-    return true;
+    return whileOverlayVisible([this] { pinNextFromMenu(); });
 }
 
 bool AppDelegate::selectStack(int index) {

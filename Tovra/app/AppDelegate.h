@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -157,6 +158,8 @@ class AppDelegate final : public ClipboardWatcherDelegate,
     QueueLifecycleController& lifecycle();
     std::optional<std::string> frontmostId();
     [[nodiscard]] bool overlayVisible() const;
+    /// Overlay commands act, and swallow their keystroke, only while the overlay is on screen.
+    bool whileOverlayVisible(const std::function<void()>& action);
     [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;
     void pasteChosen(const Uuid& id);
     void clearActiveQueue();
