@@ -1,0 +1,89 @@
+#include "LoopbackFeedServer.h"
+
+#include <QFile>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QTimer>
+#include <stdexcept>
+
+namespace {
+
+QByteArray readFile(const QString& name) {
+    QFile file(QStringLiteral(TOVRA_TEST_DATA_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("missing test data " + name.toStdString());
+    }
+    return file.readAll();
+}
+
+QByteArray reasonPhrase(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        default:
+            return "Status";
+    }
+}
+
+}  // namespace
+
+void LoopbackFeedServer::trustTestCertificate() {
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(QSslCertificate::fromData(readFile("loopback.crt")));
+    QSslConfiguration::setDefaultConfiguration(configuration);
+}
+
+LoopbackFeedServer::LoopbackFeedServer() {
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(QSslCertificate(readFile("loopback.crt")));
+    configuration.setPrivateKey(QSslKey(readFile("loopback.key"), QSsl::Rsa));
+    configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+    server_.setSslConfiguration(configuration);
+    if (!server_.listen(QHostAddress::LocalHost, 0)) {
+        throw std::runtime_error("cannot listen on loopback");
+    }
+    QObject::connect(&server_, &QTcpServer::pendingConnectionAvailable, &server_,
+                     [this] { accept(); });
+}
+
+QUrl LoopbackFeedServer::baseURL() const {
+    return QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(server_.serverPort()));
+}
+
+void LoopbackFeedServer::accept() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        auto* buffer = new QByteArray;
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, [socket, buffer] {
+            delete buffer;
+            socket->deleteLater();
+        });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+            buffer->append(socket->readAll());
+            if (!buffer->contains("\r\n\r\n") || buffer->startsWith("#")) {
+                return;
+            }
+            const QList<QByteArray> requestLine = buffer->left(buffer->indexOf("\r\n")).split(' ');
+            buffer->prepend("#");  // answered
+            const QString path =
+                requestLine.size() > 1 ? QString::fromUtf8(requestLine[1]) : QString();
+            ++requests_;
+            paths_ << path;
+            const Response response =
+                routes_.value(path, Response{404, QByteArray("<html>missing</html>"), 0});
+            QTimer::singleShot(response.delayMs, socket, [socket, response] {
+                QByteArray answer = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
+                                    reasonPhrase(response.status) +
+                                    "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                                    QByteArray::number(response.body.size()) +
+                                    "\r\nConnection: close\r\n\r\n" + response.body;
+                socket->write(answer);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+}

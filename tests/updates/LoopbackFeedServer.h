@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QSslServer>
+#include <QString>
+#include <QUrl>
+
+/// An HTTPS server on 127.0.0.1 with the test certificate, answering GETs from a table of
+/// paths; other paths get 404. Clients trust it after `trustTestCertificate`.
+class LoopbackFeedServer final {
+  public:
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        int delayMs = 0;
+    };
+
+    LoopbackFeedServer();
+    /// Adds the test certificate to the default TLS configuration's authorities.
+    static void trustTestCertificate();
+
+    void serve(const QString& path, Response response) { routes_[path] = std::move(response); }
+    [[nodiscard]] QUrl baseURL() const;
+    [[nodiscard]] int requestCount() const { return requests_; }
+    [[nodiscard]] const QStringList& paths() const { return paths_; }
+
+  private:
+    void accept();
+
+    QSslServer server_;
+    QMap<QString, Response> routes_;
+    int requests_ = 0;
+    QStringList paths_;
+};

@@ -1,0 +1,82 @@
+#include "updates/MoxAppcast.h"
+
+#include <gtest/gtest.h>
+
+#include "updates/MoxVersion.h"
+
+namespace mox {
+namespace {
+
+TEST(MoxVersion, ComparesSegmentsAsNumbers) {
+    EXPECT_LT(MoxVersion::compare(u"1.9", u"1.10"), 0);
+    EXPECT_GT(MoxVersion::compare(u"2.0", u"1.99.99"), 0);
+    EXPECT_EQ(MoxVersion::compare(u"1.2", u"1.2.0"), 0);
+    EXPECT_EQ(MoxVersion::compare(u"01.002", u"1.2"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2b1", u"1.2"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2b1", u"1.2b2"), 0);
+    EXPECT_GT(MoxVersion::compare(u"12345678901234567890", u"9"), 0);
+    EXPECT_EQ(MoxVersion::compare(u"42", u"42"), 0);
+}
+
+const char* const feed = R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+  <channel>
+    <title>Tovra</title>
+    <item>
+      <title>Tovra 1.9</title>
+      <sparkle:version>190</sparkle:version>
+      <sparkle:shortVersionString>1.9</sparkle:shortVersionString>
+      <link>https://moxworks.invalid/tovra/1.9</link>
+    </item>
+    <item>
+      <title>Tovra 1.10</title>
+      <enclosure url="https://dl.moxworks.invalid/tovra-1.10.tar.gz" sparkle:version="1100"
+                 sparkle:shortVersionString="1.10" length="1" type="application/gzip"/>
+    </item>
+    <item>
+      <title>Tovra 2.0 beta</title>
+      <sparkle:version>2000</sparkle:version>
+      <sparkle:channel>beta</sparkle:channel>
+      <link>https://moxworks.invalid/tovra/2.0b</link>
+    </item>
+    <item><title>No version</title><link>https://moxworks.invalid/x</link></item>
+    <item><title>Nowhere to get it</title><sparkle:version>9999</sparkle:version></item>
+  </channel>
+</rss>)";
+
+TEST(MoxAppcast, ReadsVersionsChannelsAndWhereToDownload) {
+    QString error;
+    const MoxAppcast appcast = MoxAppcast::parse(feed, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(appcast.items.size(), 3U);
+    EXPECT_EQ(appcast.items[0].displayVersionString(), "1.9");
+    EXPECT_EQ(appcast.items[0].downloadURL, QUrl("https://moxworks.invalid/tovra/1.9"));
+    EXPECT_EQ(appcast.items[1].version, "1100");
+    EXPECT_EQ(appcast.items[1].displayVersionString(), "1.10");
+    EXPECT_EQ(appcast.items[1].downloadURL, QUrl("https://dl.moxworks.invalid/tovra-1.10.tar.gz"));
+    EXPECT_EQ(appcast.items[2].channel, QString("beta"));
+    EXPECT_EQ(appcast.items[2].displayVersionString(), "2000");
+}
+
+TEST(MoxAppcast, OffersTheNewestItemOfTheAllowedChannelsOnly) {
+    QString error;
+    const MoxAppcast appcast = MoxAppcast::parse(feed, &error);
+    EXPECT_EQ(appcast.bestUpdate({}, "100")->displayVersionString(), "1.10");
+    EXPECT_EQ(appcast.bestUpdate({"beta"}, "100")->version, "2000");
+    EXPECT_FALSE(appcast.bestUpdate({}, "1100").has_value());
+    EXPECT_FALSE(appcast.bestUpdate({}, "5000").has_value());
+}
+
+TEST(MoxAppcast, ExplainsWhyAFeedCannotBeRead) {
+    QString error;
+    EXPECT_TRUE(MoxAppcast::parse("<rss><channel><item>", &error).items.empty());
+    EXPECT_TRUE(error.startsWith("the update feed is not valid XML (line 1"))
+        << error.toStdString();
+    EXPECT_TRUE(MoxAppcast::parse("<html><body>Not here</body></html>", &error).items.empty());
+    EXPECT_EQ(error, "the update feed has no channel");
+    EXPECT_TRUE(MoxAppcast::parse("<rss><channel/></rss>", &error).items.empty());
+    EXPECT_TRUE(error.isEmpty());
+}
+
+}  // namespace
+}  // namespace mox

@@ -1,0 +1,190 @@
+#include "updates/MoxSparkleManager.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+#include <tuple>
+#include <vector>
+
+#include "LoopbackFeedServer.h"
+
+namespace mox {
+namespace {
+
+QByteArray feedWith(const QString& version, const QString& shortVersion) {
+    return QStringLiteral(R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><title>Tovra</title>
+<item><title>Tovra %2</title><sparkle:version>%1</sparkle:version>
+<sparkle:shortVersionString>%2</sparkle:shortVersionString>
+<link>https://moxworks.invalid/tovra/%2</link></item>
+</channel></rss>)")
+        .arg(version, shortVersion)
+        .toUtf8();
+}
+
+class MoxSparkleManagerTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { LoopbackFeedServer::trustTestCertificate(); }
+
+    std::unique_ptr<MoxSparkleManager> makeManager(const QUrl& base, double interval = 86400) {
+        auto manager = std::make_unique<MoxSparkleManager>(
+            MoxSparkleConfig::make("tovra", "Tovra", base, "stable", true, false, interval, false,
+                                   false),
+            MoxBundle({{"CFBundleShortVersionString", "1.2"}, {"CFBundleVersion", "120"}}));
+        manager->setUpdateInterface([this] { ++interfaceShown; });
+        manager->setURLOpener([this](const QUrl& url) { opened.push_back(url); });
+        manager->setActivationPolicyProvider([] { return MoxActivationPolicy::accessory; });
+        return manager;
+    }
+
+    static bool finishes(MoxSparkleManager& manager) {
+        return QTest::qWaitFor([&] { return manager.canCheckForUpdates(); }, 10'000);
+    }
+
+    LoopbackFeedServer server;
+    int interfaceShown = 0;
+    std::vector<QUrl> opened;
+};
+
+TEST_F(MoxSparkleManagerTest, ACheckBeforeStartPublishesInOrderAndRunsNothing) {
+    auto manager = makeManager(server.baseURL());
+    EXPECT_EQ(manager->state(), MoxSparkleState::idle());
+    EXPECT_TRUE(manager->canCheckForUpdates());
+    EXPECT_FALSE(manager->lastCheckDate().has_value());
+
+    std::vector<std::tuple<MoxSparkleState::Kind, bool, bool>> seen;
+    QObject::connect(manager.get(), &MoxSparkleManager::changed, [&] {
+        seen.emplace_back(manager->state().kind, manager->canCheckForUpdates(),
+                          manager->lastCheckDate().has_value());
+    });
+    manager->checkForUpdates();
+    using Kind = MoxSparkleState::Kind;
+    const std::vector<std::tuple<Kind, bool, bool>> expected{{Kind::checking, true, false},
+                                                             {Kind::checking, false, false},
+                                                             {Kind::checking, false, true}};
+    EXPECT_EQ(seen, expected);
+    QTest::qWait(100);
+    EXPECT_EQ(manager->state(), MoxSparkleState::checking());
+    EXPECT_FALSE(manager->canCheckForUpdates());
+    EXPECT_EQ(server.requestCount(), 0);
+    EXPECT_EQ(interfaceShown, 0);
+}
+
+TEST_F(MoxSparkleManagerTest, StartsOneUpdaterAndSchedulesNoCheckAtLaunch) {
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    MoxUpdater* updater = manager->bridge().updaterController();
+    ASSERT_NE(updater, nullptr);
+    manager->start();
+    EXPECT_EQ(manager->bridge().updaterController(), updater);
+    EXPECT_TRUE(updater->isScheduled());
+    EXPECT_EQ(updater->updateCheckInterval(), 86400);
+    EXPECT_FALSE(updater->automaticallyDownloadsUpdates());
+    QTest::qWait(200);
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
+TEST_F(MoxSparkleManagerTest, AUserCheckFindsTheNewerVersionWithoutBlockingAndInstallOpensItsPage) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 300});
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    bool loopTurned = false;
+    QTimer::singleShot(20, [&] { loopTurned = true; });
+    manager->checkForUpdates();
+    EXPECT_EQ(interfaceShown, 1);  // the updates page opens at once
+    EXPECT_EQ(manager->state(), MoxSparkleState::checking());
+    ASSERT_TRUE(finishes(*manager));
+    EXPECT_TRUE(loopTurned);
+    EXPECT_EQ(server.paths(), QStringList{"/tovra/appcast.xml"});
+    EXPECT_EQ(manager->state(), MoxSparkleState::updateAvailable(QString("1.3")));
+    EXPECT_EQ(manager->pendingUpdateVersion(), QString("1.3"));
+    EXPECT_FALSE(manager->lastError().has_value());
+
+    manager->installUpdate();
+    ASSERT_EQ(opened.size(), 1U);
+    EXPECT_EQ(opened[0], QUrl("https://moxworks.invalid/tovra/1.3"));
+    EXPECT_FALSE(manager->pendingUpdateVersion().has_value());
+}
+
+TEST_F(MoxSparkleManagerTest, AUserCheckReportsUpToDateAndEachKindOfFailure) {
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    struct Case {
+        LoopbackFeedServer::Response response;
+        QString description;  // empty: up to date
+    };
+    const std::vector<Case> cases{
+        {{200, feedWith("120", "1.2"), 0}, {}},
+        {{200, QByteArray("<rss><channel><item>"), 0},
+         "Update check failed: the update feed is not valid XML (line 1: "},
+        {{404, QByteArray("gone"), 0},
+         "Update check failed: the update server answered 404 Not Found"},
+    };
+    for (const Case& c : cases) {
+        server.serve("/tovra/appcast.xml", c.response);
+        manager->checkForUpdates();
+        ASSERT_TRUE(finishes(*manager));
+        if (c.description.isEmpty()) {
+            EXPECT_EQ(manager->state(), MoxSparkleState::noUpdateAvailable());
+            EXPECT_FALSE(manager->lastError().has_value());
+        } else {
+            ASSERT_EQ(manager->state().kind, MoxSparkleState::Kind::failed);
+            EXPECT_TRUE(manager->state().error->errorDescription().startsWith(c.description))
+                << manager->state().error->errorDescription().toStdString();
+            EXPECT_EQ(manager->lastError(), manager->state().error);
+        }
+    }
+    manager->resetError();
+    EXPECT_EQ(manager->state(), MoxSparkleState::idle());
+    EXPECT_FALSE(manager->lastError().has_value());
+}
+
+TEST_F(MoxSparkleManagerTest, ADeadServerFailsTheCheck) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    auto manager = makeManager(QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(port)));
+    manager->start();
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    ASSERT_EQ(manager->state().kind, MoxSparkleState::Kind::failed);
+    EXPECT_TRUE(manager->state().error->errorDescription().startsWith("Update check failed: "));
+    EXPECT_GT(manager->state().error->message.size(), 0);
+}
+
+TEST_F(MoxSparkleManagerTest, AScheduledFindOnlyRemindsATrayApplication) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
+    auto manager = makeManager(server.baseURL(), 0.3);
+    manager->start();
+    EXPECT_EQ(server.requestCount(), 0);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return manager->pendingUpdateVersion().has_value(); }, 10'000));
+    EXPECT_EQ(manager->pendingUpdateVersion(), QString("1.3"));
+    EXPECT_EQ(manager->state(), MoxSparkleState::updateAvailable(QString("1.3")));
+    EXPECT_TRUE(manager->lastCheckDate().has_value());
+    EXPECT_EQ(interfaceShown, 0);  // no window of its own
+
+    // A quiet failure keeps the picture and remembers the error.
+    server.serve("/tovra/appcast.xml", {500, QByteArray("down"), 0});
+    const int before = server.requestCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager->lastError().has_value(); }, 10'000));
+    EXPECT_GT(server.requestCount(), before);
+    EXPECT_EQ(manager->state(), MoxSparkleState::updateAvailable(QString("1.3")));
+    EXPECT_EQ(manager->pendingUpdateVersion(), QString("1.3"));
+}
+
+TEST_F(MoxSparkleManagerTest, AScheduledFindShowsTheInterfaceOfARegularApplication) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
+    auto manager = makeManager(server.baseURL(), 0.2);
+    manager->setActivationPolicyProvider([] { return MoxActivationPolicy::regular; });
+    manager->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return interfaceShown > 0; }, 10'000));
+    EXPECT_EQ(manager->pendingUpdateVersion(), QString("1.3"));
+}
+
+}  // namespace
+}  // namespace mox

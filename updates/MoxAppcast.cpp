@@ -1,0 +1,125 @@
+#include "MoxAppcast.h"
+
+#include <QXmlStreamReader>
+
+#include "MoxVersion.h"
+
+namespace mox {
+
+namespace {
+
+const QString sparkleNamespace =
+    QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
+
+bool isSparkle(const QXmlStreamReader& reader, QStringView name) {
+    return reader.name() == name &&
+           (reader.namespaceUri() == sparkleNamespace ||
+            reader.qualifiedName() == QStringLiteral("sparkle:") + name.toString());
+}
+
+/// A null text when absent.
+QString sparkleAttribute(const QXmlStreamAttributes& attributes, const QString& name) {
+    if (attributes.hasAttribute(sparkleNamespace, name)) {
+        return attributes.value(sparkleNamespace, name).toString();
+    }
+    if (attributes.hasAttribute(QStringLiteral("sparkle:") + name)) {
+        return attributes.value(QStringLiteral("sparkle:") + name).toString();
+    }
+    return {};
+}
+
+QUrl webURL(const QString& text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QStringLiteral("https") || scheme == QStringLiteral("http"))
+               ? url
+               : QUrl();
+}
+
+}  // namespace
+
+MoxAppcast MoxAppcast::parse(const QByteArray& xml, QString* error) {
+    MoxAppcast feed;
+    QXmlStreamReader reader(xml);
+    bool sawChannel = false;
+    std::optional<MoxAppcastItem> item;
+    QUrl link;
+    QUrl enclosure;
+    QString enclosureVersion;
+    QString enclosureShortVersion;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            if (reader.name() == QStringLiteral("channel") && reader.namespaceUri().isEmpty()) {
+                sawChannel = true;
+            } else if (reader.name() == QStringLiteral("item") && reader.namespaceUri().isEmpty()) {
+                item = MoxAppcastItem{};
+                link = enclosure = QUrl();
+                enclosureVersion = enclosureShortVersion = QString();
+            } else if (item) {
+                if (reader.name() == QStringLiteral("title") && reader.namespaceUri().isEmpty()) {
+                    item->title = reader.readElementText().trimmed();
+                } else if (reader.name() == QStringLiteral("link") &&
+                           reader.namespaceUri().isEmpty()) {
+                    link = webURL(reader.readElementText());
+                } else if (isSparkle(reader, u"version")) {
+                    item->version = reader.readElementText().trimmed();
+                } else if (isSparkle(reader, u"shortVersionString")) {
+                    item->shortVersionString = reader.readElementText().trimmed();
+                } else if (isSparkle(reader, u"channel")) {
+                    item->channel = reader.readElementText().trimmed();
+                } else if (reader.name() == QStringLiteral("enclosure")) {
+                    const QXmlStreamAttributes attributes = reader.attributes();
+                    enclosure = webURL(attributes.value(QStringLiteral("url")).toString());
+                    enclosureVersion = sparkleAttribute(attributes, QStringLiteral("version"));
+                    enclosureShortVersion =
+                        sparkleAttribute(attributes, QStringLiteral("shortVersionString"));
+                }
+            }
+        } else if (reader.isEndElement() && reader.name() == QStringLiteral("item") && item) {
+            if (item->version.isEmpty()) {
+                item->version = enclosureVersion.trimmed();
+            }
+            if (!item->shortVersionString && !enclosureShortVersion.isNull()) {
+                item->shortVersionString = enclosureShortVersion.trimmed();
+            }
+            item->downloadURL = link.isEmpty() ? enclosure : link;
+            if (!item->version.isEmpty() && !item->downloadURL.isEmpty()) {
+                feed.items.push_back(std::move(*item));
+            }
+            item.reset();
+        }
+    }
+    if (reader.hasError()) {
+        *error = QStringLiteral("the update feed is not valid XML (line %1: %2)")
+                     .arg(reader.lineNumber())
+                     .arg(reader.errorString());
+        return {};
+    }
+    if (!sawChannel) {
+        *error = QStringLiteral("the update feed has no channel");
+        return {};
+    }
+    error->clear();
+    return feed;
+}
+
+std::optional<MoxAppcastItem> MoxAppcast::bestUpdate(const QSet<QString>& allowedChannels,
+                                                     const QString& currentVersion) const {
+    std::optional<MoxAppcastItem> best;
+    for (const MoxAppcastItem& candidate : items) {
+        if (candidate.channel && !candidate.channel->isEmpty() &&
+            !allowedChannels.contains(*candidate.channel)) {
+            continue;
+        }
+        if (MoxVersion::compare(candidate.version, currentVersion) <= 0) {
+            continue;
+        }
+        if (!best || MoxVersion::compare(candidate.version, best->version) > 0) {
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+}  // namespace mox

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+#include <optional>
+#include <vector>
+
+namespace mox {
+
+/// One release in an update feed.
+struct MoxAppcastItem {
+    QString title;
+    QString version;  // sparkle:version, compared with the application's build
+    std::optional<QString> shortVersionString;
+    std::optional<QString> channel;
+    QUrl downloadURL;  // the item's page, else its enclosure
+
+    /// What the user is shown: the short version when there is one.
+    [[nodiscard]] QString displayVersionString() const {
+        return shortVersionString && !shortVersionString->isEmpty() ? *shortVersionString : version;
+    }
+    friend bool operator==(const MoxAppcastItem&, const MoxAppcastItem&) = default;
+};
+
+/// An update feed (RSS with the sparkle namespace), read with QXmlStreamReader.
+struct MoxAppcast {
+    std::vector<MoxAppcastItem> items;
+
+    /// The feed's items, or the reason it cannot be read. Items without a version or without
+    /// anywhere to download from are skipped.
+    static MoxAppcast parse(const QByteArray& xml, QString* error);
+
+    /// The newest item newer than `currentVersion` among items without a channel and those of
+    /// the allowed channels.
+    [[nodiscard]] std::optional<MoxAppcastItem> bestUpdate(const QSet<QString>& allowedChannels,
+                                                           const QString& currentVersion) const;
+};
+
+}  // namespace mox

@@ -1,0 +1,74 @@
+#include "MoxVersion.h"
+
+#include <QList>
+#include <QString>
+
+namespace mox {
+
+namespace {
+
+struct Segment {
+    QString digits;  // leading zeros removed
+    QString suffix;  // whatever follows the number, lower-cased
+};
+
+QList<Segment> segments(QStringView version) {
+    QList<Segment> result;
+    for (const QStringView part : version.trimmed().split(QLatin1Char('.'))) {
+        Segment segment;
+        qsizetype i = 0;
+        while (i < part.size() && part[i].isDigit()) {
+            ++i;
+        }
+        segment.digits = part.left(i).toString();
+        while (segment.digits.size() > 1 && segment.digits.startsWith(QLatin1Char('0'))) {
+            segment.digits.remove(0, 1);
+        }
+        segment.suffix = part.mid(i).toString().toLower();
+        result.append(segment);
+    }
+    return result;
+}
+
+int compareNumbers(const QString& a, const QString& b) {
+    // As texts without leading zeros, so any length compares exactly.
+    const QString x = a.isEmpty() ? QStringLiteral("0") : a;
+    const QString y = b.isEmpty() ? QStringLiteral("0") : b;
+    if (x.size() != y.size()) {
+        return x.size() < y.size() ? -1 : 1;
+    }
+    return x.compare(y);
+}
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+}  // namespace
+
+int MoxVersion::compare(QStringView a, QStringView b) {
+    const QList<Segment> left = segments(a);
+    const QList<Segment> right = segments(b);
+    const qsizetype count = std::max(left.size(), right.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const Segment x = i < left.size() ? left[i] : Segment{};
+        const Segment y = i < right.size() ? right[i] : Segment{};
+        if (const int numbers = compareNumbers(x.digits, y.digits); numbers != 0) {
+            return sign(numbers);
+        }
+        if (x.suffix == y.suffix) {
+            continue;
+        }
+        // A suffix is a pre-release: it comes before the plain number.
+        if (x.suffix.isEmpty()) {
+            return 1;
+        }
+        if (y.suffix.isEmpty()) {
+            return -1;
+        }
+        return sign(x.suffix.compare(y.suffix));
+    }
+    return 0;
+}
+
+}  // namespace mox
