@@ -47,6 +47,14 @@ MoxBadge::MoxBadge(const QString& text, MoxBadgeVariant variant, QWidget* parent
     setPalette(palette);
 }
 
+void MoxBadge::setVariant(MoxBadgeVariant variant) {
+    variant_ = variant;
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, colors(variant).text);
+    setPalette(palette);
+    update();
+}
+
 void MoxBadge::paintEvent(QPaintEvent* event) {
     const Colors c = colors(variant_);
     QPainter painter(this);

@@ -20,6 +20,7 @@ class MoxBadge final : public QLabel {
 
     MoxBadge(const QString& text, MoxBadgeVariant variant, QWidget* parent = nullptr);
     [[nodiscard]] MoxBadgeVariant variant() const { return variant_; }
+    void setVariant(MoxBadgeVariant variant);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QMap>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -24,8 +26,13 @@ class MoxBundle {
     [[nodiscard]] std::optional<QString> shortVersion() const;
     [[nodiscard]] std::optional<QString> buildVersion() const;
 
+    /// The bundle's named images (the application's icon).
+    void setImage(const QString& name, QImage image) { images_[name] = std::move(image); }
+    [[nodiscard]] QImage image(const QString& name) const { return images_.value(name); }
+
   private:
     QVariantMap info_;
+    QMap<QString, QImage> images_;
 };
 
 }  // namespace mox

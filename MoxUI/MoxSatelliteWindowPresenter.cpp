@@ -54,8 +54,21 @@ QWidget* MoxSatelliteWindowPresenter::present(const QString& identifier, const Q
     }
     auto* window = new QWidget(nullptr, Qt::Window);
     window->setWindowTitle(title);
+    // The kit's colours for the standard widgets too (menu bars, tabs, check boxes).
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, MoxColors::background());
+    palette.setColor(QPalette::WindowText, MoxColors::textPrimary());
+    palette.setColor(QPalette::Base, MoxColors::panel());
+    palette.setColor(QPalette::AlternateBase, MoxColors::panel2());
+    palette.setColor(QPalette::Text, MoxColors::textPrimary());
+    palette.setColor(QPalette::Button, MoxColors::panel2());
+    palette.setColor(QPalette::ButtonText, MoxColors::textPrimary());
+    palette.setColor(QPalette::Highlight, MoxColors::accent());
+    palette.setColor(QPalette::HighlightedText, MoxColors::background());
+    palette.setColor(QPalette::PlaceholderText, MoxColors::textTertiary());
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, MoxColors::textTertiary());
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, MoxColors::textTertiary());
+    palette.setColor(QPalette::Disabled, QPalette::Text, MoxColors::textTertiary());
     window->setPalette(palette);
     window->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(window);

@@ -80,14 +80,14 @@ QString MoxDiagnosticInfoBuilder::versionTriple(const QString& release) {
 MoxAppDiagnostics MoxDiagnosticInfoBuilder::build(const MoxAppIdentity& identity,
                                                   std::optional<QString> updateSummary,
                                                   std::optional<QUrl> appcastURL,
-                                                  const MoxBundleInfo& bundle) {
+                                                  const MoxBundle& bundle) {
     utsname system{};
     QString release;
     if (uname(&system) == 0) {
         release = QString::fromLocal8Bit(system.release);
     }
     return {identity.productSlug,   identity.productDisplayName, identity.bundleIdentifier,
-            bundle.shortVersion,    bundle.buildVersion,         QStringLiteral("Linux"),
+            bundle.shortVersion(),  bundle.buildVersion(),       QStringLiteral("Linux"),
             versionTriple(release), buildArchitecture(),         std::move(updateSummary),
             std::move(appcastURL)};
 }

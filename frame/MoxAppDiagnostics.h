@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "MoxAppIdentity.h"
+#include "MoxUI/MoxBundle.h"
 
 namespace mox {
 
@@ -31,16 +32,11 @@ struct MoxAppDiagnostics {
     friend bool operator==(const MoxAppDiagnostics&, const MoxAppDiagnostics&) = default;
 };
 
-/// The application's own version information, as the build records it.
-struct MoxBundleInfo {
-    std::optional<QString> shortVersion;
-    std::optional<QString> buildVersion;
-};
-
 struct MoxDiagnosticInfoBuilder {
     static MoxAppDiagnostics build(const MoxAppIdentity& identity,
                                    std::optional<QString> updateSummary,
-                                   std::optional<QUrl> appcastURL, const MoxBundleInfo& bundle);
+                                   std::optional<QUrl> appcastURL,
+                                   const MoxBundle& bundle = MoxBundle::main());
     /// "6.1.0" from a kernel release such as "6.1.0-13-amd64"; missing parts are 0.
     static QString versionTriple(const QString& release);
 };

@@ -16,4 +16,27 @@ void DefaultClipboardWriter::write(const QString& text) {
     }
 }
 
+namespace {
+MoxAppOpeningURLs* chosenOpener = nullptr;
+MoxClipboardWriting* chosenWriter = nullptr;
+}  // namespace
+
+MoxAppOpeningURLs& sharedURLOpener() {
+    static DefaultURLOpener opener;
+    return chosenOpener != nullptr ? *chosenOpener : opener;
+}
+
+void setSharedURLOpener(MoxAppOpeningURLs* opener) {
+    chosenOpener = opener;
+}
+
+MoxClipboardWriting& sharedClipboardWriter() {
+    static DefaultClipboardWriter writer;
+    return chosenWriter != nullptr ? *chosenWriter : writer;
+}
+
+void setSharedClipboardWriter(MoxClipboardWriting* writer) {
+    chosenWriter = writer;
+}
+
 }  // namespace mox

@@ -31,4 +31,11 @@ class DefaultClipboardWriter final : public MoxClipboardWriting {
     void write(const QString& text) override;
 };
 
+/// What the frame's windows use: the defaults above unless the application (or a test) sets
+/// its own. Set to null to go back to the defaults.
+MoxAppOpeningURLs& sharedURLOpener();
+void setSharedURLOpener(MoxAppOpeningURLs* opener);
+MoxClipboardWriting& sharedClipboardWriter();
+void setSharedClipboardWriter(MoxClipboardWriting* writer);
+
 }  // namespace mox

@@ -49,8 +49,9 @@ TEST(MoxAppDiagnostics, SupportMailIsSingleLineAndAsksWhatHappened) {
 TEST(MoxDiagnosticInfoBuilder, ReadsIdentityBundleAndTheRunningKernel) {
     EXPECT_EQ(MoxDiagnosticInfoBuilder::versionTriple("6.1.0-13-amd64"), "6.1.0");
     EXPECT_EQ(MoxDiagnosticInfoBuilder::versionTriple("5.15"), "5.15.0");
-    const MoxAppDiagnostics d = MoxDiagnosticInfoBuilder::build(
-        MoxAppIdentity::tovra(), std::nullopt, std::nullopt, {QString("0.1.0"), std::nullopt});
+    const MoxAppDiagnostics d =
+        MoxDiagnosticInfoBuilder::build(MoxAppIdentity::tovra(), std::nullopt, std::nullopt,
+                                        MoxBundle({{"CFBundleShortVersionString", "0.1.0"}}));
     EXPECT_EQ(d.productSlug, "tovra");
     EXPECT_EQ(d.systemName, "Linux");
     EXPECT_EQ(d.systemVersion.count('.'), 2);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QSet>
+#include <QTabWidget>
+#include <memory>
+#include <optional>
+
+#include "AnyMoxUpdateManager.h"
+#include "MoxAppDiagnostics.h"
+#include "MoxAppIdentity.h"
+#include "MoxAppOpeningURLs.h"
+#include "MoxCommandActions.h"
+#include "MoxSettingsSection.h"
+#include "MoxUI/MoxSatelliteWindowPresenter.h"
+
+namespace mox {
+
+/// The settings shell: Updates, Support, About and Diagnostics pages, each present when its
+/// section is asked for (Diagnostics also needs a record).
+class MoxAppSettingsView final : public QTabWidget {
+  public:
+    MoxAppSettingsView(const MoxAppIdentity& identity, AnyMoxUpdateManager& updates,
+                       std::optional<MoxAppDiagnostics> diagnostics,
+                       QSet<MoxSettingsSection> sections, MoxAppOpeningURLs& urlOpener,
+                       MoxClipboardWriting& clipboard, QWidget* parent = nullptr);
+
+    /// Brings a page forward; false when it is not there.
+    bool showSection(MoxSettingsSection section);
+    [[nodiscard]] QStringList tabLabels() const;
+
+  private:
+    QList<MoxSettingsSection> order_;
+};
+
+/// The settings window ("settings", resizable from 560 x 460) on `section`, with the
+/// application and Help menus; an open one is brought forward and turned to that page.
+QWidget* presentSettingsWindow(
+    const MoxAppIdentity& identity, AnyMoxUpdateManager& updates,
+    std::optional<MoxAppDiagnostics> diagnostics, std::weak_ptr<MoxCommandActions> actions,
+    MoxSettingsSection section,
+    MoxSatelliteWindowPresenter& presenter = MoxSatelliteWindowPresenter::shared());
+
+}  // namespace mox
