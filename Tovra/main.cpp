@@ -9,6 +9,8 @@
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QUrl>
@@ -19,14 +21,21 @@
 #include <string>
 
 #include "MoxUI/MoxBrandPack.h"
+#include "MoxUI/MoxBundle.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/services/AppServices.h"
+#include "Tovra/services/TovraApplicationFrame.h"
+#include "Tovra/services/TovraClipboardWriter.h"
+#include "Tovra/services/XdgAutostartLoginItem.h"
 #include "Tovra/ui/ControlWindowController.h"
 #include "Tovra/ui/HUDWindow.h"
 #include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
 #include "Tovra/ui/QtAlerts.h"
+#include "Tovra/ui/StatusGlyph.h"
 #include "Tovra/ui/TovraPreferencesView.h"
 #include "Tovra/ui/TovraQueueView.h"
+#include "frame/MoxFirstRunGuard.h"
 #include "platform/NullPlatform.h"
 #include "platform/qt/LogindSleepWatcher.h"
 #include "platform/qt/QtMainQueue.h"
@@ -50,6 +59,22 @@ bool hasText(const char* value) {
     return value != nullptr && value[0] != '\0';
 }
 
+/// The application's information, as the build records it.
+void describeBundle() {
+    mox::MoxBundle& bundle = mox::MoxBundle::main();
+    const QUrl feed = tovra::AppServices::defaultDownloadEndpoint().resolved(
+        QUrl(QStringLiteral("tovra/appcast.xml")));
+    bundle.setInfo(
+        {{QStringLiteral("CFBundleIdentifier"), QStringLiteral("invalid.moxworks.tovra")},
+         {QStringLiteral("CFBundleShortVersionString"), QStringLiteral(TOVRA_VERSION)},
+         {QStringLiteral("CFBundleVersion"), QStringLiteral(TOVRA_BUILD_NUMBER)},
+         {QStringLiteral("SUFeedURL"), feed.toString()}});
+    const QImage icon =
+        tovra::StatusGlyph::applicationIcon(128, mox::MoxBrandPack::current().accent);
+    bundle.setImage(QStringLiteral("TovraIcon"), icon);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,8 +91,10 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovra"));
+    QApplication::setApplicationVersion(QStringLiteral(TOVRA_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);  // a tray application lives on
     mox::MoxBrandPack::configure(mox::MoxBrandPack::tovra());
+    describeBundle();
 
     tovra::QtMainQueue mainQueue;
     std::string error;
@@ -112,6 +139,9 @@ int main(int argc, char** argv) {
     tovra::X11AccessibilityTrust trust(connection.get(), [] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
     });
+    const std::unique_ptr<QSettings> firstRunStore(mox::MoxFirstRunGuard::standardStore("tovra"));
+    tovra::TovraApplicationFrame frame(mox::MoxBundle::main(), *firstRunStore);
+    tovra::XdgAutostartLoginItem loginItem;
     tovra::PermissionOnboardingWindow permissionWindow(trust);
     tovra::QtAlerts alerts;
     QSystemTrayIcon statusItem;
@@ -124,10 +154,16 @@ int main(int argc, char** argv) {
         [&app] { app->toggleStackFromMenu(); }, [&app] { app->clearFromControlWindow(); }});
 
     app = tovra::AppDelegate::create(
-        tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust},
+        tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust, &loginItem},
         tovra::AppSurfaces{&overlay, &menuController, &queuePanel, &controlWindow, &preferences,
-                           &permissionWindow, &alerts});
+                           &permissionWindow, &alerts, &frame});
     preferences.setDelegate(app);
+    // The frame's copies go through the controller and the queue's own clipboard service.
+    tovra::TovraClipboardWriter clipboardWriter(
+        [&app](const std::string& text) { app->copyText(text); });
+    if (connection) {
+        mox::setSharedClipboardWriter(&clipboardWriter);
+    }
     queuePanel.itemsProvider = [&app] { return app->panelItems(); };
     queuePanel.privacyModeProvider = [&app] { return app->privacyMode(); };
     queuePanel.queueModeProvider = [&app] { return app->panelQueueMode(); };
@@ -158,6 +194,10 @@ int main(int argc, char** argv) {
     actions.pasteQueueItem = [&app](int position) { app->pasteQueueItemFromMenu(position); };
     actions.clearQueue = [&app] { app->clearQueueFromMenu(); };
     actions.openPreferences = [&app] { app->openPreferencesFromMenu(); };
+    actions.showAbout = [&app] { app->showAboutFromMenu(); };
+    actions.showSupport = [&app] { app->showSupportFromMenu(); };
+    actions.checkForUpdates = [&app] { app->checkForUpdatesFromMenu(); };
+    actions.installPendingUpdate = [&app] { app->installPendingUpdateFromMenu(); };
     actions.quit = [] { QApplication::quit(); };
     menuController.buildMenu(
         std::move(actions),
@@ -202,5 +242,6 @@ int main(int argc, char** argv) {
     app->applicationDidFinishLaunching();
     const int result = QApplication::exec();
     terminate();
+    mox::setSharedClipboardWriter(nullptr);
     return result;
 }

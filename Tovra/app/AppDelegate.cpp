@@ -86,13 +86,26 @@ bool AppDelegate::overlayVisible() const {
 // ---- Lifecycle -----------------------------------------------------------------------------
 
 void AppDelegate::applicationDidFinishLaunching() {
+    ApplicationFrame* frame = surfaces_.frame;
+    if (frame != nullptr) {
+        frame->installEditMenu();
+        if (frame->buildServices()) {
+            frame->startUpdates();
+        }
+    }
     clipboardWatcher_->setDelegate(weak_from_this());
     pasteController_.setDelegate(weak_from_this());
     pasteController_.setCopyObserver(
         [&pasteboard = environment_.pasteboard] { pasteboard.recheck(); });
     setStackActive(true);
     applyQueueLimits();
+    if (frame != nullptr) {
+        frame->offerOnboarding(weakly(&AppDelegate::openQueueFromMenu));
+    }
     refreshStatus();
+    if (frame != nullptr && frame->hasServices()) {
+        frame->observeUpdates(weakly(&AppDelegate::refreshStatus));
+    }
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -234,7 +247,7 @@ void AppDelegate::refresh(bool revealOverlay) {
 void AppDelegate::refreshStatus() {
     if (surfaces_.status != nullptr) {
         surfaces_.status->update({isStackActive_, shortcutCaptureAvailable_, activeQueue().count(),
-                                  rows(false), privacyMode_, std::nullopt});
+                                  rows(false), privacyMode_, pendingUpdateVersion()});
     }
     if (surfaces_.control != nullptr) {
         surfaces_.control->update(isStackActive_, stackStore_->activeIndex() + 1,
@@ -424,9 +437,7 @@ bool AppDelegate::validateMenuItem(MenuAction action) const {
         case MenuAction::clearQueue:
             return !activeQueue().isEmpty();
         case MenuAction::checkForUpdates:
-            return false;  // no update services yet
-        case MenuAction::unavailable:
-            return false;
+            return services() != nullptr && services()->canCheckForUpdates();
         case MenuAction::other:
             break;
     }
@@ -614,6 +625,61 @@ void AppDelegate::checkPermissionFromMenu() {
     } else if (surfaces_.permission != nullptr && surfaces_.permission->isShown()) {
         surfaces_.permission->close();
     }
+}
+
+ApplicationFrame* AppDelegate::services() const {
+    ApplicationFrame* frame = surfaces_.frame;
+    return frame != nullptr && frame->hasServices() ? frame : nullptr;
+}
+
+std::optional<std::string> AppDelegate::pendingUpdateVersion() const {
+    return services() != nullptr ? services()->pendingUpdateVersion() : std::nullopt;
+}
+
+void AppDelegate::showAboutFromMenu() {
+    if (services() != nullptr) {
+        services()->showAbout();
+    }
+}
+
+void AppDelegate::showSupportFromMenu() {
+    if (services() != nullptr) {
+        services()->showSupport();
+    }
+}
+
+void AppDelegate::checkForUpdatesFromMenu() {
+    if (services() != nullptr) {
+        services()->checkForUpdates();
+    }
+}
+
+void AppDelegate::installPendingUpdateFromMenu() {
+    // The same check the user asks for: its page offers the waiting update.
+    checkForUpdatesFromMenu();
+}
+
+void AppDelegate::copyDiagnosticsFromMenu() {
+    if (services() != nullptr) {
+        services()->copyDiagnostics();
+    }
+}
+
+void AppDelegate::copyText(const std::string& text) {
+    Pasteboard& pasteboard = environment_.pasteboard;
+    pasteboard.clearContents();
+    pasteboard.setString(text, pasteboardType::string);
+    auto payload = makeTextPayload(Bytes(text));
+    if (!isStackActive_ || !payload) {
+        return;
+    }
+    // Split into lines like other copies, a diagnostic text would be pasted line by line.
+    clipboardWatcher_->setIgnoredChangeCount(pasteboard.changeCount());
+    pasteboardCoordinator().setOwnsPasteboard(false);
+    activeQueue().setSmartContext(frontmostId());
+    activeQueue().enqueuePayload(std::move(*payload), false);
+    rescheduleTimeout();
+    refresh(false);
 }
 
 void AppDelegate::showStackFromMenu() {

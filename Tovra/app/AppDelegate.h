@@ -49,8 +49,7 @@ class AppDelegate final : public ClipboardWatcherDelegate,
                           public std::enable_shared_from_this<AppDelegate> {
   public:
     /// Menu actions whose enabling depends on the state.
-    /// `unavailable`: a command whose window does not exist yet.
-    enum class MenuAction { pasteNext, clearQueue, checkForUpdates, other, unavailable };
+    enum class MenuAction { pasteNext, clearQueue, checkForUpdates, other };
 
     static std::shared_ptr<AppDelegate> create(AppEnvironment environment, AppSurfaces surfaces);
     ~AppDelegate() override;
@@ -120,6 +119,14 @@ class AppDelegate final : public ClipboardWatcherDelegate,
     void clearFromControlWindow();
     /// Shows the control window.
     void showStackFromMenu();
+    /// The frame's windows and update commands; nothing without its services.
+    void showAboutFromMenu();
+    void showSupportFromMenu();
+    void checkForUpdatesFromMenu();
+    void installPendingUpdateFromMenu();
+    void copyDiagnosticsFromMenu();
+    /// A text Tovra's own windows copy: on the clipboard, and queued as one item while on.
+    void copyText(const std::string& text);
 
     // Queue panel providers and handlers
     [[nodiscard]] std::vector<ItemRow> panelItems() const;
@@ -156,6 +163,9 @@ class AppDelegate final : public ClipboardWatcherDelegate,
   private:
     AppDelegate(AppEnvironment environment, AppSurfaces surfaces);
     QueueLifecycleController& lifecycle();
+    /// The frame when its services exist.
+    [[nodiscard]] ApplicationFrame* services() const;
+    [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const;
     std::optional<std::string> frontmostId();
     [[nodiscard]] bool overlayVisible() const;
     /// Overlay commands act, and swallow their keystroke, only while the overlay is on screen.

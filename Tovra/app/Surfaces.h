@@ -121,6 +121,30 @@ class Alerts {
     virtual void showError(const std::string& message) = 0;
 };
 
+/// The maker's application frame as the controller uses it: the identity and update services,
+/// the About and Support windows, diagnostics, the Edit menu and first-run onboarding.
+class ApplicationFrame {
+  public:
+    virtual ~ApplicationFrame() = default;
+    virtual void installEditMenu() = 0;
+    /// Builds the identity and the update services; false when they cannot be built (the
+    /// commands that need them then do nothing).
+    virtual bool buildServices() = 0;
+    [[nodiscard]] virtual bool hasServices() const = 0;
+    virtual void startUpdates() = 0;
+    [[nodiscard]] virtual bool canCheckForUpdates() const = 0;
+    /// A check the user asked for: the updates page shows its outcome.
+    virtual void checkForUpdates() = 0;
+    [[nodiscard]] virtual std::optional<std::string> pendingUpdateVersion() const = 0;
+    /// `changed` runs after each change of the update state.
+    virtual void observeUpdates(std::function<void()> changed) = 0;
+    virtual void showAbout() = 0;
+    virtual void showSupport() = 0;
+    virtual void copyDiagnostics() = 0;
+    /// Shows the welcome on the first run; its primary action runs `openQueue`.
+    virtual void offerOnboarding(std::function<void()> openQueue) = 0;
+};
+
 /// What exists so far; a surface that is absent is simply not shown.
 struct AppSurfaces {
     OverlaySurface* overlay = nullptr;
@@ -130,6 +154,7 @@ struct AppSurfaces {
     PreferencesSurface* preferences = nullptr;
     PermissionSurface* permission = nullptr;
     Alerts* alerts = nullptr;
+    ApplicationFrame* frame = nullptr;
 };
 
 }  // namespace tovra

@@ -36,8 +36,6 @@ QAction* MenuController::addRow(const QString& title, const char* icon,
     QAction* row = menu_->addAction(symbol(icon), title);
     if (action) {
         QObject::connect(row, &QAction::triggered, row, [action = std::move(action)] { action(); });
-    } else if (validation == AppDelegate::MenuAction::other) {
-        validation = AppDelegate::MenuAction::unavailable;  // its window is not there yet
     }
     validated_.emplace_back(row, validation);
     return row;
@@ -102,9 +100,7 @@ void MenuController::validate() {
         if (!row) {
             continue;
         }
-        if (action == AppDelegate::MenuAction::unavailable) {
-            row->setEnabled(false);
-        } else if (action != AppDelegate::MenuAction::other && validator_) {
+        if (action != AppDelegate::MenuAction::other && validator_) {
             row->setEnabled(validator_(action));
         }
     }

@@ -13,21 +13,26 @@ namespace tovra {
 
 namespace {
 
-/// A clipboard with a list on it, drawn when neither the artwork nor the icon theme has one.
-QImage drawnClipboard() {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+/// A clipboard with a list on it, on a 16-unit grid.
+void paintClipboard(QPainter& painter, const QColor& color) {
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1.2));
+    painter.setPen(QPen(color, 1.2));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(2.5, 2.5, 11, 12.5), 2, 2);
-    painter.setBrush(Qt::black);
+    painter.setBrush(color);
     painter.drawRoundedRect(QRectF(5.5, 1, 5, 3), 1, 1);
     for (const double y : {7.0, 9.5, 12.0}) {
         painter.drawEllipse(QPointF(5.2, y), 0.8, 0.8);
         painter.drawLine(QPointF(7, y), QPointF(11.5, y));
     }
+}
+
+/// Drawn when neither the artwork nor the icon theme has a glyph.
+QImage drawnClipboard() {
+    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintClipboard(painter, Qt::black);
     return image;
 }
 
@@ -52,6 +57,20 @@ QImage StatusGlyph::baseGlyph() {
         base = drawnClipboard();
     }
     return base.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage StatusGlyph::applicationIcon(int size, const QColor& accent) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(accent);
+    painter.drawRoundedRect(QRectF(0, 0, size, size), size * 0.22, size * 0.22);
+    painter.translate(size * 0.2, size * 0.2);
+    painter.scale(size * 0.6 / 16.0, size * 0.6 / 16.0);
+    paintClipboard(painter, Qt::white);
+    return image;
 }
 
 QString StatusGlyph::badgeText(int count) {

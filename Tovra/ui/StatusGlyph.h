@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 
@@ -9,6 +10,8 @@ namespace tovra {
 /// the count in a badge ("99+" above 99).
 struct StatusGlyph {
     static QImage make(int count);
+    /// The application's icon: the clipboard in white on a rounded square of the accent.
+    static QImage applicationIcon(int size, const QColor& accent);
     /// The badge text for a count.
     static QString badgeText(int count);
     /// Badge font size: smaller for three characters.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
@@ -38,6 +39,13 @@ class TovraBinaryTest : public ::testing::Test {
         ASSERT_NE(connection, nullptr) << error;
         connection->attach(queue);
         setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
+        if (skipOnboarding) {
+            // Not a first run: no welcome window takes the focus from the target.
+            QDir(configHome.path()).mkpath(QStringLiteral("moxworks"));
+            QFile flag(configHome.filePath(QStringLiteral("moxworks/tovra.conf")));
+            ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
+            flag.write("[General]\nmoxworks.tovra.firstRunCompleted=true\n");
+        }
         tovra = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
         ASSERT_TRUE(waitUntil([&] { return running(); }, 10000));
         settle(300);  // the tap and the watcher start right after the instance is claimed
@@ -85,6 +93,7 @@ class TovraBinaryTest : public ::testing::Test {
     QtMainQueue queue;
     std::unique_ptr<X11Connection> connection;
     QTemporaryDir configHome;
+    bool skipOnboarding = true;
     std::unique_ptr<test::BackgroundProcess> tovra;
     std::unique_ptr<test::PasteTargetProcess> target;
 };
@@ -249,6 +258,8 @@ TEST(TovraUnderWayland, StartsAndSaysWhatItNeeds) {
     std::string error;
     auto connection = X11Connection::open(nullptr, error);
     connection->attach(queue);
+    QTemporaryDir configHome;
+    setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
     setenv("XDG_SESSION_TYPE", "wayland", 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     test::BackgroundProcess tovra({TOVRA_BINARY});

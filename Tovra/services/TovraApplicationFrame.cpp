@@ -1,0 +1,92 @@
+#include "TovraApplicationFrame.h"
+
+#include <QDebug>
+
+#include "frame/MoxFirstRunOnboarding.h"
+#include "frame/MoxStandardEditMenu.h"
+
+namespace tovra {
+
+TovraApplicationFrame::TovraApplicationFrame(const mox::MoxBundle& bundle, QSettings& store,
+                                             QUrl downloadEndpoint)
+    : bundle_(bundle),
+      store_(store),
+      downloadEndpoint_(std::move(downloadEndpoint)),
+      commandActions_(std::make_shared<TovraCommandActions>()) {}
+
+void TovraApplicationFrame::installEditMenu() {
+    mox::MoxStandardEditMenu::install();
+}
+
+bool TovraApplicationFrame::buildServices() {
+    try {
+        services_ = AppServices::make(bundle_, downloadEndpoint_);
+    } catch (const mox::MoxAppKitError& error) {
+        qWarning("tovra: the application frame cannot be built (%s %s); running without it",
+                 qPrintable(error.field), qPrintable(error.reason));
+        return false;
+    } catch (const mox::MoxSparkleError& error) {
+        qWarning("tovra: updates cannot be set up (%s); running without them",
+                 qPrintable(error.errorDescription()));
+        return false;
+    }
+    commandActions_->setServices(services_);
+    services_->sparkle().setUpdateInterface(
+        [weak = std::weak_ptr<TovraCommandActions>(commandActions_)] {
+            if (const auto actions = weak.lock()) {
+                actions->showUpdates();
+            }
+        });
+    return true;
+}
+
+void TovraApplicationFrame::startUpdates() {
+    if (services_) {
+        services_->sparkle().start();
+    }
+}
+
+bool TovraApplicationFrame::canCheckForUpdates() const {
+    return services_ && services_->updates().canCheckForUpdates();
+}
+
+void TovraApplicationFrame::checkForUpdates() {
+    if (services_) {
+        services_->sparkle().checkForUpdates();
+    }
+}
+
+std::optional<std::string> TovraApplicationFrame::pendingUpdateVersion() const {
+    if (!services_) {
+        return std::nullopt;
+    }
+    const auto& version = services_->sparkle().pendingUpdateVersion();
+    return version ? std::optional<std::string>(version->toStdString()) : std::nullopt;
+}
+
+void TovraApplicationFrame::observeUpdates(std::function<void()> changed) {
+    if (services_) {
+        QObject::connect(&services_->updates(), &mox::AnyMoxUpdateManager::changed,
+                         &services_->updates(), std::move(changed));
+    }
+}
+
+void TovraApplicationFrame::showAbout() {
+    commandActions_->showAbout();
+}
+
+void TovraApplicationFrame::showSupport() {
+    commandActions_->showSupport();
+}
+
+void TovraApplicationFrame::copyDiagnostics() {
+    commandActions_->copyDiagnostics();
+}
+
+void TovraApplicationFrame::offerOnboarding(std::function<void()> openQueue) {
+    mox::presentOnboardingIfNeeded(
+        QStringLiteral("tovra"), mox::MoxFirstRunOnboarding::Kind::menubar,
+        QStringLiteral("Open the queue"), {}, std::move(openQueue), store_);
+}
+
+}  // namespace tovra

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSettings>
+#include <memory>
+
+#include "AppServices.h"
+#include "MoxUI/MoxBundle.h"
+#include "Tovra/app/Surfaces.h"
+#include "TovraCommandActions.h"
+
+namespace tovra {
+
+/// The maker's frame wired for Tovra: services, commands, onboarding and the Edit menu.
+class TovraApplicationFrame final : public ApplicationFrame {
+  public:
+    /// `store` keeps the first-run flag; it must outlive the onboarding window.
+    TovraApplicationFrame(const mox::MoxBundle& bundle, QSettings& store,
+                          QUrl downloadEndpoint = AppServices::defaultDownloadEndpoint());
+
+    void installEditMenu() override;
+    bool buildServices() override;
+    [[nodiscard]] bool hasServices() const override { return services_ != nullptr; }
+    void startUpdates() override;
+    [[nodiscard]] bool canCheckForUpdates() const override;
+    void checkForUpdates() override;
+    [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const override;
+    void observeUpdates(std::function<void()> changed) override;
+    void showAbout() override;
+    void showSupport() override;
+    void copyDiagnostics() override;
+    void offerOnboarding(std::function<void()> openQueue) override;
+
+    [[nodiscard]] const std::shared_ptr<AppServices>& services() const { return services_; }
+    [[nodiscard]] TovraCommandActions& commandActions() const { return *commandActions_; }
+
+  private:
+    const mox::MoxBundle& bundle_;
+    QSettings& store_;
+    QUrl downloadEndpoint_;
+    std::shared_ptr<TovraCommandActions> commandActions_;
+    std::shared_ptr<AppServices> services_;
+};
+
+}  // namespace tovra
