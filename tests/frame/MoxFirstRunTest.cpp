@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <stdexcept>
+
+#include "MoxUI/MoxBrandPack.h"
+#include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "frame/MoxFirstRunGuard.h"
+#include "frame/MoxFirstRunOnboarding.h"
+#include "frame/MoxFirstRunOnboardingView.h"
+#include "frame/MoxLaunchAtLoginToggle.h"
+
+namespace mox {
+namespace {
+
+using Kind = MoxFirstRunOnboarding::Kind;
+
+class MoxFirstRunTest : public ::testing::Test {
+  protected:
+    QTemporaryDir directory;
+    QSettings store{directory.filePath("tovra.conf"), QSettings::IniFormat};
+    MoxSatelliteWindowPresenter presenter;
+    void TearDown() override { presenter.closeAll(); }
+};
+
+TEST_F(MoxFirstRunTest, GuardKeepsItsFlagUnderTheProductKey) {
+    EXPECT_EQ(MoxFirstRunGuard::completedKey("tovra"), "moxworks.tovra.firstRunCompleted");
+    EXPECT_TRUE(MoxFirstRunGuard::shouldShowOnboarding("tovra", store));
+    store.setValue("moxworks.tovra.firstRunCompleted", false);
+    EXPECT_TRUE(MoxFirstRunGuard::shouldShowOnboarding("tovra", store));
+    MoxFirstRunGuard::markCompleted("tovra", store);
+    EXPECT_FALSE(MoxFirstRunGuard::shouldShowOnboarding("tovra", store));
+    EXPECT_TRUE(MoxFirstRunGuard::shouldShowOnboarding("other", store));
+    MoxFirstRunGuard::reset("tovra", store);
+    EXPECT_TRUE(MoxFirstRunGuard::shouldShowOnboarding("tovra", store));
+}
+
+TEST_F(MoxFirstRunTest, ShownUntilDismissedThenNeverAgain) {
+    int opened = 0;
+    QWidget* window = presentOnboardingIfNeeded(
+        "tovra", Kind::menubar, QString("Open the queue"), {}, [&] { ++opened; }, store,
+        &presenter);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->size(), QSize(480, 440));
+    EXPECT_EQ(presenter.window("moxworks.tovra.first-run"), window);
+    EXPECT_TRUE(MoxFirstRunGuard::shouldShowOnboarding("tovra", store));  // shown, not done
+
+    auto* primary = window->findChild<QPushButton*>("primary");
+    ASSERT_NE(primary, nullptr);
+    EXPECT_EQ(primary->text(), "Open the queue");
+    ASSERT_NE(window->findChild<QPushButton*>("done"), nullptr);
+    primary->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(store.value("moxworks.tovra.firstRunCompleted").toBool(), true);
+    EXPECT_EQ(presenter.window("moxworks.tovra.first-run"), nullptr);
+    EXPECT_EQ(presentOnboardingIfNeeded("tovra", Kind::menubar, std::nullopt, {}, nullptr, store,
+                                        &presenter),
+              nullptr);
+}
+
+TEST_F(MoxFirstRunTest, SizesLabelsAndButtonsFollowTheKind) {
+    EXPECT_EQ(MoxFirstRunOnboarding::windowSize(Kind::windowed, true), QSize(540, 520));
+    EXPECT_EQ(MoxFirstRunOnboarding::windowSize(Kind::windowed, false), QSize(540, 460));
+    EXPECT_EQ(MoxFirstRunOnboarding::windowSize(Kind::menubar, true), QSize(480, 560));
+    QWidget* window =
+        presentOnboardingIfNeeded("notes", Kind::windowed, std::nullopt,
+                                  {{"star", "Fast", "Opens at once."}}, nullptr, store, &presenter);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->size(), QSize(540, 520));
+    auto* primary = window->findChild<QPushButton*>("primary");
+    EXPECT_EQ(primary->text(), "Get started");
+    EXPECT_EQ(window->findChild<QPushButton*>("done"), nullptr);  // no action: no "Done"
+    EXPECT_EQ(window->findChild<QLabel*>("subtitle"), nullptr);   // highlights instead
+    EXPECT_EQ(window->findChild<QCheckBox*>(), nullptr);          // no login switch
+    primary->click();
+    EXPECT_FALSE(MoxFirstRunGuard::shouldShowOnboarding("notes", store));
+    EXPECT_EQ(MoxFirstRunOnboarding::defaultPrimaryActionLabel(Kind::menubar), "Try it now");
+}
+
+TEST(MoxFirstRunOnboardingView, TextsNameTheBrand) {
+    EXPECT_EQ(MoxFirstRunOnboardingView::title(Kind::menubar, "Tovra"),
+              "Tovra lives in your menu bar.");
+    EXPECT_EQ(MoxFirstRunOnboardingView::title(Kind::windowed, "Tovra"), "Welcome to Tovra.");
+    EXPECT_EQ(MoxFirstRunOnboardingView::subtitle(Kind::menubar, true, "Tovra"),
+              "Click the icon at the top of your screen any time. Tovra stays out of your Dock "
+              "and waits quietly until you need it.");
+    EXPECT_FALSE(MoxFirstRunOnboardingView::subtitle(Kind::windowed, true, "Tovra").has_value());
+}
+
+TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
+    bool refuse = true;
+    std::vector<bool> asked;
+    MoxFirstRunOnboardingView view(
+        MoxFirstRunOnboarding{Kind::menubar, "Try it now", {}, nullptr}, [] {},
+        {[] { return false; },
+         [&](bool on) {
+             asked.push_back(on);
+             if (refuse) {
+                 throw MoxLaunchAtLoginToggle::LaunchAtLoginError(
+                     MoxLaunchAtLoginToggle::LaunchAtLoginError::Kind::underlying, "denied");
+             }
+         }});
+    QCheckBox* toggle = view.launchAtLoginSwitch();
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_FALSE(toggle->isChecked());
+    toggle->click();
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_EQ(view.launchAtLoginError(),
+              QString("Couldn't change login setting \u2014 open System Settings to adjust "
+                      "manually."));
+    refuse = false;
+    toggle->click();
+    toggle->click();
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_FALSE(view.launchAtLoginError().has_value());
+    EXPECT_EQ(asked, (std::vector<bool>{true, false, true}));
+}
+
+class MoxLaunchAtLoginTest : public ::testing::Test {
+  protected:
+    QTemporaryDir home;
+    MoxLaunchAtLoginToggle::Service service{home.filePath("autostart/tovra.desktop"),
+                                            "/opt/Tovra 1/bin/tovra",
+                                            "Tovra",
+                                            {home.filePath("etc/autostart/tovra.desktop")}};
+
+    void writeEntry(const QString& path, const QByteArray& contents) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+};
+
+TEST_F(MoxLaunchAtLoginTest, EnablingWritesAnEntryForThisVeryProgram) {
+    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
+    MoxLaunchAtLoginToggle::setEnabled(true, service);
+    EXPECT_TRUE(MoxLaunchAtLoginToggle::isEnabled(service));
+    QFile entry(service.entryPath);
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(text.contains("\nExec=\"/opt/Tovra 1/bin/tovra\"\n"));
+    EXPECT_TRUE(text.contains("\nName=Tovra\n"));
+
+    MoxLaunchAtLoginToggle::Service moved = service;
+    moved.executable = "/usr/bin/tovra";
+    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(moved));  // starts another copy
+
+    MoxLaunchAtLoginToggle::setEnabled(false, service);
+    EXPECT_FALSE(QFile::exists(service.entryPath));
+    MoxLaunchAtLoginToggle::setEnabled(false, service);  // nothing to remove is fine
+}
+
+TEST_F(MoxLaunchAtLoginTest, HiddenEntriesAreOffAndASystemEntryIsHiddenForTheUser) {
+    writeEntry(
+        service.entryPath,
+        "[Desktop Entry]\nExec=" + MoxLaunchAtLoginToggle::execValue(service.executable).toUtf8() +
+            "\nHidden=true\n");
+    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
+    writeEntry(service.systemEntryPaths[0], "[Desktop Entry]\nExec=tovra\n");
+    MoxLaunchAtLoginToggle::setEnabled(true, service);
+    EXPECT_TRUE(MoxLaunchAtLoginToggle::isEnabled(service));
+    MoxLaunchAtLoginToggle::setEnabled(false, service);
+    ASSERT_TRUE(QFile::exists(service.entryPath));
+    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
+}
+
+TEST_F(MoxLaunchAtLoginTest, ExecIsQuotedAndEscapedForTheDesktopFile) {
+    EXPECT_EQ(MoxLaunchAtLoginToggle::execValue("/usr/bin/tovra"), "\"/usr/bin/tovra\"");
+    EXPECT_EQ(MoxLaunchAtLoginToggle::execValue("/a$b/100%/\"q\""),
+              "\"/a\\\\$b/100%%/\\\\\"q\\\\\"\"");
+}
+
+TEST_F(MoxLaunchAtLoginTest, AFailureCarriesTheSystemsMessage) {
+    // A file where the autostart folder belongs: no entry can be written, even by root.
+    writeEntry(home.filePath("autostart"), "not a folder");
+    try {
+        MoxLaunchAtLoginToggle::setEnabled(true, service);
+        ADD_FAILURE() << "the entry was written";
+    } catch (const MoxLaunchAtLoginToggle::LaunchAtLoginError& error) {
+        EXPECT_EQ(error.kind, MoxLaunchAtLoginToggle::LaunchAtLoginError::Kind::underlying);
+        EXPECT_TRUE(error.message.contains(home.filePath("autostart")))
+            << error.message.toStdString();
+    }
+    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
+}
+
+}  // namespace
+}  // namespace mox
