@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "frame/MoxAppOpeningURLs.h"
 #include "frame/MoxFirstRunOnboarding.h"
 #include "frame/MoxStandardEditMenu.h"
 
@@ -31,6 +32,8 @@ bool TovraApplicationFrame::buildServices() {
         return false;
     }
     commandActions_->setServices(services_);
+    // Download pages open like the frame's other links.
+    services_->sparkle().setURLOpener([](const QUrl& url) { mox::sharedURLOpener().open(url); });
     services_->sparkle().setUpdateInterface(
         [weak = std::weak_ptr<TovraCommandActions>(commandActions_)] {
             if (const auto actions = weak.lock()) {

@@ -26,7 +26,8 @@ class AppDelegateTest : public ::testing::Test {
     void launch() {
         app = AppDelegate::create(
             AppEnvironment{pasteboard, queue, keyboard, workspace, trust, &loginItem, &engine},
-            AppSurfaces{&overlay, &status, &panel, &control, &preferences, &permission, &alerts});
+            AppSurfaces{&overlay, &status, &panel, &control, &preferences, &permission, &alerts,
+                        &frame});
         app->applicationDidFinishLaunching();
     }
     void wait(double milliseconds) { queue.advance(MainQueue::Seconds(milliseconds / 1000)); }
@@ -70,6 +71,7 @@ class AppDelegateTest : public ::testing::Test {
     test::FakePreferences preferences;
     test::FakePermission permission;
     test::FakeAlerts alerts;
+    test::FakeFrame frame;
     std::shared_ptr<AppDelegate> app;
 };
 
@@ -387,6 +389,62 @@ TEST_F(AppDelegateTest, LaunchAtLoginTogglesAndReportsFailure) {
     app->toggleLaunchAtLogin();
     EXPECT_FALSE(loginItem.enabled);
     EXPECT_EQ(alerts.errors, Texts{"Permission denied"});
+}
+
+TEST_F(AppDelegateTest, StartupBuildsTheFrameAndItsOnboardingOpensTheQueue) {
+    EXPECT_EQ(frame.calls, (Texts{"installEditMenu", "buildServices", "startUpdates",
+                                  "offerOnboarding", "observeUpdates"}));
+    ASSERT_TRUE(frame.onboardingAction);
+    frame.onboardingAction();
+    EXPECT_TRUE(panel.isOpen);
+}
+
+TEST_F(AppDelegateTest, UpdatesReachTheMenuAndTheFramesCommands) {
+    EXPECT_FALSE(status.state.pendingUpdateVersion.has_value());
+    frame.pending = "1.4";
+    frame.updatesChanged();
+    EXPECT_EQ(status.state.pendingUpdateVersion, std::optional<std::string>("1.4"));
+
+    EXPECT_TRUE(app->validateMenuItem(AppDelegate::MenuAction::checkForUpdates));
+    frame.canCheck = false;
+    EXPECT_FALSE(app->validateMenuItem(AppDelegate::MenuAction::checkForUpdates));
+
+    frame.calls.clear();
+    app->checkForUpdatesFromMenu();
+    app->installPendingUpdateFromMenu();  // the same check; its page offers the update
+    app->showAboutFromMenu();
+    app->showSupportFromMenu();
+    app->copyDiagnosticsFromMenu();
+    EXPECT_EQ(frame.calls, (Texts{"checkForUpdates", "checkForUpdates", "showAbout", "showSupport",
+                                  "copyDiagnostics"}));
+}
+
+TEST_F(AppDelegateTest, WithoutServicesTheFrameCommandsDoNothing) {
+    app->applicationWillTerminate();
+    frame = test::FakeFrame{};
+    frame.servicesBuild = false;
+    frame.pending = "9.9";
+    launch();
+    EXPECT_EQ(frame.calls, (Texts{"installEditMenu", "buildServices", "offerOnboarding"}));
+    EXPECT_FALSE(app->validateMenuItem(AppDelegate::MenuAction::checkForUpdates));
+    EXPECT_FALSE(status.state.pendingUpdateVersion.has_value());
+    frame.calls.clear();
+    app->checkForUpdatesFromMenu();
+    app->showAboutFromMenu();
+    app->copyDiagnosticsFromMenu();
+    EXPECT_TRUE(frame.calls.empty());
+    EXPECT_TRUE(app->isStackActive());  // the queue works without the frame
+}
+
+TEST_F(AppDelegateTest, ATextTovraCopiesIsQueuedAsOneItem) {
+    app->copyText("App: Tovra\nVersion: 0.1.0");
+    wait(600);  // the next polls see the change as ours
+    EXPECT_EQ(stack(0).count(), 1U);
+    EXPECT_EQ(paste(), "App: Tovra\nVersion: 0.1.0");
+    app->setStackActive(false);
+    app->copyText("while off");
+    EXPECT_EQ(test::clipboardText(pasteboard), "while off");
+    EXPECT_EQ(stack(0).count(), 0U);
 }
 
 }  // namespace

@@ -137,4 +137,41 @@ class FakeLoginItem final : public LoginItem {
     std::optional<std::string> failure;
 };
 
+/// Records what the controller asks of the application frame.
+class FakeFrame final : public ApplicationFrame {
+  public:
+    void installEditMenu() override { calls.push_back("installEditMenu"); }
+    bool buildServices() override {
+        calls.push_back("buildServices");
+        services = servicesBuild;
+        return services;
+    }
+    [[nodiscard]] bool hasServices() const override { return services; }
+    void startUpdates() override { calls.push_back("startUpdates"); }
+    [[nodiscard]] bool canCheckForUpdates() const override { return canCheck; }
+    void checkForUpdates() override { calls.push_back("checkForUpdates"); }
+    [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const override {
+        return pending;
+    }
+    void observeUpdates(std::function<void()> changed) override {
+        calls.push_back("observeUpdates");
+        updatesChanged = std::move(changed);
+    }
+    void showAbout() override { calls.push_back("showAbout"); }
+    void showSupport() override { calls.push_back("showSupport"); }
+    void copyDiagnostics() override { calls.push_back("copyDiagnostics"); }
+    void offerOnboarding(std::function<void()> openQueue) override {
+        calls.push_back("offerOnboarding");
+        onboardingAction = std::move(openQueue);
+    }
+
+    bool servicesBuild = true;
+    bool services = false;
+    bool canCheck = true;
+    std::optional<std::string> pending;
+    std::vector<std::string> calls;
+    std::function<void()> updatesChanged;
+    std::function<void()> onboardingAction;
+};
+
 }  // namespace tovra::test

@@ -216,13 +216,14 @@ TEST_F(TovraSleepTest, SleepEmptiesTheStacksAndOurClipboardWhileTheQueueStaysOn)
     EXPECT_EQ(finishTarget(), "aafter waking");
 }
 
-/// True when a top-level window with this title is on screen.
-bool windowTitled(X11Connection& connection, const std::string& title) {
+/// How many top-level windows with this title exist.
+int windowsTitled(X11Connection& connection, const std::string& title) {
+    int found = 0;
     xcb_connection_t* c = connection.get();
     XcbReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(c, xcb_query_tree(c, connection.root()), nullptr));
     if (!tree) {
-        return false;
+        return 0;
     }
     const xcb_window_t* frames = xcb_query_tree_children(tree.get());
     for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
@@ -243,12 +244,17 @@ bool windowTitled(X11Connection& connection, const std::string& title) {
             if (name && std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
                                     static_cast<std::size_t>(
                                         xcb_get_property_value_length(name.get()))) == title) {
-                return true;
+                ++found;
+                break;  // the frame and the client carry the same title
             }
         }
     }
     connection.scheduleDispatch();
-    return false;
+    return found;
+}
+
+bool windowTitled(X11Connection& connection, const std::string& title) {
+    return windowsTitled(connection, title) > 0;
 }
 
 TEST(TovraUnderWayland, StartsAndSaysWhatItNeeds) {
@@ -278,6 +284,42 @@ TEST(TovraWithoutDisplay, ExitsWithAClearMessage) {
     setenv("DISPLAY", display.c_str(), 1);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("no graphical session"), std::string::npos);
+}
+
+/// A first launch: no flag in the configuration yet.
+class TovraFirstRunTest : public TovraBinaryTest {
+  protected:
+    void SetUp() override {
+        skipOnboarding = false;
+        TovraBinaryTest::SetUp();
+    }
+    [[nodiscard]] bool completed() const {
+        QFile flag(configHome.filePath(QStringLiteral("moxworks/tovra.conf")));
+        return flag.open(QIODevice::ReadOnly) &&
+               flag.readAll().contains("moxworks.tovra.firstRunCompleted=true");
+    }
+};
+
+TEST_F(TovraFirstRunTest, TheWelcomeShowsUntilItIsDismissed) {
+    // Without a tray the control window is there too, under the same name.
+    settle(900);
+    const int first = windowsTitled(*connection, "Tovra");
+    ASSERT_GE(first, 1);
+    EXPECT_FALSE(completed());
+
+    // Quitting with the welcome open shows it again next time.
+    tovra->stop();
+    tovra = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
+    ASSERT_TRUE(waitUntil([&] { return running(); }, 10000));
+    settle(1200);
+    const int shown = windowsTitled(*connection, "Tovra");
+    EXPECT_EQ(shown, first);
+    EXPECT_FALSE(completed());
+
+    keyboard.chord({"Tab"});  // from the login switch to "Done"
+    keyboard.chord({"space"});
+    ASSERT_TRUE(waitUntil([&] { return completed(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") == shown - 1; }, 5000));
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "LoopbackFeedServer.h"
+#include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "Tovra/services/AppServices.h"
+#include "Tovra/services/TovraApplicationFrame.h"
+#include "Tovra/services/TovraUpdateBridge.h"
+#include "frame/MoxAppOpeningURLs.h"
+#include "frame/MoxAppSettingsView.h"
+
+namespace tovra {
+namespace {
+
+using mox::MoxAppUpdateState;
+using mox::MoxSparkleState;
+
+TEST(MakeAppUpdateState, KeepsValuesAndDescribesFailures) {
+    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::updateAvailable(QString("1.3"))),
+              MoxAppUpdateState::updateAvailable(QString("1.3")));
+    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::downloading(0.4)),
+              MoxAppUpdateState::downloading(0.4));
+    EXPECT_EQ(
+        makeAppUpdateState(MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed("x"))),
+        MoxAppUpdateState::failed("Update check failed: x"));
+    MoxSparkleState noError = MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed(""));
+    noError.error.reset();
+    EXPECT_EQ(makeAppUpdateState(noError), MoxAppUpdateState::failed("Update failed."));
+    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::noUpdateAvailable()).kind,
+              MoxAppUpdateState::Kind::noUpdateAvailable);
+}
+
+TEST(TovraUpdateBridge, CopiesTheManagerOneTurnLater) {
+    const auto services = AppServices::make(mox::MoxBundle());
+    TovraUpdateBridge& bridge = services->updates();
+    EXPECT_EQ(bridge.state(), MoxAppUpdateState::idle());
+    EXPECT_TRUE(bridge.canCheckForUpdates());
+    EXPECT_FALSE(bridge.lastCheckDate().has_value());
+
+    services->sparkle().checkForUpdates();  // not started: the state stays checking
+    EXPECT_EQ(bridge.state(), MoxAppUpdateState::idle());
+    EXPECT_TRUE(bridge.canCheckForUpdates());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bridge.state().kind, MoxAppUpdateState::Kind::checking);
+    EXPECT_FALSE(bridge.canCheckForUpdates());
+    EXPECT_TRUE(bridge.lastCheckDate().has_value());
+}
+
+TEST(TovraUpdateBridge, ATaskForAGoneManagerDoesNothing) {
+    auto sparkle = std::make_unique<mox::MoxSparkleManager>(
+        mox::MoxSparkleConfig::make("tovra", "Tovra", QUrl("https://dl.moxworks.invalid"), "stable",
+                                    true, false, 86400, false, false),
+        mox::MoxBundle());
+    TovraUpdateBridge bridge(*sparkle);
+    sparkle->checkForUpdates();
+    sparkle.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bridge.state(), MoxAppUpdateState::idle());
+}
+
+TEST(AppServices, HoldTovrasIdentityFeedAndDiagnostics) {
+    const auto services =
+        AppServices::make(mox::MoxBundle({{"CFBundleShortVersionString", "0.1.0"}}));
+    EXPECT_EQ(services->identity().productSlug, "tovra");
+    const mox::MoxSparkleConfig& config = services->sparkle().config();
+    EXPECT_EQ(config.appcastURL, QUrl("https://dl.moxworks.invalid/updates/tovra/appcast.xml"));
+    EXPECT_EQ(config.checkInterval, 86400);
+    EXPECT_TRUE(config.automaticallyChecksForUpdates);
+    EXPECT_FALSE(config.automaticallyDownloadsUpdates || config.allowsPrereleaseUpdates ||
+                 config.sendsSystemProfile);
+    const QString text = services->diagnostics().formattedText();
+    EXPECT_TRUE(text.contains("\nVersion: 0.1.0\n"));
+    EXPECT_TRUE(text.contains("\nUpdates: idle\n"));
+    EXPECT_TRUE(text.endsWith("\nAppcast: https://dl.moxworks.invalid/updates/tovra/appcast.xml"));
+}
+
+class RecordingOpener final : public mox::MoxAppOpeningURLs {
+  public:
+    void open(const QUrl& url) override { opened << url; }
+    QList<QUrl> opened;
+};
+
+TEST(TovraApplicationFrame, ACheckFromTheMenuShowsTheUpdatesPageAndThePendingUpdate) {
+    LoopbackFeedServer::trustTestCertificate();
+    LoopbackFeedServer server;
+    server.serve("/tovra/appcast.xml",
+                 {200,
+                  R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><item><title>Tovra 0.2</title><sparkle:version>2</sparkle:version>
+<sparkle:shortVersionString>0.2.0</sparkle:shortVersionString>
+<link>https://moxworks.invalid/tovra/0.2.0</link></item></channel></rss>)",
+                  0});
+    QTemporaryDir directory;
+    QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
+    const mox::MoxBundle bundle(
+        {{"CFBundleShortVersionString", "0.1.0"}, {"CFBundleVersion", "1"}});
+    TovraApplicationFrame frame(bundle, store, server.baseURL());
+    ASSERT_TRUE(frame.buildServices());
+    frame.startUpdates();
+    int changes = 0;
+    frame.observeUpdates([&] { ++changes; });
+    EXPECT_TRUE(frame.canCheckForUpdates());
+
+    frame.checkForUpdates();
+    QWidget* settings = mox::MoxSatelliteWindowPresenter::shared().window("settings");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.pendingUpdateVersion().has_value(); }, 10'000));
+    EXPECT_EQ(frame.pendingUpdateVersion(), std::optional<std::string>("0.2.0"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.canCheckForUpdates(); }, 10'000));
+    EXPECT_GT(changes, 0);
+    EXPECT_EQ(frame.services()->updates().state(),
+              MoxAppUpdateState::updateAvailable(QString("0.2.0")));
+
+    RecordingOpener opener;
+    mox::setSharedURLOpener(&opener);
+    frame.services()->updates().installUpdate();
+    mox::setSharedURLOpener(nullptr);
+    mox::MoxSatelliteWindowPresenter::shared().closeAll();
+    EXPECT_EQ(opener.opened, QList<QUrl>{QUrl("https://moxworks.invalid/tovra/0.2.0")});
+    EXPECT_FALSE(frame.pendingUpdateVersion().has_value());
+}
+
+TEST(TovraApplicationFrame, OnboardingIsOfferedOnlyOnTheFirstRun) {
+    QTemporaryDir directory;
+    QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
+    TovraApplicationFrame frame(mox::MoxBundle(), store);
+    frame.offerOnboarding([] {});
+    mox::MoxSatelliteWindowPresenter& windows = mox::MoxSatelliteWindowPresenter::shared();
+    EXPECT_NE(windows.window("moxworks.tovra.first-run"), nullptr);
+    windows.closeAll();
+    store.setValue("moxworks.tovra.firstRunCompleted", true);
+    frame.offerOnboarding([] {});
+    EXPECT_EQ(windows.window("moxworks.tovra.first-run"), nullptr);
+}
+
+}  // namespace
+}  // namespace tovra
