@@ -19,6 +19,7 @@ MoxAppSettingsView::MoxAppSettingsView(const MoxAppIdentity& identity, AnyMoxUpd
                                        MoxAppOpeningURLs& urlOpener, MoxClipboardWriting& clipboard,
                                        QWidget* parent)
     : QTabWidget(parent) {
+    setObjectName(QStringLiteral("MoxAppSettingsView"));
     setMinimumSize(480, 360);
     setDocumentMode(true);
     if (sections.contains(MoxSettingsSection::updates)) {
@@ -68,7 +69,8 @@ QWidget* presentSettingsWindow(const MoxAppIdentity& identity, AnyMoxUpdateManag
     MoxClipboardWriting& clipboard = sharedClipboardWriter();
     const QString identifier = QStringLiteral("settings");
     if (QWidget* open = presenter.window(identifier)) {
-        if (auto* view = open->findChild<MoxAppSettingsView*>()) {
+        if (auto* view = static_cast<MoxAppSettingsView*>(
+                open->findChild<QTabWidget*>(QStringLiteral("MoxAppSettingsView")))) {
             view->showSection(section);
         }
         return presenter.present(identifier, QString(), 0, 0, true, nullptr);

@@ -1,6 +1,5 @@
 #include "MoxFirstRunOnboardingView.h"
 
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -13,6 +12,7 @@
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxScales.h"
+#include "MoxUI/MoxToggleSwitch.h"
 
 namespace mox {
 
@@ -82,13 +82,11 @@ MoxFirstRunOnboardingView::MoxFirstRunOnboardingView(MoxFirstRunOnboarding confi
     }
     if (config_.kind == Kind::menubar) {
         column->addSpacing(static_cast<int>(MoxSpacing::md));
-        switch_ = new QCheckBox(QStringLiteral("Open ") + brand + QStringLiteral(" at login"));
-        switch_->setFont(MoxFonts::body14());
-        QPalette palette = switch_->palette();
-        palette.setColor(QPalette::WindowText, MoxColors::textPrimary());
-        switch_->setPalette(palette);
+        switch_ =
+            new MoxToggleSwitch(QStringLiteral("Open ") + brand + QStringLiteral(" at login"));
+        switch_->setObjectName(QStringLiteral("launchAtLogin"));
         switch_->setChecked(launchAtLogin_.isEnabled && launchAtLogin_.isEnabled());
-        connect(switch_, &QCheckBox::toggled, this, &MoxFirstRunOnboardingView::flip);
+        connect(switch_, &QAbstractButton::toggled, this, &MoxFirstRunOnboardingView::flip);
         column->addWidget(switch_);
         column->addWidget(styledLabel(
             QStringLiteral("Recommended \u2014 keeps the menu bar icon ready after every restart."),

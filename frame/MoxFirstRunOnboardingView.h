@@ -6,7 +6,7 @@
 
 #include "MoxFirstRunOnboarding.h"
 
-class QCheckBox;
+class QAbstractButton;
 class QLabel;
 
 namespace mox {
@@ -30,7 +30,7 @@ class MoxFirstRunOnboardingView final : public QWidget {
     static std::optional<QString> subtitle(MoxFirstRunOnboarding::Kind kind, bool hasHighlights,
                                            const QString& brandName);
 
-    [[nodiscard]] QCheckBox* launchAtLoginSwitch() const { return switch_; }
+    [[nodiscard]] QAbstractButton* launchAtLoginSwitch() const { return switch_; }
     [[nodiscard]] const std::optional<QString>& launchAtLoginError() const {
         return launchAtLoginError_;
     }
@@ -41,7 +41,7 @@ class MoxFirstRunOnboardingView final : public QWidget {
     MoxFirstRunOnboarding config_;
     std::function<void()> onDismiss_;
     LaunchAtLogin launchAtLogin_;
-    QCheckBox* switch_ = nullptr;
+    QAbstractButton* switch_ = nullptr;
     QLabel* errorLabel_ = nullptr;
     std::optional<QString> launchAtLoginError_;
 };

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -76,7 +76,7 @@ TEST_F(MoxFirstRunTest, SizesLabelsAndButtonsFollowTheKind) {
     EXPECT_EQ(primary->text(), "Get started");
     EXPECT_EQ(window->findChild<QPushButton*>("done"), nullptr);  // no action: no "Done"
     EXPECT_EQ(window->findChild<QLabel*>("subtitle"), nullptr);   // highlights instead
-    EXPECT_EQ(window->findChild<QCheckBox*>(), nullptr);          // no login switch
+    EXPECT_EQ(window->findChild<QAbstractButton*>("launchAtLogin"), nullptr);  // no login switch
     primary->click();
     EXPECT_FALSE(MoxFirstRunGuard::shouldShowOnboarding("notes", store));
     EXPECT_EQ(MoxFirstRunOnboarding::defaultPrimaryActionLabel(Kind::menubar), "Try it now");
@@ -105,7 +105,7 @@ TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
                      MoxLaunchAtLoginToggle::LaunchAtLoginError::Kind::underlying, "denied");
              }
          }});
-    QCheckBox* toggle = view.launchAtLoginSwitch();
+    QAbstractButton* toggle = view.launchAtLoginSwitch();
     ASSERT_NE(toggle, nullptr);
     EXPECT_FALSE(toggle->isChecked());
     toggle->click();
