@@ -34,7 +34,10 @@ capture_all() {
     sleep 1
     XDG_CONFIG_HOME=$(mktemp -d) "$tovra" >/dev/null 2>&1 &
     pids+=($!)
-    sleep 2
+    sleep 2.5
+    import -window root "$dir/onboarding.png"  # a first run
+    xdotool key Tab space  # "Done"
+    sleep 0.8
 
     printf 'Quarterly numbers\nMeeting at 10:30\nhttps://example.invalid/reports/q3' |
         xclip -selection clipboard -i
@@ -63,6 +66,23 @@ capture_all() {
     "$tovra" >/dev/null 2>&1 || true  # a second launch brings the control window forward
     sleep 1.2
     import -window root "$dir/control-window.png"
+
+    open_from_menu() {  # a row of the status menu, by its height
+        xdotool mousemove 10 10 click 3
+        sleep 0.8
+        xdotool mousemove 60 "$1" click 1
+        sleep 1.5
+    }
+    open_from_menu 208  # About Tovra
+    import -window root "$dir/about.png"
+    close_front
+    open_from_menu 164  # Support
+    import -window root "$dir/support.png"
+    close_front
+    open_from_menu 186  # Check for Updates... (the maker's domain does not resolve)
+    sleep 1
+    import -window root "$dir/updates.png"
+    close_front
 
     kill "${pids[@]}" 2>/dev/null || true
     wait 2>/dev/null || true
