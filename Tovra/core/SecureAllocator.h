@@ -8,9 +8,16 @@ namespace tovra {
 /// Overwrites `size` bytes at `data` in a way the optimiser may not remove.
 void secureZero(void* data, std::size_t size) noexcept;
 
+/// Memory of its own pages for captured bytes: left out of core dumps and locked against swap
+/// where the system allows (the lock limit is small, so locking is best effort). Throws
+/// std::bad_alloc when no memory is left.
+void* secureAllocate(std::size_t bytes);
+/// Overwrites and returns what `secureAllocate` gave.
+void secureRelease(void* data, std::size_t bytes) noexcept;
+
 /// The one allocator for captured clipboard bytes. Memory is overwritten before it is given back,
-/// so released content does not linger in the heap. Locking against swap and excluding the pages
-/// from core dumps belongs here too, so that every captured byte gets it at once.
+/// so released content does not linger, and it never reaches swap or a core dump where the
+/// system can prevent it.
 template <class T>
 class SecureAllocator {
   public:
@@ -20,11 +27,15 @@ class SecureAllocator {
     template <class U>
     SecureAllocator(const SecureAllocator<U>&) noexcept {}
 
-    T* allocate(std::size_t count) { return static_cast<T*>(::operator new(count * sizeof(T))); }
+    T* allocate(std::size_t count) {
+        if (count > static_cast<std::size_t>(-1) / sizeof(T)) {
+            throw std::bad_array_new_length();
+        }
+        return static_cast<T*>(secureAllocate(count * sizeof(T)));
+    }
 
     void deallocate(T* pointer, std::size_t count) noexcept {
-        secureZero(pointer, count * sizeof(T));
-        ::operator delete(pointer);
+        secureRelease(pointer, count * sizeof(T));
     }
 
     template <class U>
