@@ -156,6 +156,17 @@ TEST_F(MoxSparkleManagerTest, ADeadServerFailsTheCheck) {
     EXPECT_GT(manager->state().error->message.size(), 0);
 }
 
+TEST_F(MoxSparkleManagerTest, AFeedOutsideHttpsIsNeverFetched) {
+    auto manager =
+        makeManager(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.baseURL().port())));
+    manager->start();
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    EXPECT_EQ(manager->lastError(),
+              MoxSparkleError::updateCheckFailed("the update feed must be an https address"));
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
 TEST_F(MoxSparkleManagerTest, AScheduledFindOnlyRemindsATrayApplication) {
     server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
     auto manager = makeManager(server.baseURL(), 0.3);
