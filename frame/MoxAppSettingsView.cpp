@@ -28,8 +28,9 @@ MoxAppSettingsView::MoxAppSettingsView(const MoxAppIdentity& identity, AnyMoxUpd
         order_ << MoxSettingsSection::updates;
     }
     if (sections.contains(MoxSettingsSection::support)) {
-        addTab(new MoxSupportView(MoxSupportActions{identity, diagnostics, urlOpener, clipboard}),
-               symbolIcon(QStringLiteral("lifepreserver")), QStringLiteral("Support"));
+        support_ =
+            new MoxSupportView(MoxSupportActions{identity, diagnostics, urlOpener, clipboard});
+        addTab(support_, symbolIcon(QStringLiteral("lifepreserver")), QStringLiteral("Support"));
         order_ << MoxSettingsSection::support;
     }
     if (sections.contains(MoxSettingsSection::about)) {
@@ -38,8 +39,9 @@ MoxAppSettingsView::MoxAppSettingsView(const MoxAppIdentity& identity, AnyMoxUpd
         order_ << MoxSettingsSection::about;
     }
     if (sections.contains(MoxSettingsSection::diagnostics) && diagnostics) {
-        addTab(new MoxDiagnosticsView(*diagnostics, clipboard),
-               symbolIcon(QStringLiteral("stethoscope")), QStringLiteral("Diagnostics"));
+        diagnosticsView_ = new MoxDiagnosticsView(*diagnostics, clipboard);
+        addTab(diagnosticsView_, symbolIcon(QStringLiteral("stethoscope")),
+               QStringLiteral("Diagnostics"));
         order_ << MoxSettingsSection::diagnostics;
     }
 }
@@ -53,6 +55,15 @@ bool MoxAppSettingsView::showSection(MoxSettingsSection section) {
     return true;
 }
 
+void MoxAppSettingsView::setDiagnostics(const MoxAppDiagnostics& diagnostics) {
+    if (support_ != nullptr) {
+        support_->setDiagnostics(diagnostics);
+    }
+    if (diagnosticsView_ != nullptr) {
+        diagnosticsView_->setDiagnostics(diagnostics);
+    }
+}
+
 QStringList MoxAppSettingsView::tabLabels() const {
     QStringList labels;
     for (int i = 0; i < count(); ++i) {
@@ -62,7 +73,7 @@ QStringList MoxAppSettingsView::tabLabels() const {
 }
 
 QWidget* presentSettingsWindow(const MoxAppIdentity& identity, AnyMoxUpdateManager& updates,
-                               std::optional<MoxAppDiagnostics> diagnostics,
+                               std::function<std::optional<MoxAppDiagnostics>()> diagnostics,
                                std::weak_ptr<MoxCommandActions> actions, MoxSettingsSection section,
                                MoxSatelliteWindowPresenter& presenter) {
     MoxAppOpeningURLs& opener = sharedURLOpener();
@@ -79,11 +90,18 @@ QWidget* presentSettingsWindow(const MoxAppIdentity& identity, AnyMoxUpdateManag
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* view =
-        new MoxAppSettingsView(identity, updates, diagnostics,
+        new MoxAppSettingsView(identity, updates, diagnostics ? diagnostics() : std::nullopt,
                                {MoxSettingsSection::updates, MoxSettingsSection::support,
                                 MoxSettingsSection::about, MoxSettingsSection::diagnostics},
                                opener, clipboard);
     view->showSection(section);
+    if (diagnostics) {
+        QObject::connect(&updates, &AnyMoxUpdateManager::changed, view, [view, diagnostics] {
+            if (const auto record = diagnostics()) {
+                view->setDiagnostics(*record);
+            }
+        });
+    }
     layout->addWidget(view);
     auto* menus = new MoxAppMenu(identity, &updates, std::move(actions), opener,
                                  {MoxAppMenuSection::about, MoxAppMenuSection::updates,

@@ -22,10 +22,15 @@ MoxDiagnosticsView::MoxDiagnosticsView(MoxAppDiagnostics diagnostics,
     connect(copyButton, &QPushButton::clicked, this, &MoxDiagnosticsView::copy);
     header->addWidget(copyButton);
     column->addLayout(header);
-    auto* text = new QPlainTextEdit(diagnostics_.formattedText());
-    text->setReadOnly(true);  // selectable, not editable
-    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    column->addWidget(text, 1);
+    text_ = new QPlainTextEdit(diagnostics_.formattedText());
+    text_->setReadOnly(true);  // selectable, not editable
+    text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    column->addWidget(text_, 1);
+}
+
+void MoxDiagnosticsView::setDiagnostics(MoxAppDiagnostics diagnostics) {
+    diagnostics_ = std::move(diagnostics);
+    text_->setPlainText(diagnostics_.formattedText());
 }
 
 void MoxDiagnosticsView::copy() {

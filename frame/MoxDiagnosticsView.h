@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPlainTextEdit>
 #include <QWidget>
 
 #include "MoxAppDiagnostics.h"
@@ -13,10 +14,13 @@ class MoxDiagnosticsView final : public QWidget {
     MoxDiagnosticsView(MoxAppDiagnostics diagnostics, MoxClipboardWriting& clipboard,
                        QWidget* parent = nullptr);
     void copy();
+    /// Shows a newer record (the update state changes while the window is open).
+    void setDiagnostics(MoxAppDiagnostics diagnostics);
 
   private:
     MoxAppDiagnostics diagnostics_;
     MoxClipboardWriting& clipboard_;
+    QPlainTextEdit* text_;
 };
 
 }  // namespace mox

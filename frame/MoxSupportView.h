@@ -15,6 +15,10 @@ class MoxSupportView final : public QWidget {
     [[nodiscard]] QStringList rowLabels() const;
     /// Performs the row with that label, as a click does.
     bool activate(const QString& label);
+    /// A newer record for the mail and the copy.
+    void setDiagnostics(std::optional<MoxAppDiagnostics> diagnostics) {
+        actions_.diagnostics = std::move(diagnostics);
+    }
 
   private:
     MoxSupportActions actions_;

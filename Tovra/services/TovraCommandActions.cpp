@@ -27,9 +27,16 @@ void TovraCommandActions::copyDiagnostics() {
 
 void TovraCommandActions::showUpdates() {
     if (const auto services = services_.lock()) {
-        mox::presentSettingsWindow(services->identity(), services->updates(),
-                                   services->diagnostics(), weak_from_this(),
-                                   mox::MoxSettingsSection::updates, presenter_);
+        const std::weak_ptr<AppServices> weak = services;
+        mox::presentSettingsWindow(
+            services->identity(), services->updates(),
+            [weak]() -> std::optional<mox::MoxAppDiagnostics> {
+                if (const auto alive = weak.lock()) {
+                    return alive->diagnostics();
+                }
+                return std::nullopt;
+            },
+            weak_from_this(), mox::MoxSettingsSection::updates, presenter_);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -113,6 +114,11 @@ TEST(TovraApplicationFrame, ACheckFromTheMenuShowsTheUpdatesPageAndThePendingUpd
     EXPECT_GT(changes, 0);
     EXPECT_EQ(frame.services()->updates().state(),
               MoxAppUpdateState::updateAvailable(QString("0.2.0")));
+    // The open window's diagnostics follow the update state.
+    const auto* diagnostics = settings->findChild<QPlainTextEdit*>();
+    ASSERT_NE(diagnostics, nullptr);
+    EXPECT_TRUE(diagnostics->toPlainText().contains("Updates: updateAvailable(version: 0.2.0)"))
+        << diagnostics->toPlainText().toStdString();
 
     RecordingOpener opener;
     mox::setSharedURLOpener(&opener);
