@@ -35,7 +35,16 @@ QString asIs(const QString& text) {
     return text;
 }
 
-QString singleLine(const QString& text) {
+QString buildArchitecture() {
+    const QString arch = QSysInfo::buildCpuArchitecture();
+    return arch == QStringLiteral("x86_64") || arch == QStringLiteral("amd64")
+               ? QStringLiteral("x86_64")
+               : arch;
+}
+
+}  // namespace
+
+QString MoxAppDiagnostics::singleLine(const QString& text) {
     QString flat = text;
     for (QChar& c : flat) {
         const char16_t u = c.unicode();
@@ -46,21 +55,12 @@ QString singleLine(const QString& text) {
     return flat;
 }
 
-QString buildArchitecture() {
-    const QString arch = QSysInfo::buildCpuArchitecture();
-    return arch == QStringLiteral("x86_64") || arch == QStringLiteral("amd64")
-               ? QStringLiteral("x86_64")
-               : arch;
-}
-
-}  // namespace
-
 QString MoxAppDiagnostics::formattedText() const {
     return lines(*this, asIs).join('\n');
 }
 
 QString MoxAppDiagnostics::supportMailBody() const {
-    QStringList body = lines(*this, singleLine);
+    QStringList body = lines(*this, MoxAppDiagnostics::singleLine);
     body << QString() << QStringLiteral("What happened:") << QString();
     return body.join('\n');
 }

@@ -28,6 +28,8 @@ struct MoxAppDiagnostics {
     [[nodiscard]] QString formattedText() const;
     /// The same lines made single-line, then an empty line, "What happened:" and an empty line.
     [[nodiscard]] QString supportMailBody() const;
+    /// Each NUL, line feed, vertical tab, form feed, carriage return and U+0085 becomes a space.
+    static QString singleLine(const QString& text);
 
     friend bool operator==(const MoxAppDiagnostics&, const MoxAppDiagnostics&) = default;
 };

@@ -2,22 +2,6 @@
 
 namespace mox {
 
-namespace {
-
-QString singleLineTrimmed(const QString& text) {
-    QString flat = text;
-    for (QChar& c : flat) {
-        const char16_t u = c.unicode();
-        if (u == 0 || u == 0x0A || u == 0x0B || u == 0x0C || u == 0x0D || u == 0x85 ||
-            u == 0x2028 || u == 0x2029) {
-            c = QLatin1Char(' ');
-        }
-    }
-    return flat.trimmed();
-}
-
-}  // namespace
-
 void MoxSupportActions::openSupport() const {
     urlOpener.open(identity.links.supportURL);
 }
@@ -65,11 +49,11 @@ void MoxSupportActions::openTerms() const {
 }
 
 QString MoxSupportActions::supportSubject() const {
-    QString subject = singleLineTrimmed(identity.productDisplayName);
+    QString subject = MoxAppDiagnostics::singleLine(identity.productDisplayName).trimmed();
     const std::optional<QString> known =
         diagnostics ? diagnostics->appVersion : MoxBundle::main().shortVersion();
     if (known) {
-        const QString version = singleLineTrimmed(*known);
+        const QString version = MoxAppDiagnostics::singleLine(*known).trimmed();
         if (!version.isEmpty()) {
             subject += QLatin1Char(' ') + version;
         }
