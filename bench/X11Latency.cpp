@@ -126,7 +126,7 @@ class BenchQueue final : public ClipboardWatcherDelegate, public PasteController
     static bool passOnly() { return false; }  // answered at once, the keystroke passes
 
     std::shared_ptr<ClipboardWatcher> watcher;
-    std::shared_ptr<PasteboardCoordinator> coordinator;
+    std::unique_ptr<PasteboardCoordinator> coordinator;
     std::shared_ptr<StackStore> store;
     int captures = 0;
 };
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     auto bench = std::make_shared<BenchQueue>();
     bench->store = std::make_shared<StackStore>(3, engine);
     bench->watcher = std::make_shared<ClipboardWatcher>(pasteboard, queue);
-    bench->coordinator = std::make_shared<PasteboardCoordinator>(pasteboard, bench->watcher);
+    bench->coordinator = std::make_unique<PasteboardCoordinator>(pasteboard, *bench->watcher);
     PasteController controller(tap, queue);
     controller.setDelegate(bench);
     controller.setCopyObserver([&] { pasteboard.recheck(); });

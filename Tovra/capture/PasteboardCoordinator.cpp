@@ -2,18 +2,18 @@
 
 #include "ClipboardWatcher.h"
 #include "Tovra/core/Pasteboard.h"
+#include "Tovra/core/PasteboardTypes.h"
 #include "Tovra/core/QueueManager.h"
 
 namespace tovra {
 
-PasteboardCoordinator::PasteboardCoordinator(Pasteboard& pasteboard,
-                                             std::shared_ptr<ClipboardWatcher> watcher)
-    : pasteboard_(pasteboard), watcher_(std::move(watcher)) {}
+PasteboardCoordinator::PasteboardCoordinator(Pasteboard& pasteboard, ClipboardWatcher& watcher)
+    : pasteboard_(pasteboard), watcher_(watcher) {}
 
 void PasteboardCoordinator::write(const ClipboardPayload& payload) {
     writeToPasteboard(payload, pasteboard_);
     ownsPasteboard_ = true;
-    watcher_->setIgnoredChangeCount(pasteboard_.changeCount());
+    watcher_.setIgnoredChangeCount(pasteboard_.changeCount());
 }
 
 std::optional<ClipboardPayload> PasteboardCoordinator::stageNext(
@@ -27,12 +27,19 @@ std::optional<ClipboardPayload> PasteboardCoordinator::stageNext(
     return std::move(item->payload);
 }
 
+void PasteboardCoordinator::writeCopy(std::string_view text) {
+    pasteboard_.clearContents();
+    pasteboard_.setString(text, pasteboardType::string);
+    ownsPasteboard_ = false;
+    watcher_.setIgnoredChangeCount(pasteboard_.changeCount());
+}
+
 void PasteboardCoordinator::clearIfOwned() {
     if (!ownsPasteboard_) {
         return;
     }
     pasteboard_.clearContents();
-    watcher_->setIgnoredChangeCount(pasteboard_.changeCount());
+    watcher_.setIgnoredChangeCount(pasteboard_.changeCount());
     ownsPasteboard_ = false;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "Tovra/core/ClipboardPayload.h"
 
@@ -17,7 +17,8 @@ class QueueManager;
 /// user made in the meantime is never erased.
 class PasteboardCoordinator {
   public:
-    PasteboardCoordinator(Pasteboard& pasteboard, std::shared_ptr<ClipboardWatcher> watcher);
+    /// The pasteboard and watcher must outlive the coordinator.
+    PasteboardCoordinator(Pasteboard& pasteboard, ClipboardWatcher& watcher);
     PasteboardCoordinator(const PasteboardCoordinator&) = delete;
     PasteboardCoordinator& operator=(const PasteboardCoordinator&) = delete;
 
@@ -27,6 +28,9 @@ class PasteboardCoordinator {
     /// and the clipboard untouched, when the queue has nothing to give.
     std::optional<ClipboardPayload> stageNext(QueueManager& queue,
                                               std::optional<std::string> context);
+    /// A copy made in Tovra's own windows: on the clipboard as a user's copy would be (so never
+    /// wiped as ours), and skipped by the watcher.
+    void writeCopy(std::string_view text);
     /// Wipes the clipboard if and only if it still holds our write.
     void clearIfOwned();
 
@@ -36,7 +40,7 @@ class PasteboardCoordinator {
 
   private:
     Pasteboard& pasteboard_;
-    std::shared_ptr<ClipboardWatcher> watcher_;
+    ClipboardWatcher& watcher_;
     bool ownsPasteboard_ = false;
 };
 

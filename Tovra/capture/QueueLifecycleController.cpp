@@ -6,18 +6,16 @@
 
 namespace tovra {
 
-QueueLifecycleController::QueueLifecycleController(
-    std::shared_ptr<StackStore> stackStore, std::shared_ptr<PasteboardCoordinator> coordinator,
-    MainQueue& mainQueue)
-    : stackStore_(std::move(stackStore)),
-      coordinator_(std::move(coordinator)),
-      mainQueue_(mainQueue) {}
+QueueLifecycleController::QueueLifecycleController(StackStore& stackStore,
+                                                   PasteboardCoordinator& coordinator,
+                                                   MainQueue& mainQueue)
+    : stackStore_(stackStore), coordinator_(coordinator), mainQueue_(mainQueue) {}
 
 void QueueLifecycleController::refreshTimeout(std::optional<std::chrono::seconds> interval,
                                               std::function<void()> onExpiry) {
-    const int index = stackStore_->activeIndex();
+    const int index = stackStore_.activeIndex();
     timeoutWorkItems_.erase(index);
-    if (!interval || stackStore_->activeQueue().isEmpty()) {
+    if (!interval || stackStore_.activeQueue().isEmpty()) {
         return;
     }
     timeoutWorkItems_[index] = mainQueue_.after(
@@ -25,31 +23,31 @@ void QueueLifecycleController::refreshTimeout(std::optional<std::chrono::seconds
 }
 
 void QueueLifecycleController::expireStack(int index, const std::function<void()>& onExpiry) {
-    stackStore_->queue(static_cast<std::size_t>(index)).clear();
+    stackStore_.queue(static_cast<std::size_t>(index)).clear();
     // The running task's own handle is released here; it has already left the queue's schedule.
     const auto found = timeoutWorkItems_.find(index);
     std::function<void()> callback = onExpiry;  // the task owning onExpiry may be destroyed below
     if (found != timeoutWorkItems_.end()) {
         timeoutWorkItems_.erase(found);
     }
-    if (index != stackStore_->activeIndex()) {
+    if (index != stackStore_.activeIndex()) {
         return;
     }
-    coordinator_->clearIfOwned();
+    coordinator_.clearIfOwned();
     if (callback) {
         callback();
     }
 }
 
 void QueueLifecycleController::clearActiveQueue() {
-    stackStore_->activeQueue().clear();
-    coordinator_->clearIfOwned();
-    timeoutWorkItems_.erase(stackStore_->activeIndex());
+    stackStore_.activeQueue().clear();
+    coordinator_.clearIfOwned();
+    timeoutWorkItems_.erase(stackStore_.activeIndex());
 }
 
 void QueueLifecycleController::clearAllQueues() {
-    stackStore_->clearAll();
-    coordinator_->clearIfOwned();
+    stackStore_.clearAll();
+    coordinator_.clearIfOwned();
     cancelAllTimeouts();
 }
 

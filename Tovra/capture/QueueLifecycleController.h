@@ -3,7 +3,6 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 
 #include "platform/TaskHandle.h"
@@ -19,8 +18,8 @@ class StackStore;
 /// the items. Each stack has at most one pending expiry.
 class QueueLifecycleController {
   public:
-    QueueLifecycleController(std::shared_ptr<StackStore> stackStore,
-                             std::shared_ptr<PasteboardCoordinator> coordinator,
+    /// The store, coordinator and queue must outlive the controller.
+    QueueLifecycleController(StackStore& stackStore, PasteboardCoordinator& coordinator,
                              MainQueue& mainQueue);
     QueueLifecycleController(const QueueLifecycleController&) = delete;
     QueueLifecycleController& operator=(const QueueLifecycleController&) = delete;
@@ -38,8 +37,8 @@ class QueueLifecycleController {
     [[nodiscard]] bool hasPendingTimeout(int index) const;
 
   private:
-    std::shared_ptr<StackStore> stackStore_;
-    std::shared_ptr<PasteboardCoordinator> coordinator_;
+    StackStore& stackStore_;
+    PasteboardCoordinator& coordinator_;
     MainQueue& mainQueue_;
     // Handles are owned here: once the controller is gone no expiry runs.
     std::map<int, TaskHandle> timeoutWorkItems_;

@@ -61,7 +61,7 @@ class RecordingController final : public ClipboardWatcherDelegate, public PasteC
 
 struct CaptureHarness {
     CaptureHarness() {
-        watcher->setDelegate(controller);
+        watcher.setDelegate(controller);
         pasteController.setDelegate(controller);
     }
 
@@ -73,11 +73,9 @@ struct CaptureHarness {
     testing::FakeKeyboardTap keyboard;
     testing::FakeWorkspace workspace;
     SmartModeEngine engine;
-    std::shared_ptr<StackStore> store = std::make_shared<StackStore>(3, engine);
-    std::shared_ptr<ClipboardWatcher> watcher =
-        std::make_shared<ClipboardWatcher>(pasteboard, mainQueue);
-    std::shared_ptr<PasteboardCoordinator> coordinator =
-        std::make_shared<PasteboardCoordinator>(pasteboard, watcher);
+    StackStore store{3, engine};
+    ClipboardWatcher watcher{pasteboard, mainQueue};
+    PasteboardCoordinator coordinator{pasteboard, watcher};
     QueueLifecycleController lifecycle{store, coordinator, mainQueue};
     PasteController pasteController{keyboard, mainQueue};
     std::shared_ptr<RecordingController> controller = std::make_shared<RecordingController>(*this);
@@ -85,8 +83,8 @@ struct CaptureHarness {
 
 inline void RecordingController::enqueueCapture(ClipboardPayload payload) {
     captured.push_back(payload);
-    harness_.coordinator->setOwnsPasteboard(false);
-    harness_.store->activeQueue().enqueuePayload(std::move(payload), true);
+    harness_.coordinator.setOwnsPasteboard(false);
+    harness_.store.activeQueue().enqueuePayload(std::move(payload), true);
 }
 
 inline void RecordingController::clipboardWatcherDidCapture(ClipboardWatcher&,
@@ -101,7 +99,7 @@ inline void RecordingController::captureAfterCopy() {
     if (!queueOn) {
         return;
     }
-    if (auto payload = harness_.watcher->checkForChange()) {
+    if (auto payload = harness_.watcher.checkForChange()) {
         enqueueCapture(std::move(*payload));
     }
 }
@@ -112,7 +110,7 @@ inline bool RecordingController::pasteNext() {
     }
     const auto front = harness_.workspace.frontmostApplication();
     return harness_.coordinator
-        ->stageNext(harness_.store->activeQueue(), front ? front->id : std::nullopt)
+        .stageNext(harness_.store.activeQueue(), front ? front->id : std::nullopt)
         .has_value();
 }
 
@@ -120,11 +118,11 @@ inline bool RecordingController::burstPaste() {
     if (!queueOn) {
         return false;
     }
-    auto burst = harness_.store->activeQueue().makeBurstPayload("\t");
+    auto burst = harness_.store.activeQueue().makeBurstPayload("\t");
     if (!burst) {
         return false;
     }
-    harness_.coordinator->write(*burst);
+    harness_.coordinator.write(*burst);
     return true;
 }
 

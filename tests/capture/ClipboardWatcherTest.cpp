@@ -26,7 +26,7 @@ TEST_F(ClipboardWatcherTest, WhatWasOnTheClipboardAtLaunchIsNeverCaptured) {
 }
 
 TEST_F(ClipboardWatcherTest, PollingCapturesEachChangeOnceWhileStarted) {
-    h.watcher->start();
+    h.watcher.start();
     h.pasteboard.simulateForeignText("one");
     h.pasteboard.simulateForeignText("two");  // two changes between ticks: only the newest
     h.wait(260);
@@ -34,13 +34,13 @@ TEST_F(ClipboardWatcherTest, PollingCapturesEachChangeOnceWhileStarted) {
     ASSERT_EQ(h.controller->captured.size(), 1u);
     EXPECT_EQ(h.controller->captured[0], test::plainPayload("two"));
 
-    h.watcher->stop();
+    h.watcher.stop();
     h.pasteboard.simulateForeignText("while stopped");
     h.wait(1000);
-    h.watcher->start();
+    h.watcher.start();
     h.wait(1000);
     EXPECT_EQ(h.controller->captured.size(), 1u);
-    EXPECT_TRUE(h.watcher->isPolling());
+    EXPECT_TRUE(h.watcher.isPolling());
 }
 
 TEST_F(ClipboardWatcherTest, CapturesTheFiveTypesInOrderWithTheRightPreview) {
@@ -48,7 +48,7 @@ TEST_F(ClipboardWatcherTest, CapturesTheFiveTypesInOrderWithTheRightPreview) {
                                       representation("public.file-url", "file:///etc/passwd"),
                                       representation(pasteboardType::html, "<b>hello</b>"),
                                       representation(pasteboardType::rtf, "{\\rtf1 hello}")});
-    const auto rich = h.watcher->checkForChange();
+    const auto rich = h.watcher.checkForChange();
     ASSERT_TRUE(rich.has_value());
     EXPECT_EQ(rich->previewText, "hello");
     ASSERT_EQ(rich->representations.size(), 3u);
@@ -58,15 +58,15 @@ TEST_F(ClipboardWatcherTest, CapturesTheFiveTypesInOrderWithTheRightPreview) {
 
     h.pasteboard.simulateForeignCopy({representation(pasteboardType::tiff, "II*"),
                                       representation(pasteboardType::png, "\x89PNG")});
-    const auto image = h.watcher->checkForChange();
+    const auto image = h.watcher.checkForChange();
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->previewText, "Image");
     EXPECT_EQ(image->representations[0].type, pasteboardType::png);
 
     h.pasteboard.simulateForeignCopy({representation("public.file-url", "file:///x")});
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
     h.pasteboard.simulateForeignCopy({representation(pasteboardType::png, "")});
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
 }
 
 TEST_F(ClipboardWatcherTest, SkipsWhatDoesNotFitTheBudgetButKeepsLaterSmallerTypes) {
@@ -74,7 +74,7 @@ TEST_F(ClipboardWatcherTest, SkipsWhatDoesNotFitTheBudgetButKeepsLaterSmallerTyp
     h.pasteboard.simulateForeignCopy({representation(pasteboardType::rtf, sixMiB),
                                       representation(pasteboardType::string, "small"),
                                       representation(pasteboardType::tiff, sixMiB)});
-    const auto payload = h.watcher->checkForChange();
+    const auto payload = h.watcher.checkForChange();
     ASSERT_TRUE(payload.has_value());
     ASSERT_EQ(payload->representations.size(), 2u);
     EXPECT_EQ(payload->representations[0].type, pasteboardType::rtf);
@@ -82,14 +82,14 @@ TEST_F(ClipboardWatcherTest, SkipsWhatDoesNotFitTheBudgetButKeepsLaterSmallerTyp
 
     const std::string elevenMiB(11 << 20, 'i');
     h.pasteboard.simulateForeignCopy({representation(pasteboardType::png, elevenMiB)});
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);  // consumed, not retried
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);  // consumed, not retried
 
     // Text over budget after a big RTF is skipped but still names the item.
     const std::string fiveMiB(5 << 20, 't');
     h.pasteboard.simulateForeignCopy({representation(pasteboardType::rtf, sixMiB),
                                       representation(pasteboardType::string, fiveMiB)});
-    const auto labelled = h.watcher->checkForChange();
+    const auto labelled = h.watcher.checkForChange();
     ASSERT_TRUE(labelled.has_value());
     EXPECT_EQ(labelled->representations.size(), 1u);
     EXPECT_EQ(labelled->previewText, std::string(200, 't') + "...");
@@ -97,16 +97,16 @@ TEST_F(ClipboardWatcherTest, SkipsWhatDoesNotFitTheBudgetButKeepsLaterSmallerTyp
 
 TEST_F(ClipboardWatcherTest, SkipsExactlyTheIgnoredChangeAndForgetsIt) {
     h.pasteboard.clearContents();
-    h.watcher->setIgnoredChangeCount(h.pasteboard.changeCount());
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);
-    EXPECT_EQ(h.watcher->ignoredChangeCount(), std::nullopt);
+    h.watcher.setIgnoredChangeCount(h.pasteboard.changeCount());
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
+    EXPECT_EQ(h.watcher.ignoredChangeCount(), std::nullopt);
 
     // A newer change than the ignored one ends the wait for it.
-    h.watcher->setIgnoredChangeCount(h.pasteboard.changeCount() + 1);
+    h.watcher.setIgnoredChangeCount(h.pasteboard.changeCount() + 1);
     h.pasteboard.simulateForeignText("a");
     h.pasteboard.simulateForeignText("b");
-    EXPECT_EQ(h.watcher->checkForChange(), test::plainPayload("b"));
-    EXPECT_EQ(h.watcher->ignoredChangeCount(), std::nullopt);
+    EXPECT_EQ(h.watcher.checkForChange(), test::plainPayload("b"));
+    EXPECT_EQ(h.watcher.ignoredChangeCount(), std::nullopt);
 }
 
 TEST_F(ClipboardWatcherTest, TimerOfAGoneWatcherOrDelegateDoesNothing) {

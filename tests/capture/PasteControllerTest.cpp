@@ -42,10 +42,10 @@ class PasteControllerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(h.pasteController.start());
-        h.watcher->start();
+        h.watcher.start();
     }
     void queueItems(std::string_view lines) {
-        h.store->activeQueue().enqueuePayload(plainPayload(lines), true);
+        h.store.activeQueue().enqueuePayload(plainPayload(lines), true);
     }
     std::size_t delivered() const { return h.keyboard.delivered().size(); }
 
@@ -81,7 +81,7 @@ TEST_F(PasteControllerTest, PastePassesWhenTheQueueIsOffOrEmpty) {
     queueItems("a");
     h.keyboard.press(Key::v, command);
     EXPECT_EQ(delivered(), 2u);
-    EXPECT_EQ(h.store->activeQueue().count(), 1u);
+    EXPECT_EQ(h.store.activeQueue().count(), 1u);
     EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
 }
 
@@ -99,7 +99,7 @@ TEST_F(PasteControllerTest, PasteHoldsTheKeystrokeStagesAndReplaysIt30msLater) {
     h.wait(120);
     EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
     EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
-    EXPECT_EQ(h.store->activeQueue().count(), 1u);
+    EXPECT_EQ(h.store.activeQueue().count(), 1u);
     EXPECT_EQ(h.controller->captured.size(), 0u);  // the staging is never captured
 }
 
@@ -114,7 +114,7 @@ TEST_F(PasteControllerTest, KeysPressedWhileAPasteIsHeldWaitAndASecondPasteIsSwa
     ASSERT_EQ(delivered(), 2u);
     EXPECT_EQ(h.keyboard.delivered()[1].key, Key::other);
     EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
-    EXPECT_EQ(h.store->activeQueue().count(), 1u);
+    EXPECT_EQ(h.store.activeQueue().count(), 1u);
     EXPECT_EQ(clipboardText(h.pasteboard), "first");
 
     // The replay does not come back through the tap: nothing may let the next real paste

@@ -14,31 +14,31 @@ using test::representation;
 
 class PasteboardCoordinatorTest : public ::testing::Test {
   protected:
-    QueueManager& queue() { return h.store->activeQueue(); }
+    QueueManager& queue() { return h.store.activeQueue(); }
     test::CaptureHarness h;
 };
 
 TEST_F(PasteboardCoordinatorTest, StagingFromAnEmptyQueueTouchesNothing) {
     h.pasteboard.simulateForeignText("user");
     const auto count = h.pasteboard.changeCount();
-    EXPECT_EQ(h.coordinator->stageNext(queue(), std::string("kitty")), std::nullopt);
+    EXPECT_EQ(h.coordinator.stageNext(queue(), std::string("kitty")), std::nullopt);
     EXPECT_EQ(h.pasteboard.changeCount(), count);
-    EXPECT_FALSE(h.coordinator->ownsPasteboard());
+    EXPECT_FALSE(h.coordinator.ownsPasteboard());
     EXPECT_EQ(queue().smartContext(), "kitty");
 }
 
 TEST_F(PasteboardCoordinatorTest, StagesTheNextItemInTheContextsOrderWithoutCapturingIt) {
     queue().enqueuePayload(plainPayload("first\nsecond"), true);
     queue().setMode(QueueMode::smart);
-    const auto staged = h.coordinator->stageNext(queue(), std::string("org.kde.konsole"));
+    const auto staged = h.coordinator.stageNext(queue(), std::string("org.kde.konsole"));
     ASSERT_TRUE(staged.has_value());
     EXPECT_EQ(*staged, plainPayload("second"));
     EXPECT_EQ(clipboardText(h.pasteboard), "second");
-    EXPECT_TRUE(h.coordinator->ownsPasteboard());
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);
+    EXPECT_TRUE(h.coordinator.ownsPasteboard());
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
 
     h.pasteboard.simulateForeignText("user copy");
-    EXPECT_EQ(h.watcher->checkForChange(), plainPayload("user copy"));
+    EXPECT_EQ(h.watcher.checkForChange(), plainPayload("user copy"));
 }
 
 TEST_F(PasteboardCoordinatorTest, StagesAPinnedItemWhenEveryItemIsPinned) {
@@ -46,20 +46,20 @@ TEST_F(PasteboardCoordinatorTest, StagesAPinnedItemWhenEveryItemIsPinned) {
     for (const auto& item : std::vector(queue().items())) {
         queue().togglePin(item.id);
     }
-    EXPECT_EQ(h.coordinator->stageNext(queue(), std::nullopt), plainPayload("a"));
+    EXPECT_EQ(h.coordinator.stageNext(queue(), std::nullopt), plainPayload("a"));
 }
 
 TEST_F(PasteboardCoordinatorTest, WipesOnlyWhileTheClipboardHoldsOurWrite) {
-    h.coordinator->write(plainPayload("staged"));
-    h.coordinator->clearIfOwned();
+    h.coordinator.write(plainPayload("staged"));
+    h.coordinator.clearIfOwned();
     EXPECT_TRUE(h.pasteboard.contents().empty());
-    EXPECT_FALSE(h.coordinator->ownsPasteboard());
-    EXPECT_EQ(h.watcher->checkForChange(), std::nullopt);  // the wipe is no copy
+    EXPECT_FALSE(h.coordinator.ownsPasteboard());
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);  // the wipe is no copy
 
-    h.coordinator->write(plainPayload("staged again"));
+    h.coordinator.write(plainPayload("staged again"));
     h.pasteboard.simulateForeignText("user copy");
     h.controller->captureAfterCopy();  // the capture marks the clipboard as the user's
-    h.coordinator->clearIfOwned();
+    h.coordinator.clearIfOwned();
     EXPECT_EQ(clipboardText(h.pasteboard), "user copy");
 }
 
@@ -68,7 +68,7 @@ TEST_F(PasteboardCoordinatorTest, WritesEveryRepresentationInOrderWithTextAsAStr
                                 {representation(pasteboardType::rtf, "{\\rtf1 x}"),
                                  representation(pasteboardType::html, "<i>x</i>"),
                                  representation(pasteboardType::string, "x")}};
-    h.coordinator->write(rich);
+    h.coordinator.write(rich);
     EXPECT_EQ(h.pasteboard.contents(), rich.representations);
     EXPECT_EQ(h.pasteboard.stringWrites(), std::vector<std::string>{"public.utf8-plain-text"});
 }

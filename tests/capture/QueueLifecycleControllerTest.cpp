@@ -15,7 +15,7 @@ constexpr std::optional<std::chrono::seconds> oneMinute = std::chrono::seconds(6
 
 class QueueLifecycleControllerTest : public ::testing::Test {
   protected:
-    QueueManager& stack(std::size_t index) { return h.store->queue(index); }
+    QueueManager& stack(std::size_t index) { return h.store.queue(index); }
     void capture(std::string_view lines) {
         h.pasteboard.simulateForeignText(lines);
         h.controller->captureAfterCopy();
@@ -33,7 +33,7 @@ class QueueLifecycleControllerTest : public ::testing::Test {
 TEST_F(QueueLifecycleControllerTest, IdleStackEmptiesPinnedItemsAndOurStagedClipboard) {
     capture("a\nb\nc\nd");
     stack(0).togglePin(stack(0).items()[1].id);
-    h.coordinator->stageNext(stack(0), std::nullopt);
+    h.coordinator.stageNext(stack(0), std::nullopt);
     h.lifecycle.refreshTimeout(oneMinute, onExpiry());
     waitSeconds(59.9);
     EXPECT_EQ(stack(0).count(), 3u);
@@ -70,19 +70,19 @@ TEST_F(QueueLifecycleControllerTest, NeverOrAnEmptyStackLeavesNoTimer) {
 
 TEST_F(QueueLifecycleControllerTest, InactiveStackExpiresWithoutTouchingClipboardOrInterface) {
     capture("a\nb");
-    h.store->selectStack(1);
+    h.store.selectStack(1);
     capture("other");
-    h.coordinator->stageNext(stack(1), std::nullopt);
+    h.coordinator.stageNext(stack(1), std::nullopt);
     waitSeconds(60);
     EXPECT_TRUE(stack(0).isEmpty());
     EXPECT_TRUE(stack(1).isEmpty());  // stack 1's own timer fired as well, while active
     EXPECT_EQ(expiries, 1);
 
-    h.store->selectStack(0);
+    h.store.selectStack(0);
     capture("x");
     h.lifecycle.refreshTimeout(oneMinute, onExpiry());
-    h.store->selectStack(1);
-    h.coordinator->write(plainPayload("staged from stack 2"));
+    h.store.selectStack(1);
+    h.coordinator.write(plainPayload("staged from stack 2"));
     waitSeconds(60);
     EXPECT_TRUE(stack(0).isEmpty());
     EXPECT_EQ(clipboardText(h.pasteboard), "staged from stack 2");
@@ -96,7 +96,7 @@ TEST_F(QueueLifecycleControllerTest, ClearingWipesTheClipboardOnlyAfterAPaste) {
     EXPECT_FALSE(h.lifecycle.hasPendingTimeout(0));
 
     capture("c\nd");
-    h.coordinator->stageNext(stack(0), std::nullopt);
+    h.coordinator.stageNext(stack(0), std::nullopt);
     h.lifecycle.clearActiveQueue();
     EXPECT_TRUE(stack(0).isEmpty());
     EXPECT_TRUE(h.pasteboard.contents().empty());
@@ -104,7 +104,7 @@ TEST_F(QueueLifecycleControllerTest, ClearingWipesTheClipboardOnlyAfterAPaste) {
 
 TEST_F(QueueLifecycleControllerTest, ClearAllEmptiesEveryStackAndCancelsEveryTimer) {
     for (int index : {0, 1, 2}) {
-        h.store->selectStack(index);
+        h.store.selectStack(index);
         capture("item");
     }
     h.lifecycle.clearAllQueues();

@@ -41,7 +41,7 @@ class LiveQueue final : public ClipboardWatcherDelegate, public PasteControllerD
         tap = std::make_unique<X11KeyboardTap>(*connection, queue, X11KeyboardTap::Options{});
         workspace = std::make_unique<X11Workspace>(*connection);
         watcher = std::make_shared<ClipboardWatcher>(*pasteboard, queue);
-        coordinator = std::make_shared<PasteboardCoordinator>(*pasteboard, watcher);
+        coordinator = std::make_unique<PasteboardCoordinator>(*pasteboard, *watcher);
         pasteController = std::make_unique<PasteController>(*tap, queue);
         pasteController->setCopyObserver([this] { pasteboard->recheck(); });
     }
@@ -93,7 +93,7 @@ class LiveQueue final : public ClipboardWatcherDelegate, public PasteControllerD
     SmartModeEngine engine;
     std::shared_ptr<StackStore> store = std::make_shared<StackStore>(3, engine);
     std::shared_ptr<ClipboardWatcher> watcher;
-    std::shared_ptr<PasteboardCoordinator> coordinator;
+    std::unique_ptr<PasteboardCoordinator> coordinator;
     std::unique_ptr<PasteController> pasteController;
     bool readingWhenPasted = false;
 
