@@ -34,6 +34,8 @@ struct MoxAppUpdateState {
     static MoxAppUpdateState downloading(std::optional<double> p) {
         return {Kind::downloading, {}, p, {}};
     }
+    /// What a failure says when its error has no description.
+    static QString genericFailureMessage() { return QStringLiteral("Update failed."); }
     static MoxAppUpdateState failed(QString text) {
         return {Kind::failed, {}, {}, std::move(text)};
     }

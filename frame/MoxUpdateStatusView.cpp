@@ -14,70 +14,73 @@ namespace mox {
 
 using Kind = MoxAppUpdateState::Kind;
 
-QString MoxUpdateStatusView::badgeLabel(const MoxAppUpdateState& state) {
-    switch (state.kind) {
+namespace {
+
+/// Every text the status view shows for a state, in one table.
+struct KindWording {
+    QString label;
+    MoxBadgeVariant variant;
+    QString detail;
+};
+
+KindWording wordingOf(Kind kind) {
+    switch (kind) {
         case Kind::updateAvailable:
-            return QStringLiteral("Available");
+            return {QStringLiteral("Available"), MoxBadgeVariant::accent,
+                    QStringLiteral("Update available")};
         case Kind::downloading:
-            return QStringLiteral("Downloading");
+            return {QStringLiteral("Downloading"), MoxBadgeVariant::neutral,
+                    QStringLiteral("Downloading\u2026")};
         case Kind::readyToInstall:
-            return QStringLiteral("Ready");
+            return {QStringLiteral("Ready"), MoxBadgeVariant::accent,
+                    QStringLiteral("Ready to install")};
         case Kind::failed:
-            return QStringLiteral("Failed");
+            return {QStringLiteral("Failed"), MoxBadgeVariant::danger,
+                    MoxAppUpdateState::genericFailureMessage()};
         case Kind::idle:
-            return QStringLiteral("Idle");
+            return {QStringLiteral("Idle"), MoxBadgeVariant::neutral, QStringLiteral("Idle")};
         case Kind::checking:
-            return QStringLiteral("Checking");
+            return {QStringLiteral("Checking"), MoxBadgeVariant::neutral,
+                    QStringLiteral("Checking\u2026")};
         case Kind::noUpdateAvailable:
-            return QStringLiteral("Up to date");
+            return {QStringLiteral("Up to date"), MoxBadgeVariant::success,
+                    QStringLiteral("Up to date")};
         case Kind::installing:
-            return QStringLiteral("Installing");
+            return {QStringLiteral("Installing"), MoxBadgeVariant::neutral,
+                    QStringLiteral("Installing\u2026")};
     }
-    return {};
+    return {QString(), MoxBadgeVariant::neutral, QString()};
+}
+
+}  // namespace
+
+QString MoxUpdateStatusView::badgeLabel(const MoxAppUpdateState& state) {
+    return wordingOf(state.kind).label;
 }
 
 MoxBadgeVariant MoxUpdateStatusView::badgeVariant(const MoxAppUpdateState& state) {
-    switch (state.kind) {
-        case Kind::updateAvailable:
-        case Kind::readyToInstall:
-            return MoxBadgeVariant::accent;
-        case Kind::failed:
-            return MoxBadgeVariant::danger;
-        case Kind::noUpdateAvailable:
-            return MoxBadgeVariant::success;
-        default:
-            return MoxBadgeVariant::neutral;
-    }
+    return wordingOf(state.kind).variant;
 }
 
 QString MoxUpdateStatusView::detailText(const MoxAppUpdateState& state) {
+    const QString plain = wordingOf(state.kind).detail;
     const bool hasVersion = state.version && !state.version->isEmpty();
     switch (state.kind) {
         case Kind::updateAvailable:
-            return hasVersion ? QStringLiteral("Update available (%1)").arg(*state.version)
-                              : QStringLiteral("Update available");
+        case Kind::readyToInstall:
+            return hasVersion ? QStringLiteral("%1 (%2)").arg(plain, *state.version) : plain;
         case Kind::downloading:
             if (state.progress) {
                 // Truncated, never rounded up: 0.999 is 99 %.
                 const auto percent = static_cast<long long>(std::trunc(*state.progress * 100.0));
-                return QStringLiteral("Downloading\u2026 %1%").arg(percent);
+                return QStringLiteral("%1 %2%").arg(plain).arg(percent);
             }
-            return QStringLiteral("Downloading\u2026");
-        case Kind::readyToInstall:
-            return hasVersion ? QStringLiteral("Ready to install (%1)").arg(*state.version)
-                              : QStringLiteral("Ready to install");
+            return plain;
         case Kind::failed:
-            return state.message.isEmpty() ? QStringLiteral("Update failed.") : state.message;
-        case Kind::idle:
-            return QStringLiteral("Idle");
-        case Kind::checking:
-            return QStringLiteral("Checking\u2026");
-        case Kind::noUpdateAvailable:
-            return QStringLiteral("Up to date");
-        case Kind::installing:
-            return QStringLiteral("Installing\u2026");
+            return state.message.isEmpty() ? plain : state.message;
+        default:
+            return plain;
     }
-    return {};
 }
 
 MoxUpdateStatusView::MoxUpdateStatusView(QWidget* parent) : QWidget(parent) {

@@ -10,53 +10,54 @@
 
 namespace mox {
 
-QString statusText(const MoxSparkleState& state) {
+namespace {
+
+/// The module's two texts for a state, in one table: the settings form's and the badge's.
+struct KindWording {
+    QString status;
+    QString badge;
+};
+
+KindWording wordingOf(MoxSparkleState::Kind kind) {
     using Kind = MoxSparkleState::Kind;
-    switch (state.kind) {
+    switch (kind) {
         case Kind::updateAvailable:
-            return state.version ? QStringLiteral("Update available (%1)").arg(*state.version)
-                                 : QStringLiteral("Update available");
+            return {QStringLiteral("Update available"), QStringLiteral("Update available")};
         case Kind::downloading:
-            return QStringLiteral("Downloading\u2026");
+            return {QStringLiteral("Downloading\u2026"), QStringLiteral("Downloading\u2026")};
         case Kind::readyToInstall:
-            return QStringLiteral("Ready to install");
-        case Kind::failed: {
-            const QString description = state.error ? state.error->errorDescription() : QString();
-            return description.isEmpty() ? QStringLiteral("Update failed") : description;
-        }
+            return {QStringLiteral("Ready to install"), QStringLiteral("Ready to install")};
+        case Kind::failed:
+            return {QStringLiteral("Update failed"), QStringLiteral("Update failed")};
         case Kind::idle:
-            return QStringLiteral("Idle");
+            return {QStringLiteral("Idle"), QStringLiteral("Updates")};
         case Kind::checking:
-            return QStringLiteral("Checking\u2026");
+            return {QStringLiteral("Checking\u2026"), QStringLiteral("Checking\u2026")};
         case Kind::noUpdateAvailable:
-            return QStringLiteral("Up to date");
+            return {QStringLiteral("Up to date"), QStringLiteral("Up to date")};
         case Kind::installing:
-            return QStringLiteral("Installing\u2026");
+            return {QStringLiteral("Installing\u2026"), QStringLiteral("Installing\u2026")};
     }
     return {};
 }
 
-QString badgeText(const MoxSparkleState& state) {
+}  // namespace
+
+QString statusText(const MoxSparkleState& state) {
     using Kind = MoxSparkleState::Kind;
-    switch (state.kind) {
-        case Kind::updateAvailable:
-            return QStringLiteral("Update available");
-        case Kind::downloading:
-            return QStringLiteral("Downloading\u2026");
-        case Kind::readyToInstall:
-            return QStringLiteral("Ready to install");
-        case Kind::failed:
-            return QStringLiteral("Update failed");
-        case Kind::idle:
-            return QStringLiteral("Updates");
-        case Kind::checking:
-            return QStringLiteral("Checking\u2026");
-        case Kind::noUpdateAvailable:
-            return QStringLiteral("Up to date");
-        case Kind::installing:
-            return QStringLiteral("Installing\u2026");
+    const QString plain = wordingOf(state.kind).status;
+    if (state.kind == Kind::updateAvailable && state.version) {
+        return QStringLiteral("%1 (%2)").arg(plain, *state.version);
     }
-    return {};
+    if (state.kind == Kind::failed && state.error) {
+        const QString description = state.error->errorDescription();
+        return description.isEmpty() ? plain : description;
+    }
+    return plain;
+}
+
+QString badgeText(const MoxSparkleState& state) {
+    return wordingOf(state.kind).badge;
 }
 
 MoxSparkleMenu::MoxSparkleMenu(MoxSparkleManager& manager, QObject* parent)

@@ -14,8 +14,7 @@ mox::MoxAppUpdateState makeAppUpdateState(const mox::MoxSparkleState& state) {
             return To::readyToInstall(state.version);
         case From::failed: {
             const QString description = state.error ? state.error->errorDescription() : QString();
-            return To::failed(description.isEmpty() ? QStringLiteral("Update failed.")
-                                                    : description);
+            return To::failed(description.isEmpty() ? To::genericFailureMessage() : description);
         }
         case From::idle:
             return To::idle();

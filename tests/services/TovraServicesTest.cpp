@@ -19,19 +19,29 @@ namespace {
 using mox::MoxAppUpdateState;
 using mox::MoxSparkleState;
 
-TEST(MakeAppUpdateState, KeepsValuesAndDescribesFailures) {
-    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::updateAvailable(QString("1.3"))),
-              MoxAppUpdateState::updateAvailable(QString("1.3")));
-    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::downloading(0.4)),
-              MoxAppUpdateState::downloading(0.4));
-    EXPECT_EQ(
-        makeAppUpdateState(MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed("x"))),
-        MoxAppUpdateState::failed("Update check failed: x"));
+TEST(MakeAppUpdateState, EveryKindKeepsItsValueAndFailuresTheirDescription) {
+    const std::vector<std::pair<MoxSparkleState, MoxAppUpdateState>> cases = {
+        {MoxSparkleState::idle(), MoxAppUpdateState::idle()},
+        {MoxSparkleState::checking(), MoxAppUpdateState::of(MoxAppUpdateState::Kind::checking)},
+        {MoxSparkleState::updateAvailable(QString("1.3")),
+         MoxAppUpdateState::updateAvailable(QString("1.3"))},
+        {MoxSparkleState::updateAvailable(std::nullopt),
+         MoxAppUpdateState::updateAvailable(std::nullopt)},
+        {MoxSparkleState::downloading(0.4), MoxAppUpdateState::downloading(0.4)},
+        {MoxSparkleState::readyToInstall(QString("2.0")),
+         MoxAppUpdateState::readyToInstall(QString("2.0"))},
+        {MoxSparkleState::installing(), MoxAppUpdateState::of(MoxAppUpdateState::Kind::installing)},
+        {MoxSparkleState::noUpdateAvailable(),
+         MoxAppUpdateState::of(MoxAppUpdateState::Kind::noUpdateAvailable)},
+        {MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed("x")),
+         MoxAppUpdateState::failed("Update check failed: x")},
+    };
+    for (const auto& [from, expected] : cases) {
+        EXPECT_EQ(makeAppUpdateState(from), expected) << expected.summary().toStdString();
+    }
     MoxSparkleState noError = MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed(""));
     noError.error.reset();
     EXPECT_EQ(makeAppUpdateState(noError), MoxAppUpdateState::failed("Update failed."));
-    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::noUpdateAvailable()).kind,
-              MoxAppUpdateState::Kind::noUpdateAvailable);
 }
 
 TEST(TovraUpdateBridge, CopiesTheManagerOneTurnLater) {
