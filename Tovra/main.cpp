@@ -157,30 +157,15 @@ int main(int argc, char** argv) {
         tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust, &loginItem},
         tovra::AppSurfaces{&overlay, &menuController, &queuePanel, &controlWindow, &preferences,
                            &permissionWindow, &alerts, &frame});
-    preferences.setDelegate(app);
+    preferences.setCommands(app);
     // The frame's copies go through the controller and the queue's own clipboard service.
     tovra::TovraClipboardWriter clipboardWriter(
         [&app](const std::string& text) { app->copyText(text); });
     if (connection) {
         mox::setSharedClipboardWriter(&clipboardWriter);
     }
-    queuePanel.itemsProvider = [&app] { return app->panelItems(); };
-    queuePanel.privacyModeProvider = [&app] { return app->privacyMode(); };
-    queuePanel.queueModeProvider = [&app] { return app->panelQueueMode(); };
-    queuePanel.selectedModeProvider = [&app] { return app->panelSelectedMode(); };
-    queuePanel.activeStackIndexProvider = [&app] { return app->activeStackIndex(); };
-    queuePanel.availableStackCountProvider = [] {
-        return tovra::AppDelegate::availableStackCount();
-    };
-    queuePanel.pasteHandler = [&app](const tovra::Uuid& id) { app->pasteItem(id); };
-    queuePanel.removeHandler = [&app](const tovra::Uuid& id) { app->removeItem(id); };
-    queuePanel.pinHandler = [&app](const tovra::Uuid& id) { app->togglePinItem(id); };
-    queuePanel.selectStackHandler = [&app](int index) { app->selectStackFromMenu(index); };
-    queuePanel.selectPrivacyModeHandler = [&app](tovra::PrivacyMode mode) {
-        app->selectPrivacyMode(tovra::rawValue(mode));
-    };
-    queuePanel.clearHandler = [&app] { app->clearFromPanel(); };
-    overlay.setDragDelegate(app);
+    queuePanel.setModel(app.get());
+    overlay.setDragDelegate(app->overlayRowsDelegate());
 
     // Trays that show menus over D-Bus drop custom rows: the switch becomes a checkable row.
     QDBusConnection session = QDBusConnection::sessionBus();
@@ -201,8 +186,7 @@ int main(int argc, char** argv) {
     actions.quit = [] { QApplication::quit(); };
     menuController.buildMenu(
         std::move(actions),
-        [&app](tovra::AppDelegate::MenuAction action) { return app->validateMenuItem(action); },
-        !menuOverDBus);
+        [&app](tovra::MenuAction action) { return app->validateMenuItem(action); }, !menuOverDBus);
     statusItem.show();
     bringForward = [&app] { app->showStackFromMenu(); };
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -6,6 +6,7 @@
 
 #include "Tovra/ui/HUDWindow.h"
 #include "Tovra/ui/TovraQueueView.h"
+#include "tests/support/FakePanelModel.h"
 
 namespace {
 
@@ -34,10 +35,10 @@ void BM_OverlayRowsForFiftyItems(benchmark::State& state) {
 BENCHMARK(BM_OverlayRowsForFiftyItems)->Unit(benchmark::kMillisecond);
 
 void BM_QueuePanelForFiftyItems(benchmark::State& state) {
+    test::FakePanelModel model;
+    model.items = fiftyItems();
     TovraQueueCoordinator coordinator;
-    const auto items = fiftyItems();
-    coordinator.itemsProvider = [&] { return items; };
-    coordinator.availableStackCountProvider = [] { return 3; };
+    coordinator.setModel(&model);
     TovraQueueView view(coordinator);
     for (auto _ : state) {
         view.render();

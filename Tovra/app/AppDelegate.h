@@ -1,199 +1,169 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ActivationController.h"
+#include "AppContext.h"
+#include "CaptureHandler.h"
+#include "FrameCommands.h"
+#include "PasteHandler.h"
+#include "QueueEditCommands.h"
+#include "SettingsCommands.h"
+#include "SurfaceRefresher.h"
 #include "Surfaces.h"
-#include "Tovra/capture/ClipboardWatcher.h"
-#include "Tovra/capture/PasteController.h"
-#include "Tovra/core/BurstSeparator.h"
-#include "Tovra/core/PrivacyMode.h"
-#include "Tovra/core/QueueMode.h"
-#include "Tovra/core/QueueTimeout.h"
-#include "platform/Workspace.h"
 
 namespace tovra {
 
-class AccessibilityTrust;
-class KeyboardTap;
-class LoginItem;
-class MainQueue;
-class Pasteboard;
-class PasteboardCoordinator;
-class QueueLifecycleController;
-class QueueManager;
-class SmartModeEngine;
-class StackStore;
-
-/// The platform services the controller runs on; main() passes the real ones, tests fakes.
-struct AppEnvironment {
-    Pasteboard& pasteboard;
-    MainQueue& mainQueue;
-    KeyboardTap& keyboardTap;
-    Workspace& workspace;
-    AccessibilityTrust& trust;
-    LoginItem* loginItem = nullptr;
-    SmartModeEngine* smartEngine = nullptr;  // the shared engine when null
-};
-
-/// The application's hub: it owns the stacks, the watcher and the paste controller, turns every
-/// copy into queued items and every paste into the next item, carries out every command, and
-/// refreshes every surface after each change. Settings live in memory only.
-class AppDelegate final : public ClipboardWatcherDelegate,
-                          public PasteControllerDelegate,
-                          public HUDWindowDragDelegate,
+/// The application controller: it builds the shared context and one handler per concern, and
+/// is what the platform and the surfaces talk to. Every method forwards to the handler that
+/// owns the concern; settings live in memory only.
+class AppDelegate final : public PasteControllerDelegate,
+                          public PreferencesCommands,
+                          public QueuePanelModel,
                           public std::enable_shared_from_this<AppDelegate> {
   public:
-    /// Menu actions whose enabling depends on the state.
-    enum class MenuAction { pasteNext, clearQueue, checkForUpdates, other };
+    using MenuAction = tovra::MenuAction;
 
     static std::shared_ptr<AppDelegate> create(AppEnvironment environment, AppSurfaces surfaces);
     ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
+    // The handlers, for callers that need only one concern.
+    [[nodiscard]] SurfaceRefresher& surfaceRefresher() { return refresher_; }
+    [[nodiscard]] ActivationController& activation() { return activation_; }
+    [[nodiscard]] CaptureHandler& capture() { return capture_; }
+    [[nodiscard]] PasteHandler& paste() { return paste_; }
+    [[nodiscard]] QueueEditCommands& edits() { return edits_; }
+    [[nodiscard]] SettingsCommands& settings() { return settings_; }
+    [[nodiscard]] FrameCommands& frameCommands() { return frameCommands_; }
+    /// The overlay's rows report here; the pointer lives as long as the controller.
+    [[nodiscard]] std::shared_ptr<HUDWindowDragDelegate> overlayRowsDelegate();
+
     // Lifecycle
     void applicationDidFinishLaunching();
-    void applicationWillTerminate();
-    void workspaceWillSleep();
+    void applicationWillTerminate() { activation_.applicationWillTerminate(); }
+    void workspaceWillSleep() { activation_.workspaceWillSleep(); }
+    void setStackActive(bool active) { activation_.setStackActive(active); }
+    void toggleStackFromMenu() { activation_.toggleQueue(); }
+    void toggleLaunchAtLogin() { activation_.toggleLaunchAtLogin(); }
 
-    // The queue
-    void setStackActive(bool active);
-    void handleCapturedPayload(ClipboardPayload payload);
-    bool pasteNext(bool triggerPaste);
-    void refresh(bool revealOverlay);
-    void refreshStatus();
-    void applyQueueLimits();
-    void rescheduleTimeout();
-    bool checkPermission(bool prompt);
-    void showPermissionWindow();
+    // PasteControllerDelegate: the global shortcuts
+    void toggleQueue() override { activation_.toggleQueue(); }
+    void captureAfterCopy() override { capture_.captureAfterCopy(); }
+    bool pasteNext() override { return context_.isStackActive && paste_.pasteNext(false); }
+    bool burstPaste() override { return paste_.burstPaste(); }
+    bool clearFromOverlay() override { return edits_.clearFromOverlay(); }
+    bool dropNext() override { return edits_.dropNext(); }
+    bool revealOverlay() override { return edits_.revealOverlay(); }
+    bool moveNextUp() override { return edits_.moveNextUp(); }
+    bool moveNextDown() override { return edits_.moveNextDown(); }
+    bool swapEnds() override { return edits_.swapEnds(); }
+    bool togglePinNext() override { return edits_.togglePinNext(); }
+    bool selectStack(int index) override { return edits_.selectStack(index); }
 
-    // ClipboardWatcherDelegate / PasteControllerDelegate
-    void clipboardWatcherDidCapture(ClipboardWatcher& watcher, ClipboardPayload payload) override;
-    void toggleQueue() override;
-    void captureAfterCopy() override;
-    bool pasteNext() override;
-    bool burstPaste() override;
-    bool clearFromOverlay() override;
-    bool dropNext() override;
-    bool revealOverlay() override;
-    bool moveNextUp() override;
-    bool moveNextDown() override;
-    bool swapEnds() override;
-    bool togglePinNext() override;
-    bool selectStack(int index) override;
+    // The overlay's rows
+    void hudDidMoveItem(const Uuid& id, int toIndex) { edits_.hudDidMoveItem(id, toIndex); }
+    void hudDidDeleteItem(const Uuid& id) { edits_.hudDidDeleteItem(id); }
+    void hudDidTogglePin(const Uuid& id) { edits_.hudDidTogglePin(id); }
 
-    // HUDWindowDragDelegate: the overlay's rows
-    void hudDidMoveItem(const Uuid& id, int toIndex) override;
-    void hudDidDeleteItem(const Uuid& id) override;
-    void hudDidTogglePin(const Uuid& id) override;
-
-    // Menu and window commands
-    [[nodiscard]] bool validateMenuItem(MenuAction action) const;
-    void toggleStackFromMenu();
-    void pasteNextFromMenu();
-    bool pasteQueueItemFromMenu(std::optional<long> position);
-    void clearQueueFromMenu();
-    void openQueueFromMenu();
-    void openPreferencesFromMenu();
-    /// The preferences' switches set a value rather than flip it.
-    void setHUDInteractionEnabled(bool enabled);
-    void setAnimationsEnabled(bool enabled);
-    void selectQueueMode(std::string_view raw);
-    void selectStackFromMenu(std::optional<long> index);
-    void selectPrivacyMode(std::string_view raw);
-    void selectBurstSeparator(std::string_view raw);
-    void selectQueueTimeout(std::string_view raw);
-    void pinNextFromMenu();
-    void swapEndsFromMenu();
-    void toggleHUDInteraction();
-    void toggleAnimations();
-    void clearSmartLearning();
-    void toggleLaunchAtLogin();
-    void checkPermissionFromMenu();
-    /// The control window's clear: no confirmation.
-    void clearFromControlWindow();
-    /// Shows the control window.
-    void showStackFromMenu();
-    /// The frame's windows and update commands; nothing without its services.
-    void showAboutFromMenu();
-    void showSupportFromMenu();
-    void checkForUpdatesFromMenu();
-    void installPendingUpdateFromMenu();
-    void copyDiagnosticsFromMenu();
-    /// A text Tovra's own windows copy: on the clipboard, and queued as one item while on.
-    void copyText(const std::string& text);
-
-    // Queue panel providers and handlers
-    [[nodiscard]] std::vector<ItemRow> panelItems() const;
-    [[nodiscard]] QueueMode panelQueueMode() const;
-    [[nodiscard]] QueueMode panelSelectedMode() const;
-    [[nodiscard]] int activeStackIndex() const;
-    [[nodiscard]] static int availableStackCount() { return 3; }
-    void pasteItem(const Uuid& id);
-    void removeItem(const Uuid& id);
-    void togglePinItem(const Uuid& id);
-    void moveItem(const Uuid& id, long index);
-    void clearFromPanel();
-    /// Remembered when the panel opens, so a paste from it goes back to that application.
-    void setApplicationBeforePanel(std::optional<FrontmostApplication> application) {
-        applicationBeforePanel_ = std::move(application);
+    // PreferencesCommands, and the menu's commands
+    void selectQueueMode(std::string_view raw) override { settings_.selectQueueMode(raw); }
+    void selectQueueTimeout(std::string_view raw) override { settings_.selectQueueTimeout(raw); }
+    void selectBurstSeparator(std::string_view raw) override {
+        settings_.selectBurstSeparator(raw);
     }
+    void selectPrivacyMode(std::string_view raw) override { settings_.selectPrivacyMode(raw); }
+    void selectStackFromMenu(std::optional<long> index) override {
+        edits_.selectStackFromMenu(index);
+    }
+    void setHUDInteractionEnabled(bool enabled) override {
+        settings_.setHUDInteractionEnabled(enabled);
+    }
+    void setAnimationsEnabled(bool enabled) override { settings_.setAnimationsEnabled(enabled); }
+    void pinNextFromMenu() override { edits_.pinNextFromMenu(); }
+    void swapEndsFromMenu() override { edits_.swapEndsFromMenu(); }
+    void clearSmartLearning() override { settings_.clearSmartLearning(); }
+    void checkPermissionFromMenu() override { activation_.checkPermissionFromMenu(); }
+    void toggleHUDInteraction() { settings_.toggleHUDInteraction(); }
+    void toggleAnimations() { settings_.toggleAnimations(); }
+    void openPreferencesFromMenu() { settings_.openPreferencesFromMenu(); }
+    [[nodiscard]] bool validateMenuItem(MenuAction action) const {
+        return refresher_.validateMenuItem(action);
+    }
+    void pasteNextFromMenu() { paste_.pasteNextFromMenu(); }
+    bool pasteQueueItemFromMenu(std::optional<long> position) {
+        return paste_.pasteQueueItemFromMenu(position);
+    }
+    void clearQueueFromMenu() { edits_.clearQueueFromMenu(); }
+    void clearFromControlWindow() { edits_.clearFromControlWindow(); }
+    void openQueueFromMenu() { paste_.openQueueFromMenu(); }
+    void showStackFromMenu() { frameCommands_.showStackFromMenu(); }
+    void showAboutFromMenu() { frameCommands_.showAboutFromMenu(); }
+    void showSupportFromMenu() { frameCommands_.showSupportFromMenu(); }
+    void checkForUpdatesFromMenu() { frameCommands_.checkForUpdatesFromMenu(); }
+    void installPendingUpdateFromMenu() { frameCommands_.installPendingUpdateFromMenu(); }
+    void copyDiagnosticsFromMenu() { frameCommands_.copyDiagnosticsFromMenu(); }
+    void copyText(const std::string& text) { capture_.copyText(text); }
+
+    // QueuePanelModel
+    [[nodiscard]] std::vector<ItemRow> panelItems() const override {
+        return refresher_.panelItems();
+    }
+    [[nodiscard]] PrivacyMode privacyMode() const override { return context_.settings.privacyMode; }
+    [[nodiscard]] QueueMode panelQueueMode() const override { return refresher_.panelQueueMode(); }
+    [[nodiscard]] QueueMode panelSelectedMode() const override {
+        return refresher_.panelSelectedMode();
+    }
+    [[nodiscard]] int activeStackIndex() const override {
+        return context_.stackStore.activeIndex();
+    }
+    [[nodiscard]] int availableStackCount() const override {
+        return StackStore::applicationStackCount;
+    }
+    void pasteItem(const Uuid& id) override { paste_.pasteItem(id); }
+    void removeItem(const Uuid& id) override { edits_.removeItem(id); }
+    void togglePinItem(const Uuid& id) override { edits_.togglePinItem(id); }
+    void clearFromPanel() override { edits_.clearFromPanel(); }
+    void moveItem(const Uuid& id, long index) { edits_.moveItem(id, index); }
 
     // State
-    [[nodiscard]] bool isStackActive() const { return isStackActive_; }
-    [[nodiscard]] bool shortcutCaptureAvailable() const { return shortcutCaptureAvailable_; }
-    [[nodiscard]] PrivacyMode privacyMode() const { return privacyMode_; }
-    [[nodiscard]] BurstSeparator burstSeparator() const { return burstSeparator_; }
-    [[nodiscard]] const std::string& customBurstSeparator() const { return customBurstSeparator_; }
-    [[nodiscard]] QueueTimeout queueTimeout() const { return queueTimeout_; }
-    [[nodiscard]] bool hudInteractionEnabled() const { return hudInteractionEnabled_; }
-    [[nodiscard]] bool animationsEnabled() const { return animationsEnabled_; }
-    [[nodiscard]] StackStore& stackStore() const { return *stackStore_; }
-    [[nodiscard]] QueueManager& activeQueue() const;
-    [[nodiscard]] PasteController& pasteController() { return pasteController_; }
-    [[nodiscard]] PasteboardCoordinator& pasteboardCoordinator();
-    /// "Tovra 2 · Smart / LIFO (3)".
-    [[nodiscard]] std::string overlayTitle() const;
+    [[nodiscard]] bool isStackActive() const { return context_.isStackActive; }
+    [[nodiscard]] bool shortcutCaptureAvailable() const {
+        return context_.shortcutCaptureAvailable;
+    }
+    [[nodiscard]] BurstSeparator burstSeparator() const { return context_.settings.burstSeparator; }
+    [[nodiscard]] const std::string& customBurstSeparator() const {
+        return context_.settings.customBurstSeparator;
+    }
+    [[nodiscard]] QueueTimeout queueTimeout() const { return context_.settings.queueTimeout; }
+    [[nodiscard]] bool hudInteractionEnabled() const {
+        return context_.settings.hudInteractionEnabled;
+    }
+    [[nodiscard]] bool animationsEnabled() const { return context_.settings.animationsEnabled; }
+    [[nodiscard]] StackStore& stackStore() { return context_.stackStore; }
+    [[nodiscard]] QueueManager& activeQueue() const { return context_.activeQueue(); }
+    [[nodiscard]] PasteController& pasteController() { return context_.pasteController; }
+    [[nodiscard]] PasteboardCoordinator& pasteboardCoordinator() {
+        return context_.pasteboardCoordinator;
+    }
+    [[nodiscard]] std::string overlayTitle() const { return refresher_.overlayTitle(); }
 
   private:
     AppDelegate(AppEnvironment environment, AppSurfaces surfaces);
-    QueueLifecycleController& lifecycle();
-    /// The frame when its services exist.
-    [[nodiscard]] ApplicationFrame* services() const;
-    [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const;
-    std::optional<std::string> frontmostId();
-    [[nodiscard]] bool overlayVisible() const;
-    /// Overlay commands act, and swallow their keystroke, only while the overlay is on screen.
-    bool whileOverlayVisible(const std::function<void()>& action);
-    [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;
-    void pasteChosen(const Uuid& id);
-    void clearActiveQueue();
-    std::function<void()> weakly(void (AppDelegate::*method)());
 
-    AppEnvironment environment_;
-    AppSurfaces surfaces_;
-    SmartModeEngine& smartEngine_;
-    std::shared_ptr<StackStore> stackStore_;
-    std::shared_ptr<ClipboardWatcher> clipboardWatcher_;
-    PasteController pasteController_;
-    std::shared_ptr<PasteboardCoordinator> pasteboardCoordinator_;
-    std::unique_ptr<QueueLifecycleController> queueLifecycleController_;
-
-    bool isStackActive_ = false;
-    PrivacyMode privacyMode_ = PrivacyMode::partialMask;
-    BurstSeparator burstSeparator_ = BurstSeparator::tab;
-    std::string customBurstSeparator_{defaultCustomBurstSeparator};
-    QueueTimeout queueTimeout_ = QueueTimeout::never;
-    bool hudInteractionEnabled_ = true;
-    bool animationsEnabled_ = true;
-    bool shortcutCaptureAvailable_ = false;
-    std::optional<FrontmostApplication> applicationBeforePanel_;
-    std::vector<TaskHandle> pendingWork_;
+    AppContext context_;
+    SurfaceRefresher refresher_{context_};
+    ActivationController activation_{context_, refresher_};
+    CaptureHandler capture_{context_, refresher_};
+    PasteHandler paste_{context_, refresher_};
+    QueueEditCommands edits_{context_, refresher_};
+    SettingsCommands settings_{context_, refresher_};
+    FrameCommands frameCommands_{context_};
 };
 
 }  // namespace tovra

@@ -4,12 +4,17 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Tovra/core/PrivacyMode.h"
+#include "Tovra/core/QueueMode.h"
 #include "Tovra/core/Uuid.h"
 
 namespace tovra {
+
+/// Menu actions whose enabling depends on the state.
+enum class MenuAction { pasteNext, clearQueue, checkForUpdates, other };
 
 /// One queued item as a surface shows it: never the payload, only what is displayed.
 struct ItemRow {
@@ -85,11 +90,48 @@ struct PreferencesValues {
     int availableStackCount = 3;
 };
 
+/// What the preferences window changes, each as the matching menu command does.
+class PreferencesCommands {
+  public:
+    virtual ~PreferencesCommands() = default;
+    virtual void selectQueueMode(std::string_view raw) = 0;
+    virtual void selectQueueTimeout(std::string_view raw) = 0;
+    virtual void selectBurstSeparator(std::string_view raw) = 0;
+    virtual void selectPrivacyMode(std::string_view raw) = 0;
+    virtual void selectStackFromMenu(std::optional<long> index) = 0;
+    virtual void setHUDInteractionEnabled(bool enabled) = 0;
+    virtual void setAnimationsEnabled(bool enabled) = 0;
+    virtual void pinNextFromMenu() = 0;
+    virtual void swapEndsFromMenu() = 0;
+    virtual void clearSmartLearning() = 0;
+    virtual void checkPermissionFromMenu() = 0;
+};
+
 /// The preferences window; re-presenting an open one brings it forward as it is.
 class PreferencesSurface {
   public:
     virtual ~PreferencesSurface() = default;
     virtual void present(const PreferencesValues& values) = 0;
+};
+
+/// What the queue panel reads and does: it holds no queue data of its own.
+class QueuePanelModel {
+  public:
+    virtual ~QueuePanelModel() = default;
+    /// The active stack in hand-out order.
+    [[nodiscard]] virtual std::vector<ItemRow> panelItems() const = 0;
+    [[nodiscard]] virtual PrivacyMode privacyMode() const = 0;
+    /// The order items leave in now, and the mode the user chose (Smart resolves to one).
+    [[nodiscard]] virtual QueueMode panelQueueMode() const = 0;
+    [[nodiscard]] virtual QueueMode panelSelectedMode() const = 0;
+    [[nodiscard]] virtual int activeStackIndex() const = 0;
+    [[nodiscard]] virtual int availableStackCount() const = 0;
+    virtual void pasteItem(const Uuid& id) = 0;
+    virtual void removeItem(const Uuid& id) = 0;
+    virtual void togglePinItem(const Uuid& id) = 0;
+    virtual void selectStackFromMenu(std::optional<long> index) = 0;
+    virtual void selectPrivacyMode(std::string_view raw) = 0;
+    virtual void clearFromPanel() = 0;
 };
 
 /// The queue panel: it reads everything again through the controller when told to reload.

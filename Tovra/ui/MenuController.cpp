@@ -32,7 +32,7 @@ MenuController::MenuController(QSystemTrayIcon* statusItem) : statusItem_(status
 MenuController::~MenuController() = default;
 
 QAction* MenuController::addRow(const QString& title, const char* icon,
-                                std::function<void()> action, AppDelegate::MenuAction validation) {
+                                std::function<void()> action, MenuAction validation) {
     QAction* row = menu_->addAction(symbol(icon), title);
     if (action) {
         QObject::connect(row, &QAction::triggered, row, [action = std::move(action)] { action(); });
@@ -65,21 +65,19 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
         masterToggleItem_->setCheckable(true);
     }
 
-    addRow(QStringLiteral("Paste next"), "edit-paste", a.pasteNext,
-           AppDelegate::MenuAction::pasteNext);
+    addRow(QStringLiteral("Paste next"), "edit-paste", a.pasteNext, MenuAction::pasteNext);
     QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details", a.openQueue);
     openQueue->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
     queueItem_ = menu_->addAction(symbol("mail-folder-inbox"), QStringLiteral("Queue (0)"));
     queueSubmenu_ = new QMenu(menu_.get());
     queueItem_->setMenu(queueSubmenu_);
     menu_->addSeparator();
-    addRow(QStringLiteral("Clear queue"), "edit-delete", a.clearQueue,
-           AppDelegate::MenuAction::clearQueue);
+    addRow(QStringLiteral("Clear queue"), "edit-delete", a.clearQueue, MenuAction::clearQueue);
     addRow(QStringLiteral("Preferences..."), "preferences-system", a.openPreferences);
     menu_->addSeparator();
     addRow(QStringLiteral("Support"), "help-contents", a.showSupport);
     addRow(QStringLiteral("Check for Updates..."), "view-refresh", a.checkForUpdates,
-           AppDelegate::MenuAction::checkForUpdates);
+           MenuAction::checkForUpdates);
     addRow(QStringLiteral("About Tovra"), "help-about", a.showAbout);
     menu_->addSeparator();
     QAction* quit = addRow(QStringLiteral("Quit Tovra"), "application-exit", a.quit);
@@ -100,7 +98,7 @@ void MenuController::validate() {
         if (!row) {
             continue;
         }
-        if (action != AppDelegate::MenuAction::other && validator_) {
+        if (action != MenuAction::other && validator_) {
             row->setEnabled(validator_(action));
         }
     }

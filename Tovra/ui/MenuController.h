@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "Tovra/app/AppDelegate.h"
 #include "Tovra/app/Surfaces.h"
 #include "Tovra/ui/MenuToggleItemView.h"
 
@@ -35,7 +34,7 @@ struct MenuActions {
 /// and the queue submenu change.
 class MenuController final : public StatusSurface {
   public:
-    using Validator = std::function<bool(AppDelegate::MenuAction)>;
+    using Validator = std::function<bool(MenuAction)>;
 
     /// `statusItem` may be null (no tray): the menu still exists for other ways in.
     explicit MenuController(QSystemTrayIcon* statusItem);
@@ -63,7 +62,7 @@ class MenuController final : public StatusSurface {
 
   private:
     QAction* addRow(const QString& title, const char* icon, std::function<void()> action,
-                    AppDelegate::MenuAction validation = AppDelegate::MenuAction::other);
+                    MenuAction validation = MenuAction::other);
     void rebuildQueueSubmenu(const std::vector<ItemRow>& items, PrivacyMode privacyMode);
 
     QPointer<QSystemTrayIcon> statusItem_;
@@ -76,7 +75,7 @@ class MenuController final : public StatusSurface {
     QPointer<QAction> queueItem_;
     QPointer<QAction> pendingUpdateItem_;
     QPointer<QAction> pendingUpdateSeparator_;
-    std::vector<std::pair<QPointer<QAction>, AppDelegate::MenuAction>> validated_;
+    std::vector<std::pair<QPointer<QAction>, MenuAction>> validated_;
 };
 
 }  // namespace tovra

@@ -13,7 +13,6 @@
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
-#include "Tovra/app/AppDelegate.h"
 #include "Tovra/core/BurstSeparator.h"
 #include "Tovra/core/PrivacyMode.h"
 #include "Tovra/core/QueueMode.h"
@@ -37,8 +36,8 @@ QStringList titles() {
 
 template <class Apply>
 void TovraPreferencesView::change(Apply apply) {
-    if (const auto delegate = state_.delegate.lock()) {
-        apply(*delegate);
+    if (const auto commands = state_.commands.lock()) {
+        apply(*commands);
     }
 }
 
@@ -114,26 +113,31 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     picker(QStringLiteral("Mode"), titles<QueueMode>(), QString::fromStdString(v.mode),
            [this](const QString& text, int) {
                state_.values.mode = text.toStdString();
-               change([&](AppDelegate& app) { app.selectQueueMode(state_.values.mode); });
+               change([&](PreferencesCommands& commands) {
+                   commands.selectQueueMode(state_.values.mode);
+               });
            });
-    picker(
-        QStringLiteral("Auto clear"), titles<QueueTimeout>(),
-        QString::fromStdString(v.queueTimeout), [this](const QString& text, int) {
-            state_.values.queueTimeout = text.toStdString();
-            change([&](AppDelegate& app) { app.selectQueueTimeout(state_.values.queueTimeout); });
-        });
+    picker(QStringLiteral("Auto clear"), titles<QueueTimeout>(),
+           QString::fromStdString(v.queueTimeout), [this](const QString& text, int) {
+               state_.values.queueTimeout = text.toStdString();
+               change([&](PreferencesCommands& commands) {
+                   commands.selectQueueTimeout(state_.values.queueTimeout);
+               });
+           });
     picker(QStringLiteral("Burst separator"), titles<BurstSeparator>(),
            QString::fromStdString(v.burstSeparator), [this](const QString& text, int) {
                state_.values.burstSeparator = text.toStdString();
-               change([&](AppDelegate& app) {
-                   app.selectBurstSeparator(state_.values.burstSeparator);
+               change([&](PreferencesCommands& commands) {
+                   commands.selectBurstSeparator(state_.values.burstSeparator);
                });
            });
     section(QStringLiteral("Privacy"));
     picker(QStringLiteral("Privacy mode"), titles<PrivacyMode>(),
            QString::fromStdString(v.privacyMode), [this](const QString& text, int) {
                state_.values.privacyMode = text.toStdString();
-               change([&](AppDelegate& app) { app.selectPrivacyMode(state_.values.privacyMode); });
+               change([&](PreferencesCommands& commands) {
+                   commands.selectPrivacyMode(state_.values.privacyMode);
+               });
            });
     section(QStringLiteral("Stacks"));
     QStringList stacks;
@@ -144,34 +148,36 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
            QStringLiteral("Stack %1").arg(v.activeStackIndex + 1),
            [this](const QString&, int index) {
                state_.values.activeStackIndex = index;
-               change([&](AppDelegate& app) { app.selectStackFromMenu(index); });
+               change([&](PreferencesCommands& commands) { commands.selectStackFromMenu(index); });
            });
     section(QStringLiteral("Interaction"));
     toggle(QStringLiteral("HUD interaction"), v.hudInteractionEnabled, [this](bool on) {
         state_.values.hudInteractionEnabled = on;
-        change([&](AppDelegate& app) { app.setHUDInteractionEnabled(on); });
+        change([&](PreferencesCommands& commands) { commands.setHUDInteractionEnabled(on); });
     });
     toggle(QStringLiteral("Animations"), v.animationsEnabled, [this](bool on) {
         state_.values.animationsEnabled = on;
-        change([&](AppDelegate& app) { app.setAnimationsEnabled(on); });
+        change([&](PreferencesCommands& commands) { commands.setAnimationsEnabled(on); });
     });
     section(QStringLiteral("Editing"));
     button(QStringLiteral("Pin next"), QStringLiteral("Pin / Unpin"),
-           [this] { change([](AppDelegate& app) { app.pinNextFromMenu(); }); });
+           [this] { change([](PreferencesCommands& commands) { commands.pinNextFromMenu(); }); });
     button(QStringLiteral("Swap ends"), QStringLiteral("Swap"),
-           [this] { change([](AppDelegate& app) { app.swapEndsFromMenu(); }); });
+           [this] { change([](PreferencesCommands& commands) { commands.swapEndsFromMenu(); }); });
     section(QStringLiteral("Maintenance"));
-    button(QStringLiteral("Smart learning"), QStringLiteral("Clear"),
-           [this] { change([](AppDelegate& app) { app.clearSmartLearning(); }); });
-    button(QStringLiteral("Accessibility"), QStringLiteral("Check status"),
-           [this] { change([](AppDelegate& app) { app.checkPermissionFromMenu(); }); });
+    button(QStringLiteral("Smart learning"), QStringLiteral("Clear"), [this] {
+        change([](PreferencesCommands& commands) { commands.clearSmartLearning(); });
+    });
+    button(QStringLiteral("Accessibility"), QStringLiteral("Check status"), [this] {
+        change([](PreferencesCommands& commands) { commands.checkPermissionFromMenu(); });
+    });
     column->addStretch();
 }
 
 void TovraPreferencesPresenter::present(const PreferencesValues& values) {
     mox::MoxSatelliteWindowPresenter::shared().present(
         QStringLiteral("tovra.preferences"), QStringLiteral("Tovra"), 560, 620, false,
-        new TovraPreferencesView({values, delegate_}));
+        new TovraPreferencesView({values, commands_}));
 }
 
 }  // namespace tovra

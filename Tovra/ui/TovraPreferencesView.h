@@ -11,13 +11,11 @@ class QCheckBox;
 
 namespace tovra {
 
-class AppDelegate;
-
 /// The settings the preferences window shows; it mirrors the application's when the window
 /// opens and is not written back from elsewhere while it is open.
 struct TovraPreferencesState {
     PreferencesValues values;
-    std::weak_ptr<AppDelegate> delegate;
+    std::weak_ptr<PreferencesCommands> commands;
 };
 
 /// Every queue setting in one place; each change goes to the controller as the matching menu
@@ -40,11 +38,13 @@ class TovraPreferencesView final : public QWidget {
 /// Presents the preferences through the window presenter, one window at a time.
 class TovraPreferencesPresenter final : public PreferencesSurface {
   public:
-    void setDelegate(std::weak_ptr<AppDelegate> delegate) { delegate_ = std::move(delegate); }
+    void setCommands(std::weak_ptr<PreferencesCommands> commands) {
+        commands_ = std::move(commands);
+    }
     void present(const PreferencesValues& values) override;
 
   private:
-    std::weak_ptr<AppDelegate> delegate_;
+    std::weak_ptr<PreferencesCommands> commands_;
 };
 
 }  // namespace tovra

@@ -97,6 +97,9 @@ void TovraQueueCoordinator::reload() {
 }
 
 void TovraQueueCoordinator::open() {
+    if (model_ == nullptr) {
+        return;
+    }
     mox::MoxSatelliteWindowPresenter::shared().present(panelIdentifier, QStringLiteral("Tovra"),
                                                        720, 568, true, new TovraQueueView(*this));
 }
@@ -135,9 +138,10 @@ void TovraQueueView::render() {
         delete child->layout();
         delete child;
     }
-    const auto items = coordinator_.itemsProvider();
-    const PrivacyMode privacy = coordinator_.privacyModeProvider();
-    const int active = coordinator_.activeStackIndexProvider();
+    const QueuePanelModel& model = coordinator_.model();
+    const auto items = model.panelItems();
+    const PrivacyMode privacy = model.privacyMode();
+    const int active = model.activeStackIndex();
 
     auto* header = new QWidget;
     header->setFixedHeight(62);
@@ -154,19 +158,19 @@ void TovraQueueView::render() {
     light.setColor(QPalette::ButtonText, mox::MoxColors::textPrimary());
     stackMenu->setPalette(light);
     auto* stacks = new QMenu(stackMenu);
-    for (int i = 0; i < coordinator_.availableStackCountProvider(); ++i) {
+    for (int i = 0; i < model.availableStackCount(); ++i) {
         QAction* entry = stacks->addAction(QStringLiteral("Stack %1").arg(i + 1));
         entry->setCheckable(true);
         entry->setChecked(i == active);
         connect(entry, &QAction::triggered, this,
-                [this, i] { coordinator_.selectStackHandler(i); });
+                [this, i] { coordinator_.model().selectStackFromMenu(i); });
     }
     stackMenu->setMenu(stacks);
     headerRow->addWidget(stackMenu);
-    headerRow->addWidget(mox::styledLabel(
-        modeLabel(coordinator_.selectedModeProvider(), coordinator_.queueModeProvider()),
-        mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::Medium),
-        mox::MoxColors::textPrimary()));
+    headerRow->addWidget(
+        mox::styledLabel(modeLabel(model.panelSelectedMode(), model.panelQueueMode()),
+                         mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::Medium),
+                         mox::MoxColors::textPrimary()));
     headerRow->addStretch();
     headerRow->addWidget(mox::styledLabel(countLabel(items.size()), mox::MoxFonts::body12(),
                                           mox::MoxColors::textSecondary()));
@@ -251,7 +255,7 @@ QWidget* TovraQueueView::nextCard(const PanelItem& item, PrivacyMode mode) {
                                      mox::MoxButtonVariant::primary, mox::MoxButtonSize::md);
     paste->setAccessibleName(QStringLiteral("Paste next queue item"));
     const Uuid id = item.id;
-    connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.pasteHandler(id); });
+    connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.model().pasteItem(id); });
     row->addWidget(paste);
     return card;
 }
@@ -296,20 +300,22 @@ QWidget* TovraQueueView::upcomingRow(const PanelItem& item, int position, bool i
     line->addWidget(remove);
 
     const Uuid id = item.id;
-    connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.pasteHandler(id); });
-    connect(pin, &QToolButton::clicked, this, [this, id] { coordinator_.pinHandler(id); });
-    connect(remove, &QToolButton::clicked, this, [this, id] { coordinator_.removeHandler(id); });
+    connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.model().pasteItem(id); });
+    connect(pin, &QToolButton::clicked, this,
+            [this, id] { coordinator_.model().togglePinItem(id); });
+    connect(remove, &QToolButton::clicked, this,
+            [this, id] { coordinator_.model().removeItem(id); });
     row->setContextMenuPolicy(Qt::CustomContextMenu);
     const bool pinned = item.isPinned;
     connect(row, &QWidget::customContextMenuRequested, this, [this, row, id, pinned](QPoint at) {
         QMenu menu;
         menu.addAction(QStringLiteral("Paste this"), this,
-                       [this, id] { coordinator_.pasteHandler(id); });
+                       [this, id] { coordinator_.model().pasteItem(id); });
         menu.addAction(pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"), this,
-                       [this, id] { coordinator_.pinHandler(id); });
+                       [this, id] { coordinator_.model().togglePinItem(id); });
         menu.addSeparator();
         menu.addAction(QStringLiteral("Remove"), this,
-                       [this, id] { coordinator_.removeHandler(id); });
+                       [this, id] { coordinator_.model().removeItem(id); });
         menu.exec(row->mapToGlobal(at));
     });
     return row;
@@ -323,21 +329,22 @@ QWidget* TovraQueueView::footer() {
     auto* clear = new mox::MoxButton(QStringLiteral("Clear all"), mox::MoxButtonVariant::danger,
                                      mox::MoxButtonSize::md);
     clear->setObjectName(QStringLiteral("clearAll"));
-    connect(clear, &QPushButton::clicked, this, [this] { coordinator_.clearHandler(); });
+    connect(clear, &QPushButton::clicked, this, [this] { coordinator_.model().clearFromPanel(); });
     row->addWidget(clear);
 
+    const QueuePanelModel& model = coordinator_.model();
     auto* switchStack = new QToolButton;
     switchStack->setText(QStringLiteral("Switch stack"));
     switchStack->setPopupMode(QToolButton::InstantPopup);
     auto* stacks = new QMenu(switchStack);
-    for (int i = 0; i < coordinator_.availableStackCountProvider(); ++i) {
+    for (int i = 0; i < model.availableStackCount(); ++i) {
         connect(stacks->addAction(QStringLiteral("Stack %1").arg(i + 1)), &QAction::triggered, this,
-                [this, i] { coordinator_.selectStackHandler(i); });
+                [this, i] { coordinator_.model().selectStackFromMenu(i); });
     }
     switchStack->setMenu(stacks);
     row->addWidget(switchStack);
 
-    const PrivacyMode current = coordinator_.privacyModeProvider();
+    const PrivacyMode current = model.privacyMode();
     auto* privacy = new QToolButton;
     privacy->setObjectName(QStringLiteral("privacy"));
     privacy->setText(QStringLiteral("Privacy: ") + rawTitle(rawValue(current)));
@@ -348,7 +355,7 @@ QWidget* TovraQueueView::footer() {
         entry->setCheckable(true);
         entry->setChecked(mode == current);
         connect(entry, &QAction::triggered, this,
-                [this, mode] { coordinator_.selectPrivacyModeHandler(mode); });
+                [this, mode] { coordinator_.model().selectPrivacyMode(rawValue(mode)); });
     }
     privacy->setMenu(modes);
     row->addWidget(privacy);

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QWidget>
-#include <functional>
 #include <vector>
 
 #include "Tovra/app/Surfaces.h"
@@ -15,22 +14,13 @@ namespace tovra {
 /// One item as the panel shows it: display data only.
 using PanelItem = ItemRow;
 
-/// The panel's model: it holds no queue data, only ways to read it and to act on it, installed
-/// by the application controller, and a revision that every refresh increases.
+/// The panel as the controller sees it: it holds no queue data, reads everything through the
+/// model, and counts its refreshes.
 class TovraQueueCoordinator final : public QueuePanelSurface {
   public:
-    std::function<std::vector<PanelItem>()> itemsProvider = [] { return std::vector<PanelItem>{}; };
-    std::function<PrivacyMode()> privacyModeProvider = [] { return PrivacyMode::preview; };
-    std::function<QueueMode()> queueModeProvider = [] { return QueueMode::fifo; };
-    std::function<QueueMode()> selectedModeProvider = [] { return QueueMode::fifo; };
-    std::function<int()> activeStackIndexProvider = [] { return 0; };
-    std::function<int()> availableStackCountProvider = [] { return 1; };
-    std::function<void(const Uuid&)> pasteHandler = [](const Uuid&) {};
-    std::function<void(const Uuid&)> removeHandler = [](const Uuid&) {};
-    std::function<void(const Uuid&)> pinHandler = [](const Uuid&) {};
-    std::function<void(int)> selectStackHandler = [](int) {};
-    std::function<void(PrivacyMode)> selectPrivacyModeHandler = [](PrivacyMode) {};
-    std::function<void()> clearHandler = [] {};
+    /// The model must outlive every open panel; without one the panel does not open.
+    void setModel(QueuePanelModel* model) { model_ = model; }
+    [[nodiscard]] QueuePanelModel& model() const { return *model_; }
 
     void reload() override;
     void open() override;
@@ -40,6 +30,7 @@ class TovraQueueCoordinator final : public QueuePanelSurface {
     [[nodiscard]] class TovraQueueView* view() const;
 
   private:
+    QueuePanelModel* model_ = nullptr;
     int revision_ = 0;
 };
 

@@ -37,8 +37,8 @@ class MenuControllerTest : public ::testing::Test {
         actions.pasteQueueItem = [this](int index) { chosen.push_back(index); };
         actions.clearQueue = [] {};
         actions.quit = [] {};
-        controller.buildMenu(actions, [this](AppDelegate::MenuAction action) {
-            return action == AppDelegate::MenuAction::pasteNext ? canPaste : true;
+        controller.buildMenu(actions, [this](MenuAction action) {
+            return action == MenuAction::pasteNext ? canPaste : true;
         });
     }
 

@@ -7,6 +7,7 @@
 
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "Tovra/ui/TovraQueueView.h"
+#include "tests/support/FakePanelModel.h"
 
 namespace tovra {
 namespace {
@@ -21,22 +22,15 @@ QStringList texts(const QWidget* view) {
 
 class QueuePanelTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        coordinator.itemsProvider = [this] { return items; };
-        coordinator.privacyModeProvider = [this] { return privacy; };
-        coordinator.selectedModeProvider = [] { return QueueMode::smart; };
-        coordinator.queueModeProvider = [] { return QueueMode::lifo; };
-        coordinator.availableStackCountProvider = [] { return 3; };
-        coordinator.pasteHandler = [this](const Uuid& id) { pasted.push_back(id); };
-        coordinator.clearHandler = [this] { ++clears; };
-    }
+    void SetUp() override { coordinator.setModel(&model); }
     void TearDown() override { mox::MoxSatelliteWindowPresenter::shared().closeAll(); }
 
+    test::FakePanelModel model;
     TovraQueueCoordinator coordinator;
-    std::vector<PanelItem> items;
-    PrivacyMode privacy = PrivacyMode::preview;
-    std::vector<Uuid> pasted;
-    int clears = 0;
+    std::vector<PanelItem>& items = model.items;
+    PrivacyMode& privacy = model.privacy;
+    std::vector<Uuid>& pasted = model.pasted;
+    int& clears = model.clears;
 };
 
 TEST_F(QueuePanelTest, EmptyStackSaysNothingIsWaiting) {

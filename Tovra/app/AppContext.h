@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "QueueSettings.h"
+#include "Surfaces.h"
+#include "Tovra/capture/ClipboardWatcher.h"
+#include "Tovra/capture/PasteController.h"
+#include "Tovra/capture/PasteboardCoordinator.h"
+#include "Tovra/capture/QueueLifecycleController.h"
+#include "Tovra/core/StackStore.h"
+
+namespace tovra {
+
+class AccessibilityTrust;
+class KeyboardTap;
+class LoginItem;
+class MainQueue;
+class Pasteboard;
+class QueueManager;
+class SmartModeEngine;
+class Workspace;
+
+/// The platform services the controller runs on; main() passes the real ones, tests fakes.
+struct AppEnvironment {
+    Pasteboard& pasteboard;
+    MainQueue& mainQueue;
+    KeyboardTap& keyboardTap;
+    Workspace& workspace;
+    AccessibilityTrust& trust;
+    LoginItem* loginItem = nullptr;
+    SmartModeEngine* smartEngine = nullptr;  // the shared engine when null
+};
+
+/// What every handler of the controller shares: the platform, the surfaces, the stacks and the
+/// capture machinery, built once in dependency order, and the queue's on/off state.
+struct AppContext {
+    AppContext(AppEnvironment platform, AppSurfaces shown);
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    [[nodiscard]] QueueManager& activeQueue() const;
+    /// The frontmost application's identifier, when it has one.
+    [[nodiscard]] std::optional<std::string> frontmostId() const;
+    [[nodiscard]] bool overlayVisible() const;
+    /// The frame when its services exist.
+    [[nodiscard]] ApplicationFrame* services() const;
+    /// Wraps `action` so that it does nothing once the controller is gone: for callbacks that
+    /// surfaces and the frame keep.
+    [[nodiscard]] std::function<void()> guarded(std::function<void()> action) const;
+
+    AppEnvironment environment;
+    AppSurfaces surfaces;
+    SmartModeEngine& smartEngine;
+    StackStore stackStore;
+    ClipboardWatcher clipboardWatcher;
+    PasteController pasteController;
+    PasteboardCoordinator pasteboardCoordinator;
+    QueueLifecycleController lifecycle;
+    QueueSettings settings;
+    bool isStackActive = false;
+    bool shortcutCaptureAvailable = false;
+
+  private:
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+};
+
+}  // namespace tovra

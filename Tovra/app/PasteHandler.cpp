@@ -1,0 +1,129 @@
+#include "PasteHandler.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "AppContext.h"
+#include "SurfaceRefresher.h"
+#include "Tovra/core/QueueManager.h"
+#include "Tovra/core/SmartModeEngine.h"
+#include "platform/MainQueue.h"
+
+namespace tovra {
+
+namespace {
+constexpr double reactivationDelay = 0.2;
+}  // namespace
+
+bool PasteHandler::stageRecordingSmartChoice(
+    const std::function<bool(QueueManager&, const std::optional<std::string>&)>& stage) {
+    const auto context = context_.frontmostId();
+    QueueManager& queue = context_.activeQueue();
+    queue.setSmartContext(context);
+    const QueueMode mode = queue.mode();
+    const QueueMode resolved =
+        mode == QueueMode::smart ? context_.smartEngine.resolve(context) : mode;
+    if (!stage(queue, context)) {
+        return false;
+    }
+    if (mode == QueueMode::smart) {
+        context_.smartEngine.recordPaste(resolved, context);
+    }
+    return true;
+}
+
+bool PasteHandler::pasteNext(bool triggerPaste) {
+    const bool staged = stageRecordingSmartChoice(
+        [this](QueueManager& queue, const std::optional<std::string>& context) {
+            return context_.pasteboardCoordinator.stageNext(queue, context).has_value();
+        });
+    if (!staged) {
+        surfaces_.refresh(false);
+        return false;
+    }
+    surfaces_.rescheduleTimeout();
+    surfaces_.refresh(false);
+    if (triggerPaste) {
+        typePasteLater();
+    }
+    return true;
+}
+
+bool PasteHandler::burstPaste() {
+    if (!context_.isStackActive || context_.activeQueue().isEmpty()) {
+        return false;
+    }
+    const QueueSettings& settings = context_.settings;
+    const std::string separator =
+        separatorText(settings.burstSeparator, settings.customBurstSeparator);
+    const bool written =
+        stageRecordingSmartChoice([&](QueueManager& queue, const std::optional<std::string>&) {
+            auto payload = queue.makeBurstPayload(separator);
+            if (payload) {
+                context_.pasteboardCoordinator.write(*payload);
+            }
+            return payload.has_value();
+        });
+    if (written) {
+        surfaces_.refresh(false);
+    }
+    return written;
+}
+
+bool PasteHandler::pasteQueueItemFromMenu(std::optional<long> position) {
+    const auto& items = context_.activeQueue().items();
+    if (!position || *position < 0 || static_cast<std::size_t>(*position) >= items.size()) {
+        return false;
+    }
+    pasteChosen(items[static_cast<std::size_t>(*position)].id);
+    return true;
+}
+
+void PasteHandler::pasteChosen(const Uuid& id) {
+    QueueManager& queue = context_.activeQueue();
+    const auto found = std::find_if(queue.items().begin(), queue.items().end(),
+                                    [&](const StackItem& item) { return item.id == id; });
+    if (found == queue.items().end()) {
+        return;
+    }
+    const ClipboardPayload payload = found->payload;
+    queue.remove(id);
+    context_.pasteboardCoordinator.write(payload);
+    surfaces_.rescheduleTimeout();
+    surfaces_.refresh(false);
+    typePasteLater();
+}
+
+void PasteHandler::typePasteLater() {
+    context_.environment.mainQueue.post(
+        context_.guarded([this] { context_.pasteController.scheduleSyntheticPaste(); }));
+}
+
+void PasteHandler::pasteItem(const Uuid& id) {
+    if (context_.surfaces.panel != nullptr) {
+        context_.surfaces.panel->close();
+    }
+    const auto previous = std::exchange(applicationBeforePanel_, std::nullopt);
+    if (!previous || !context_.environment.workspace.activate(*previous)) {
+        pasteChosen(id);
+        return;
+    }
+    // Give the application time to take the focus back, so the paste reaches it.
+    reactivation_ = context_.environment.mainQueue.after(MainQueue::Seconds(reactivationDelay),
+                                                         [this, id] { pasteChosen(id); });
+}
+
+void PasteHandler::openQueueFromMenu() {
+    // Opened while one of our own windows is in front: keep the application remembered before.
+    const auto front = context_.environment.workspace.frontmostApplication();
+    if (front && front->pid != static_cast<std::int64_t>(::getpid())) {
+        applicationBeforePanel_ = front;
+    }
+    if (context_.surfaces.panel != nullptr) {
+        context_.surfaces.panel->open();
+    }
+}
+
+}  // namespace tovra

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Surfaces.h"
+#include "Tovra/core/QueueMode.h"
+
+namespace tovra {
+
+struct AppContext;
+
+/// Shows the state on every surface after each change: the overlay, the status item and its
+/// menu, the control window and the queue panel. Also keeps the queue limits and the idle timer,
+/// which every change restarts.
+class SurfaceRefresher {
+  public:
+    explicit SurfaceRefresher(AppContext& context) : context_(context) {}
+
+    /// Every surface; the overlay stays longer when the user asked to see it.
+    void refresh(bool revealOverlay);
+    /// Only the status item and the control window.
+    void refreshStatus();
+    void applyQueueLimits();
+    /// Restarts the active stack's idle timer; its expiry refreshes the surfaces.
+    void rescheduleTimeout();
+
+    [[nodiscard]] bool validateMenuItem(MenuAction action) const;
+    /// "Tovra 2 · Smart / LIFO (3)".
+    [[nodiscard]] std::string overlayTitle() const;
+    /// The panel lists the stack in hand-out order.
+    [[nodiscard]] std::vector<ItemRow> panelItems() const { return rows(true); }
+    [[nodiscard]] QueueMode panelQueueMode() const;
+    [[nodiscard]] QueueMode panelSelectedMode() const;
+
+  private:
+    [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;
+
+    AppContext& context_;
+};
+
+}  // namespace tovra
