@@ -23,6 +23,7 @@
 #include "MoxUI/MoxBrandPack.h"
 #include "MoxUI/MoxBundle.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/core/ClipboardPayload.h"
 #include "Tovra/services/AppServices.h"
 #include "Tovra/services/TovraApplicationFrame.h"
 #include "Tovra/services/TovraClipboardWriter.h"
@@ -120,8 +121,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tovra: already running on this display.\n");
             return 0;
         }
-        pasteboard = std::make_unique<tovra::X11Pasteboard>(*connection, mainQueue,
-                                                            tovra::X11Pasteboard::Timeouts{});
+        pasteboard = std::make_unique<tovra::X11Pasteboard>(
+            *connection, mainQueue, tovra::X11Pasteboard::Options{tovra::maxPayloadBytes});
         auto tap = std::make_unique<tovra::X11KeyboardTap>(*connection, mainQueue,
                                                            tovra::X11KeyboardTap::Options{});
         if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "Tovra/base/PasteboardTypes.h"
 #include "Tovra/core/ClipboardPayload.h"
-#include "Tovra/core/PasteboardTypes.h"
 #include "Tovra/core/PrivacyMasking.h"
 #include "Tovra/core/QueueManager.h"
 #include "Tovra/core/SmartModeEngine.h"

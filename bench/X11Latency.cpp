@@ -68,7 +68,8 @@ struct Application {
         xcb_map_window(c, window);
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
         connection->attach(queue);
-        clipboard = std::make_unique<X11Pasteboard>(*connection, queue, X11Pasteboard::Timeouts{});
+        clipboard = std::make_unique<X11Pasteboard>(*connection, queue,
+                                                    X11Pasteboard::Options{maxPayloadBytes});
         subscription = connection->subscribe([this](const xcb_generic_event_t& event) {
             if ((event.response_type & 0x7F) != XCB_KEY_PRESS) {
                 return;
@@ -158,7 +159,7 @@ int main(int argc, char** argv) {
     QtMainQueue queue;
     auto connection = X11Connection::open(nullptr, error);
     connection->attach(queue);
-    X11Pasteboard pasteboard(*connection, queue, X11Pasteboard::Timeouts{});
+    X11Pasteboard pasteboard(*connection, queue, X11Pasteboard::Options{maxPayloadBytes});
     X11KeyboardTap tap(*connection, queue, X11KeyboardTap::Options{});
     SmartModeEngine engine;
     auto bench = std::make_shared<BenchQueue>();

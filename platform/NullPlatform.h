@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Tovra/core/Pasteboard.h"
 #include "platform/KeyboardTap.h"
+#include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
 
 namespace tovra {

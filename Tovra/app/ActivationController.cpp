@@ -2,9 +2,9 @@
 
 #include "AppContext.h"
 #include "SurfaceRefresher.h"
-#include "Tovra/core/Pasteboard.h"
 #include "platform/AccessibilityTrust.h"
 #include "platform/LoginItem.h"
+#include "platform/Pasteboard.h"
 
 namespace tovra {
 

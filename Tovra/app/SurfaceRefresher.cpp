@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "AppContext.h"
-#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/base/PasteboardTypes.h"
 #include "Tovra/core/QueueManager.h"
 
 namespace tovra {

@@ -1,7 +1,8 @@
 #include "ClipboardWatcher.h"
 
-#include "Tovra/core/Pasteboard.h"
+#include "PasteboardTransfer.h"
 #include "platform/MainQueue.h"
+#include "platform/Pasteboard.h"
 
 namespace tovra {
 
@@ -37,7 +38,7 @@ std::optional<ClipboardPayload> ClipboardWatcher::checkForChange() {
     }
     // Any newer change ends the wait for the ignored one.
     ignoredChangeCount_.reset();
-    return ClipboardPayload::capture(pasteboard_);
+    return capturePayload(pasteboard_);
 }
 
 void ClipboardWatcher::tick() {

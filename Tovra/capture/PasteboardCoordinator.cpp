@@ -1,9 +1,10 @@
 #include "PasteboardCoordinator.h"
 
 #include "ClipboardWatcher.h"
-#include "Tovra/core/Pasteboard.h"
-#include "Tovra/core/PasteboardTypes.h"
+#include "PasteboardTransfer.h"
+#include "Tovra/base/PasteboardTypes.h"
 #include "Tovra/core/QueueManager.h"
+#include "platform/Pasteboard.h"
 
 namespace tovra {
 

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "Pasteboard.h"
-#include "PasteboardTypes.h"
+#include "Tovra/base/PasteboardTypes.h"
 #include "UnicodeText.h"
 
 namespace tovra {
@@ -68,61 +67,6 @@ std::optional<ClipboardPayload> makeTextPayload(Bytes bytes) {
     payload.previewText = truncatedPreview(bytes.view());
     payload.representations.push_back({std::string(pasteboardType::string), std::move(bytes)});
     return payload;
-}
-
-std::optional<ClipboardPayload> ClipboardPayload::capture(Pasteboard& pasteboard) {
-    std::optional<Bytes> text = pasteboard.string();
-    std::optional<std::size_t> textIndex;
-    std::vector<ClipboardRepresentation> representations;
-    std::size_t total = 0;
-    auto take = [&](std::string_view type, Bytes bytes) {
-        total += bytes.size();
-        representations.push_back({std::string(type), std::move(bytes)});
-    };
-
-    for (const std::string_view type : capturedTypes) {
-        if (type == pasteboardType::string && text) {
-            // An empty text still counts: it is what the user copied.
-            if (text->size() <= maxPayloadBytes - total) {
-                textIndex = representations.size();
-                take(type, std::move(*text));
-            }
-            continue;
-        }
-        std::optional<Bytes> bytes = pasteboard.data(type);
-        if (bytes && !bytes->empty() && bytes->size() <= maxPayloadBytes - total) {
-            take(type, std::move(*bytes));
-        }
-    }
-    if (representations.empty()) {
-        return std::nullopt;
-    }
-
-    // The label is the offered text even when that text did not fit the budget.
-    std::string_view offered;
-    if (textIndex) {
-        offered = representations[*textIndex].data.view();
-    } else if (text) {
-        offered = text->view();
-    }
-    ClipboardPayload payload;
-    payload.previewText = offered.empty()
-                              ? truncatedPreview(makePreviewLabel(representations, std::nullopt))
-                              : truncatedPreview(offered);
-    payload.representations = std::move(representations);
-    return payload;
-}
-
-void writeToPasteboard(const ClipboardPayload& payload, Pasteboard& pasteboard) {
-    pasteboard.clearContents();
-    for (const auto& representation : payload.representations) {
-        if (representation.type == pasteboardType::string &&
-            unicode::isValidUtf8(representation.data.view())) {
-            pasteboard.setString(representation.data.view(), representation.type);
-        } else {
-            pasteboard.setData(representation.data, representation.type);
-        }
-    }
 }
 
 }  // namespace tovra

@@ -6,12 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Bytes.h"
-#include "ClipboardRepresentation.h"
+#include "Tovra/base/Bytes.h"
+#include "Tovra/base/ClipboardRepresentation.h"
 
 namespace tovra {
-
-class Pasteboard;
 
 /// The most bytes one payload may carry in all its representations together.
 inline constexpr std::size_t maxPayloadBytes = 10'485'760;
@@ -24,11 +22,6 @@ struct ClipboardPayload {
     std::string previewText;
     /// Every type captured, in `capturedTypes` order; never empty in a stored item.
     std::vector<ClipboardRepresentation> representations;
-
-    /// Reads the clipboard's current contents: at most the five captured types, in their order,
-    /// within the byte budget; a type that does not fit is skipped and a later one may still fit.
-    /// Nothing when no type could be taken.
-    static std::optional<ClipboardPayload> capture(Pasteboard& pasteboard);
 
     friend bool operator==(const ClipboardPayload&, const ClipboardPayload&) = default;
 };
@@ -45,9 +38,5 @@ const Bytes* stringData(const ClipboardPayload& payload);
 
 /// A plain-text payload of valid UTF-8 within the byte budget; nothing otherwise.
 std::optional<ClipboardPayload> makeTextPayload(Bytes bytes);
-
-/// Replaces the clipboard's contents with every representation of the payload; plain text that
-/// is valid UTF-8 goes as a string. A failed write does not stop the others.
-void writeToPasteboard(const ClipboardPayload& payload, Pasteboard& pasteboard);
 
 }  // namespace tovra

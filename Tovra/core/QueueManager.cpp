@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "PasteboardTypes.h"
 #include "SmartModeEngine.h"
 #include "TextSplitting.h"
+#include "Tovra/base/PasteboardTypes.h"
 #include "UnicodeText.h"
 
 namespace tovra {

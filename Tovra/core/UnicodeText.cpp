@@ -63,32 +63,6 @@ class CharacterWalk {
 
 }  // namespace
 
-bool isValidUtf8(std::string_view bytes) noexcept {
-    const std::uint8_t* s = bytesOf(bytes);
-    const std::size_t length = bytes.size();
-    std::size_t i = 0;
-    while (i < length) {
-        // Most copied text is ASCII: skip it eight bytes at a time.
-        while (i + 8 <= length) {
-            std::uint64_t word;
-            std::memcpy(&word, s + i, sizeof word);
-            if ((word & 0x8080808080808080ULL) != 0) {
-                break;
-            }
-            i += 8;
-        }
-        if (i >= length) {
-            break;
-        }
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool isTrimmable(char32_t codePoint) noexcept {
     if ((codePoint >= 0x09 && codePoint <= 0x0D) || codePoint == 0x85) {
         return true;
@@ -106,14 +80,6 @@ bool isTrimmable(char32_t codePoint) noexcept {
 bool isNewline(char32_t codePoint) noexcept {
     return (codePoint >= 0x0A && codePoint <= 0x0D) || codePoint == 0x85 || codePoint == 0x2028 ||
            codePoint == 0x2029;
-}
-
-CodePoint codePointAt(std::string_view text, std::size_t offset) noexcept {
-    const std::uint8_t* s = bytesOf(text);
-    std::size_t next = offset;
-    UChar32 c;
-    U8_NEXT(s, next, text.size(), c);
-    return {c < 0 ? U'\uFFFD' : static_cast<char32_t>(c), c >= 0, next};
 }
 
 CodePoint codePointBefore(std::string_view text, std::size_t offset,

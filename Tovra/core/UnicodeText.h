@@ -5,15 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "Tovra/base/Utf8.h"
+
 namespace tovra {
 
 /// Text in the core is UTF-8. Lengths and cuts that a user sees count extended grapheme clusters;
 /// the functions here stop after the characters they need, so their cost does not grow with the
 /// length of the text beyond that.
 namespace unicode {
-
-/// Strict: overlong forms, surrogates, code points above U+10FFFF and truncated sequences fail.
-[[nodiscard]] bool isValidUtf8(std::string_view bytes) noexcept;
 
 /// White space and newlines: general category Z plus U+0009 to U+000D and U+0085.
 [[nodiscard]] bool isTrimmable(char32_t codePoint) noexcept;
@@ -23,14 +22,6 @@ namespace unicode {
 /// The text without leading and trailing `isTrimmable` code points; a view into `text`.
 [[nodiscard]] std::string_view trimmed(std::string_view text) noexcept;
 
-/// One code point of a UTF-8 text, as the walk functions below read it.
-struct CodePoint {
-    char32_t value;
-    bool wellFormed;
-    std::size_t
-        boundary;  // the offset just past it (codePointAt) or where it starts (codePointBefore)
-};
-[[nodiscard]] CodePoint codePointAt(std::string_view text, std::size_t offset) noexcept;
 /// The code point that ends at byte `offset`, looking back no further than `lowerBound`.
 [[nodiscard]] CodePoint codePointBefore(std::string_view text, std::size_t offset,
                                         std::size_t lowerBound = 0) noexcept;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "Tovra/core/PasteboardTypes.h"
-#include "Tovra/core/UnicodeText.h"
+#include "Tovra/base/PasteboardTypes.h"
+#include "Tovra/base/Utf8.h"
 
 namespace tovra::testing {
 

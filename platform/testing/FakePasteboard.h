@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Tovra/core/ClipboardRepresentation.h"
-#include "Tovra/core/Pasteboard.h"
+#include "Tovra/base/ClipboardRepresentation.h"
+#include "platform/Pasteboard.h"
 
 namespace tovra::testing {
 

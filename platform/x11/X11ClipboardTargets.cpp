@@ -1,6 +1,6 @@
 #include "X11ClipboardTargets.h"
 
-#include "Tovra/core/UnicodeText.h"
+#include "Tovra/base/Utf8.h"
 
 namespace tovra::x11 {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "Tovra/core/Bytes.h"
-#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/base/Bytes.h"
+#include "Tovra/base/PasteboardTypes.h"
 
 namespace tovra::x11 {
 

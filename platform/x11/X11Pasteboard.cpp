@@ -6,9 +6,8 @@
 #include <array>
 #include <cstring>
 
-#include "Tovra/core/ClipboardPayload.h"
-#include "Tovra/core/PasteboardTypes.h"
-#include "Tovra/core/UnicodeText.h"
+#include "Tovra/base/PasteboardTypes.h"
+#include "Tovra/base/Utf8.h"
 #include "X11ClipboardTargets.h"
 #include "X11Connection.h"
 #include "X11SelectionOwner.h"
@@ -57,22 +56,23 @@ struct X11Pasteboard::Read {
     xcb_atom_t property = XCB_ATOM_NONE;
     bool incremental = false;
     Bytes incrementalData;
+    std::size_t budget = 0;
     std::size_t budgetUsed = 0;
     Contents contents;
     TaskHandle deadline;
 
-    [[nodiscard]] std::size_t remainingBudget() const { return maxPayloadBytes - budgetUsed; }
+    [[nodiscard]] std::size_t remainingBudget() const { return budget - budgetUsed; }
 };
 
-X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Timeouts timeouts)
+X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Options options)
     : connection_(connection),
       mainQueue_(mainQueue),
-      timeouts_(timeouts),
+      options_(options),
       window_(connection.createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE)),
       clipboard_(connection.atom("CLIPBOARD")),
       snapshot_(std::make_shared<Contents>()) {
     std::string error;
-    owner_ = X11SelectionOwner::start(connection.displayName(), timeouts.serveStep, error);
+    owner_ = X11SelectionOwner::start(connection.displayName(), options.serveStep, error);
     subscription_ = connection_.subscribe([this](const xcb_generic_event_t& e) { handleEvent(e); });
     xcb_connection_t* c = connection_.get();
     if (connection_.xfixesFirstEvent() != 0) {
@@ -191,6 +191,7 @@ void X11Pasteboard::startRead(ReadReason reason, xcb_timestamp_t time) {
     read_ = std::make_unique<Read>();
     read_->id = ++readSequence_;
     read_->reason = reason;
+    read_->budget = options_.maxBytes;
     read_->time = time;
     read_->target = connection_.atom("TARGETS");
     read_->property = nextReadProperty();
@@ -201,7 +202,7 @@ void X11Pasteboard::startRead(ReadReason reason, xcb_timestamp_t time) {
 
 void X11Pasteboard::armReadDeadline() {
     const std::uint64_t id = read_->id;
-    read_->deadline = mainQueue_.after(timeouts_.readStep, [this, id] {
+    read_->deadline = mainQueue_.after(options_.readStep, [this, id] {
         if (!read_ || read_->id != id) {
             return;
         }

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Tovra/core/ClipboardRepresentation.h"
-#include "Tovra/core/Pasteboard.h"
+#include "Tovra/base/ClipboardRepresentation.h"
+#include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 
 namespace tovra {
@@ -27,14 +27,16 @@ class X11SelectionOwner;
 /// if nobody took it since.
 class X11Pasteboard final : public Pasteboard {
   public:
-    struct Timeouts {
+    struct Options {
+        /// The most bytes one read may take in all its types together: the queue's budget.
+        std::size_t maxBytes = 0;
         /// How long one step of a read may wait for the owner.
         std::chrono::milliseconds readStep{300};
         /// How long a transfer we serve may wait for the requestor between chunks.
         std::chrono::milliseconds serveStep{5000};
     };
 
-    X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Timeouts timeouts);
+    X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Options options);
     ~X11Pasteboard() override;
 
     [[nodiscard]] std::int64_t changeCount() const override { return changeCount_; }
@@ -74,7 +76,7 @@ class X11Pasteboard final : public Pasteboard {
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
-    Timeouts timeouts_;
+    Options options_;
     xcb_window_t window_;
     xcb_atom_t clipboard_;
     TaskHandle subscription_;

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "Tovra/core/ClipboardRepresentation.h"
+#include "Tovra/base/ClipboardRepresentation.h"
 
 namespace tovra {
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "Tovra/core/Bytes.h"
+#include "Tovra/base/Bytes.h"
 
 namespace tovra {
 namespace {

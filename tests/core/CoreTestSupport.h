@@ -4,10 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "Tovra/base/PasteboardTypes.h"
 #include "Tovra/core/ClipboardPayload.h"
-#include "Tovra/core/Pasteboard.h"
-#include "Tovra/core/PasteboardTypes.h"
 #include "Tovra/core/QueueManager.h"
+#include "platform/Pasteboard.h"
 
 namespace tovra::test {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/base/PasteboardTypes.h"
 
 namespace tovra::testing {
 namespace {

@@ -37,7 +37,8 @@ class LiveQueue final : public ClipboardWatcherDelegate, public PasteControllerD
         std::string error;
         connection = X11Connection::open(nullptr, error);
         connection->attach(queue);
-        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, X11Pasteboard::Timeouts{});
+        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue,
+                                                     X11Pasteboard::Options{maxPayloadBytes});
         tap = std::make_unique<X11KeyboardTap>(*connection, queue, X11KeyboardTap::Options{});
         workspace = std::make_unique<X11Workspace>(*connection);
         watcher = std::make_shared<ClipboardWatcher>(*pasteboard, queue);

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 
 #include "Processes.h"
-#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/base/PasteboardTypes.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Pasteboard.h"
@@ -21,7 +21,7 @@ TEST(OwnProcessPaste, OurTextFieldPastesWhatWeStaged) {
     auto connection = X11Connection::open(nullptr, error);
     ASSERT_NE(connection, nullptr) << error;
     connection->attach(queue);
-    X11Pasteboard pasteboard(*connection, queue, X11Pasteboard::Timeouts{});
+    X11Pasteboard pasteboard(*connection, queue, X11Pasteboard::Options{std::size_t{10} << 20});
 
     for (const char* staged : {"first item", "second \xE2\x80\x94 item"}) {
         pasteboard.clearContents();

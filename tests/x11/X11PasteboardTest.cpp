@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "Processes.h"
-#include "Tovra/core/PasteboardTypes.h"
+#include "Tovra/base/PasteboardTypes.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11Connection.h"
 
@@ -19,8 +19,9 @@ using test::runCommand;
 using test::waitUntil;
 using Contents = X11Pasteboard::Contents;
 
-constexpr X11Pasteboard::Timeouts fastTimeouts{std::chrono::milliseconds(300),
-                                               std::chrono::milliseconds(3000)};
+// The queue's 10 MiB budget, with quick steps.
+constexpr X11Pasteboard::Options fastOptions{std::size_t{10} << 20, std::chrono::milliseconds(300),
+                                             std::chrono::milliseconds(3000)};
 
 std::string textOfSize(std::size_t size) {
     std::string text;
@@ -50,7 +51,7 @@ struct Client {
         connection = X11Connection::open(nullptr, error);
         EXPECT_NE(connection, nullptr) << error;
         connection->attach(queue);
-        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, fastTimeouts);
+        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, fastOptions);
         EXPECT_TRUE(waitUntil([&] { return !pasteboard->isReading(); }));
     }
     ~Client() {

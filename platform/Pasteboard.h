@@ -4,13 +4,11 @@
 #include <optional>
 #include <string_view>
 
-#include "Bytes.h"
+#include "Tovra/base/Bytes.h"
 
 namespace tovra {
 
 /// The system clipboard as the queue sees it. Types are the identifiers of `pasteboardType`.
-/// It lives beside the core's value types because the core's one platform need is to write a
-/// payload to it; backends live under platform/.
 class Pasteboard {
   public:
     Pasteboard() = default;
