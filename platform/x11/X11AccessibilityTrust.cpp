@@ -27,11 +27,7 @@ bool X11AccessibilityTrust::isTrusted() {
             return false;
         }
     }
-    XcbReply<xcb_input_xi_query_version_reply_t> version(
-        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
-    connection_->scheduleDispatch();
-    return version && (version->major_version > 2 ||
-                       (version->major_version == 2 && version->minor_version >= 1));
+    return connection_->hasXInput21();
 }
 
 }  // namespace tovra

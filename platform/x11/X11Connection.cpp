@@ -1,41 +1,51 @@
 #include "X11Connection.h"
 
 #include <xcb/xfixes.h>
+#include <xcb/xinput.h>
 
 #include "platform/MainQueue.h"
 
 namespace tovra {
 
-std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std::string& error) {
+XcbConnection X11Connection::connect(const char* displayName, xcb_screen_t*& screen,
+                                     std::string& error) {
     int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
-    if (connection == nullptr || xcb_connection_has_error(connection) != 0) {
-        if (connection != nullptr) {
-            xcb_disconnect(connection);
-        }
+    XcbConnection connection(xcb_connect(displayName, &screenNumber));
+    // xcb hands out an errored connection rather than none: it still needs closing.
+    if (!connection || xcb_connection_has_error(connection.get()) != 0) {
         error = "cannot connect to the X display";
         return nullptr;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
         xcb_screen_next(&screens);
     }
     if (screens.rem == 0) {
-        xcb_disconnect(connection);
         error = "the X display has no such screen";
         return nullptr;
     }
-    auto opened = std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data));
+    screen = screens.data;
+    return connection;
+}
+
+std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std::string& error) {
+    xcb_screen_t* screen = nullptr;
+    XcbConnection connection = connect(displayName, screen, error);
+    if (!connection) {
+        return nullptr;
+    }
+    auto opened = std::unique_ptr<X11Connection>(new X11Connection(std::move(connection), screen));
     opened->displayName_ = displayName != nullptr ? displayName : "";
     return opened;
 }
 
-X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
-    : connection_(connection), screen_(screen) {
-    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
+X11Connection::X11Connection(XcbConnection connection, xcb_screen_t* screen)
+    : connection_(std::move(connection)), screen_(screen) {
+    xcb_connection_t* c = connection_.get();
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
     if (xfixes != nullptr && xfixes->present != 0) {
-        XcbReply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
-            connection_, xcb_xfixes_query_version(connection_, 5, 0), nullptr));
+        XcbReply<xcb_xfixes_query_version_reply_t> version(
+            xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
         if (version) {
             xfixesFirstEvent_ = xfixes->first_event;
         }
@@ -45,7 +55,19 @@ X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
 X11Connection::~X11Connection() {
     *alive_ = false;
     readWatch_.cancel();
-    xcb_disconnect(connection_);
+}
+
+bool X11Connection::hasXInput21() {
+    xcb_connection_t* c = get();
+    const auto* xinput = xcb_get_extension_data(c, &xcb_input_id);
+    if (xinput == nullptr || xinput->present == 0) {
+        return false;
+    }
+    XcbReply<xcb_input_xi_query_version_reply_t> version(
+        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
+    scheduleDispatch();
+    return version && (version->major_version > 2 ||
+                       (version->major_version == 2 && version->minor_version >= 1));
 }
 
 xcb_atom_t X11Connection::atom(std::string_view name) {
@@ -54,8 +76,7 @@ xcb_atom_t X11Connection::atom(std::string_view name) {
         return found->second;
     }
     XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection_,
-        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(key.size()), key.data()),
+        get(), xcb_intern_atom(get(), 0, static_cast<std::uint16_t>(key.size()), key.data()),
         nullptr));
     scheduleDispatch();
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -72,7 +93,7 @@ std::string X11Connection::atomName(xcb_atom_t atom) {
         }
     }
     XcbReply<xcb_get_atom_name_reply_t> reply(
-        xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
+        xcb_get_atom_name_reply(get(), xcb_get_atom_name(get(), atom), nullptr));
     scheduleDispatch();
     if (!reply) {
         return {};
@@ -85,8 +106,8 @@ std::string X11Connection::atomName(xcb_atom_t atom) {
 
 void X11Connection::attach(MainQueue& mainQueue) {
     mainQueue_ = &mainQueue;
-    readWatch_ = mainQueue.watchReadable(xcb_get_file_descriptor(connection_),
-                                         [this] { dispatchPending(); });
+    readWatch_ =
+        mainQueue.watchReadable(xcb_get_file_descriptor(get()), [this] { dispatchPending(); });
     scheduleDispatch();
 }
 
@@ -111,14 +132,14 @@ void X11Connection::dispatchPending() {
             event = std::move(stashed_.front());
             stashed_.pop_front();
         } else {
-            event.reset(xcb_poll_for_event(connection_));
+            event.reset(xcb_poll_for_event(get()));
         }
         if (!event) {
             break;
         }
         deliver(*event);
     }
-    xcb_flush(connection_);
+    xcb_flush(get());
 }
 
 void X11Connection::deliver(const xcb_generic_event_t& event) {
@@ -144,11 +165,11 @@ TaskHandle X11Connection::subscribe(EventHandler handler) {
 
 xcb_timestamp_t X11Connection::serverTime(xcb_window_t window) {
     const xcb_atom_t property = atom("_TOVRA_TIMESTAMP");
-    xcb_change_property(connection_, XCB_PROP_MODE_APPEND, window, property, XCB_ATOM_STRING, 8, 0,
+    xcb_change_property(get(), XCB_PROP_MODE_APPEND, window, property, XCB_ATOM_STRING, 8, 0,
                         nullptr);
-    xcb_flush(connection_);
+    xcb_flush(get());
     for (;;) {
-        XcbReply<xcb_generic_event_t> event(xcb_wait_for_event(connection_));
+        XcbReply<xcb_generic_event_t> event(xcb_wait_for_event(get()));
         if (!event) {
             return XCB_CURRENT_TIME;  // the connection broke
         }
@@ -161,15 +182,6 @@ xcb_timestamp_t X11Connection::serverTime(xcb_window_t window) {
         }
         stashed_.push_back(std::move(event));
     }
-}
-
-xcb_window_t X11Connection::createHelperWindow(std::uint32_t eventMask) {
-    const xcb_window_t window = xcb_generate_id(connection_);
-    const std::uint32_t values[] = {eventMask};
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root(), -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, values);
-    xcb_flush(connection_);
-    return window;
 }
 
 }  // namespace tovra

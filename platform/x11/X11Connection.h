@@ -12,18 +12,22 @@
 #include <unordered_map>
 #include <vector>
 
+#include "X11HelperWindow.h"
+#include "platform/CHandle.h"
 #include "platform/TaskHandle.h"
 
 namespace tovra {
 
 class MainQueue;
 
-/// Replies and events from xcb are malloc'ed: they live in unique_ptrs that free them.
-struct XcbFree {
-    void operator()(void* pointer) const noexcept { std::free(pointer); }
-};
+inline void releaseMemory(void* pointer) noexcept {
+    std::free(pointer);
+}
+/// Replies and events from xcb are malloc'ed: they live in handles that free them.
 template <class T>
-using XcbReply = std::unique_ptr<T, XcbFree>;
+using XcbReply = CHandle<T, releaseMemory>;
+/// A connection of our own, closed with its owner.
+using XcbConnection = CHandle<xcb_connection_t, xcb_disconnect>;
 
 /// One connection to the X server, shared by the X11 backends. Its descriptor is watched by the
 /// main loop and every event goes to every subscriber, on the main thread.
@@ -33,11 +37,14 @@ class X11Connection {
 
     /// Opens the display named (or $DISPLAY for null); nullptr with a reason on failure.
     static std::unique_ptr<X11Connection> open(const char* displayName, std::string& error);
+    /// The one way to connect: the connection and its default screen, or null with a reason.
+    static XcbConnection connect(const char* displayName, xcb_screen_t*& screen,
+                                 std::string& error);
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;
 
-    [[nodiscard]] xcb_connection_t* get() const { return connection_; }
+    [[nodiscard]] xcb_connection_t* get() const { return connection_.get(); }
     [[nodiscard]] xcb_window_t root() const { return screen_->root; }
     [[nodiscard]] xcb_screen_t* screen() const { return screen_; }
     /// The display as it was named when opened (empty: $DISPLAY).
@@ -49,6 +56,8 @@ class X11Connection {
 
     /// First event code of the XFixes extension, or 0 when the server lacks it.
     [[nodiscard]] std::uint8_t xfixesFirstEvent() const { return xfixesFirstEvent_; }
+    /// XInput 2.1 or later: from 2.1 on, raw key events reach root listeners whatever is grabbed.
+    bool hasXInput21();
 
     /// Starts delivering events from the main loop.
     void attach(MainQueue& mainQueue);
@@ -66,15 +75,17 @@ class X11Connection {
     xcb_timestamp_t serverTime(xcb_window_t window);
 
     /// A new unmapped window that only we use, for selections and properties.
-    xcb_window_t createHelperWindow(std::uint32_t eventMask);
+    [[nodiscard]] std::unique_ptr<X11HelperWindow> createHelperWindow(std::uint32_t eventMask) {
+        return std::make_unique<X11HelperWindow>(get(), root(), eventMask);
+    }
 
-    void flush() { xcb_flush(connection_); }
+    void flush() { xcb_flush(get()); }
 
   private:
-    X11Connection(xcb_connection_t* connection, xcb_screen_t* screen);
+    X11Connection(XcbConnection connection, xcb_screen_t* screen);
     void deliver(const xcb_generic_event_t& event);
 
-    xcb_connection_t* connection_;
+    XcbConnection connection_;
     xcb_screen_t* screen_;
     std::string displayName_;
     MainQueue* mainQueue_ = nullptr;

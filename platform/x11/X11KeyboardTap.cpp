@@ -101,9 +101,6 @@ X11KeyboardTap::X11KeyboardTap(X11Connection& connection, MainQueue& mainQueue, 
 
 X11KeyboardTap::~X11KeyboardTap() {
     stop();
-    if (symbols_ != nullptr) {
-        xcb_key_symbols_free(symbols_);
-    }
 }
 
 bool X11KeyboardTap::start(Handler handler) {
@@ -112,17 +109,10 @@ bool X11KeyboardTap::start(Handler handler) {
     }
     xcb_connection_t* c = connection_.get();
     const auto* xtest = xcb_get_extension_data(c, &xcb_test_id);
-    const auto* xinput = xcb_get_extension_data(c, &xcb_input_id);
-    if (xtest == nullptr || xtest->present == 0 || xinput == nullptr || xinput->present == 0) {
+    if (xtest == nullptr || xtest->present == 0 || !connection_.hasXInput21()) {
         return false;
     }
-    xinputOpcode_ = xinput->major_opcode;
-    XcbReply<xcb_input_xi_query_version_reply_t> version(
-        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
-    if (!version || (version->major_version < 2) ||
-        (version->major_version == 2 && version->minor_version < 1)) {
-        return false;  // raw events reach root listeners regardless of grabs only from 2.1 on
-    }
+    xinputOpcode_ = xcb_get_extension_data(c, &xcb_input_id)->major_opcode;
 
     // Our injected keystrokes come from the XTEST keyboard: its raw events tell them apart.
     XcbReply<xcb_input_xi_query_device_reply_t> devices(xcb_input_xi_query_device_reply(
@@ -205,9 +195,9 @@ void X11KeyboardTap::refreshPressedKeys() {
 
 bool X11KeyboardTap::loadKeymap() {
     xcb_connection_t* c = connection_.get();
-    if (symbols_ == nullptr) {
-        symbols_ = xcb_key_symbols_alloc(c);
-        if (symbols_ == nullptr) {
+    if (!symbols_) {
+        symbols_.reset(xcb_key_symbols_alloc(c));
+        if (!symbols_) {
             return false;
         }
     }
@@ -215,11 +205,11 @@ bool X11KeyboardTap::loadKeymap() {
     codesOfKey_.clear();
     auto codesFor = [&](xcb_keysym_t keysym) {
         std::vector<xcb_keycode_t> codes;
-        std::unique_ptr<xcb_keycode_t, XcbFree> list(xcb_key_symbols_get_keycode(symbols_, keysym));
+        XcbReply<xcb_keycode_t> list(xcb_key_symbols_get_keycode(symbols_.get(), keysym));
         for (const xcb_keycode_t* code = list.get(); code != nullptr && *code != XCB_NO_SYMBOL;
              ++code) {
             // Only keys that produce the symbol unshifted, as applications read shortcuts.
-            if (xcb_key_symbols_get_keysym(symbols_, *code, 0) == keysym &&
+            if (xcb_key_symbols_get_keysym(symbols_.get(), *code, 0) == keysym &&
                 std::find(codes.begin(), codes.end(), *code) == codes.end()) {
                 codes.push_back(*code);
             }
@@ -362,7 +352,7 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
             if (mapping.request == XCB_MAPPING_POINTER) {
                 break;
             }
-            xcb_refresh_keyboard_mapping(symbols_, &mapping);
+            xcb_refresh_keyboard_mapping(symbols_.get(), &mapping);
             // The server also says this when typing moves from one keyboard device to another;
             // regrab only when the keys of our shortcuts really moved, since keys pressed
             // between the ungrab and the grab would slip past us.

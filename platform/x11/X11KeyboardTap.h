@@ -1,6 +1,7 @@
 #pragma once
 
 #include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/CHandle.h"
 #include "platform/KeyboardTap.h"
 #include "platform/TaskHandle.h"
 
@@ -88,7 +90,7 @@ class X11KeyboardTap final : public KeyboardTap {
     std::function<bool(xcb_window_t)> passThroughFocus_;
     bool running_ = false;
     TaskHandle subscription_;
-    _XCBKeySymbols* symbols_ = nullptr;
+    CHandle<xcb_key_symbols_t, xcb_key_symbols_free> symbols_;
 
     std::map<xcb_keycode_t, Key> keyOfCode_;
     std::map<Key, std::vector<xcb_keycode_t>> codesOfKey_;

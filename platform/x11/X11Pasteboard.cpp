@@ -68,7 +68,7 @@ X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Op
     : connection_(connection),
       mainQueue_(mainQueue),
       options_(options),
-      window_(connection.createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE)),
+      window_(connection.get(), connection.root(), XCB_EVENT_MASK_PROPERTY_CHANGE),
       clipboard_(connection.atom("CLIPBOARD")),
       snapshot_(std::make_shared<Contents>()) {
     std::string error;
@@ -97,8 +97,6 @@ X11Pasteboard::~X11Pasteboard() {
     commitWrite();
     *alive_ = false;
     owner_.reset();
-    xcb_destroy_window(connection_.get(), window_);
-    connection_.flush();
 }
 
 // ---- Reading -------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
+#include "X11HelperWindow.h"
 #include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 
@@ -77,7 +78,7 @@ class X11Pasteboard final : public Pasteboard {
     X11Connection& connection_;
     MainQueue& mainQueue_;
     Options options_;
-    xcb_window_t window_;
+    X11HelperWindow window_;
     xcb_atom_t clipboard_;
     TaskHandle subscription_;
 

@@ -37,47 +37,36 @@ struct X11SelectionOwner::Transfer {
 
 std::unique_ptr<X11SelectionOwner> X11SelectionOwner::start(
     const std::string& display, std::chrono::milliseconds transferTimeout, std::string& error) {
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
-    if (c == nullptr || xcb_connection_has_error(c) != 0) {
-        if (c != nullptr) {
-            xcb_disconnect(c);
-        }
-        error = "cannot connect to the X display";
+    xcb_screen_t* screen = nullptr;
+    XcbConnection connection =
+        X11Connection::connect(display.empty() ? nullptr : display.c_str(), screen, error);
+    if (!connection) {
         return nullptr;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    const xcb_window_t window = xcb_generate_id(c);
-    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screens.data->root, -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
-    auto owner =
-        std::unique_ptr<X11SelectionOwner>(new X11SelectionOwner(c, window, transferTimeout));
+    auto owner = std::unique_ptr<X11SelectionOwner>(
+        new X11SelectionOwner(std::move(connection), screen->root, transferTimeout));
     owner->thread_ = std::thread([raw = owner.get()] { raw->run(); });
     return owner;
 }
 
-X11SelectionOwner::X11SelectionOwner(xcb_connection_t* connection, xcb_window_t window,
+X11SelectionOwner::X11SelectionOwner(XcbConnection owned, xcb_window_t root,
                                      std::chrono::milliseconds transferTimeout)
-    : connection_(connection),
-      window_(window),
+    : connection_(std::move(owned)),
+      window_(connection_.get(), root, XCB_EVENT_MASK_PROPERTY_CHANGE),
       atoms_(std::make_unique<Atoms>()),
       transferTimeout_(transferTimeout),
       wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-    atoms_->clipboard = intern(connection, "CLIPBOARD");
-    atoms_->targets = intern(connection, "TARGETS");
-    atoms_->timestamp = intern(connection, "TIMESTAMP");
-    atoms_->multiple = intern(connection, "MULTIPLE");
-    atoms_->incr = intern(connection, "INCR");
-    atoms_->latin1 = intern(connection, x11::latin1Target);
+    atoms_->clipboard = intern(connection_.get(), "CLIPBOARD");
+    atoms_->targets = intern(connection_.get(), "TARGETS");
+    atoms_->timestamp = intern(connection_.get(), "TIMESTAMP");
+    atoms_->multiple = intern(connection_.get(), "MULTIPLE");
+    atoms_->incr = intern(connection_.get(), "INCR");
+    atoms_->latin1 = intern(connection_.get(), x11::latin1Target);
     for (std::size_t i = 0; i < x11::clipboardTargets.size(); ++i) {
-        atoms_->mapped[i] = intern(connection, x11::clipboardTargets[i].target);
+        atoms_->mapped[i] = intern(connection_.get(), x11::clipboardTargets[i].target);
     }
     const std::size_t maxRequest =
-        static_cast<std::size_t>(xcb_get_maximum_request_length(connection)) * 4 - 64;
+        static_cast<std::size_t>(xcb_get_maximum_request_length(connection_.get())) * 4 - 64;
     chunkBytes_ = std::min(maxChunkBytes, maxRequest);
 }
 
@@ -89,13 +78,11 @@ X11SelectionOwner::~X11SelectionOwner() {
         thread_.join();
     }
     close(wakeFd_);
-    xcb_destroy_window(connection_, window_);
-    xcb_disconnect(connection_);
 }
 
 xcb_window_t X11SelectionOwner::currentOwner() {
     XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, atoms_->clipboard), nullptr));
+        connection_.get(), xcb_get_selection_owner(connection_.get(), atoms_->clipboard), nullptr));
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
@@ -105,7 +92,7 @@ bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timest
         contents_ = std::move(contents);
         ownTime_ = time;
     }
-    xcb_set_selection_owner(connection_, window_, atoms_->clipboard, time);
+    xcb_set_selection_owner(connection_.get(), window_, atoms_->clipboard, time);
     owns_ = currentOwner() == window_;
     return owns_;
 }
@@ -118,7 +105,7 @@ bool X11SelectionOwner::release() {
         releasedAt_ = time;
     }
     // Ignored by the server if someone took the selection since: a copy made meanwhile stays.
-    xcb_set_selection_owner(connection_, XCB_WINDOW_NONE, atoms_->clipboard, time);
+    xcb_set_selection_owner(connection_.get(), XCB_WINDOW_NONE, atoms_->clipboard, time);
     owns_ = currentOwner() == window_;
     if (!owns_) {
         std::lock_guard lock(mutex_);
@@ -128,16 +115,16 @@ bool X11SelectionOwner::release() {
 }
 
 void X11SelectionOwner::run() {
-    const int fd = xcb_get_file_descriptor(connection_);
-    while (!stopping_ && xcb_connection_has_error(connection_) == 0) {
+    const int fd = xcb_get_file_descriptor(connection_.get());
+    while (!stopping_ && xcb_connection_has_error(connection_.get()) == 0) {
         pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         // Sleep until something happens; wake only to time out transfers in progress.
         poll(fds, 2, transfers_.empty() ? -1 : 100);
-        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())}) {
             handle(*event);
         }
         expireTransfers();
-        xcb_flush(connection_);
+        xcb_flush(connection_.get());
     }
 }
 
@@ -202,8 +189,8 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
         return;
     }
     XcbReply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection_,
-                               xcb_get_property(connection_, 0, request.requestor, property,
+        xcb_get_property_reply(connection_.get(),
+                               xcb_get_property(connection_.get(), 0, request.requestor, property,
                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
                                nullptr));
     if (!reply || reply->format != 32) {
@@ -217,7 +204,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
             pairs[i + 1] = XCB_ATOM_NONE;
         }
     }
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
                         reply->type, 32, static_cast<std::uint32_t>(pairs.size()), pairs.data());
     notify(request, property);
 }
@@ -235,12 +222,13 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
                 targets.push_back(atoms_->mapped[i]);
             }
         }
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM,
-                            32, static_cast<std::uint32_t>(targets.size()), targets.data());
+        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property,
+                            XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(targets.size()),
+                            targets.data());
         return true;
     }
     if (target == atoms_->timestamp) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property,
+        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property,
                             XCB_ATOM_INTEGER, 32, 1, &ownTime);
         return true;
     }
@@ -265,16 +253,16 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
         return false;
     }
     if (bytes->size() <= chunkBytes_) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, target, 8,
-                            static_cast<std::uint32_t>(bytes->size()), bytes->data());
+        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, target,
+                            8, static_cast<std::uint32_t>(bytes->size()), bytes->data());
         return true;
     }
     // Too big for one property: hand it over in chunks as the requestor takes each one.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(connection_, requestor, XCB_CW_EVENT_MASK, &mask);
+    xcb_change_window_attributes(connection_.get(), requestor, XCB_CW_EVENT_MASK, &mask);
     const auto announced = static_cast<std::uint32_t>(bytes->size());
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, atoms_->incr, 32,
-                        1, &announced);
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, atoms_->incr,
+                        32, 1, &announced);
     auto transfer = std::make_unique<Transfer>();
     transfer->bytes = std::move(bytes);
     transfer->type = target;
@@ -287,8 +275,8 @@ void X11SelectionOwner::continueTransfer(xcb_window_t window, xcb_atom_t propert
     const auto key = std::make_pair(window, property);
     Transfer& transfer = *transfers_.at(key);
     const std::size_t length = std::min(chunkBytes_, transfer.bytes->size() - transfer.offset);
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, transfer.type, 8,
-                        static_cast<std::uint32_t>(length),
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window, property, transfer.type,
+                        8, static_cast<std::uint32_t>(length),
                         transfer.bytes->data() + transfer.offset);
     if (length > 0) {
         transfer.offset += length;
@@ -301,7 +289,7 @@ void X11SelectionOwner::continueTransfer(xcb_window_t window, xcb_atom_t propert
                                     [window](const auto& t) { return t.first.first == window; });
     if (!others) {
         const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
-        xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &none);
+        xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &none);
     }
 }
 
@@ -318,9 +306,9 @@ void X11SelectionOwner::notify(const xcb_selection_request_event_t& request, xcb
     event.selection = request.selection;
     event.target = request.target;
     event.property = property;
-    xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+    xcb_send_event(connection_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(connection_);
+    xcb_flush(connection_.get());
 }
 
 }  // namespace tovra

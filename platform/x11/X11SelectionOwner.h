@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
+#include "X11Connection.h"
+#include "X11HelperWindow.h"
 
 namespace tovra {
 
@@ -43,7 +45,7 @@ class X11SelectionOwner {
   private:
     struct Atoms;
     struct Transfer;
-    X11SelectionOwner(xcb_connection_t* connection, xcb_window_t window,
+    X11SelectionOwner(XcbConnection connection, xcb_window_t root,
                       std::chrono::milliseconds transferTimeout);
     void run();
     void handle(const xcb_generic_event_t& event);
@@ -55,8 +57,8 @@ class X11SelectionOwner {
     void expireTransfers();
     xcb_window_t currentOwner();
 
-    xcb_connection_t* connection_;
-    xcb_window_t window_;
+    XcbConnection connection_;
+    X11HelperWindow window_;
     std::unique_ptr<Atoms> atoms_;
     std::chrono::milliseconds transferTimeout_;
     std::size_t chunkBytes_;

@@ -33,15 +33,14 @@ std::unique_ptr<X11SingleInstance> X11SingleInstance::claim(X11Connection& conne
         connection.flush();
         return nullptr;
     }
-    const xcb_window_t window = connection.createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    auto helper = connection.createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    const xcb_window_t window = helper->id();
     xcb_set_selection_owner(c, window, selection, connection.serverTime(window));
     // Two launches at once: the server keeps one owner, and the other one leaves.
     if (ownerOf(connection, selection) != window) {
-        xcb_destroy_window(c, window);
-        connection.flush();
         return nullptr;
     }
-    auto instance = std::unique_ptr<X11SingleInstance>(new X11SingleInstance(connection, window));
+    auto instance = std::unique_ptr<X11SingleInstance>(new X11SingleInstance(std::move(helper)));
     instance->subscription_ = connection.subscribe(
         [window, activate, onActivate = std::move(onActivate)](const xcb_generic_event_t& event) {
             if ((event.response_type & 0x7F) != XCB_CLIENT_MESSAGE) {
@@ -55,12 +54,9 @@ std::unique_ptr<X11SingleInstance> X11SingleInstance::claim(X11Connection& conne
     return instance;
 }
 
-X11SingleInstance::X11SingleInstance(X11Connection& connection, xcb_window_t window)
-    : connection_(connection), window_(window) {}
+X11SingleInstance::X11SingleInstance(std::unique_ptr<X11HelperWindow> window)
+    : window_(std::move(window)) {}
 
-X11SingleInstance::~X11SingleInstance() {
-    xcb_destroy_window(connection_.get(), window_);
-    connection_.flush();
-}
+X11SingleInstance::~X11SingleInstance() = default;
 
 }  // namespace tovra

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "X11HelperWindow.h"
 #include "platform/TaskHandle.h"
 
 namespace tovra {
@@ -24,10 +25,10 @@ class X11SingleInstance {
     X11SingleInstance& operator=(const X11SingleInstance&) = delete;
 
   private:
-    X11SingleInstance(X11Connection& connection, xcb_window_t window);
+    explicit X11SingleInstance(std::unique_ptr<X11HelperWindow> window);
 
-    X11Connection& connection_;
-    xcb_window_t window_;
+    // Declared first: the subscription that reads its id ends before the window goes.
+    std::unique_ptr<X11HelperWindow> window_;
     TaskHandle subscription_;
 };
 

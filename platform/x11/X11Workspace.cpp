@@ -1,6 +1,7 @@
 #include "X11Workspace.h"
 
 #include <xcb/res.h>
+#include <xcb/xcb_icccm.h>
 
 #include <cstring>
 #include <vector>
@@ -16,12 +17,9 @@ constexpr std::uint32_t maxTextWords = 1024;
 
 X11Workspace::X11Workspace(X11Connection& connection)
     : connection_(connection),
-      helper_(connection.createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE)) {}
+      helper_(connection.get(), connection.root(), XCB_EVENT_MASK_PROPERTY_CHANGE) {}
 
-X11Workspace::~X11Workspace() {
-    xcb_destroy_window(connection_.get(), helper_);
-    connection_.flush();
-}
+X11Workspace::~X11Workspace() = default;
 
 std::optional<xcb_window_t> X11Workspace::windowProperty(xcb_window_t window, const char* name) {
     xcb_connection_t* c = connection_.get();
@@ -34,6 +32,21 @@ std::optional<xcb_window_t> X11Workspace::windowProperty(xcb_window_t window, co
     xcb_window_t value;
     std::memcpy(&value, xcb_get_property_value(reply.get()), sizeof value);
     return value;
+}
+
+std::optional<std::string> X11Workspace::className(xcb_window_t window) {
+    xcb_connection_t* c = connection_.get();
+    xcb_icccm_get_wm_class_reply_t reply;
+    const bool found =
+        xcb_icccm_get_wm_class_reply(c, xcb_icccm_get_wm_class(c, window), &reply, nullptr) != 0;
+    connection_.scheduleDispatch();
+    if (!found) {
+        return std::nullopt;
+    }
+    // The class, not the instance, names the application.
+    std::string name = reply.class_name != nullptr ? reply.class_name : "";
+    xcb_icccm_get_wm_class_reply_wipe(&reply);
+    return name.empty() ? std::nullopt : std::optional<std::string>(std::move(name));
 }
 
 std::optional<std::string> X11Workspace::textProperty(xcb_window_t window, const char* name) {
@@ -159,17 +172,8 @@ std::optional<FrontmostApplication> X11Workspace::frontmostApplication() {
         application.id = std::move(id);
     } else if (auto desktop = textProperty(window, "_KDE_NET_WM_DESKTOP_FILE")) {
         application.id = std::move(desktop);
-    } else if (auto windowClass = textProperty(window, "WM_CLASS")) {
-        // "instance\0Class\0": the class names the application.
-        const std::size_t split = windowClass->find('\0');
-        std::string name =
-            split == std::string::npos ? *windowClass : windowClass->substr(split + 1);
-        if (const std::size_t end = name.find('\0'); end != std::string::npos) {
-            name.resize(end);
-        }
-        if (!name.empty()) {
-            application.id = std::move(name);
-        }
+    } else if (auto windowClass = className(window)) {
+        application.id = std::move(windowClass);
     }
     return application;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "X11HelperWindow.h"
 #include "platform/Workspace.h"
 
 namespace tovra {
@@ -29,13 +30,15 @@ class X11Workspace final : public Workspace {
   private:
     std::optional<xcb_window_t> windowProperty(xcb_window_t window, const char* name);
     std::optional<std::string> textProperty(xcb_window_t window, const char* name);
+    /// The class part of WM_CLASS.
+    std::optional<std::string> className(xcb_window_t window);
     std::optional<std::int64_t> processId(xcb_window_t window);
     bool hasProperty(xcb_window_t window, const char* name);
     xcb_window_t topLevel(xcb_window_t window);
     bool exists(xcb_window_t window);
 
     X11Connection& connection_;
-    xcb_window_t helper_;
+    X11HelperWindow helper_;
 };
 
 }  // namespace tovra

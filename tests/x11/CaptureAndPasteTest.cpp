@@ -199,7 +199,8 @@ TEST_F(CaptureAndPasteTest, KeystrokesAreAnsweredWhileAnOwnerKeepsUsWaiting) {
     // An owner that never answers: our read of it waits for its deadline.
     std::string error;
     auto silent = X11Connection::open(nullptr, error);
-    const xcb_window_t window = silent->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    const auto helper = silent->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    const xcb_window_t window = helper->id();
     xcb_set_selection_owner(silent->get(), window, silent->atom("CLIPBOARD"),
                             silent->serverTime(window));
     silent->flush();

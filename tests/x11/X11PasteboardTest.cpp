@@ -218,8 +218,8 @@ class RogueOwner {
         std::string error;
         connection_ = X11Connection::open(nullptr, error);
         window_ = connection_->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
-        const xcb_timestamp_t time = connection_->serverTime(window_);
-        xcb_set_selection_owner(connection_->get(), window_, connection_->atom("CLIPBOARD"), time);
+        const xcb_timestamp_t time = connection_->serverTime(*window_);
+        xcb_set_selection_owner(connection_->get(), *window_, connection_->atom("CLIPBOARD"), time);
         connection_->flush();
         if (behaviour_ != Behaviour::silent) {
             connection_->attach(queue_);
@@ -269,6 +269,7 @@ class RogueOwner {
             request.target != connection_->atom("TARGETS")) {
             queue_.post([this] {
                 subscription_.cancel();
+                window_.reset();
                 connection_.reset();
             });
         }
@@ -277,7 +278,7 @@ class RogueOwner {
     Behaviour behaviour_;
     QtMainQueue queue_;
     std::unique_ptr<X11Connection> connection_;
-    xcb_window_t window_ = XCB_WINDOW_NONE;
+    std::unique_ptr<X11HelperWindow> window_;
     TaskHandle subscription_;
 };
 
