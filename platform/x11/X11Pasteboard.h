@@ -11,6 +11,7 @@
 
 #include "Tovra/base/ClipboardRepresentation.h"
 #include "X11HelperWindow.h"
+#include "X11SelectionReader.h"
 #include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 
@@ -51,7 +52,7 @@ class X11Pasteboard final : public Pasteboard {
     /// anew (after a copy keystroke). The count rises only if the contents differ.
     void recheck() override;
     /// True while a read is under way.
-    [[nodiscard]] bool isReading() const { return read_ != nullptr; }
+    [[nodiscard]] bool isReading() const { return reader_.isReading(); }
     /// True between a clear and the moment the write it starts takes the selection.
     [[nodiscard]] bool hasPendingWrite() const { return writePending_; }
     /// True while we are the selection's owner.
@@ -61,17 +62,11 @@ class X11Pasteboard final : public Pasteboard {
 
   private:
     enum class ReadReason { initial, ownerChanged, recheck };
-    struct Read;
 
     void handleEvent(const xcb_generic_event_t& event);
     void onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time);
     void startRead(ReadReason reason, xcb_timestamp_t time);
-    void requestNext();
-    void onSelectionNotify(const xcb_selection_notify_event_t& event);
-    void onReadPropertyNewValue();
-    void finishRead();
-    void armReadDeadline();
-    xcb_atom_t nextReadProperty();
+    void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents);
 
     void commitWrite();
 
@@ -85,8 +80,7 @@ class X11Pasteboard final : public Pasteboard {
     std::int64_t changeCount_ = 0;
     /// What the clipboard holds as far as we have read or written it.
     std::shared_ptr<const Contents> snapshot_;
-    std::unique_ptr<Read> read_;
-    std::uint64_t readSequence_ = 0;
+    X11SelectionReader reader_;
 
     /// Our own contents: being written (`writePending_`) or owned.
     std::shared_ptr<Contents> own_;
