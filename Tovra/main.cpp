@@ -37,15 +37,10 @@
 #include "Tovra/ui/TovraPreferencesView.h"
 #include "Tovra/ui/TovraQueueView.h"
 #include "frame/MoxFirstRunGuard.h"
-#include "platform/NullPlatform.h"
+#include "platform/PlatformFactory.h"
 #include "platform/qt/LogindSleepWatcher.h"
 #include "platform/qt/QtMainQueue.h"
-#include "platform/x11/X11AccessibilityTrust.h"
-#include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeyboardTap.h"
-#include "platform/x11/X11Pasteboard.h"
-#include "platform/x11/X11SingleInstance.h"
-#include "platform/x11/X11Workspace.h"
 
 namespace {
 
@@ -54,10 +49,6 @@ int signalPipe[2] = {-1, -1};
 void onTerminatingSignal(int) {
     const char byte = 1;
     (void)!write(signalPipe[1], &byte, 1);
-}
-
-bool hasText(const char* value) {
-    return value != nullptr && value[0] != '\0';
 }
 
 /// The application's information, as the build records it.
@@ -82,8 +73,7 @@ int main(int argc, char** argv) {
     // Clipboard contents must never end up in a core dump.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 
-    const bool wayland = tovra::X11AccessibilityTrust::isWaylandSession();
-    if (!hasText(std::getenv("DISPLAY")) && !(wayland && hasText(std::getenv("WAYLAND_DISPLAY")))) {
+    if (!tovra::graphicalSessionPresent()) {
         std::fprintf(stderr,
                      "tovra: no graphical session found (DISPLAY is not set). Start Tovra from "
                      "an X11 desktop session.\n");
@@ -98,52 +88,34 @@ int main(int argc, char** argv) {
     describeBundle();
 
     tovra::QtMainQueue mainQueue;
-    std::string error;
-    std::unique_ptr<tovra::X11Connection> connection;
-    if (hasText(std::getenv("DISPLAY"))) {
-        connection = tovra::X11Connection::open(nullptr, error);
-        if (!connection && !wayland) {
-            std::fprintf(stderr, "tovra: %s %s\n", error.c_str(), std::getenv("DISPLAY"));
-            return 1;
-        }
-    }
-
-    std::unique_ptr<tovra::X11SingleInstance> instance;
     std::function<void()> bringForward = [] {};
-    std::unique_ptr<tovra::Pasteboard> pasteboard;
-    std::unique_ptr<tovra::KeyboardTap> keyboardTap;
-    std::unique_ptr<tovra::Workspace> workspace;
-    if (connection) {
-        connection->attach(mainQueue);
-        instance =
-            tovra::X11SingleInstance::claim(*connection, [&bringForward] { bringForward(); });
-        if (!instance) {
+    tovra::PlatformRequest request;
+    request.maxPayloadBytes = tovra::maxPayloadBytes;
+    request.bringForward = [&bringForward] { bringForward(); };
+    request.openHelp = [] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
+    };
+    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        // Our own text fields paste the clipboard as it is.
+        request.isOwnWindow = tovra::X11KeyboardTap::windowsOf(x11->connection());
+    }
+    tovra::OpenedPlatform opened = tovra::openPlatform(mainQueue, std::move(request));
+    switch (opened.status) {
+        case tovra::OpenedPlatform::Status::alreadyRunning:
             std::fprintf(stderr, "tovra: already running on this display.\n");
             return 0;
-        }
-        pasteboard = std::make_unique<tovra::X11Pasteboard>(
-            *connection, mainQueue, tovra::X11Pasteboard::Options{tovra::maxPayloadBytes});
-        auto tap = std::make_unique<tovra::X11KeyboardTap>(*connection, mainQueue,
-                                                           tovra::X11KeyboardTap::Options{});
-        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-            // Our own text fields paste the clipboard as it is.
-            tap->setPassThroughFocus(tovra::X11KeyboardTap::windowsOf(x11->connection()));
-        }
-        keyboardTap = std::move(tap);
-        workspace = std::make_unique<tovra::X11Workspace>(*connection);
-    } else {
-        pasteboard = std::make_unique<tovra::NullPasteboard>();
-        keyboardTap = std::make_unique<tovra::NullKeyboardTap>();
-        workspace = std::make_unique<tovra::NullWorkspace>();
+        case tovra::OpenedPlatform::Status::failed:
+            std::fprintf(stderr, "tovra: %s\n", opened.error.c_str());
+            return 1;
+        case tovra::OpenedPlatform::Status::opened:
+            break;
     }
+    tovra::Platform& platform = *opened.platform;
 
-    tovra::X11AccessibilityTrust trust(connection.get(), [] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
-    });
     const std::unique_ptr<QSettings> firstRunStore(mox::MoxFirstRunGuard::standardStore("tovra"));
     tovra::TovraApplicationFrame frame(mox::MoxBundle::main(), *firstRunStore);
     tovra::XdgAutostartLoginItem loginItem;
-    tovra::PermissionOnboardingWindow permissionWindow(trust);
+    tovra::PermissionOnboardingWindow permissionWindow(platform.trust());
     tovra::QtAlerts alerts;
     QSystemTrayIcon statusItem;
     tovra::MenuController menuController(&statusItem);
@@ -155,14 +127,15 @@ int main(int argc, char** argv) {
         [&app] { app->toggleStackFromMenu(); }, [&app] { app->clearFromControlWindow(); }});
 
     app = tovra::AppDelegate::create(
-        tovra::AppEnvironment{*pasteboard, mainQueue, *keyboardTap, *workspace, trust, &loginItem},
+        tovra::AppEnvironment{platform.pasteboard(), mainQueue, platform.keyboardTap(),
+                              platform.workspace(), platform.trust(), &loginItem},
         tovra::AppSurfaces{&overlay, &menuController, &queuePanel, &controlWindow, &preferences,
                            &permissionWindow, &alerts, &frame});
     preferences.setCommands(app);
     // The frame's copies go through the controller and the queue's own clipboard service.
     tovra::TovraClipboardWriter clipboardWriter(
         [&app](const std::string& text) { app->copyText(text); });
-    if (connection) {
+    if (opened.reachesDesktop) {
         mox::setSharedClipboardWriter(&clipboardWriter);
     }
     queuePanel.setModel(app.get());

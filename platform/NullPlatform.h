@@ -1,8 +1,9 @@
 #pragma once
 
-#include "platform/KeyboardTap.h"
-#include "platform/Pasteboard.h"
-#include "platform/Workspace.h"
+#include <functional>
+#include <utility>
+
+#include "platform/Platform.h"
 
 namespace tovra {
 
@@ -38,6 +39,38 @@ class NullWorkspace final : public Workspace {
         return std::nullopt;
     }
     bool activate(const FrontmostApplication&) override { return false; }
+};
+
+/// Never trusted: the desktop cannot be reached. Its settings are the help that explains why.
+class NullAccessibilityTrust final : public AccessibilityTrust {
+  public:
+    explicit NullAccessibilityTrust(std::function<void()> openHelp)
+        : openHelp_(std::move(openHelp)) {}
+    [[nodiscard]] bool isTrusted() override { return false; }
+    bool isTrustedWithPrompt() override { return false; }
+    void openSettings() override {
+        if (openHelp_) {
+            openHelp_();
+        }
+    }
+
+  private:
+    std::function<void()> openHelp_;
+};
+
+class NullPlatform final : public Platform {
+  public:
+    explicit NullPlatform(std::function<void()> openHelp) : trust_(std::move(openHelp)) {}
+    Pasteboard& pasteboard() override { return pasteboard_; }
+    KeyboardTap& keyboardTap() override { return keyboardTap_; }
+    Workspace& workspace() override { return workspace_; }
+    AccessibilityTrust& trust() override { return trust_; }
+
+  private:
+    NullPasteboard pasteboard_;
+    NullKeyboardTap keyboardTap_;
+    NullWorkspace workspace_;
+    NullAccessibilityTrust trust_;
 };
 
 }  // namespace tovra

@@ -16,10 +16,7 @@
 #include "Tovra/core/StackStore.h"
 #include "WindowManager.h"
 #include "platform/qt/QtMainQueue.h"
-#include "platform/x11/X11Connection.h"
-#include "platform/x11/X11KeyboardTap.h"
-#include "platform/x11/X11Pasteboard.h"
-#include "platform/x11/X11Workspace.h"
+#include "platform/x11/X11Platform.h"
 
 namespace tovra {
 namespace {
@@ -35,15 +32,15 @@ class LiveQueue final : public ClipboardWatcherDelegate, public PasteControllerD
   public:
     LiveQueue() {
         std::string error;
-        connection = X11Connection::open(nullptr, error);
-        connection->attach(queue);
-        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue,
-                                                     X11Pasteboard::Options{maxPayloadBytes});
-        tap = std::make_unique<X11KeyboardTap>(*connection, queue, X11KeyboardTap::Options{});
-        workspace = std::make_unique<X11Workspace>(*connection);
+        // The same backends the application runs on, built the same way.
+        X11Platform::Options options;
+        options.pasteboard.maxBytes = maxPayloadBytes;
+        platform = X11Platform::open(nullptr, queue, options, error);
+        pasteboard = &platform->x11Pasteboard();
+        workspace = &platform->workspace();
         watcher = std::make_shared<ClipboardWatcher>(*pasteboard, queue);
         coordinator = std::make_unique<PasteboardCoordinator>(*pasteboard, *watcher);
-        pasteController = std::make_unique<PasteController>(*tap, queue);
+        pasteController = std::make_unique<PasteController>(platform->keyboardTap(), queue);
         pasteController->setCopyObserver([this] { pasteboard->recheck(); });
     }
 
@@ -87,10 +84,9 @@ class LiveQueue final : public ClipboardWatcherDelegate, public PasteControllerD
     bool selectStack(int) override { return false; }
 
     QtMainQueue queue;
-    std::unique_ptr<X11Connection> connection;
-    std::unique_ptr<X11Pasteboard> pasteboard;
-    std::unique_ptr<X11KeyboardTap> tap;
-    std::unique_ptr<X11Workspace> workspace;
+    std::unique_ptr<X11Platform> platform;
+    X11Pasteboard* pasteboard = nullptr;
+    Workspace* workspace = nullptr;
     SmartModeEngine engine;
     std::shared_ptr<StackStore> store = std::make_shared<StackStore>(3, engine);
     std::shared_ptr<ClipboardWatcher> watcher;
@@ -172,7 +168,7 @@ TEST_F(CaptureAndPasteTest, BurstPastesTheJoinedStackOnceAndLeavesNoModifierDown
     EXPECT_TRUE(live->stack().isEmpty());
     EXPECT_EQ(finishTarget(), "a,b,c");
 
-    xcb_connection_t* c = live->connection->get();
+    xcb_connection_t* c = live->platform->connection().get();
     XcbReply<xcb_query_keymap_reply_t> keymap(
         xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
     for (const std::uint8_t byte : keymap->keys) {

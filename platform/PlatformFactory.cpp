@@ -1,0 +1,49 @@
+#include "PlatformFactory.h"
+
+#include <cstdlib>
+
+#include "platform/NullPlatform.h"
+#include "platform/x11/X11Platform.h"
+
+namespace tovra {
+
+OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request) {
+    const char* display = std::getenv("DISPLAY");
+    if (display != nullptr && display[0] != '\0') {
+        std::string error;
+        auto connection = X11Platform::connect(nullptr, mainQueue, error);
+        if (connection) {
+            auto instance = X11SingleInstance::claim(*connection, std::move(request.bringForward));
+            if (!instance) {
+                return {OpenedPlatform::Status::alreadyRunning, nullptr, {}, true};
+            }
+            X11Platform::Options options;
+            options.pasteboard.maxBytes = request.maxPayloadBytes;
+            options.openHelp = std::move(request.openHelp);
+            auto platform = std::make_unique<X11Platform>(std::move(connection), mainQueue,
+                                                          std::move(options), std::move(instance));
+            if (request.isOwnWindow) {
+                platform->x11KeyboardTap().setPassThroughFocus(std::move(request.isOwnWindow));
+            }
+            return {OpenedPlatform::Status::opened, std::move(platform), {}, true};
+        }
+        if (!X11AccessibilityTrust::isWaylandSession()) {
+            return {OpenedPlatform::Status::failed, nullptr, error + " " + display, false};
+        }
+    }
+    return {OpenedPlatform::Status::opened,
+            std::make_unique<NullPlatform>(std::move(request.openHelp)),
+            {},
+            false};
+}
+
+bool graphicalSessionPresent() {
+    auto hasText = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && value[0] != '\0';
+    };
+    return hasText("DISPLAY") ||
+           (X11AccessibilityTrust::isWaylandSession() && hasText("WAYLAND_DISPLAY"));
+}
+
+}  // namespace tovra

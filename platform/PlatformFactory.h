@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace tovra {
+
+class MainQueue;
+
+/// What the application asks of the platform it runs on.
+struct PlatformRequest {
+    /// The most bytes one captured copy may hold.
+    std::size_t maxPayloadBytes = 0;
+    /// Runs when a later launch on the same desktop asks this one to come forward.
+    std::function<void()> bringForward;
+    /// Opens what explains the session Tovra needs.
+    std::function<void()> openHelp;
+    /// True for windows of this process's own toolkit: keys typed there pass untouched.
+    std::function<bool(std::uint32_t window)> isOwnWindow;
+};
+
+struct OpenedPlatform {
+    enum class Status { opened, alreadyRunning, failed };
+    Status status = Status::failed;
+    std::unique_ptr<Platform> platform;
+    /// Why it failed, for the user.
+    std::string error;
+    /// False for the null ports: nothing reaches a desktop.
+    bool reachesDesktop = false;
+};
+
+/// A session Tovra can start in: an X11 display, or a Wayland session (where a window explains
+/// what is missing).
+bool graphicalSessionPresent();
+
+/// The one place the backend is chosen: X11 where a display is reachable (after claiming it,
+/// so one Tovra runs per display), the null ports in a session without one (Wayland only), a
+/// failure when an X11 session's display cannot be reached.
+OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request);
+
+}  // namespace tovra
