@@ -20,10 +20,6 @@ namespace tovra::unicode {
 
 namespace {
 
-const std::uint8_t* bytesOf(std::string_view text) {
-    return reinterpret_cast<const std::uint8_t*>(text.data());
-}
-
 /// A character break iterator bound to one UTF-8 text without converting it to UTF-16, so that
 /// walking the first few characters of a 10 MiB text costs what the few characters cost.
 class CharacterWalk {
@@ -89,7 +85,8 @@ CodePoint codePointBefore(std::string_view text, std::size_t offset,
     const std::size_t windowStart = std::max(lowerBound, offset >= 4 ? offset - 4 : 0);
     int32_t index = static_cast<int32_t>(offset - windowStart);
     UChar32 c;
-    U8_PREV(bytesOf(text) + windowStart, 0, index, c);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    U8_PREV(bytes + windowStart, 0, index, c);
     return {c < 0 ? U'\uFFFD' : static_cast<char32_t>(c), c >= 0,
             windowStart + static_cast<std::size_t>(index)};
 }
