@@ -29,6 +29,13 @@ using XcbReply = CHandle<T, releaseMemory>;
 /// A connection of our own, closed with its owner.
 using XcbConnection = CHandle<xcb_connection_t, xcb_disconnect>;
 
+namespace x11 {
+/// Server times wrap around every 49.7 days: the protocol compares them by distance.
+constexpr bool isEarlier(xcb_timestamp_t time, xcb_timestamp_t other) {
+    return static_cast<std::int32_t>(time - other) < 0;
+}
+}  // namespace x11
+
 /// One connection to the X server, shared by the X11 backends. Its descriptor is watched by the
 /// main loop and every event goes to every subscriber, on the main thread.
 class X11Connection {

@@ -59,6 +59,10 @@ class X11KeyboardTap final : public KeyboardTap {
     void setPassThroughFocus(std::function<bool(xcb_window_t focus)> isOwn) {
         passThroughFocus_ = std::move(isOwn);
     }
+    /// The time of the keystroke being held, while one is.
+    [[nodiscard]] std::optional<xcb_timestamp_t> heldKeystrokeTime() const {
+        return held_ ? std::optional<xcb_timestamp_t>(held_->time) : std::nullopt;
+    }
     /// A filter for the windows of another connection of this process (Qt's).
     static std::function<bool(xcb_window_t)> windowsOf(xcb_connection_t* connection);
 

@@ -216,6 +216,20 @@ bool X11Pasteboard::setData(Bytes data, std::string_view type) {
     return true;
 }
 
+bool X11Pasteboard::takeOwnership(std::shared_ptr<const Contents> contents,
+                                  std::optional<xcb_timestamp_t> keystroke) {
+    // The server ignores an ownership older than the current one without telling us, and we
+    // release with the time we owned with: take the keystroke's time only when it is newer than
+    // our own last ownership, and a fresh time when another client owns since the keystroke.
+    // Either way the keystroke's own requests are served.
+    const auto ownedSince = owner_->ownedSince();
+    if (keystroke && (!ownedSince || x11::isEarlier(*ownedSince, *keystroke)) &&
+        owner_->own(contents, *keystroke)) {
+        return true;
+    }
+    return owner_->own(std::move(contents), connection_.serverTime(window_), keystroke);
+}
+
 void X11Pasteboard::commitWrite() {
     commitScheduled_ = false;
     if (!writePending_) {
@@ -229,7 +243,8 @@ void X11Pasteboard::commitWrite() {
     if (!own_->empty()) {
         reader_.cancel();
         std::shared_ptr<const Contents> contents = own_;
-        if (owner_->own(contents, connection_.serverTime(window_))) {
+        const auto keystroke = heldKeystrokeTime_ ? heldKeystrokeTime_() : std::nullopt;
+        if (takeOwnership(contents, keystroke)) {
             snapshot_ = contents;
             lastStaged_ = contents;
             lastStagedAt_ = mainQueue_.now();

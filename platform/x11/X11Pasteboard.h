@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,11 @@ class X11Pasteboard final : public Pasteboard {
     [[nodiscard]] bool hasPendingWrite() const { return writePending_; }
     /// True while we are the selection's owner.
     [[nodiscard]] bool ownsSelection() const;
+    /// The time of the keystroke being held for a paste, if any: a write made for it is served
+    /// to requests stamped with that keystroke (GTK 3 asks with the key event's time).
+    void setHeldKeystrokeTime(std::function<std::optional<xcb_timestamp_t>()> time) {
+        heldKeystrokeTime_ = std::move(time);
+    }
 
     using Contents = std::vector<ClipboardRepresentation>;
 
@@ -69,6 +75,9 @@ class X11Pasteboard final : public Pasteboard {
     void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents);
 
     void commitWrite();
+    /// Owns the selection with `contents` for a keystroke at `keystroke`, or for now.
+    bool takeOwnership(std::shared_ptr<const Contents> contents,
+                       std::optional<xcb_timestamp_t> keystroke);
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -87,6 +96,7 @@ class X11Pasteboard final : public Pasteboard {
     bool writePending_ = false;
     bool commitScheduled_ = false;
     std::unique_ptr<X11SelectionOwner> owner_;
+    std::function<std::optional<xcb_timestamp_t>()> heldKeystrokeTime_;
     /// Our last staged contents are held by another client (a clipboard manager): still ours.
     bool stagedHeldElsewhere_ = false;
     std::shared_ptr<const Contents> lastStaged_;

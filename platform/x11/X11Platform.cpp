@@ -29,7 +29,9 @@ X11Platform::X11Platform(std::unique_ptr<X11Connection> connection, MainQueue& m
       pasteboard_(*connection_, mainQueue, options.pasteboard),
       keyboardTap_(*connection_, mainQueue, options.keyboard),
       workspace_(*connection_),
-      trust_(connection_.get(), std::move(options.openHelp)) {}
+      trust_(connection_.get(), std::move(options.openHelp)) {
+    pasteboard_.setHeldKeystrokeTime([this] { return keyboardTap_.heldKeystrokeTime(); });
+}
 
 X11Platform::~X11Platform() = default;
 

@@ -86,15 +86,25 @@ xcb_window_t X11SelectionOwner::currentOwner() {
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
-bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time) {
+bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time,
+                            std::optional<xcb_timestamp_t> acceptFrom) {
     {
         std::lock_guard lock(mutex_);
         contents_ = std::move(contents);
         ownTime_ = time;
+        acceptFrom_ = acceptFrom.value_or(time);
     }
     xcb_set_selection_owner(connection_.get(), window_, atoms_->clipboard, time);
     owns_ = currentOwner() == window_;
     return owns_;
+}
+
+std::optional<xcb_timestamp_t> X11SelectionOwner::ownedSince() const {
+    if (!owns_) {
+        return std::nullopt;
+    }
+    std::lock_guard lock(mutex_);
+    return ownTime_;
 }
 
 bool X11SelectionOwner::release() {
@@ -163,14 +173,17 @@ void X11SelectionOwner::handle(const xcb_generic_event_t& event) {
 void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) {
     std::shared_ptr<const Contents> contents;
     xcb_timestamp_t ownTime;
+    xcb_timestamp_t acceptFrom;
     {
         std::lock_guard lock(mutex_);
         contents = contents_;
         ownTime = ownTime_;
+        acceptFrom = acceptFrom_;
     }
-    const bool valid = request.owner == window_ && request.selection == atoms_->clipboard &&
-                       owns_ && contents &&
-                       (request.time == XCB_CURRENT_TIME || request.time >= ownTime);
+    // Requests made before the paste keystroke were meant for an earlier owner.
+    const bool valid =
+        request.owner == window_ && request.selection == atoms_->clipboard && owns_ && contents &&
+        (request.time == XCB_CURRENT_TIME || !x11::isEarlier(request.time, acceptFrom));
     if (!valid) {
         notify(request, XCB_ATOM_NONE);
         return;

@@ -37,7 +37,12 @@ class X11SelectionOwner {
 
     [[nodiscard]] xcb_window_t window() const { return window_; }
     /// Takes the clipboard with these contents as of `time`; false when the server refused.
-    bool own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time);
+    /// Requests stamped before `acceptFrom` (default: `time`) are refused as meant for an
+    /// earlier owner; a paste keystroke older than our ownership still gets its contents.
+    bool own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time,
+             std::optional<xcb_timestamp_t> acceptFrom = std::nullopt);
+    /// The time we last took the clipboard with, while we hold it.
+    [[nodiscard]] std::optional<xcb_timestamp_t> ownedSince() const;
     /// Lets the clipboard go unless someone took it since we did; true when it is no longer ours.
     bool release();
     [[nodiscard]] bool owns() const { return owns_; }
@@ -64,9 +69,10 @@ class X11SelectionOwner {
     std::size_t chunkBytes_;
     int wakeFd_ = -1;
 
-    std::mutex mutex_;  // guards contents_ and ownTime_ between the two threads
+    mutable std::mutex mutex_;  // guards contents_ and the times between the two threads
     std::shared_ptr<const Contents> contents_;
     xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
+    xcb_timestamp_t acceptFrom_ = XCB_CURRENT_TIME;
     std::optional<xcb_timestamp_t> releasedAt_;
     std::atomic<bool> owns_{false};
     std::atomic<bool> stopping_{false};

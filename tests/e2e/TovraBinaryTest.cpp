@@ -46,6 +46,9 @@ class TovraBinaryTest : public ::testing::Test {
             ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
             flag.write("[General]\nmoxworks.tovra.firstRunCompleted=true\n");
         }
+        if (!startTovra) {
+            return;
+        }
         tovra = std::make_unique<test::BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
         ASSERT_TRUE(waitUntil([&] { return running(); }, 10000));
         settle(300);  // the tap and the watcher start right after the instance is claimed
@@ -94,6 +97,8 @@ class TovraBinaryTest : public ::testing::Test {
     std::unique_ptr<X11Connection> connection;
     QTemporaryDir configHome;
     bool skipOnboarding = true;
+    /// False for probes that show the same paste works without Tovra.
+    bool startTovra = true;
     std::unique_ptr<test::BackgroundProcess> tovra;
     std::unique_ptr<test::PasteTargetProcess> target;
 };
@@ -164,6 +169,65 @@ TEST_F(TovraBinaryTest, ASecondLaunchOnTheSameDisplayLeaves) {
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(tovra->isRunning());
 }
+
+/// A real application of each toolkit family to paste into.
+struct Toolkit {
+    std::string name;
+    std::vector<std::string> argv;
+    std::string finishKey;
+};
+
+std::vector<Toolkit> toolkits() {
+    const std::string gtk = TOVRA_GTK_TARGET;
+    // Debian's interpreter: GTK's bindings come from Debian, not from another Python on PATH.
+    const std::string python = "/usr/bin/python3";
+    return {{"Qt6LineEdit", {TOVRA_PASTE_TARGET, ""}, "Return"},
+            {"Gtk3Entry", {python, gtk, "3", "entry"}, "Return"},
+            {"Gtk3TextView", {python, gtk, "3", "textview"}, "F2"},
+            {"Gtk4Entry", {python, gtk, "4", "entry"}, "Return"}};
+}
+
+void PrintTo(const Toolkit& toolkit, std::ostream* out) {
+    *out << toolkit.name;
+}
+
+std::string toolkitName(const ::testing::TestParamInfo<Toolkit>& info) {
+    return info.param.name;
+}
+
+class ToolkitPasteTest : public TovraBinaryTest, public ::testing::WithParamInterface<Toolkit> {
+  protected:
+    void startToolkitTarget() {
+        target = std::make_unique<test::PasteTargetProcess>(GetParam().argv, GetParam().finishKey);
+        settle(1500);  // mapped, managed and focused
+    }
+};
+
+TEST_P(ToolkitPasteTest, EachPasteKeyDeliversTheNextQueuedItem) {
+    copyElsewhere("one\ntwo\nthree");
+    startToolkitTarget();
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "onetwo");
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitPasteTest, ::testing::ValuesIn(toolkits()), toolkitName);
+
+/// The same probe with no Tovra running: it must pass there, or it proves nothing with Tovra.
+class ToolkitPasteWithoutTovraTest : public ToolkitPasteTest {
+  protected:
+    ToolkitPasteWithoutTovraTest() { startTovra = false; }
+};
+
+TEST_P(ToolkitPasteWithoutTovraTest, ThePasteKeyPastesTheClipboard) {
+    copyElsewhere("plain copy");
+    startToolkitTarget();
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "plain copy");
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitPasteWithoutTovraTest, ::testing::ValuesIn(toolkits()),
+                         toolkitName);
 
 /// A private system bus whose logind is a stand-in the test can make announce sleep.
 class TovraSleepTest : public TovraBinaryTest {

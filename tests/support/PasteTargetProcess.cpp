@@ -5,7 +5,7 @@
 namespace tovra::test {
 
 std::string PasteTargetProcess::finish(PhysicalKeyboard& keyboard) {
-    keyboard.chord({"Return"});
+    keyboard.chord({finishKey_});
     waitUntil([&] { return !process_.isRunning(); }, 5000);
     std::string text = process_.output();
     if (!text.empty() && text.back() == '\n') {

@@ -198,6 +198,66 @@ TEST(X11PasteboardWriting, AWriteRightAfterAWipeIsServed) {
     }
 }
 
+/// Asks for the clipboard's text as a toolkit does for a paste key: stamped with a time.
+std::optional<std::string> requestTextAt(xcb_timestamp_t time) {
+    std::string error;
+    const auto requestor = X11Connection::open(nullptr, error);
+    const auto window = requestor->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    xcb_connection_t* c = requestor->get();
+    const xcb_atom_t property = requestor->atom("_TEST_PASTE");
+    xcb_convert_selection(c, *window, requestor->atom("CLIPBOARD"), requestor->atom("UTF8_STRING"),
+                          property, time);
+    requestor->flush();
+    std::optional<xcb_atom_t> answered;
+    waitUntil([&] {
+        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
+            if ((event->response_type & 0x7F) == XCB_SELECTION_NOTIFY) {
+                answered = reinterpret_cast<xcb_selection_notify_event_t*>(event.get())->property;
+            }
+        }
+        return answered.has_value();
+    });
+    if (!answered || *answered == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 1, *window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
+TEST(X11PasteboardWriting, AHeldPasteKeystrokeGetsItsItemAndTheWipeStillWorks) {
+    Client us;
+    us.write({{std::string(pasteboardType::string), Bytes("first")}});
+    const auto clock = us.connection->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    // A keystroke frozen before our last ownership: owning as of it would be silently ignored,
+    // and our wipe with that time too.
+    const xcb_timestamp_t keystroke = us.connection->serverTime(*clock) - 500;
+    us.pasteboard->setHeldKeystrokeTime([keystroke] { return keystroke; });
+    us.write({{std::string(pasteboardType::string), Bytes("second")}});
+
+    EXPECT_EQ(requestTextAt(keystroke), "second");
+    EXPECT_EQ(requestTextAt(XCB_CURRENT_TIME), "second");
+    EXPECT_EQ(requestTextAt(keystroke - 1), std::nullopt);  // meant for an earlier owner
+
+    us.pasteboard->clearContents();
+    waitUntil([&] { return !us.pasteboard->ownsSelection(); }, 2000);
+    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+}
+
+TEST(X11PasteboardWriting, AHeldPasteKeystrokeNewerThanOurOwnershipIsOwnedAsOfItself) {
+    Client us;
+    const auto clock = us.connection->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    const xcb_timestamp_t keystroke = us.connection->serverTime(*clock);
+    us.pasteboard->setHeldKeystrokeTime([keystroke] { return keystroke; });
+    us.write({{std::string(pasteboardType::string), Bytes("item")}});
+    // A GTK 3 entry asks with the key event's time, older than any fresh server time.
+    EXPECT_EQ(requestTextAt(keystroke), "item");
+    us.pasteboard->clearContents();
+    waitUntil([&] { return !us.pasteboard->ownsSelection(); }, 2000);
+    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+}
+
 TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
     Client us;
     us.write({{std::string(pasteboardType::string), Bytes("staged")}});
