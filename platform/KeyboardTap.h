@@ -52,9 +52,9 @@ class KeyboardTap {
     /// The held keystroke reaches the focused application as the user typed it.
     virtual void replayHeld(std::uint64_t serial) = 0;
     virtual void swallowHeld(std::uint64_t serial) = 0;
-    /// Delivers a plain paste keystroke of our own, marked `synthetic`, once the user has let go
-    /// of the keys they hold.
-    virtual void postSyntheticPaste() = 0;
+    /// Delivers a paste keystroke of our own, V with exactly `modifiers` (Command: Ctrl+V; a
+    /// terminal's Ctrl+Shift+V), marked `synthetic`, once the user has let go of V.
+    virtual void postSyntheticPaste(unsigned modifiers) = 0;
 
     /// Shortcuts another program holds; they never reach the handler.
     struct Shortcut {

@@ -12,6 +12,7 @@
 #include "Tovra/capture/PasteboardCoordinator.h"
 #include "Tovra/capture/QueueLifecycleController.h"
 #include "Tovra/core/StackStore.h"
+#include "Tovra/core/TerminalCatalog.h"
 
 namespace tovra {
 
@@ -61,6 +62,8 @@ struct AppContext {
     PasteboardCoordinator pasteboardCoordinator;
     QueueLifecycleController lifecycle;
     QueueSettings settings;
+    /// Which applications are terminals and the key each pastes with.
+    TerminalCatalog terminals;
     bool isStackActive = false;
     bool shortcutCaptureAvailable = false;
 

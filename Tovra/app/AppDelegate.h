@@ -65,6 +65,8 @@ class AppDelegate final : public PasteControllerDelegate,
     bool swapEnds() override { return edits_.swapEnds(); }
     bool togglePinNext() override { return edits_.togglePinNext(); }
     bool selectStack(int index) override { return edits_.selectStack(index); }
+    PasteKeyStyle pasteKeyStyle() override { return paste_.pasteKeyStyle(); }
+    void pasteUnavailable() override { paste_.pasteUnavailable(); }
 
     // The overlay's rows
     void hudDidMoveItem(const Uuid& id, int toIndex) { edits_.hudDidMoveItem(id, toIndex); }
@@ -89,6 +91,13 @@ class AppDelegate final : public PasteControllerDelegate,
     void swapEndsFromMenu() override { edits_.swapEndsFromMenu(); }
     void clearSmartLearning() override { settings_.clearSmartLearning(); }
     void checkPermissionFromMenu() override { activation_.checkPermissionFromMenu(); }
+    void setTerminalApplications(const std::vector<std::string>& terminals,
+                                 const std::vector<std::string>& nonTerminals) override {
+        settings_.setTerminalApplications(terminals, nonTerminals);
+    }
+    void markApplicationAsTerminal(std::string_view applicationId, bool isTerminal) {
+        settings_.markApplicationAsTerminal(applicationId, isTerminal);
+    }
     void toggleHUDInteraction() { settings_.toggleHUDInteraction(); }
     void toggleAnimations() { settings_.toggleAnimations(); }
     void openPreferencesFromMenu() { settings_.openPreferencesFromMenu(); }

@@ -34,7 +34,30 @@ bool PasteHandler::stageRecordingSmartChoice(
     return true;
 }
 
+PasteKeyStyle PasteHandler::pasteKeyStyle() const {
+    return context_.terminals.styleFor(context_.frontmostId());
+}
+
+void PasteHandler::pasteUnavailable() {
+    const auto front = context_.frontmostId();
+    surfaces_.showNotice((front ? *front : std::string("This application")) +
+                         " has no key that pastes the clipboard: nothing was taken from the "
+                         "queue.");
+}
+
+bool PasteHandler::canTypePasteInto(const std::optional<std::string>& target) {
+    if (context_.terminals.styleFor(target) != PasteKeyStyle::none) {
+        return true;
+    }
+    pasteUnavailable();
+    return false;
+}
+
 bool PasteHandler::pasteNext(bool triggerPaste) {
+    const auto target = context_.frontmostId();
+    if (triggerPaste && !canTypePasteInto(target)) {
+        return false;
+    }
     const bool staged = stageRecordingSmartChoice(
         [this](QueueManager& queue, const std::optional<std::string>& context) {
             return context_.pasteboardCoordinator.stageNext(queue, context).has_value();
@@ -46,7 +69,7 @@ bool PasteHandler::pasteNext(bool triggerPaste) {
     surfaces_.rescheduleTimeout();
     surfaces_.refresh(false);
     if (triggerPaste) {
-        typePasteLater();
+        typePasteLater(target);
     }
     return true;
 }
@@ -77,11 +100,14 @@ bool PasteHandler::pasteQueueItemFromMenu(std::optional<long> position) {
     if (!position || *position < 0 || static_cast<std::size_t>(*position) >= items.size()) {
         return false;
     }
-    pasteChosen(items[static_cast<std::size_t>(*position)].id);
+    pasteChosen(items[static_cast<std::size_t>(*position)].id, context_.frontmostId());
     return true;
 }
 
-void PasteHandler::pasteChosen(const Uuid& id) {
+void PasteHandler::pasteChosen(const Uuid& id, const std::optional<std::string>& target) {
+    if (!canTypePasteInto(target)) {
+        return;  // the item stays where it is
+    }
     QueueManager& queue = context_.activeQueue();
     const auto found = std::find_if(queue.items().begin(), queue.items().end(),
                                     [&](const StackItem& item) { return item.id == id; });
@@ -93,12 +119,13 @@ void PasteHandler::pasteChosen(const Uuid& id) {
     context_.pasteboardCoordinator.write(payload);
     surfaces_.rescheduleTimeout();
     surfaces_.refresh(false);
-    typePasteLater();
+    typePasteLater(target);
 }
 
-void PasteHandler::typePasteLater() {
-    context_.environment.mainQueue.post(
-        context_.guarded([this] { context_.pasteController.scheduleSyntheticPaste(); }));
+void PasteHandler::typePasteLater(const std::optional<std::string>& target) {
+    const PasteKeyStyle style = context_.terminals.styleFor(target);
+    context_.environment.mainQueue.post(context_.guarded(
+        [this, style] { context_.pasteController.scheduleSyntheticPaste(style); }));
 }
 
 void PasteHandler::pasteItem(const Uuid& id) {
@@ -107,12 +134,13 @@ void PasteHandler::pasteItem(const Uuid& id) {
     }
     const auto previous = std::exchange(applicationBeforePanel_, std::nullopt);
     if (!previous || !context_.environment.workspace.activate(*previous)) {
-        pasteChosen(id);
+        pasteChosen(id, context_.frontmostId());
         return;
     }
     // Give the application time to take the focus back, so the paste reaches it.
-    reactivation_ = context_.environment.mainQueue.after(MainQueue::Seconds(reactivationDelay),
-                                                         [this, id] { pasteChosen(id); });
+    reactivation_ = context_.environment.mainQueue.after(
+        MainQueue::Seconds(reactivationDelay),
+        [this, id, target = previous->id] { pasteChosen(id, target); });
 }
 
 void PasteHandler::openQueueFromMenu() {

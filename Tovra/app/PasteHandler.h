@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "Tovra/core/TerminalCatalog.h"
 #include "Tovra/core/Uuid.h"
 #include "platform/TaskHandle.h"
 #include "platform/Workspace.h"
@@ -32,6 +33,10 @@ class PasteHandler {
     /// A row of the panel: back to the application in front before the panel, then pasted.
     void pasteItem(const Uuid& id);
     void openQueueFromMenu();
+    /// How the application in front pastes the clipboard.
+    [[nodiscard]] PasteKeyStyle pasteKeyStyle() const;
+    /// A paste key in an application with no key that pastes the clipboard: say so.
+    void pasteUnavailable();
     /// Remembered when the panel opens, so a paste from it goes back to that application.
     void setApplicationBeforePanel(std::optional<FrontmostApplication> application) {
         applicationBeforePanel_ = std::move(application);
@@ -42,8 +47,10 @@ class PasteHandler {
     /// queue, and recorded as that application's choice only when something was staged.
     bool stageRecordingSmartChoice(
         const std::function<bool(QueueManager&, const std::optional<std::string>&)>& stage);
-    void pasteChosen(const Uuid& id);
-    void typePasteLater();
+    void pasteChosen(const Uuid& id, const std::optional<std::string>& target);
+    /// False, and the overlay says why, when `target` has no key that pastes the clipboard.
+    bool canTypePasteInto(const std::optional<std::string>& target);
+    void typePasteLater(const std::optional<std::string>& target);
 
     AppContext& context_;
     SurfaceRefresher& surfaces_;

@@ -73,6 +73,28 @@ void SettingsCommands::clearSmartLearning() {
     surfaces_.refresh(true);
 }
 
+void SettingsCommands::markApplicationAsTerminal(std::string_view applicationId, bool isTerminal) {
+    context_.terminals.markAsTerminal(applicationId, isTerminal);
+    surfaces_.refreshStatus();
+}
+
+void SettingsCommands::setTerminalApplications(const std::vector<std::string>& terminals,
+                                               const std::vector<std::string>& nonTerminals) {
+    TerminalCatalog& catalog = context_.terminals;
+    for (const auto& marked : {catalog.markedTerminals(), catalog.markedNonTerminals()}) {
+        for (const std::string& id : marked) {
+            catalog.clearMark(id);
+        }
+    }
+    for (const std::string& id : nonTerminals) {
+        catalog.markAsTerminal(id, false);
+    }
+    for (const std::string& id : terminals) {
+        catalog.markAsTerminal(id, true);
+    }
+    surfaces_.refreshStatus();
+}
+
 void SettingsCommands::openPreferencesFromMenu() {
     PreferencesSurface* preferences = context_.surfaces.preferences;
     if (preferences == nullptr) {
@@ -88,6 +110,11 @@ void SettingsCommands::openPreferencesFromMenu() {
     values.hudInteractionEnabled = settings.hudInteractionEnabled;
     values.animationsEnabled = settings.animationsEnabled;
     values.availableStackCount = StackStore::applicationStackCount;
+    const TerminalCatalog& catalog = context_.terminals;
+    values.terminalApplications.assign(catalog.markedTerminals().begin(),
+                                       catalog.markedTerminals().end());
+    values.nonTerminalApplications.assign(catalog.markedNonTerminals().begin(),
+                                          catalog.markedNonTerminals().end());
     preferences->present(values);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovra {
 
@@ -25,6 +27,11 @@ class SettingsCommands {
     void toggleHUDInteraction();
     void toggleAnimations();
     void clearSmartLearning();
+    /// The user's word on one application: a terminal (pasting with Ctrl+Shift+V) or not.
+    void markApplicationAsTerminal(std::string_view applicationId, bool isTerminal);
+    /// The preferences' lists replace every mark.
+    void setTerminalApplications(const std::vector<std::string>& terminals,
+                                 const std::vector<std::string>& nonTerminals);
     void openPreferencesFromMenu();
 
   private:

@@ -1,6 +1,7 @@
 #include "SurfaceRefresher.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "AppContext.h"
 #include "Tovra/base/PasteboardTypes.h"
@@ -68,13 +69,19 @@ void SurfaceRefresher::refresh(bool revealOverlay) {
     if (OverlaySurface* overlay = context_.surfaces.overlay) {
         // The overlay lists the stack as stored; the panel lists it in hand-out order.
         overlay->update({overlayTitle(), rows(false), settings.privacyMode,
-                         settings.animationsEnabled, !settings.hudInteractionEnabled});
+                         settings.animationsEnabled, !settings.hudInteractionEnabled,
+                         std::exchange(notice_, {})});
         overlay->show(revealOverlay ? revealedOverlaySeconds : overlaySeconds);
     }
     refreshStatus();
     if (QueuePanelSurface* panel = context_.surfaces.panel) {
         panel->reload();
     }
+}
+
+void SurfaceRefresher::showNotice(std::string notice) {
+    notice_ = std::move(notice);
+    refresh(true);
 }
 
 void SurfaceRefresher::refreshStatus() {

@@ -21,6 +21,9 @@ class SurfaceRefresher {
     void refresh(bool revealOverlay);
     /// Only the status item and the control window.
     void refreshStatus();
+    /// Shows the overlay with a line that says why a paste key did nothing; the next refresh
+    /// drops it.
+    void showNotice(std::string notice);
     void applyQueueLimits();
     /// Restarts the active stack's idle timer; its expiry refreshes the surfaces.
     void rescheduleTimeout();
@@ -37,6 +40,7 @@ class SurfaceRefresher {
     [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;
 
     AppContext& context_;
+    std::string notice_;
 };
 
 }  // namespace tovra

@@ -36,6 +36,8 @@ class OverlaySurface {
         PrivacyMode privacyMode = PrivacyMode::partialMask;
         bool animationsEnabled = true;
         bool ignoresMouse = false;
+        /// Why the last paste key did nothing, or empty.
+        std::string notice;
     };
     virtual ~OverlaySurface() = default;
     virtual void update(const State& state) = 0;
@@ -88,6 +90,9 @@ struct PreferencesValues {
     bool hudInteractionEnabled = true;
     bool animationsEnabled = true;
     int availableStackCount = 3;
+    /// Application ids the user marked as terminals, and as not terminals.
+    std::vector<std::string> terminalApplications;
+    std::vector<std::string> nonTerminalApplications;
 };
 
 /// What the preferences window changes, each as the matching menu command does.
@@ -105,6 +110,9 @@ class PreferencesCommands {
     virtual void swapEndsFromMenu() = 0;
     virtual void clearSmartLearning() = 0;
     virtual void checkPermissionFromMenu() = 0;
+    /// Replaces the user's terminal marks with these two lists of application ids.
+    virtual void setTerminalApplications(const std::vector<std::string>& terminals,
+                                         const std::vector<std::string>& nonTerminals) = 0;
 };
 
 /// The preferences window; re-presenting an open one brings it forward as it is.

@@ -6,7 +6,29 @@ namespace {
 constexpr unsigned maskedModifiers = command | shift | option | control;
 }  // namespace
 
-std::optional<KeyCommand> KeyCommand::classify(const KeyPress& press) {
+PasteChords pasteChordsFor(PasteKeyStyle style) {
+    // Ctrl+Shift+V pastes in terminals, so the burst moves to Ctrl+Alt+Shift+V there.
+    constexpr unsigned terminalBurst = command | option | shift;
+    switch (style) {
+        case PasteKeyStyle::controlV:
+            return {command, command | shift};
+        case PasteKeyStyle::controlShiftV:
+            return {command | shift, terminalBurst};
+        case PasteKeyStyle::controlAltV:
+            return {command | option, terminalBurst};
+        case PasteKeyStyle::none:
+            return {std::nullopt, terminalBurst};
+    }
+    return {command, command | shift};
+}
+
+bool KeyCommand::isPasteChord(const KeyPress& press) {
+    const unsigned modifiers = press.modifiers & maskedModifiers;
+    return press.key == Key::v && (modifiers & command) != 0 && (modifiers & control) == 0;
+}
+
+std::optional<KeyCommand> KeyCommand::classify(const KeyPress& press,
+                                               const std::function<PasteKeyStyle()>& style) {
     using enum Kind;
     const unsigned modifiers = press.modifiers & maskedModifiers;
     const Key key = press.key;
@@ -44,12 +66,25 @@ std::optional<KeyCommand> KeyCommand::classify(const KeyPress& press) {
     if (key == Key::escape && modifiers == noModifier) {
         return KeyCommand{clearFromOverlay};
     }
-    if (key == Key::v && modifiers == command) {
-        return KeyCommand{press.synthetic ? syntheticPaste : paste};
+    if (!isPasteChord(press)) {
+        return std::nullopt;
     }
-    if (key == Key::v && modifiers == (command | shift)) {
+    if (press.synthetic) {
+        return KeyCommand{syntheticPaste};  // our own paste, come back: it goes on untouched
+    }
+    const PasteKeyStyle frontStyle = style();
+    const PasteChords chords = pasteChordsFor(frontStyle);
+    if (frontStyle == PasteKeyStyle::none &&
+        (modifiers == command || modifiers == (command | shift) || modifiers == chords.burst)) {
+        return KeyCommand{pasteUnavailable};
+    }
+    if (chords.paste && modifiers == *chords.paste) {
+        return KeyCommand{paste};
+    }
+    if (modifiers == chords.burst) {
         return KeyCommand{burstPaste};
     }
+    // Ctrl+V in a terminal, or a chord of another application: it passes untouched.
     return std::nullopt;
 }
 

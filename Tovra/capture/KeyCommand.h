@@ -1,10 +1,21 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
+#include "Tovra/core/TerminalCatalog.h"
 #include "platform/KeyboardTap.h"
 
 namespace tovra {
+
+/// The modifiers (with V) that paste from the queue and burst it in an application of `style`;
+/// Tovra types the paste chord itself for a burst or a paste from the menu.
+struct PasteChords {
+    /// Nothing where no key pastes the clipboard.
+    std::optional<unsigned> paste;
+    unsigned burst;
+};
+[[nodiscard]] PasteChords pasteChordsFor(PasteKeyStyle style);
 
 /// What one key-down means to the queue.
 struct KeyCommand {
@@ -22,6 +33,8 @@ struct KeyCommand {
         burstPaste,
         syntheticPaste,
         paste,
+        /// A paste key where no key pastes the clipboard (xterm): it passes, and nothing is staged.
+        pasteUnavailable,
     };
 
     Kind kind;
@@ -29,8 +42,13 @@ struct KeyCommand {
     int stackIndex = 0;
 
     /// The first matching rule wins; modifiers must match exactly (an extra Shift makes Command
-    /// + Shift + C no copy), while lock keys never count.
-    static std::optional<KeyCommand> classify(const KeyPress& press);
+    /// + Shift + C no copy), while lock keys never count. Which V chords paste and burst follows
+    /// how the application in front pastes: `style` is asked only for a V chord.
+    static std::optional<KeyCommand> classify(
+        const KeyPress& press,
+        const std::function<PasteKeyStyle()>& style = [] { return PasteKeyStyle::controlV; });
+    /// Whether a key-down may paste or burst somewhere: the ones whose meaning needs the style.
+    [[nodiscard]] static bool isPasteChord(const KeyPress& press);
 
     friend bool operator==(const KeyCommand&, const KeyCommand&) = default;
 };

@@ -36,7 +36,16 @@ void PasteController::stop() {
 }
 
 KeyAnswer PasteController::handle(const KeyPress& press) {
-    const auto command = KeyCommand::classify(press);
+    // Asked once, and only for a V chord: which chord pastes depends on the application.
+    std::optional<PasteKeyStyle> style;
+    const auto styleOfFront = [&] {
+        if (!style) {
+            const auto delegate = delegate_.lock();
+            style = delegate ? delegate->pasteKeyStyle() : PasteKeyStyle::controlV;
+        }
+        return *style;
+    };
+    const auto command = KeyCommand::classify(press, styleOfFront);
     if (!command) {
         return KeyAnswer::pass;
     }
@@ -67,29 +76,37 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
             if (pendingSyntheticPaste_) {
                 return KeyAnswer::swallow;  // one paste in flight at a time
             }
-            return handlePaste(press, false);
+            return handlePaste(press, false, styleOfFront());
         case Kind::burstPaste:
-            return handlePaste(press, true);
+            return handlePaste(press, true, styleOfFront());
+        case Kind::pasteUnavailable:
+            mainQueue_.post([delegate = delegate_] {
+                if (const auto alive = delegate.lock()) {
+                    alive->pasteUnavailable();
+                }
+            });
+            return KeyAnswer::pass;
         default:
             return askDelegate(*command) ? KeyAnswer::swallow : KeyAnswer::pass;
     }
 }
 
-KeyAnswer PasteController::handlePaste(const KeyPress& press, bool burst) {
+KeyAnswer PasteController::handlePaste(const KeyPress& press, bool burst, PasteKeyStyle style) {
     // Pending copy checks must not capture the item about to be staged.
     ++copyCaptureGeneration_;
     const auto delegate = delegate_.lock();
     if (!delegate || !(burst ? delegate->burstPaste() : delegate->pasteNext())) {
         return KeyAnswer::pass;
     }
+    const unsigned pasteChord = pasteChordsFor(style).paste.value_or(command);
     if (burst) {
-        // Replaying Ctrl+Shift+V would ask for "paste special": deliver a plain paste instead.
-        scheduleDelivery(std::nullopt);
+        // Replaying the burst chord would ask for "paste special": type the plain paste instead.
+        scheduleDelivery(std::nullopt, pasteChord);
         return KeyAnswer::swallow;
     }
     // The user's own keystroke is the paste: it reaches the application once, with the
     // modifiers the user really holds, after the item is on the clipboard.
-    scheduleDelivery(press.serial);
+    scheduleDelivery(press.serial, pasteChord);
     return KeyAnswer::hold;
 }
 
@@ -135,17 +152,18 @@ void PasteController::scheduleCopyChecks() {
     }
 }
 
-void PasteController::scheduleSyntheticPaste() {
-    scheduleDelivery(std::nullopt);
+void PasteController::scheduleSyntheticPaste(PasteKeyStyle style) {
+    scheduleDelivery(std::nullopt, pasteChordsFor(style).paste.value_or(command));
 }
 
-void PasteController::scheduleDelivery(std::optional<std::uint64_t> heldSerial) {
+void PasteController::scheduleDelivery(std::optional<std::uint64_t> heldSerial, unsigned chord) {
     if (heldSerial_ && heldSerial_ != heldSerial) {
         // Never leave an earlier keystroke frozen behind a newer delivery.
         tap_.replayHeld(*heldSerial_);
     }
     pendingSyntheticPaste_ = true;
     heldSerial_ = heldSerial;
+    deliveryChord_ = chord;
     deliveryTask_ =
         mainQueue_.after(MainQueue::Seconds(syntheticPasteDelay), [this] { deliver(); });
 }
@@ -159,7 +177,7 @@ void PasteController::deliver() {
         tap_.replayHeld(serial);
     } else {
         bypassNextPasteEvent_ = true;
-        tap_.postSyntheticPaste();
+        tap_.postSyntheticPaste(deliveryChord_);
     }
     resetTask_ = mainQueue_.after(MainQueue::Seconds(flagResetDelay), [this] {
         pendingSyntheticPaste_ = false;

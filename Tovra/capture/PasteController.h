@@ -34,6 +34,10 @@ class PasteControllerDelegate {
     virtual bool swapEnds() = 0;
     virtual bool togglePinNext() = 0;
     virtual bool selectStack(int index) = 0;
+    /// How the application in front pastes; asked only for V chords.
+    virtual PasteKeyStyle pasteKeyStyle() { return PasteKeyStyle::controlV; }
+    /// A paste key was pressed where no key pastes the clipboard: say why nothing was pasted.
+    virtual void pasteUnavailable() {}
 };
 
 /// Turns global shortcuts into queue actions. A copy passes and is followed by quick clipboard
@@ -68,8 +72,9 @@ class PasteController {
         return tap_.unavailableShortcuts();
     }
 
-    /// Delivers a paste of what was just staged when no keystroke is held (menu, panel).
-    void scheduleSyntheticPaste();
+    /// Types the paste chord of an application of `style` for what was just staged, when no
+    /// keystroke is held (menu, panel).
+    void scheduleSyntheticPaste(PasteKeyStyle style = PasteKeyStyle::controlV);
 
     /// The tap's handler: decides at once what happens to one key-down.
     KeyAnswer handle(const KeyPress& press);
@@ -80,9 +85,10 @@ class PasteController {
 
   private:
     void scheduleCopyChecks();
-    void scheduleDelivery(std::optional<std::uint64_t> heldSerial);
+    /// Replays the held keystroke, or types `chord` (V with those modifiers) when none is held.
+    void scheduleDelivery(std::optional<std::uint64_t> heldSerial, unsigned chord);
     void deliver();
-    KeyAnswer handlePaste(const KeyPress& press, bool burst);
+    KeyAnswer handlePaste(const KeyPress& press, bool burst, PasteKeyStyle style);
     bool askDelegate(const KeyCommand& command);
 
     KeyboardTap& tap_;
@@ -93,6 +99,7 @@ class PasteController {
     bool pendingSyntheticPaste_ = false;
     bool bypassNextPasteEvent_ = false;
     std::optional<std::uint64_t> heldSerial_;
+    unsigned deliveryChord_ = command;
     std::vector<TaskHandle> copyChecks_;
     TaskHandle deliveryTask_;
     TaskHandle resetTask_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ApplicationId.h"
 #include "UnicodeText.h"
 
 namespace tovra {
@@ -41,7 +42,7 @@ QueueMode SmartModeEngine::resolve(const std::optional<std::string>& context) co
     }
     const bool hinted =
         std::any_of(lifoContextHints.begin(), lifoContextHints.end(),
-                    [&](std::string_view hint) { return key->find(hint) != std::string::npos; });
+                    [&](std::string_view hint) { return applicationIdMentions(*key, hint); });
     return hinted ? QueueMode::lifo : QueueMode::fifo;
 }
 

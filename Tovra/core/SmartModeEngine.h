@@ -25,10 +25,14 @@ struct SmartModeStats {
 class SmartModeEngine {
   public:
     /// The eight words of the original list, then the Linux names of the same kinds of application.
-    static constexpr std::array<std::string_view, 18> lifoContextHints{
-        "terminal", "iterm",   "warp",      "xcode", "visual-studio-code", "sublime", "zed",
-        "cursor",   "konsole", "xterm",     "kitty", "alacritty",          "tilix",   "foot",
-        "wezterm",  "urxvt",   "jetbrains", "code"};
+    /// Each is matched as whole parts of the id (`applicationIdMentions`), never inside a word.
+    static constexpr std::array<std::string_view, 28> lifoContextHints{
+        "terminal",   "iterm",     "warp",      "xcode",   "visual-studio-code",
+        "sublime",    "zed",       "cursor",    "konsole", "xterm",
+        "kitty",      "alacritty", "tilix",     "foot",    "wezterm",
+        "urxvt",      "jetbrains", "code",      "console", "ptyxis",
+        "terminator", "ghostty",   "guake",     "tilda",   "yakuake",
+        "st",         "kgx",       "footclient"};
 
     SmartModeEngine() = default;
     SmartModeEngine(const SmartModeEngine&) = delete;

@@ -11,6 +11,7 @@
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
+#include "PasteKeyHints.h"
 
 namespace tovra {
 
@@ -33,7 +34,7 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
                                       mox::MoxButtonVariant::secondary, mox::MoxButtonSize::lg)),
       buttonsRow_(new QWidget) {
     setWindowTitle(QStringLiteral("Tovra"));
-    setFixedSize(420, 220);
+    setFixedSize(420, 262);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, mox::MoxColors::panel());
     setPalette(palette);
@@ -103,6 +104,10 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
     column->setSpacing(16);
     column->addLayout(header);
     column->addWidget(status);
+    auto* keys = mox::styledLabel(pasteKeysHint(), mox::MoxFonts::body12(),
+                                  mox::MoxColors::textSecondary(), true);
+    keys->setObjectName(QStringLiteral("pasteKeys"));
+    column->addWidget(keys);
     column->addWidget(buttonsRow_);
     update(false, 1, 0, false);
 }

@@ -182,6 +182,7 @@ HUDWindow::HUDWindow()
                            Qt::WindowDoesNotAcceptFocus),
       titleLabel_(new QLabel(QStringLiteral("Queue (0)"), this)),
       dotsLabel_(new QLabel(this)),
+      noticeLabel_(new QLabel(this)),
       scrollView_(new QScrollArea(this)),
       itemsHost_(new QWidget),
       itemsStack_(new QVBoxLayout(itemsHost_)),
@@ -199,6 +200,11 @@ HUDWindow::HUDWindow()
     titleLabel_->setPalette(palette);
     palette.setColor(QPalette::WindowText, mox::MoxColors::textSecondary());
     dotsLabel_->setPalette(palette);
+    noticeLabel_->setPalette(palette);
+    noticeLabel_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 12, QFont::Normal));
+    noticeLabel_->setWordWrap(true);
+    noticeLabel_->setTextFormat(Qt::PlainText);  // it may name an application's window class
+    noticeLabel_->hide();
 
     itemsStack_->setContentsMargins(0, 0, 0, 0);
     itemsStack_->setSpacing(7);
@@ -216,6 +222,7 @@ HUDWindow::HUDWindow()
     content->setSpacing(11);
     content->addWidget(titleLabel_);
     content->addWidget(dotsLabel_);
+    content->addWidget(noticeLabel_);
     content->addWidget(scrollView_, 1);
 
     dropIndicator_->setFixedHeight(3);
@@ -254,6 +261,8 @@ void HUDWindow::update(const State& state) {
     }
     titleLabel_->setText(QString::fromStdString(state.title));
     dotsLabel_->setText(HUDLayout::dotsText(state.rows.size()));
+    noticeLabel_->setText(QString::fromStdString(state.notice));
+    noticeLabel_->setVisible(!state.notice.empty());
 
     // Later, not now: the change may come from an event inside one of these rows.
     while (itemsStack_->count() > 1) {

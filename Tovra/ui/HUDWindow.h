@@ -63,6 +63,8 @@ class HUDWindow final : public QWidget, public OverlaySurface {
 
     [[nodiscard]] QString title() const { return titleLabel_->text(); }
     [[nodiscard]] QString dots() const { return dotsLabel_->text(); }
+    /// The line that says why a paste key did nothing; hidden when there is nothing to say.
+    [[nodiscard]] QLabel* noticeLabel() const { return noticeLabel_; }
     [[nodiscard]] std::vector<HUDItemRow*> rows() const;
     [[nodiscard]] bool isDraggingItem() const { return isDraggingItem_; }
     [[nodiscard]] bool dropIndicatorShown() const { return dropIndicator_->isVisible(); }
@@ -95,6 +97,7 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     std::weak_ptr<HUDWindowDragDelegate> dragDelegate_;
     QLabel* titleLabel_;
     QLabel* dotsLabel_;
+    QLabel* noticeLabel_;
     QScrollArea* scrollView_;
     QWidget* itemsHost_;
     QVBoxLayout* itemsStack_;

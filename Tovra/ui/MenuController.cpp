@@ -8,6 +8,7 @@
 #include <string>
 
 #include "MenuToggleItemView.h"
+#include "PasteKeyHints.h"
 #include "StatusGlyph.h"
 #include "Tovra/core/PrivacyMasking.h"
 #include "Tovra/core/UnicodeText.h"
@@ -66,6 +67,8 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
     }
 
     addRow(QStringLiteral("Paste next"), "edit-paste", a.pasteNext, MenuAction::pasteNext);
+    // Terminals read Ctrl+V themselves: say which keys paste there.
+    menu_->addAction(terminalPasteKeysHint())->setEnabled(false);
     QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details", a.openQueue);
     openQueue->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
     queueItem_ = menu_->addAction(symbol("mail-folder-inbox"), QStringLiteral("Queue (0)"));

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -30,6 +31,27 @@ QStringList titles() {
         result << QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
     }
     return result;
+}
+
+QLineEdit* idListField(const std::vector<std::string>& ids) {
+    QStringList joined;
+    for (const std::string& id : ids) {
+        joined << QString::fromStdString(id);
+    }
+    auto* field = new QLineEdit(joined.join(QStringLiteral(", ")));
+    field->setFixedWidth(260);
+    field->setPlaceholderText(QStringLiteral("org.example.Shell, MyTerm"));
+    return field;
+}
+
+std::vector<std::string> idsIn(const QString& text) {
+    std::vector<std::string> ids;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (const QString id = part.trimmed(); !id.isEmpty()) {
+            ids.push_back(id.toStdString());
+        }
+    }
+    return ids;
 }
 
 }  // namespace
@@ -171,6 +193,25 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     button(QStringLiteral("Accessibility"), QStringLiteral("Check status"), [this] {
         change([](PreferencesCommands& commands) { commands.checkPermissionFromMenu(); });
     });
+
+    // Terminals paste with Ctrl+Shift+V and read Ctrl+V as a literal-next key; known ones are
+    // recognised, and these lists settle the rest.
+    section(QStringLiteral("Terminals"));
+    auto* terminals = idListField(v.terminalApplications);
+    auto* nonTerminals = idListField(v.nonTerminalApplications);
+    const auto applyLists = [this, terminals, nonTerminals] {
+        change([&](PreferencesCommands& commands) {
+            commands.setTerminalApplications(idsIn(terminals->text()), idsIn(nonTerminals->text()));
+        });
+    };
+    connect(terminals, &QLineEdit::editingFinished, this, applyLists);
+    connect(nonTerminals, &QLineEdit::editingFinished, this, applyLists);
+    row(QStringLiteral("Also terminals"), terminals);
+    row(QStringLiteral("Never terminals"), nonTerminals);
+    rows->addWidget(mox::styledLabel(
+        QStringLiteral("Application ids or window classes, separated by commas. In a terminal, "
+                       "Ctrl+Shift+V pastes the next item and Ctrl+Alt+Shift+V the whole stack."),
+        mox::MoxFonts::body12(), mox::MoxColors::textSecondary(), true));
     column->addStretch();
 }
 

@@ -83,10 +83,10 @@ void FakeKeyboardTap::swallowHeld(std::uint64_t serial) {
     drainQueue();
 }
 
-void FakeKeyboardTap::postSyntheticPaste() {
+void FakeKeyboardTap::postSyntheticPaste(unsigned modifiers) {
     ++syntheticPosted_;
     // An injected paste travels through our own tap, marked as ours.
-    const KeyPress press{Key::v, command, marksInjected_, nextSerial_++};
+    const KeyPress press{Key::v, modifiers, marksInjected_, nextSerial_++};
     if (held_) {
         queued_.push_back(press);
     } else {

@@ -18,7 +18,7 @@ class FakeKeyboardTap final : public KeyboardTap {
     [[nodiscard]] bool isRunning() const override { return running_; }
     void replayHeld(std::uint64_t serial) override;
     void swallowHeld(std::uint64_t serial) override;
-    void postSyntheticPaste() override;
+    void postSyntheticPaste(unsigned modifiers) override;
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
         return unavailable_;
     }

@@ -31,6 +31,8 @@ constexpr std::array<std::pair<Key, xcb_keysym_t>, 13> keysyms{{
     {Key::downArrow, 0xff54},
 }};
 constexpr xcb_keysym_t controlLeftKeysym = 0xffe3;
+constexpr xcb_keysym_t shiftLeftKeysym = 0xffe1;
+constexpr xcb_keysym_t altLeftKeysym = 0xffe9;
 constexpr xcb_keysym_t numLockKeysym = 0xff7f;
 
 // Command is Control here, Option is Alt (Mod1), Control is Super (Mod4).
@@ -81,6 +83,8 @@ const std::vector<KeyboardTap::Shortcut>& X11KeyboardTap::interceptedShortcuts()
     static const std::vector<Shortcut> shortcuts{
         {Key::v, command},
         {Key::v, command | shift},
+        {Key::v, command | option},          // urxvt's paste key
+        {Key::v, command | option | shift},  // burst where Ctrl+Shift+V pastes (terminals)
         {Key::s, command | shift},
         {Key::escape, noModifier},
         {Key::x, command | option},
@@ -169,7 +173,7 @@ void X11KeyboardTap::stop() {
     stopWatchdog();
     ungrabAll();
     injectionDeadline_.cancel();
-    injectionsWaiting_ = 0;
+    injectionsWaiting_.clear();
     activeGrabKey_.reset();
     subscription_.cancel();
     handler_ = nullptr;
@@ -222,8 +226,13 @@ bool X11KeyboardTap::loadKeymap() {
             keyOfCode_[code] = key;
         }
     }
-    const auto controls = codesFor(controlLeftKeysym);
-    controlLeft_ = controls.empty() ? 0 : controls.front();
+    auto firstCode = [&](xcb_keysym_t keysym) {
+        const auto codes = codesFor(keysym);
+        return codes.empty() ? xcb_keycode_t{0} : codes.front();
+    };
+    controlLeft_ = firstCode(controlLeftKeysym);
+    shiftLeft_ = firstCode(shiftLeftKeysym);
+    altLeft_ = firstCode(altLeftKeysym);
     const auto numLocks = codesFor(numLockKeysym);
 
     XcbReply<xcb_get_modifier_mapping_reply_t> mapping(
@@ -341,7 +350,7 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
             if (activeGrabKey_ == release.detail) {
                 activeGrabKey_.reset();
             }
-            if (injectionsWaiting_ > 0 && !isHeldDown(Key::v)) {
+            if (!injectionsWaiting_.empty() && !isHeldDown(Key::v)) {
                 injectPasteNow();
             }
             break;
@@ -387,7 +396,7 @@ void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
     const auto code = static_cast<xcb_keycode_t>(raw.detail);
     if (!press) {
         pressed_.erase(code);
-        if (injectionsWaiting_ > 0 && !isHeldDown(Key::v)) {
+        if (!injectionsWaiting_.empty() && !isHeldDown(Key::v)) {
             injectPasteNow();
         }
         return;
@@ -507,11 +516,11 @@ void X11KeyboardTap::swallowHeld(std::uint64_t serial) {
     connection_.flush();
 }
 
-void X11KeyboardTap::postSyntheticPaste() {
+void X11KeyboardTap::postSyntheticPaste(unsigned modifiers) {
     if (!running_) {
         return;
     }
-    ++injectionsWaiting_;
+    injectionsWaiting_.push_back(modifiers);
     refreshPressedKeys();
     if (!isHeldDown(Key::v)) {
         injectPasteNow();
@@ -519,7 +528,7 @@ void X11KeyboardTap::postSyntheticPaste() {
     }
     // An XTEST V press is dropped while the user still holds V: wait for the release.
     injectionDeadline_ = mainQueue_.after(options_.releaseWait, [this] {
-        if (injectionsWaiting_ > 0) {
+        if (!injectionsWaiting_.empty()) {
             injectPasteNow();
         }
     });
@@ -530,7 +539,7 @@ void X11KeyboardTap::injectPasteNow() {
     injectionDeadline_.cancel();
     const auto& vCodes = codesOfKey_[Key::v];
     if (vCodes.empty() || controlLeft_ == 0) {
-        injectionsWaiting_ = 0;
+        injectionsWaiting_.clear();
         return;
     }
     const xcb_keycode_t v = vCodes.front();
@@ -538,25 +547,41 @@ void X11KeyboardTap::injectPasteNow() {
     auto fake = [&](std::uint8_t type, xcb_keycode_t code) {
         xcb_test_fake_input(c, type, code, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
     };
-    for (; injectionsWaiting_ > 0; --injectionsWaiting_) {
-        // A plain Ctrl+V: modifiers the user holds are let go for it and pressed again after.
+    struct Group {
+        unsigned modifier;
+        const std::set<xcb_keycode_t>* codes;
+        xcb_keycode_t left;
+    };
+    const Group groups[] = {{command, &controlCodes_, controlLeft_},
+                            {shift, &shiftCodes_, shiftLeft_},
+                            {option, &altCodes_, altLeft_},
+                            {control, &superCodes_, 0}};
+    for (; !injectionsWaiting_.empty(); injectionsWaiting_.pop_front()) {
+        const unsigned wanted = injectionsWaiting_.front();
+        // Exactly the chord asked for: modifiers the user holds beyond it are let go for it and
+        // pressed again after; the ones it needs and the user does not hold are added.
         std::vector<xcb_keycode_t> lifted;
-        for (const auto* codes : {&shiftCodes_, &altCodes_, &superCodes_}) {
-            for (const xcb_keycode_t code : *codes) {
-                if (pressed_.contains(code)) {
-                    lifted.push_back(code);
-                    fake(XCB_KEY_RELEASE, code);
+        std::vector<xcb_keycode_t> added;
+        for (const Group& group : groups) {
+            const bool held =
+                std::any_of(group.codes->begin(), group.codes->end(),
+                            [&](xcb_keycode_t code) { return pressed_.contains(code); });
+            if ((wanted & group.modifier) == 0) {
+                for (const xcb_keycode_t code : *group.codes) {
+                    if (pressed_.contains(code)) {
+                        lifted.push_back(code);
+                        fake(XCB_KEY_RELEASE, code);
+                    }
                 }
+            } else if (!held && group.left != 0) {
+                added.push_back(group.left);
+                fake(XCB_KEY_PRESS, group.left);
             }
-        }
-        const bool addControl = (trackedModifiers() & command) == 0;
-        if (addControl) {
-            fake(XCB_KEY_PRESS, controlLeft_);
         }
         fake(XCB_KEY_PRESS, v);
         fake(XCB_KEY_RELEASE, v);
-        if (addControl) {
-            fake(XCB_KEY_RELEASE, controlLeft_);
+        for (auto code = added.rbegin(); code != added.rend(); ++code) {
+            fake(XCB_KEY_RELEASE, *code);
         }
         for (const xcb_keycode_t code : lifted) {
             fake(XCB_KEY_PRESS, code);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -46,7 +47,7 @@ class X11KeyboardTap final : public KeyboardTap {
     [[nodiscard]] bool isRunning() const override { return running_; }
     void replayHeld(std::uint64_t serial) override;
     void swallowHeld(std::uint64_t serial) override;
-    void postSyntheticPaste() override;
+    void postSyntheticPaste(unsigned modifiers) override;
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
         return unavailable_;
     }
@@ -100,7 +101,7 @@ class X11KeyboardTap final : public KeyboardTap {
     std::map<Key, std::vector<xcb_keycode_t>> codesOfKey_;
     std::uint16_t numLockMask_ = 0;
     std::set<xcb_keycode_t> controlCodes_, shiftCodes_, altCodes_, superCodes_;
-    xcb_keycode_t controlLeft_ = 0;
+    xcb_keycode_t controlLeft_ = 0, shiftLeft_ = 0, altLeft_ = 0;
     std::vector<std::pair<Shortcut, std::vector<xcb_keycode_t>>> grabbed_;
     std::vector<Shortcut> unavailable_;
 
@@ -113,7 +114,8 @@ class X11KeyboardTap final : public KeyboardTap {
     std::optional<Held> held_;
     /// The key whose swallowed press keeps our grab active until it is released.
     std::optional<xcb_keycode_t> activeGrabKey_;
-    int injectionsWaiting_ = 0;
+    /// The modifiers of each injected paste still to type, in order.
+    std::deque<unsigned> injectionsWaiting_;
     TaskHandle injectionDeadline_;
 
     TaskHandle heartbeatTimer_;

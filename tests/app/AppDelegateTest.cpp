@@ -91,7 +91,7 @@ TEST_F(AppDelegateTest, SmartOrderFollowsTheApplicationAndLearns) {
     app->selectQueueMode("Smart");
     workspace.setFrontmostId("org.kde.konsole");
     copy("a\nb\nc\nd");
-    EXPECT_EQ(paste(), "d");  // a terminal: newest first
+    EXPECT_EQ(paste(command | shift), "d");  // a terminal: newest first, with its paste key
     workspace.setFrontmostId("org.gnome.TextEditor");
     EXPECT_EQ(paste(), "a");
     EXPECT_EQ(engine.statsFor(std::string("org.kde.konsole")), (SmartModeStats{0, 1}));
@@ -124,6 +124,56 @@ TEST_F(AppDelegateTest, BurstJoinsWithTheChosenSeparatorAndPastesOnce) {
     app->selectBurstSeparator("Custom");
     EXPECT_EQ(app->burstSeparator(), BurstSeparator::custom);
     EXPECT_EQ(app->customBurstSeparator(), "");
+}
+
+TEST_F(AppDelegateTest, InATerminalItsOwnPasteKeyPastesAndCtrlVTakesNothing) {
+    app->selectQueueMode("FIFO");
+    workspace.setFrontmostId("org.gnome.Terminal");
+    copy("one\ntwo\nthree\nfour");
+    // Ctrl+V is the terminal's "next character literally": untouched, and no item is taken.
+    EXPECT_EQ(paste(command), "one\ntwo\nthree\nfour");
+    EXPECT_EQ(app->activeQueue().count(), 4u);
+
+    EXPECT_EQ(paste(command | shift), "one");
+    EXPECT_EQ(keyboard.delivered().back().modifiers, command | shift);  // the user's own key
+
+    // The burst moves to Ctrl+Alt+Shift+V, and Tovra types the terminal's paste key for it.
+    keyboard.press(Key::v, command | option | shift);
+    wait(200);
+    EXPECT_EQ(test::clipboardText(pasteboard), "two\tthree\tfour");
+    EXPECT_TRUE(keyboard.delivered().back().synthetic);
+    EXPECT_EQ(keyboard.delivered().back().modifiers, command | shift);
+
+    // A menu paste into the terminal types its key too.
+    copy("five");
+    app->pasteNextFromMenu();
+    wait(200);
+    EXPECT_EQ(keyboard.delivered().back().modifiers, command | shift);
+    EXPECT_EQ(test::clipboardText(pasteboard), "five");
+}
+
+TEST_F(AppDelegateTest, WhereNoKeyPastesTheClipboardNothingIsStagedAndTheOverlaySaysWhy) {
+    workspace.setFrontmostId("XTerm");
+    copy("a\nb");
+    for (const unsigned modifiers : {unsigned{command}, command | shift}) {
+        EXPECT_EQ(paste(modifiers), "a\nb");  // the keys pass untouched
+    }
+    EXPECT_EQ(app->activeQueue().count(), 2u);
+    EXPECT_NE(overlay.state.notice.find("XTerm"), std::string::npos);
+    EXPECT_TRUE(overlay.visible);
+
+    const int posted = keyboard.syntheticPastesPosted();
+    app->pasteNextFromMenu();
+    EXPECT_TRUE(app->pasteQueueItemFromMenu(0));
+    wait(200);
+    EXPECT_EQ(app->activeQueue().count(), 2u);  // nothing taken, nothing typed
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), posted);
+
+    // The user says it is a terminal (with Ctrl+Shift+V): pastes work there from then on.
+    app->markApplicationAsTerminal("XTerm", true);
+    EXPECT_EQ(paste(command | shift), "a");
+    // Any later refresh drops the notice.
+    EXPECT_EQ(overlay.state.notice, "");
 }
 
 TEST_F(AppDelegateTest, SwitchingOffEmptiesEveryStackAndWipesOurClipboard) {

@@ -38,6 +38,42 @@ TEST(KeyCommandClassification, MatchesModifiersExactly) {
     EXPECT_EQ(classify(Key::v, command | control), std::nullopt);
 }
 
+TEST(KeyCommandClassification, VChordsFollowHowTheApplicationInFrontPastes) {
+    const auto in = [](PasteKeyStyle style, unsigned modifiers) {
+        return KeyCommand::classify({Key::v, modifiers, false, 1}, [style] { return style; });
+    };
+    const unsigned terminalBurst = command | option | shift;
+    // Terminals read Ctrl+V as "next character literally": it passes, and their own key pastes.
+    EXPECT_EQ(in(PasteKeyStyle::controlShiftV, command), std::nullopt);
+    EXPECT_EQ(in(PasteKeyStyle::controlShiftV, command | shift), KeyCommand{Kind::paste});
+    EXPECT_EQ(in(PasteKeyStyle::controlShiftV, terminalBurst), KeyCommand{Kind::burstPaste});
+    EXPECT_EQ(in(PasteKeyStyle::controlAltV, command | option), KeyCommand{Kind::paste});
+    EXPECT_EQ(in(PasteKeyStyle::controlAltV, command | shift), std::nullopt);
+    EXPECT_EQ(in(PasteKeyStyle::controlV, terminalBurst), std::nullopt);
+    // xterm: no key pastes the clipboard, so every paste chord passes and says why.
+    for (const unsigned modifiers : {unsigned{command}, command | shift, terminalBurst}) {
+        EXPECT_EQ(in(PasteKeyStyle::none, modifiers), KeyCommand{Kind::pasteUnavailable});
+    }
+    // Our own injected chord passes in any application.
+    EXPECT_EQ(KeyCommand::classify({Key::v, command | shift, true, 1},
+                                   [] { return PasteKeyStyle::controlShiftV; }),
+              KeyCommand{Kind::syntheticPaste});
+}
+
+TEST(KeyCommandClassification, OnlyAVChordAsksHowTheApplicationPastes) {
+    int asked = 0;
+    const auto style = [&asked] {
+        ++asked;
+        return PasteKeyStyle::controlV;
+    };
+    (void)KeyCommand::classify({Key::c, command, false, 1}, style);
+    (void)KeyCommand::classify({Key::x, command | option, false, 1}, style);
+    (void)KeyCommand::classify({Key::escape, noModifier, false, 1}, style);
+    EXPECT_EQ(asked, 0);
+    (void)KeyCommand::classify({Key::v, command, false, 1}, style);
+    EXPECT_EQ(asked, 1);
+}
+
 class PasteControllerTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -23,16 +23,34 @@ TEST(SmartModeResolution, WithoutAContextIsFifoAndLearnsNothing) {
 
 TEST(SmartModeResolution, TerminalAndDeveloperApplicationsGetNewestFirst) {
     SmartModeEngine engine;
-    for (const char* id : {"org.gnome.Terminal", "org.kde.konsole", "XTerm", "kitty", "Alacritty",
-                           "code", "jetbrains-idea", "com.mitchellh.ghostty.Terminal",
-                           "org.wezfurlong.wezterm", "dev.zed.Zed", "com.apple.dt.Xcode"}) {
+    for (const char* id : {"org.gnome.Terminal",
+                           "org.kde.konsole",
+                           "XTerm",
+                           "kitty",
+                           "Alacritty",
+                           "code",
+                           "jetbrains-idea",
+                           "com.mitchellh.ghostty",
+                           "org.wezfurlong.wezterm",
+                           "dev.zed.Zed",
+                           "com.apple.dt.Xcode",
+                           "org.gnome.Console",
+                           "org.gnome.Ptyxis",
+                           "Terminator",
+                           "Guake",
+                           "Tilda",
+                           "org.kde.yakuake",
+                           "st-256color",
+                           "Xfce4-terminal",
+                           "footclient"}) {
         EXPECT_EQ(engine.resolve(std::string(id)), QueueMode::lifo) << id;
     }
-    for (const char* id : {"org.gnome.TextEditor", "firefox", "libreoffice-calc", "Gimp-2.10"}) {
+    // Whole parts only: a hint inside another word is no hint.
+    for (const char* id :
+         {"org.gnome.TextEditor", "firefox", "libreoffice-calc", "Gimp-2.10", "org.example.Glazed",
+          "org.gnome.Decoder", "Football-Manager", "org.example.Stacks"}) {
         EXPECT_EQ(engine.resolve(std::string(id)), QueueMode::fifo) << id;
     }
-    // The hint is a plain substring test: any id containing "zed" matches.
-    EXPECT_EQ(engine.resolve(std::string("org.example.Glazed")), QueueMode::lifo);
 }
 
 TEST(SmartModeResolution, ScoresDecideOnlyWithALeadOfTwo) {

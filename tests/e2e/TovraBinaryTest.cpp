@@ -229,6 +229,87 @@ TEST_P(ToolkitPasteWithoutTovraTest, ThePasteKeyPastesTheClipboard) {
 INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitPasteWithoutTovraTest, ::testing::ValuesIn(toolkits()),
                          toolkitName);
 
+/// A shell in a real terminal that writes the line typed into it to a file.
+class TerminalTarget {
+  public:
+    explicit TerminalTarget(const std::string& terminal) {
+        const std::string script = "IFS= read -r line; printf %s \"$line\" > " + output();
+        if (terminal == "xterm") {
+            process_ = std::make_unique<test::BackgroundProcess>(
+                std::vector<std::string>{"xterm", "-e", "sh", "-c", script});
+        } else {
+            process_ = std::make_unique<test::BackgroundProcess>(
+                std::vector<std::string>{terminal, "--disable-server", "-x", "sh", "-c", script});
+        }
+        settle(2000);  // mapped, managed, focused and its shell reading
+    }
+    /// Presses Return and returns the line the shell read.
+    std::string finish(test::PhysicalKeyboard& keyboard) {
+        keyboard.chord({"Return"});
+        QFile file(QString::fromStdString(output()));
+        waitUntil([&] { return file.exists() && file.size() > 0; }, 5000);
+        settle(100);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<nothing>";
+    }
+
+  private:
+    [[nodiscard]] std::string output() const {
+        return directory_.filePath(QStringLiteral("line")).toStdString();
+    }
+
+    QTemporaryDir directory_;
+    std::unique_ptr<test::BackgroundProcess> process_;
+};
+
+TEST_F(TovraBinaryTest, AVteTerminalPastesWithItsOwnKeyAndCtrlVTakesNothing) {
+    copyElsewhere("one\ntwo\nthree");
+    TerminalTarget terminal("xfce4-terminal");
+    paste({"Control_L", "v"});  // the terminal's literal-next: no item is taken
+    paste({"Control_L", "Shift_L", "v"});
+    paste({"Control_L", "Shift_L", "v"});
+    EXPECT_EQ(terminal.finish(keyboard), "onetwo");
+}
+
+TEST_F(TovraBinaryTest, AVteTerminalBurstsWithCtrlAltShiftV) {
+    copyElsewhere("x\ny\nz");
+    TerminalTarget terminal("xfce4-terminal");
+    paste({"Control_L", "Alt_L", "Shift_L", "v"});
+    EXPECT_EQ(terminal.finish(keyboard), "x\ty\tz");
+}
+
+TEST_F(TovraBinaryTest, XtermHasNoPasteKeySoNothingIsStaged) {
+    copyElsewhere("a\nb");
+    TerminalTarget terminal("xterm");
+    paste({"Control_L", "v"});
+    paste({"Control_L", "Shift_L", "v"});
+    EXPECT_EQ(clipboard(), "a\nb");  // still the user's own copy: nothing was staged
+    keyboard.chord({"x"});
+    // Both keys reached the shell untouched: ^V made the second ^V literal, as without Tovra.
+    EXPECT_EQ(terminal.finish(keyboard), "\x16x");
+}
+
+/// The terminal probes with no Tovra running.
+class TerminalWithoutTovraTest : public TovraBinaryTest {
+  protected:
+    TerminalWithoutTovraTest() { startTovra = false; }
+};
+
+TEST_F(TerminalWithoutTovraTest, AVteTerminalPastesTheClipboardWithCtrlShiftV) {
+    copyElsewhere("plain copy");
+    TerminalTarget terminal("xfce4-terminal");
+    paste({"Control_L", "Shift_L", "v"});
+    EXPECT_EQ(terminal.finish(keyboard), "plain copy");
+}
+
+TEST_F(TerminalWithoutTovraTest, XtermPastesNothingWithCtrlVOrCtrlShiftV) {
+    copyElsewhere("plain copy");
+    TerminalTarget terminal("xterm");
+    paste({"Control_L", "v"});
+    paste({"Control_L", "Shift_L", "v"});
+    keyboard.chord({"x"});
+    EXPECT_EQ(terminal.finish(keyboard), "\x16x");
+}
+
 /// A private system bus whose logind is a stand-in the test can make announce sleep.
 class TovraSleepTest : public TovraBinaryTest {
   protected:

@@ -36,7 +36,7 @@ TEST(FakeKeyboardTap, InjectedPasteComesBackMarkedAndUngrabbedKeysBypassTheTap) 
         seen.push_back(press);
         return KeyAnswer::swallow;
     });
-    tap.postSyntheticPaste();
+    tap.postSyntheticPaste(command);
     tap.press(Key::w, command | option);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].synthetic);

@@ -51,7 +51,8 @@ class MenuControllerTest : public ::testing::Test {
 
 TEST_F(MenuControllerTest, BuildsTheRowsInOrderWithTheUpdateRowHidden) {
     EXPECT_EQ(titles(controller.menu()),
-              (QStringList{"Update available", "---", "Tovra", "Paste next", "Open queue...",
+              (QStringList{"Update available", "---", "Tovra", "Paste next",
+                           "Terminals: Ctrl+Shift+V \u00B7 all: Ctrl+Alt+Shift+V", "Open queue...",
                            "Queue (0)", "---", "Clear queue", "Preferences...", "---", "Support",
                            "Check for Updates...", "About Tovra", "---", "Quit Tovra"}));
     EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());

@@ -220,7 +220,7 @@ TEST_F(X11KeyboardTapTest, BurstIsDeliveredAsOneMarkedPlainPasteLeavingNoModifie
             return KeyAnswer::pass;
         }
         if (press.modifiers == (command | shift)) {
-            tap->postSyntheticPaste();  // waits for the user to let go of V
+            tap->postSyntheticPaste(command);  // waits for the user to let go of V
             return KeyAnswer::swallow;
         }
         return KeyAnswer::pass;
@@ -244,7 +244,7 @@ TEST_F(X11KeyboardTapTest, BurstIsDeliveredAsOneMarkedPlainPasteLeavingNoModifie
     EXPECT_TRUE(app.keysDown().empty());
 
     // Without a keystroke (a paste chosen in a window) the same paste goes out at once.
-    tap->postSyntheticPaste();
+    tap->postSyntheticPaste(command);
     ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 2; }));
     settle();
     EXPECT_TRUE(app.keysDown().empty());
