@@ -1,12 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "Tovra/base/Bytes.h"
+#include "Tovra/base/ClipboardRepresentation.h"
 
 namespace tovra {
+
+/// One change another application made to the clipboard, with the contents it left, read whole.
+struct PasteboardChange {
+    /// The change count this change raised the clipboard to.
+    std::int64_t changeCount = 0;
+    /// Empty when nothing could be read (the owner went away or never answered).
+    std::vector<ClipboardRepresentation> contents;
+};
 
 /// The system clipboard as the queue sees it. Types are the identifiers of `pasteboardType`.
 class Pasteboard {
@@ -34,6 +45,14 @@ class Pasteboard {
     /// A copy keystroke was seen: an owner that keeps the clipboard across copies may have
     /// changed it without telling, so look again.
     virtual void recheck() {}
+
+    /// Starts telling `onChange` of every change another application makes, in order, as soon
+    /// as its contents are read; null stops it, and with it every read of others' contents.
+    /// False where the system does not tell of changes: the caller then polls `changeCount`.
+    virtual bool observeChanges(std::function<void(const PasteboardChange&)> onChange) {
+        (void)onChange;
+        return false;
+    }
 };
 
 }  // namespace tovra

@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "SurfaceRefresher.h"
 #include "Tovra/core/QueueManager.h"
+#include "platform/Pasteboard.h"
 
 namespace tovra {
 
@@ -14,8 +15,11 @@ void CaptureHandler::clipboardWatcherDidCapture(ClipboardWatcher&, ClipboardPayl
 
 void CaptureHandler::captureAfterCopy() {
     if (!context_.isStackActive) {
-        return;
+        return;  // while off nothing is read, not even after a copy
     }
+    // An owner that keeps the clipboard across copies changes it without telling: read it again
+    // at every check, since a slow application may take a while to put the new copy there.
+    context_.environment.pasteboard.recheck();
     if (auto payload = context_.clipboardWatcher.checkForChange()) {
         handleCapturedPayload(std::move(*payload));
     }

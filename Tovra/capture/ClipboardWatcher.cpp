@@ -13,36 +13,65 @@ constexpr MainQueue::Seconds pollInterval{0.25};
 ClipboardWatcher::ClipboardWatcher(Pasteboard& pasteboard, MainQueue& mainQueue)
     : pasteboard_(pasteboard), mainQueue_(mainQueue), lastChangeCount_(pasteboard.changeCount()) {}
 
+ClipboardWatcher::~ClipboardWatcher() {
+    stop();
+}
+
 void ClipboardWatcher::start() {
-    if (timer_.isPending()) {
+    if (watching_) {
         return;
     }
+    watching_ = true;
     lastChangeCount_ = pasteboard_.changeCount();
-    // The handle is ours: once we are gone the timer is cancelled and never ticks.
-    timer_ = mainQueue_.every(pollInterval, [this] { tick(); });
+    const bool notified =
+        pasteboard_.observeChanges([this](const PasteboardChange& change) { onChange(change); });
+    if (!notified) {
+        // The handle is ours: once we are gone the timer is cancelled and never ticks.
+        timer_ = mainQueue_.every(pollInterval, [this] { tick(); });
+    }
 }
 
 void ClipboardWatcher::stop() {
+    if (!watching_) {
+        return;
+    }
+    watching_ = false;
+    pasteboard_.observeChanges(nullptr);
     timer_.cancel();
 }
 
-std::optional<ClipboardPayload> ClipboardWatcher::checkForChange() {
-    const std::int64_t count = pasteboard_.changeCount();
-    if (count == lastChangeCount_) {
-        return std::nullopt;
+bool ClipboardWatcher::takeChange(std::int64_t count) {
+    if (count <= lastChangeCount_) {
+        return false;  // seen already, by a copy check
     }
     lastChangeCount_ = count;
     if (ignoredChangeCount_ == count) {
         ignoredChangeCount_.reset();
-        return std::nullopt;
+        return false;
     }
     // Any newer change ends the wait for the ignored one.
     ignoredChangeCount_.reset();
+    return true;
+}
+
+std::optional<ClipboardPayload> ClipboardWatcher::checkForChange() {
+    if (!takeChange(pasteboard_.changeCount())) {
+        return std::nullopt;
+    }
     return capturePayload(pasteboard_);
 }
 
+void ClipboardWatcher::onChange(const PasteboardChange& change) {
+    if (watching_ && takeChange(change.changeCount)) {
+        deliver(capturePayload(change.contents));
+    }
+}
+
 void ClipboardWatcher::tick() {
-    auto payload = checkForChange();
+    deliver(checkForChange());
+}
+
+void ClipboardWatcher::deliver(std::optional<ClipboardPayload> payload) {
     if (!payload) {
         return;
     }

@@ -6,8 +6,12 @@
 
 namespace tovra {
 
-std::optional<ClipboardPayload> capturePayload(Pasteboard& pasteboard) {
-    std::optional<Bytes> text = pasteboard.string();
+namespace {
+
+/// The payload of what `textOf` and `dataOf` read, within the budget.
+template <class TextOf, class DataOf>
+std::optional<ClipboardPayload> payloadOf(const TextOf& textOf, const DataOf& dataOf) {
+    std::optional<Bytes> text = textOf();
     std::optional<std::size_t> textIndex;
     std::vector<ClipboardRepresentation> representations;
     std::size_t total = 0;
@@ -25,7 +29,7 @@ std::optional<ClipboardPayload> capturePayload(Pasteboard& pasteboard) {
             }
             continue;
         }
-        std::optional<Bytes> bytes = pasteboard.data(type);
+        std::optional<Bytes> bytes = dataOf(type);
         if (bytes && !bytes->empty() && bytes->size() <= maxPayloadBytes - total) {
             take(type, std::move(*bytes));
         }
@@ -47,6 +51,39 @@ std::optional<ClipboardPayload> capturePayload(Pasteboard& pasteboard) {
                               : truncatedPreview(offered);
     payload.representations = std::move(representations);
     return payload;
+}
+
+}  // namespace
+
+std::optional<ClipboardPayload> capturePayload(Pasteboard& pasteboard) {
+    return payloadOf([&] { return pasteboard.string(); },
+                     [&](std::string_view type) { return pasteboard.data(type); });
+}
+
+std::optional<ClipboardPayload> capturePayload(
+    const std::vector<ClipboardRepresentation>& contents) {
+    auto find = [&](std::string_view type) -> const ClipboardRepresentation* {
+        for (const auto& representation : contents) {
+            if (representation.type == type) {
+                return &representation;
+            }
+        }
+        return nullptr;
+    };
+    return payloadOf(
+        [&]() -> std::optional<Bytes> {
+            // The text as a pasteboard offers it: valid UTF-8 or none.
+            const ClipboardRepresentation* text = find(pasteboardType::string);
+            if (text == nullptr || !unicode::isValidUtf8(text->data.view())) {
+                return std::nullopt;
+            }
+            return text->data;
+        },
+        [&](std::string_view type) -> std::optional<Bytes> {
+            const ClipboardRepresentation* representation = find(type);
+            return representation != nullptr ? std::optional<Bytes>(representation->data)
+                                             : std::nullopt;
+        });
 }
 
 void writeToPasteboard(const ClipboardPayload& payload, Pasteboard& pasteboard) {

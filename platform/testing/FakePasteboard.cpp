@@ -82,6 +82,19 @@ void FakePasteboard::simulateForeignCopy(std::vector<ClipboardRepresentation> co
     dataWrites_.clear();
     ownedByUs_ = false;
     ++changeCount_;
+    if (onChange_) {
+        // A copy of the handler: it may stop the observation.
+        const auto onChange = onChange_;
+        onChange({changeCount_, contents_});
+    }
+}
+
+bool FakePasteboard::observeChanges(std::function<void(const PasteboardChange&)> onChange) {
+    if (!notifies_) {
+        return false;
+    }
+    onChange_ = std::move(onChange);
+    return true;
 }
 
 void FakePasteboard::simulateForeignText(std::string_view text) {

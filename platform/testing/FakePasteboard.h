@@ -17,6 +17,9 @@ namespace tovra::testing {
 class FakePasteboard final : public Pasteboard {
   public:
     FakePasteboard() = default;
+    /// A clipboard whose system does not tell of changes: the watcher has to poll it.
+    struct WithoutNotifications {};
+    explicit FakePasteboard(WithoutNotifications) : notifies_(false) {}
 
     [[nodiscard]] std::int64_t changeCount() const override;
     std::optional<Bytes> string() override;
@@ -24,6 +27,8 @@ class FakePasteboard final : public Pasteboard {
     void clearContents() override;
     bool setString(std::string_view text, std::string_view type) override;
     bool setData(Bytes data, std::string_view type) override;
+    bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;
+    [[nodiscard]] bool isObserved() const { return static_cast<bool>(onChange_); }
 
     /// Another application copies: it becomes the owner of exactly these contents.
     void simulateForeignCopy(std::vector<ClipboardRepresentation> contents);
@@ -49,6 +54,8 @@ class FakePasteboard final : public Pasteboard {
     std::vector<std::string> dataWrites_;
     std::int64_t changeCount_ = 0;
     bool ownedByUs_ = false;
+    bool notifies_ = true;
+    std::function<void(const PasteboardChange&)> onChange_;
     int clearCount_ = 0;
     mutable int changeCountReads_ = 0;
     int contentReads_ = 0;

@@ -59,12 +59,6 @@ X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Op
                 XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                 XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     }
-    // Know what is there now, so a later re-read can tell whether anything changed.
-    XcbReply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard_), nullptr));
-    if (owner && owner->owner != XCB_WINDOW_NONE) {
-        startRead(ReadReason::initial, XCB_CURRENT_TIME);
-    }
     connection_.flush();
     connection_.scheduleDispatch();
 }
@@ -100,8 +94,43 @@ bool X11Pasteboard::ownsSelection() const {
     return owner_ && owner_->owns();
 }
 
+bool X11Pasteboard::observeChanges(std::function<void(const PasteboardChange&)> onChange) {
+    if (connection_.xfixesFirstEvent() == 0) {
+        return false;
+    }
+    const bool starting = !onChange_ && onChange;
+    onChange_ = std::move(onChange);
+    if (!onChange_) {
+        // Nobody listens: nothing of others' is read or kept.
+        reader_.cancel();
+        snapshot_ = std::make_shared<Contents>();
+        return true;
+    }
+    if (starting && !ownsSelection()) {
+        // Know what is there now, so a later re-read can tell whether anything changed.
+        xcb_connection_t* c = connection_.get();
+        XcbReply<xcb_get_selection_owner_reply_t> owner(
+            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard_), nullptr));
+        connection_.scheduleDispatch();
+        if (owner && owner->owner != XCB_WINDOW_NONE) {
+            startRead(ReadReason::initial, XCB_CURRENT_TIME);
+            connection_.flush();
+        }
+    }
+    return true;
+}
+
+void X11Pasteboard::countForeignChange() {
+    ++changeCount_;
+    if (onChange_) {
+        // A copy of the handler: it may stop the observation.
+        const auto onChange = onChange_;
+        onChange({changeCount_, *snapshot_});
+    }
+}
+
 void X11Pasteboard::recheck() {
-    if (ownsSelection() || reader_.isReading() || writePending_) {
+    if (!onChange_ || ownsSelection() || reader_.isReading() || writePending_) {
         return;
     }
     startRead(ReadReason::recheck, XCB_CURRENT_TIME);
@@ -142,8 +171,15 @@ void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
         stagedHeldElsewhere_ = false;
         if (!ours) {
             snapshot_ = std::make_shared<Contents>();
-            ++changeCount_;
+            countForeignChange();
         }
+        return;
+    }
+    if (!onChange_) {
+        // Nobody listens: others' copies are not read. Ours it is not any more.
+        stagedHeldElsewhere_ = false;
+        snapshot_ = std::make_shared<Contents>();
+        ++changeCount_;
         return;
     }
     startRead(ReadReason::ownerChanged, time);
@@ -168,14 +204,15 @@ void X11Pasteboard::finishRead(ReadReason reason, std::shared_ptr<const Contents
             stagedHeldElsewhere_ = recentlyStaged && isPartOf(*contents, *lastStaged_);
             snapshot_ = std::move(contents);
             if (!stagedHeldElsewhere_) {
-                ++changeCount_;
+                countForeignChange();
             }
             return;
         case ReadReason::recheck:
-            if (*contents != *snapshot_) {
+            // An owner too slow to answer this time has not changed anything.
+            if (!contents->empty() && *contents != *snapshot_) {
                 snapshot_ = std::move(contents);
                 stagedHeldElsewhere_ = false;
-                ++changeCount_;
+                countForeignChange();
             }
             return;
     }

@@ -52,6 +52,9 @@ class X11Pasteboard final : public Pasteboard {
     /// Reads the selection again: some owners change their contents without taking the selection
     /// anew (after a copy keystroke). The count rises only if the contents differ.
     void recheck() override;
+    /// Told by XFixes: every change is read and reported. Others' contents are read only while
+    /// someone observes.
+    bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;
     /// True while a read is under way.
     [[nodiscard]] bool isReading() const { return reader_.isReading(); }
     /// True between a clear and the moment the write it starts takes the selection.
@@ -73,6 +76,8 @@ class X11Pasteboard final : public Pasteboard {
     void onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time);
     void startRead(ReadReason reason, xcb_timestamp_t time);
     void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents);
+    /// A change another application made is counted and reported.
+    void countForeignChange();
 
     void commitWrite();
     /// Owns the selection with `contents` for a keystroke at `keystroke`, or for now.
@@ -97,6 +102,7 @@ class X11Pasteboard final : public Pasteboard {
     bool commitScheduled_ = false;
     std::unique_ptr<X11SelectionOwner> owner_;
     std::function<std::optional<xcb_timestamp_t>()> heldKeystrokeTime_;
+    std::function<void(const PasteboardChange&)> onChange_;
     /// Our last staged contents are held by another client (a clipboard manager): still ours.
     bool stagedHeldElsewhere_ = false;
     std::shared_ptr<const Contents> lastStaged_;

@@ -25,22 +25,55 @@ TEST_F(ClipboardWatcherTest, WhatWasOnTheClipboardAtLaunchIsNeverCaptured) {
     EXPECT_EQ(watcher.checkForChange(), test::plainPayload("new copy"));
 }
 
-TEST_F(ClipboardWatcherTest, PollingCapturesEachChangeOnceWhileStarted) {
+TEST_F(ClipboardWatcherTest, EveryReportedChangeIsCapturedInOrderWithoutAnyTimer) {
     h.watcher.start();
-    h.pasteboard.simulateForeignText("one");
-    h.pasteboard.simulateForeignText("two");  // two changes between ticks: only the newest
-    h.wait(260);
-    h.wait(1000);
-    ASSERT_EQ(h.controller->captured.size(), 1u);
-    EXPECT_EQ(h.controller->captured[0], test::plainPayload("two"));
+    EXPECT_FALSE(h.watcher.isPolling());
+    EXPECT_EQ(h.mainQueue.pendingCount(), 0u);  // nothing ticks while nothing happens
+    for (const char* text : {"one", "two", "three"}) {
+        h.pasteboard.simulateForeignText(text);  // back to back, no turn of the loop between
+    }
+    ASSERT_EQ(h.controller->captured.size(), 3u);
+    EXPECT_EQ(h.controller->captured[0], test::plainPayload("one"));
+    EXPECT_EQ(h.controller->captured[2], test::plainPayload("three"));
+    // A copy check that comes after sees nothing new: no item twice.
+    EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
 
     h.watcher.stop();
+    EXPECT_FALSE(h.pasteboard.isObserved());  // while stopped nothing is read at all
     h.pasteboard.simulateForeignText("while stopped");
-    h.wait(1000);
     h.watcher.start();
     h.wait(1000);
-    EXPECT_EQ(h.controller->captured.size(), 1u);
-    EXPECT_TRUE(h.watcher.isPolling());
+    EXPECT_EQ(h.controller->captured.size(), 3u);
+}
+
+TEST(ClipboardWatcherPolling, WhereNoChangeIsReportedAPollCapturesTheNewestOnce) {
+    testing::FakePasteboard pasteboard{testing::FakePasteboard::WithoutNotifications{}};
+    testing::FakeMainQueue queue;
+    ClipboardWatcher watcher(pasteboard, queue);
+    std::vector<ClipboardPayload> captured;
+    struct Recorder final : ClipboardWatcherDelegate {
+        explicit Recorder(std::vector<ClipboardPayload>& into) : into_(into) {}
+        void clipboardWatcherDidCapture(ClipboardWatcher&, ClipboardPayload payload) override {
+            into_.push_back(std::move(payload));
+        }
+        std::vector<ClipboardPayload>& into_;
+    };
+    const auto recorder = std::make_shared<Recorder>(captured);
+    watcher.setDelegate(recorder);
+    watcher.start();
+    EXPECT_TRUE(watcher.isPolling());
+    pasteboard.simulateForeignText("one");
+    pasteboard.simulateForeignText("two");  // two changes between ticks: only the newest
+    queue.advance(MainQueue::Seconds(1.26));
+    ASSERT_EQ(captured.size(), 1u);
+    EXPECT_EQ(captured[0], test::plainPayload("two"));
+
+    watcher.stop();
+    EXPECT_EQ(queue.pendingCount(), 0u);
+    pasteboard.simulateForeignText("while stopped");
+    watcher.start();
+    queue.advance(MainQueue::Seconds(1));
+    EXPECT_EQ(captured.size(), 1u);
 }
 
 TEST_F(ClipboardWatcherTest, CapturesTheFiveTypesInOrderWithTheRightPreview) {
@@ -109,15 +142,16 @@ TEST_F(ClipboardWatcherTest, SkipsExactlyTheIgnoredChangeAndForgetsIt) {
     EXPECT_EQ(h.watcher.ignoredChangeCount(), std::nullopt);
 }
 
-TEST_F(ClipboardWatcherTest, TimerOfAGoneWatcherOrDelegateDoesNothing) {
+TEST_F(ClipboardWatcherTest, AGoneWatcherOrDelegateHearsNothing) {
     testing::FakePasteboard pasteboard;
     testing::FakeMainQueue queue;
     {
         ClipboardWatcher watcher(pasteboard, queue);
         watcher.start();
-        EXPECT_EQ(queue.pendingCount(), 1u);
+        EXPECT_TRUE(pasteboard.isObserved());
     }
-    EXPECT_EQ(queue.pendingCount(), 0u);
+    EXPECT_FALSE(pasteboard.isObserved());
+    pasteboard.simulateForeignText("after the watcher");  // must not reach a gone watcher
 
     ClipboardWatcher watcher(pasteboard, queue);
     {
@@ -126,8 +160,7 @@ TEST_F(ClipboardWatcherTest, TimerOfAGoneWatcherOrDelegateDoesNothing) {
     }
     watcher.start();
     pasteboard.simulateForeignText("nobody listens");
-    queue.advance(MainQueue::Seconds(1));
-    EXPECT_EQ(watcher.checkForChange(), std::nullopt);  // consumed by the tick
+    EXPECT_EQ(watcher.checkForChange(), std::nullopt);  // seen when reported
 }
 
 }  // namespace

@@ -115,6 +115,22 @@ TEST_F(TovraBinaryTest, CopiesArePastedInOrderAndRowsCellByCell) {
     EXPECT_EQ(finishTarget(), "onetwothreeA1B1C1");
 }
 
+TEST_F(TovraBinaryTest, TenCopiesInQuickSuccessionAreAllKeptInOrder) {
+    startTarget();
+    // A script or a click-to-copy button: no copy keystroke, 60 ms apart.
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(
+            test::runDetaching({"xclip", "-selection", "clipboard", "-i"}, "c" + std::to_string(i)),
+            0);
+        settle(60);
+    }
+    settle(300);
+    for (int i = 0; i < 10; ++i) {
+        paste({"Control_L", "v"});
+    }
+    EXPECT_EQ(finishTarget(), "c0c1c2c3c4c5c6c7c8c9");
+}
+
 TEST_F(TovraBinaryTest, BurstPastesTheWholeStackJoinedByTabs) {
     startTarget();
     copyElsewhere("x\ny\nz");

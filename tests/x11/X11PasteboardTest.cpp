@@ -52,6 +52,8 @@ struct Client {
         EXPECT_NE(connection, nullptr) << error;
         connection->attach(queue);
         pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, fastOptions);
+        EXPECT_TRUE(pasteboard->observeChanges(
+            [this](const PasteboardChange& change) { changes.push_back(change); }));
         EXPECT_TRUE(waitUntil([&] { return !pasteboard->isReading(); }));
     }
     ~Client() {
@@ -79,6 +81,8 @@ struct Client {
     QtMainQueue queue;
     std::unique_ptr<X11Connection> connection;
     std::unique_ptr<X11Pasteboard> pasteboard;
+    /// Every change another client made, as reported.
+    std::vector<PasteboardChange> changes;
 };
 
 TEST(X11PasteboardReading, ForeignCopiesArriveWithTheirTypesAndCountOnce) {
@@ -104,6 +108,36 @@ TEST(X11PasteboardReading, ForeignCopiesArriveWithTheirTypesAndCountOnce) {
         ASSERT_TRUE(bytes.has_value()) << c.target;
         EXPECT_EQ(bytes->view(), c.content) << c.target;
     }
+}
+
+TEST(X11PasteboardReading, CopiesInQuickSuccessionAreEachReportedInOrder) {
+    Client us;
+    const auto before = us.changes.size();
+    for (int i = 0; i < 10; ++i) {
+        copyWithXclip("UTF8_STRING", "copy " + std::to_string(i));
+        waitUntil([] { return false; }, 50);  // the next copy comes while the loop runs on
+    }
+    ASSERT_TRUE(waitUntil([&] { return us.changes.size() >= before + 10; }));
+    for (int i = 0; i < 10; ++i) {
+        const auto& change = us.changes[before + static_cast<std::size_t>(i)];
+        ASSERT_EQ(change.contents.size(), 1u);
+        EXPECT_EQ(change.contents[0].data.view(), "copy " + std::to_string(i));
+        if (i > 0) {
+            EXPECT_GT(change.changeCount, us.changes[before + i - 1].changeCount);
+        }
+    }
+}
+
+TEST(X11PasteboardReading, NobodyObservingMeansNothingOfOthersIsRead) {
+    Client us;
+    us.pasteboard->observeChanges(nullptr);
+    copyWithXclip("UTF8_STRING", "private");
+    waitUntil([] { return false; }, 300);
+    EXPECT_FALSE(us.pasteboard->isReading());
+    EXPECT_EQ(us.pasteboard->string(), std::nullopt);
+    us.pasteboard->recheck();  // a copy keystroke while off reads nothing either
+    EXPECT_FALSE(us.pasteboard->isReading());
+    EXPECT_TRUE(us.changes.empty());
 }
 
 TEST(X11PasteboardReading, LargeTextArrivesWholeThroughIncrementalTransfer) {
