@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,6 +18,13 @@ struct PasteboardChange {
     std::int64_t changeCount = 0;
     /// Empty when nothing could be read (the owner went away or never answered).
     std::vector<ClipboardRepresentation> contents;
+};
+
+/// What became of a write made for a paste into the application in front.
+enum class PasteDelivery {
+    requested,       // that application asked for it
+    takenElsewhere,  // another client took the clipboard first (a clipboard manager may serve it)
+    notRequested,    // nobody asked within the window, and the clipboard is still ours
 };
 
 /// The system clipboard as the queue sees it. Types are the identifiers of `pasteboardType`.
@@ -51,6 +59,17 @@ class Pasteboard {
     /// False where the system does not tell of changes: the caller then polls `changeCount`.
     virtual bool observeChanges(std::function<void(const PasteboardChange&)> onChange) {
         (void)onChange;
+        return false;
+    }
+
+    /// Watches the write just made for a paste into the window in front. `report` runs once with
+    /// the outcome, at the latest when `window` has passed; after `notRequested` it may run once
+    /// more with `requested`, for a late request while the contents are still ours. A newer
+    /// write ends the watch without a report. False where the system cannot tell.
+    virtual bool watchPasteDelivery(std::chrono::milliseconds window,
+                                    std::function<void(PasteDelivery)> report) {
+        (void)window;
+        (void)report;
         return false;
     }
 };

@@ -35,12 +35,4 @@ ApplicationFrame* AppContext::services() const {
     return frame != nullptr && frame->hasServices() ? frame : nullptr;
 }
 
-std::function<void()> AppContext::guarded(std::function<void()> action) const {
-    return [alive = std::weak_ptr<char>(alive_), action = std::move(action)] {
-        if (alive.lock()) {
-            action();
-        }
-    };
-}
-
 }  // namespace tovra

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "QueueSettings.h"
 #include "Surfaces.h"
@@ -51,7 +52,14 @@ struct AppContext {
     [[nodiscard]] ApplicationFrame* services() const;
     /// Wraps `action` so that it does nothing once the controller is gone: for callbacks that
     /// surfaces and the frame keep.
-    [[nodiscard]] std::function<void()> guarded(std::function<void()> action) const;
+    template <class Action>
+    [[nodiscard]] auto guarded(Action action) const {
+        return [alive = std::weak_ptr<char>(alive_), action = std::move(action)](auto&&... args) {
+            if (alive.lock()) {
+                action(std::forward<decltype(args)>(args)...);
+            }
+        };
+    }
 
     AppEnvironment environment;
     AppSurfaces surfaces;

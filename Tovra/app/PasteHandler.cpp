@@ -58,14 +58,17 @@ bool PasteHandler::pasteNext(bool triggerPaste) {
     if (triggerPaste && !canTypePasteInto(target)) {
         return false;
     }
+    std::optional<QueueManager::TakenItem> taken;
     const bool staged = stageRecordingSmartChoice(
-        [this](QueueManager& queue, const std::optional<std::string>& context) {
-            return context_.pasteboardCoordinator.stageNext(queue, context).has_value();
+        [this, &taken](QueueManager& queue, const std::optional<std::string>& context) {
+            taken = context_.pasteboardCoordinator.stageNext(queue, context);
+            return taken.has_value();
         });
     if (!staged) {
         surfaces_.refresh(false);
         return false;
     }
+    watchDelivery(std::move(*taken));
     surfaces_.rescheduleTimeout();
     surfaces_.refresh(false);
     if (triggerPaste) {
@@ -114,12 +117,53 @@ void PasteHandler::pasteChosen(const Uuid& id, const std::optional<std::string>&
     if (found == queue.items().end()) {
         return;
     }
-    const ClipboardPayload payload = found->payload;
+    QueueManager::TakenItem taken{*found, static_cast<std::size_t>(found - queue.items().begin())};
     queue.remove(id);
-    context_.pasteboardCoordinator.write(payload);
+    context_.pasteboardCoordinator.write(taken.item.payload);
+    watchDelivery(std::move(taken));
     surfaces_.rescheduleTimeout();
     surfaces_.refresh(false);
     typePasteLater(target);
+}
+
+void PasteHandler::watchDelivery(QueueManager::TakenItem taken) {
+    const Uuid id = taken.item.id;
+    pending_ = PendingPaste{context_.stackStore.activeIndex(), std::move(taken)};
+    const bool watched = context_.environment.pasteboard.watchPasteDelivery(
+        deliveryWindow,
+        context_.guarded([this, id](PasteDelivery delivery) { onDelivery(id, delivery); }));
+    if (!watched) {
+        pending_.reset();  // nobody can tell: the item counts as pasted
+    }
+}
+
+void PasteHandler::onDelivery(const Uuid& id, PasteDelivery delivery) {
+    if (!pending_ || pending_->taken.item.id != id) {
+        return;
+    }
+    QueueManager& stack = context_.stackStore.queue(static_cast<std::size_t>(pending_->stackIndex));
+    switch (delivery) {
+        case PasteDelivery::requested:
+            if (pending_->restored) {
+                stack.remove(id);  // asked for late: pasted after all
+                surfaces_.rescheduleTimeout();
+                surfaces_.refresh(false);
+            }
+            pending_.reset();
+            return;
+        case PasteDelivery::takenElsewhere:
+            pending_.reset();
+            return;
+        case PasteDelivery::notRequested:
+            if (pending_->restored) {
+                return;
+            }
+            pending_->restored = true;
+            stack.putBack(pending_->taken);
+            surfaces_.rescheduleTimeout();
+            surfaces_.showNotice("Nothing was pasted: the item is back in the queue.");
+            return;
+    }
 }
 
 void PasteHandler::typePasteLater(const std::optional<std::string>& target) {

@@ -1,18 +1,20 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "Tovra/core/QueueManager.h"
 #include "Tovra/core/TerminalCatalog.h"
 #include "Tovra/core/Uuid.h"
+#include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 #include "platform/Workspace.h"
 
 namespace tovra {
 
 struct AppContext;
-class QueueManager;
 class SurfaceRefresher;
 
 /// Every way an item leaves the queue for an application: the paste key, burst, the menu and
@@ -42,7 +44,20 @@ class PasteHandler {
         applicationBeforePanel_ = std::move(application);
     }
 
+    /// How long the application in front has to ask for a staged item before it goes back.
+    static constexpr std::chrono::milliseconds deliveryWindow{3000};
+
   private:
+    /// An item staged for a paste, until the application in front asks for it.
+    struct PendingPaste {
+        int stackIndex;
+        QueueManager::TakenItem taken;
+        bool restored = false;
+    };
+
+    /// Watches what becomes of `taken`: back in its stack if nobody asks for it.
+    void watchDelivery(QueueManager::TakenItem taken);
+    void onDelivery(const Uuid& id, PasteDelivery delivery);
     /// Smart order is resolved for the frontmost application before `stage` takes from the
     /// queue, and recorded as that application's choice only when something was staged.
     bool stageRecordingSmartChoice(
@@ -56,6 +71,7 @@ class PasteHandler {
     SurfaceRefresher& surfaces_;
     std::optional<FrontmostApplication> applicationBeforePanel_;
     TaskHandle reactivation_;
+    std::optional<PendingPaste> pending_;
 };
 
 }  // namespace tovra

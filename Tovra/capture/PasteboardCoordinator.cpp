@@ -17,15 +17,14 @@ void PasteboardCoordinator::write(const ClipboardPayload& payload) {
     watcher_.setIgnoredChangeCount(pasteboard_.changeCount());
 }
 
-std::optional<ClipboardPayload> PasteboardCoordinator::stageNext(
+std::optional<QueueManager::TakenItem> PasteboardCoordinator::stageNext(
     QueueManager& queue, std::optional<std::string> context) {
     queue.setSmartContext(std::move(context));
-    auto item = queue.takeNext();
-    if (!item) {
-        return std::nullopt;
+    auto taken = queue.takeNextWithPosition();
+    if (taken) {
+        write(taken->item.payload);
     }
-    write(item->payload);
-    return std::move(item->payload);
+    return taken;
 }
 
 void PasteboardCoordinator::writeCopy(std::string_view text) {

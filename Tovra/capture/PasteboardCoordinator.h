@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "Tovra/core/ClipboardPayload.h"
+#include "Tovra/core/QueueManager.h"
 
 namespace tovra {
 
 class ClipboardWatcher;
 class Pasteboard;
-class QueueManager;
 
 /// The only writer of the clipboard. It stages queued items just before a paste, remembers that
 /// the clipboard holds our content, and wipes it only while it is still ours, so a copy the
@@ -26,8 +26,8 @@ class PasteboardCoordinator {
     void write(const ClipboardPayload& payload);
     /// Takes the next item out of the queue (for this context's order) and writes it; nothing,
     /// and the clipboard untouched, when the queue has nothing to give.
-    std::optional<ClipboardPayload> stageNext(QueueManager& queue,
-                                              std::optional<std::string> context);
+    std::optional<QueueManager::TakenItem> stageNext(QueueManager& queue,
+                                                     std::optional<std::string> context);
     /// A copy made in Tovra's own windows: on the clipboard as a user's copy would be (so never
     /// wiped as ours), and skipped by the watcher.
     void writeCopy(std::string_view text);

@@ -136,13 +136,32 @@ std::optional<std::size_t> QueueManager::nextIndex(bool includingPinned) const {
 }
 
 std::optional<StackItem> QueueManager::takeNext() {
+    auto taken = takeNextWithPosition();
+    if (!taken) {
+        return std::nullopt;
+    }
+    return std::move(taken->item);
+}
+
+std::optional<QueueManager::TakenItem> QueueManager::takeNextWithPosition() {
     const auto index = nextIndex(false);
     if (!index) {
         return std::nullopt;
     }
     StackItem item = std::move(items_[*index]);
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(*index));
-    return item;
+    return TakenItem{std::move(item), *index};
+}
+
+void QueueManager::putBack(TakenItem taken) {
+    const bool present = std::any_of(items_.begin(), items_.end(), [&](const StackItem& item) {
+        return item.id == taken.item.id;
+    });
+    if (present) {
+        return;
+    }
+    const std::size_t position = std::min(taken.position, items_.size());
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(position), std::move(taken.item));
 }
 
 std::vector<const StackItem*> QueueManager::orderedItems() const {

@@ -61,6 +61,16 @@ class QueueManager {
     [[nodiscard]] std::optional<std::size_t> nextIndex(bool includingPinned) const;
     /// Removes and returns the next item to paste.
     std::optional<StackItem> takeNext();
+    /// An item taken out, and where it stood.
+    struct TakenItem {
+        StackItem item;
+        std::size_t position = 0;
+    };
+    /// The same, saying where the item stood, so it can be put back.
+    std::optional<TakenItem> takeNextWithPosition();
+    /// Puts an item back where it stood (clamped to the stack as it is now), unless an item with
+    /// its id is there already.
+    void putBack(TakenItem taken);
     /// Unpinned items in hand-out order, then pinned ones; the first is what `takeNext` gives.
     /// The pointers stay valid until the queue next changes.
     [[nodiscard]] std::vector<const StackItem*> orderedItems() const;

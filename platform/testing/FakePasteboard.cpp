@@ -37,6 +37,9 @@ std::optional<Bytes> FakePasteboard::data(std::string_view type) {
 }
 
 void FakePasteboard::clearContents() {
+    // A newer write ends the watch of the one before.
+    deliveryReport_ = nullptr;
+    deliveryDeadline_.cancel();
     contents_.clear();
     stringWrites_.clear();
     dataWrites_.clear();
@@ -82,10 +85,37 @@ void FakePasteboard::simulateForeignCopy(std::vector<ClipboardRepresentation> co
     dataWrites_.clear();
     ownedByUs_ = false;
     ++changeCount_;
+    if (auto report = std::exchange(deliveryReport_, nullptr)) {
+        deliveryDeadline_.cancel();
+        report(PasteDelivery::takenElsewhere);
+    }
     if (onChange_) {
         // A copy of the handler: it may stop the observation.
         const auto onChange = onChange_;
         onChange({changeCount_, contents_});
+    }
+}
+
+bool FakePasteboard::watchPasteDelivery(std::chrono::milliseconds window,
+                                        std::function<void(PasteDelivery)> report) {
+    if (mainQueue_ == nullptr || !ownedByUs_) {
+        return false;
+    }
+    deliveryReport_ = std::move(report);
+    deliveryDeadline_ = mainQueue_->after(window, [this] {
+        if (deliveryReport_) {
+            // Still listening: a late request may yet come.
+            const auto notify = deliveryReport_;
+            notify(PasteDelivery::notRequested);
+        }
+    });
+    return true;
+}
+
+void FakePasteboard::simulateTargetRequest() {
+    if (auto report = std::exchange(deliveryReport_, nullptr); report && ownedByUs_) {
+        deliveryDeadline_.cancel();
+        report(PasteDelivery::requested);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
+#include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
 
 namespace tovra::testing {
@@ -28,6 +29,12 @@ class FakePasteboard final : public Pasteboard {
     bool setString(std::string_view text, std::string_view type) override;
     bool setData(Bytes data, std::string_view type) override;
     bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;
+    /// Tells the outcome of pastes only once it has a clock (`useMainQueue`).
+    bool watchPasteDelivery(std::chrono::milliseconds window,
+                            std::function<void(PasteDelivery)> report) override;
+    void useMainQueue(MainQueue& mainQueue) { mainQueue_ = &mainQueue; }
+    /// The application a paste went to reads the clipboard.
+    void simulateTargetRequest();
     [[nodiscard]] bool isObserved() const { return static_cast<bool>(onChange_); }
 
     /// Another application copies: it becomes the owner of exactly these contents.
@@ -56,6 +63,9 @@ class FakePasteboard final : public Pasteboard {
     bool ownedByUs_ = false;
     bool notifies_ = true;
     std::function<void(const PasteboardChange&)> onChange_;
+    MainQueue* mainQueue_ = nullptr;
+    std::function<void(PasteDelivery)> deliveryReport_;
+    TaskHandle deliveryDeadline_;
     int clearCount_ = 0;
     mutable int changeCountReads_ = 0;
     int contentReads_ = 0;

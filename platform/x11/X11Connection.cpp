@@ -1,5 +1,6 @@
 #include "X11Connection.h"
 
+#include <xcb/res.h>
 #include <xcb/xfixes.h>
 #include <xcb/xinput.h>
 
@@ -55,6 +56,34 @@ X11Connection::X11Connection(XcbConnection connection, xcb_screen_t* screen)
 X11Connection::~X11Connection() {
     *alive_ = false;
     readWatch_.cancel();
+}
+
+std::optional<std::int64_t> X11Connection::clientProcessId(xcb_window_t window) {
+    xcb_connection_t* c = get();
+    const xcb_res_client_id_spec_t query{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    XcbReply<xcb_res_query_client_ids_reply_t> ids(
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &query), nullptr));
+    scheduleDispatch();
+    if (!ids) {
+        return std::nullopt;
+    }
+    auto it = xcb_res_query_client_ids_ids_iterator(ids.get());
+    for (; it.rem > 0; xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+            xcb_res_client_id_value_value_length(it.data) >= 1) {
+            return *xcb_res_client_id_value_value(it.data);
+        }
+    }
+    return std::nullopt;
+}
+
+bool X11Connection::sameApplication(xcb_window_t window, xcb_window_t other) {
+    const std::uint32_t clientBits = ~xcb_get_setup(get())->resource_id_mask;
+    if ((window & clientBits) == (other & clientBits)) {
+        return true;
+    }
+    const auto process = clientProcessId(window);
+    return process && process == clientProcessId(other);
 }
 
 bool X11Connection::hasXInput21() {

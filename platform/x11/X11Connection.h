@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -65,6 +66,11 @@ class X11Connection {
     [[nodiscard]] std::uint8_t xfixesFirstEvent() const { return xfixesFirstEvent_; }
     /// XInput 2.1 or later: from 2.1 on, raw key events reach root listeners whatever is grabbed.
     bool hasXInput21();
+    /// The local process of the client that made `window`, as the server knows it (X-Resource).
+    std::optional<std::int64_t> clientProcessId(xcb_window_t window);
+    /// True when both windows belong to one client (their resource id base), or to one process
+    /// (an application may talk to the server over more than one connection).
+    bool sameApplication(xcb_window_t window, xcb_window_t other);
 
     /// Starts delivering events from the main loop.
     void attach(MainQueue& mainQueue);

@@ -49,7 +49,18 @@ X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Op
       snapshot_(std::make_shared<Contents>()),
       reader_(connection, mainQueue, window_, clipboard_, {options.maxBytes, options.readStep}) {
     std::string error;
-    owner_ = X11SelectionOwner::start(connection.displayName(), options.serveStep, error);
+    owner_ = X11SelectionOwner::start(connection.displayName(), options.serveStep, error,
+                                      [this, &mainQueue, alive = std::weak_ptr<bool>(alive_)](
+                                          xcb_window_t requestor, std::uint64_t generation) {
+                                          // On the serving thread: hand it to the main loop, where
+                                          // the watch lives.
+                                          mainQueue.post([this, alive, requestor, generation] {
+                                              if (const auto stillAlive = alive.lock();
+                                                  stillAlive && *stillAlive) {
+                                                  onDataRequested(requestor, generation);
+                                              }
+                                          });
+                                      });
     subscription_ = connection_.subscribe([this](const xcb_generic_event_t& e) { handleEvent(e); });
     xcb_connection_t* c = connection_.get();
     if (connection_.xfixesFirstEvent() != 0) {
@@ -120,6 +131,67 @@ bool X11Pasteboard::observeChanges(std::function<void(const PasteboardChange&)> 
     return true;
 }
 
+bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
+                                       std::function<void(PasteDelivery)> report) {
+    if (!owner_ || (!writePending_ && !owner_->owns())) {
+        return false;
+    }
+    xcb_connection_t* c = connection_.get();
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    connection_.scheduleDispatch();
+    if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) {
+        return false;  // no window to tell the target's requests by
+    }
+    endDeliveryWatch(std::nullopt);
+    DeliveryWatch watch;
+    watch.report = std::move(report);
+    watch.focus = focus->focus;
+    watch.window = window;
+    if (!writePending_) {
+        watch.generation = owner_->generation();
+        watch.deadline = mainQueue_.after(window, [this] { onDeliveryDeadline(); });
+    }
+    deliveryWatch_ = std::move(watch);
+    return true;
+}
+
+void X11Pasteboard::onDataRequested(xcb_window_t requestor, std::uint64_t generation) {
+    if (!deliveryWatch_ || deliveryWatch_->generation != generation ||
+        !connection_.sameApplication(requestor, deliveryWatch_->focus)) {
+        return;
+    }
+    // Reported even after "not requested": a late request takes the item out again.
+    auto report = std::move(deliveryWatch_->report);
+    deliveryWatch_.reset();
+    report(PasteDelivery::requested);
+}
+
+void X11Pasteboard::onDeliveryDeadline() {
+    if (!deliveryWatch_) {
+        return;
+    }
+    if (owner_->owns() && deliveryWatch_->generation == owner_->generation()) {
+        // Still ours and nobody asked; a late request may still come.
+        deliveryWatch_->reportedNotRequested = true;
+        const auto report = deliveryWatch_->report;
+        report(PasteDelivery::notRequested);
+        return;
+    }
+    endDeliveryWatch(PasteDelivery::takenElsewhere);
+}
+
+void X11Pasteboard::endDeliveryWatch(std::optional<PasteDelivery> outcome) {
+    if (!deliveryWatch_) {
+        return;
+    }
+    auto watch = std::move(*deliveryWatch_);
+    deliveryWatch_.reset();
+    if (outcome && !watch.reportedNotRequested) {
+        watch.report(*outcome);
+    }
+}
+
 void X11Pasteboard::countForeignChange() {
     ++changeCount_;
     if (onChange_) {
@@ -163,6 +235,8 @@ void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
     if (owner_ && owner == owner_->window()) {
         return;  // our own write, counted when it was made
     }
+    // Someone else holds it now: it may serve the paste for us.
+    endDeliveryWatch(PasteDelivery::takenElsewhere);
     reader_.cancel();
     if (owner == XCB_WINDOW_NONE) {
         // Our own release was counted by the clear that asked for it; an owner that went away
@@ -282,6 +356,14 @@ void X11Pasteboard::commitWrite() {
         std::shared_ptr<const Contents> contents = own_;
         const auto keystroke = heldKeystrokeTime_ ? heldKeystrokeTime_() : std::nullopt;
         if (takeOwnership(contents, keystroke)) {
+            if (deliveryWatch_ && !deliveryWatch_->generation) {
+                // The watch asked for before this commit is for these contents.
+                deliveryWatch_->generation = owner_->generation();
+                deliveryWatch_->deadline =
+                    mainQueue_.after(deliveryWatch_->window, [this] { onDeliveryDeadline(); });
+            } else {
+                endDeliveryWatch(std::nullopt);  // a newer write
+            }
             snapshot_ = contents;
             lastStaged_ = contents;
             lastStagedAt_ = mainQueue_.now();
@@ -289,6 +371,7 @@ void X11Pasteboard::commitWrite() {
         }
     } else {
         own_.reset();
+        endDeliveryWatch(std::nullopt);  // wiped: nothing to wait for
         if (owner_->owns()) {
             if (owner_->release()) {
                 snapshot_ = std::make_shared<Contents>();

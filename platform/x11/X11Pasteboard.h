@@ -55,6 +55,10 @@ class X11Pasteboard final : public Pasteboard {
     /// Told by XFixes: every change is read and reported. Others' contents are read only while
     /// someone observes.
     bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;
+    /// The application in front is the client that owns the input focus now; a request from
+    /// another client (a clipboard manager reading every change) does not count.
+    bool watchPasteDelivery(std::chrono::milliseconds window,
+                            std::function<void(PasteDelivery)> report) override;
     /// True while a read is under way.
     [[nodiscard]] bool isReading() const { return reader_.isReading(); }
     /// True between a clear and the moment the write it starts takes the selection.
@@ -78,6 +82,20 @@ class X11Pasteboard final : public Pasteboard {
     void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents);
     /// A change another application made is counted and reported.
     void countForeignChange();
+
+    struct DeliveryWatch {
+        std::function<void(PasteDelivery)> report;
+        xcb_window_t focus = XCB_WINDOW_NONE;
+        /// The contents watched, once committed.
+        std::optional<std::uint64_t> generation;
+        std::chrono::milliseconds window{};
+        bool reportedNotRequested = false;
+        TaskHandle deadline;
+    };
+    void onDataRequested(xcb_window_t requestor, std::uint64_t generation);
+    void onDeliveryDeadline();
+    /// Ends the watch, reporting `outcome` unless it already said nothing was requested.
+    void endDeliveryWatch(std::optional<PasteDelivery> outcome);
 
     void commitWrite();
     /// Owns the selection with `contents` for a keystroke at `keystroke`, or for now.
@@ -103,6 +121,7 @@ class X11Pasteboard final : public Pasteboard {
     std::unique_ptr<X11SelectionOwner> owner_;
     std::function<std::optional<xcb_timestamp_t>()> heldKeystrokeTime_;
     std::function<void(const PasteboardChange&)> onChange_;
+    std::optional<DeliveryWatch> deliveryWatch_;
     /// Our last staged contents are held by another client (a clipboard manager): still ours.
     bool stagedHeldElsewhere_ = false;
     std::shared_ptr<const Contents> lastStaged_;

@@ -36,7 +36,8 @@ struct X11SelectionOwner::Transfer {
 };
 
 std::unique_ptr<X11SelectionOwner> X11SelectionOwner::start(
-    const std::string& display, std::chrono::milliseconds transferTimeout, std::string& error) {
+    const std::string& display, std::chrono::milliseconds transferTimeout, std::string& error,
+    DataRequestObserver onDataRequest) {
     xcb_screen_t* screen = nullptr;
     XcbConnection connection =
         X11Connection::connect(display.empty() ? nullptr : display.c_str(), screen, error);
@@ -45,6 +46,7 @@ std::unique_ptr<X11SelectionOwner> X11SelectionOwner::start(
     }
     auto owner = std::unique_ptr<X11SelectionOwner>(
         new X11SelectionOwner(std::move(connection), screen->root, transferTimeout));
+    owner->onDataRequest_ = std::move(onDataRequest);  // before the thread that calls it
     owner->thread_ = std::thread([raw = owner.get()] { raw->run(); });
     return owner;
 }
@@ -93,6 +95,7 @@ bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timest
         contents_ = std::move(contents);
         ownTime_ = time;
         acceptFrom_ = acceptFrom.value_or(time);
+        ++generation_;
     }
     xcb_set_selection_owner(connection_.get(), window_, atoms_->clipboard, time);
     owns_ = currentOwner() == window_;
@@ -174,11 +177,13 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     std::shared_ptr<const Contents> contents;
     xcb_timestamp_t ownTime;
     xcb_timestamp_t acceptFrom;
+    std::uint64_t generation;
     {
         std::lock_guard lock(mutex_);
         contents = contents_;
         ownTime = ownTime_;
         acceptFrom = acceptFrom_;
+        generation = generation_;
     }
     // Requests made before the paste keystroke were meant for an earlier owner.
     const bool valid =
@@ -187,6 +192,10 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     if (!valid) {
         notify(request, XCB_ATOM_NONE);
         return;
+    }
+    if (onDataRequest_ && request.target != atoms_->targets &&
+        request.target != atoms_->timestamp) {
+        onDataRequest_(request.requestor, generation);
     }
     // Clients that name no property get the target as property.
     const xcb_atom_t property =

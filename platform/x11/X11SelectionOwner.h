@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,10 +29,16 @@ class X11SelectionOwner {
   public:
     using Contents = std::vector<ClipboardRepresentation>;
 
+    /// Runs on the serving thread for every request for our contents' data (not TARGETS or
+    /// TIMESTAMP), with the requestor's window and the generation of the contents it asked.
+    using DataRequestObserver =
+        std::function<void(xcb_window_t requestor, std::uint64_t generation)>;
+
     /// Connects to the display (empty for $DISPLAY) and starts serving; nullptr with a reason.
     static std::unique_ptr<X11SelectionOwner> start(const std::string& display,
                                                     std::chrono::milliseconds transferTimeout,
-                                                    std::string& error);
+                                                    std::string& error,
+                                                    DataRequestObserver onDataRequest = nullptr);
     ~X11SelectionOwner();
     X11SelectionOwner(const X11SelectionOwner&) = delete;
     X11SelectionOwner& operator=(const X11SelectionOwner&) = delete;
@@ -41,6 +49,8 @@ class X11SelectionOwner {
     /// earlier owner; a paste keystroke older than our ownership still gets its contents.
     bool own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time,
              std::optional<xcb_timestamp_t> acceptFrom = std::nullopt);
+    /// Rises with every `own`: names the contents a request was for.
+    [[nodiscard]] std::uint64_t generation() const { return generation_; }
     /// The time we last took the clipboard with, while we hold it.
     [[nodiscard]] std::optional<xcb_timestamp_t> ownedSince() const;
     /// Lets the clipboard go unless someone took it since we did; true when it is no longer ours.
@@ -75,6 +85,8 @@ class X11SelectionOwner {
     xcb_timestamp_t acceptFrom_ = XCB_CURRENT_TIME;
     std::optional<xcb_timestamp_t> releasedAt_;
     std::atomic<bool> owns_{false};
+    std::atomic<std::uint64_t> generation_{0};
+    DataRequestObserver onDataRequest_;
     std::atomic<bool> stopping_{false};
 
     // Serving thread only.

@@ -127,20 +127,7 @@ std::optional<std::int64_t> X11Workspace::processId(xcb_window_t window) {
         return value;
     }
     // Clients that do not say: ask the server which local process owns the window.
-    const xcb_res_client_id_spec_t query{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    XcbReply<xcb_res_query_client_ids_reply_t> ids(
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &query), nullptr));
-    if (!ids) {
-        return std::nullopt;
-    }
-    auto it = xcb_res_query_client_ids_ids_iterator(ids.get());
-    for (; it.rem > 0; xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
-            xcb_res_client_id_value_value_length(it.data) >= 1) {
-            return *xcb_res_client_id_value_value(it.data);
-        }
-    }
-    return std::nullopt;
+    return connection_.clientProcessId(window);
 }
 
 std::optional<FrontmostApplication> X11Workspace::frontmostApplication() {

@@ -21,7 +21,10 @@ using Texts = std::vector<std::string>;
 /// Drives Tovra as a user would: copies in other applications, shortcuts on the keyboard.
 class AppDelegateTest : public ::testing::Test {
   protected:
-    void SetUp() override { launch(); }
+    void SetUp() override {
+        pasteboard.useMainQueue(queue);
+        launch();
+    }
 
     void launch() {
         app = AppDelegate::create(
@@ -46,6 +49,7 @@ class AppDelegateTest : public ::testing::Test {
         if (keyboard.delivered().size() == before) {
             return "<no paste>";
         }
+        pasteboard.simulateTargetRequest();  // the application reads what the key pasted
         return test::clipboardText(pasteboard);
     }
     Texts pasteAll(int times) {
@@ -174,6 +178,41 @@ TEST_F(AppDelegateTest, WhereNoKeyPastesTheClipboardNothingIsStagedAndTheOverlay
     EXPECT_EQ(paste(command | shift), "a");
     // Any later refresh drops the notice.
     EXPECT_EQ(overlay.state.notice, "");
+}
+
+TEST_F(AppDelegateTest, AnItemNobodyAsksForGoesBackWhereItWasAndALateRequestTakesItAgain) {
+    app->selectQueueMode("FIFO");
+    copy("a\nb\nc");
+    app->activeQueue().togglePin(app->activeQueue().items()[0].id);  // a pinned, handed out last
+    keyboard.press(Key::v, command);  // reaches a window that ignores Ctrl+V: nobody asks
+    wait(200);
+    EXPECT_EQ(test::clipboardText(pasteboard), "b");
+    EXPECT_EQ(app->activeQueue().count(), 2u);
+    wait(PasteHandler::deliveryWindow.count());
+    ASSERT_EQ(test::storedTexts(app->activeQueue()), (Texts{"a", "b", "c"}));
+    EXPECT_TRUE(app->activeQueue().items()[0].isPinned);
+    EXPECT_NE(overlay.state.notice.find("back in the queue"), std::string::npos);
+
+    pasteboard.simulateTargetRequest();  // it asked after all
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"a", "c"}));
+    EXPECT_EQ(paste(), "c");
+}
+
+TEST_F(AppDelegateTest, AnItemAnotherApplicationTookCountsAsPasted) {
+    copy("a\nb");
+    keyboard.press(Key::v, command);
+    wait(200);
+    pasteboard.simulateForeignText("copied meanwhile");  // e.g. a clipboard manager took it
+    wait(PasteHandler::deliveryWindow.count());
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b", "copied meanwhile"}));
+
+    // Switching off wipes what we staged: nothing comes back into the emptied stacks either.
+    copy("c");
+    keyboard.press(Key::v, command);
+    wait(200);
+    app->setStackActive(false);
+    wait(PasteHandler::deliveryWindow.count());
+    EXPECT_TRUE(app->activeQueue().isEmpty());
 }
 
 TEST_F(AppDelegateTest, SwitchingOffEmptiesEveryStackAndWipesOurClipboard) {

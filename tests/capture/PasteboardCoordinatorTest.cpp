@@ -32,7 +32,7 @@ TEST_F(PasteboardCoordinatorTest, StagesTheNextItemInTheContextsOrderWithoutCapt
     queue().setMode(QueueMode::smart);
     const auto staged = h.coordinator.stageNext(queue(), std::string("org.kde.konsole"));
     ASSERT_TRUE(staged.has_value());
-    EXPECT_EQ(*staged, plainPayload("second"));
+    EXPECT_EQ(staged->item.payload, plainPayload("second"));
     EXPECT_EQ(clipboardText(h.pasteboard), "second");
     EXPECT_TRUE(h.coordinator.ownsPasteboard());
     EXPECT_EQ(h.watcher.checkForChange(), std::nullopt);
@@ -46,7 +46,7 @@ TEST_F(PasteboardCoordinatorTest, StagesAPinnedItemWhenEveryItemIsPinned) {
     for (const auto& item : std::vector(queue().items())) {
         queue().togglePin(item.id);
     }
-    EXPECT_EQ(h.coordinator.stageNext(queue(), std::nullopt), plainPayload("a"));
+    EXPECT_EQ(h.coordinator.stageNext(queue(), std::nullopt)->item.payload, plainPayload("a"));
 }
 
 TEST_F(PasteboardCoordinatorTest, WipesOnlyWhileTheClipboardHoldsOurWrite) {

@@ -58,6 +58,30 @@ TEST_F(QueueManagerTest, AllPinnedQueueStillHandsOutAndRemovesItsFirstItem) {
     EXPECT_EQ(queue.nextIndex(true), std::nullopt);
 }
 
+TEST_F(QueueManagerTest, ATakenItemGoesBackWhereItStoodWithItsPinOnlyOnce) {
+    fillWithPinnedMiddle();
+    queue.setMode(QueueMode::lifo);
+    auto taken = queue.takeNextWithPosition();  // C, the newest unpinned
+    ASSERT_TRUE(taken.has_value());
+    EXPECT_EQ(taken->position, 2u);
+    queue.enqueuePayload(plainPayload("D"), true);  // copied meanwhile
+    queue.putBack(*taken);
+    EXPECT_EQ(storedTexts(queue), (Texts{"A", "B", "C", "D"}));
+    queue.putBack(*taken);  // already there: no second copy
+    EXPECT_EQ(queue.count(), 4u);
+
+    queue.setMode(QueueMode::fifo);
+    queue.togglePin(queue.items()[0].id);
+    queue.togglePin(queue.items()[2].id);
+    queue.togglePin(queue.items()[3].id);  // every item pinned: A is handed out first
+    auto pinned = queue.takeNextWithPosition();
+    ASSERT_TRUE(pinned.has_value());
+    queue.clear();
+    queue.putBack(*pinned);  // into a shorter stack: at its end
+    ASSERT_EQ(queue.count(), 1u);
+    EXPECT_TRUE(queue.items()[0].isPinned);
+}
+
 TEST_F(QueueManagerTest, FullQueueDropsTheOldestItemEvenWhenPinned) {
     for (int i = 0; i < 50; ++i) {
         queue.enqueuePayload(plainPayload("item " + std::to_string(i)), true);

@@ -131,6 +131,21 @@ TEST_F(TovraBinaryTest, TenCopiesInQuickSuccessionAreAllKeptInOrder) {
     EXPECT_EQ(finishTarget(), "c0c1c2c3c4c5c6c7c8c9");
 }
 
+TEST_F(TovraBinaryTest, AnItemAWindowIgnoresGoesBackToTheQueue) {
+    copyElsewhere("first\nsecond");
+    {
+        // A window without a text field: Ctrl+V reaches it and nobody asks for the item.
+        test::BackgroundProcess ignoring({"/usr/bin/python3", TOVRA_GTK_TARGET, "3", "label"});
+        settle(1500);
+        paste({"Control_L", "v"});
+        settle(3500);  // past the time an application has to ask for it
+    }
+    startTarget();
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "firstsecond");
+}
+
 TEST_F(TovraBinaryTest, BurstPastesTheWholeStackJoinedByTabs) {
     startTarget();
     copyElsewhere("x\ny\nz");

@@ -71,7 +71,8 @@ struct Client {
         for (const auto& representation : contents) {
             pasteboard->setData(representation.data, representation.type);
         }
-        waitUntil([&] { return pasteboard->ownsSelection(); }, 2000);
+        waitUntil([&] { return !pasteboard->hasPendingWrite() && pasteboard->ownsSelection(); },
+                  2000);
     }
     std::string text() {
         const auto bytes = pasteboard->string();
@@ -232,16 +233,15 @@ TEST(X11PasteboardWriting, AWriteRightAfterAWipeIsServed) {
     }
 }
 
-/// Asks for the clipboard's text as a toolkit does for a paste key: stamped with a time.
-std::optional<std::string> requestTextAt(xcb_timestamp_t time) {
-    std::string error;
-    const auto requestor = X11Connection::open(nullptr, error);
-    const auto window = requestor->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
-    xcb_connection_t* c = requestor->get();
-    const xcb_atom_t property = requestor->atom("_TEST_PASTE");
-    xcb_convert_selection(c, *window, requestor->atom("CLIPBOARD"), requestor->atom("UTF8_STRING"),
+/// Asks for the clipboard's text from `window` as a toolkit does for a paste key: stamped with a
+/// time.
+std::optional<std::string> requestTextFrom(X11Connection& requestor, xcb_window_t window,
+                                           xcb_timestamp_t time) {
+    xcb_connection_t* c = requestor.get();
+    const xcb_atom_t property = requestor.atom("_TEST_PASTE");
+    xcb_convert_selection(c, window, requestor.atom("CLIPBOARD"), requestor.atom("UTF8_STRING"),
                           property, time);
-    requestor->flush();
+    requestor.flush();
     std::optional<xcb_atom_t> answered;
     waitUntil([&] {
         while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
@@ -255,9 +255,99 @@ std::optional<std::string> requestTextAt(xcb_timestamp_t time) {
         return std::nullopt;
     }
     XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 1, *window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+        c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
     return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
                        static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
+std::optional<std::string> requestTextAt(xcb_timestamp_t time) {
+    std::string error;
+    const auto requestor = X11Connection::open(nullptr, error);
+    const auto window = requestor->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    return requestTextFrom(*requestor, *window, time);
+}
+
+/// An application with a mapped window that holds the input focus: the target of a paste.
+struct FocusedApplication {
+    FocusedApplication() {
+        std::string error;
+        connection = X11Connection::open(nullptr, error);
+        xcb_connection_t* c = connection->get();
+        window = xcb_generate_id(c);
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, connection->root(), 0, 0, 100, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &mask);
+        xcb_map_window(c, window);
+        connection->flush();
+        waitUntil([] { return false; }, 100);  // viewable before it can take the focus
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        connection->flush();
+        waitUntil([] { return false; }, 50);
+    }
+    ~FocusedApplication() { xcb_destroy_window(connection->get(), window); }
+    std::optional<std::string> paste() {
+        return requestTextFrom(*connection, window, XCB_CURRENT_TIME);
+    }
+
+    std::unique_ptr<X11Connection> connection;
+    xcb_window_t window = XCB_WINDOW_NONE;
+};
+
+/// Records the outcomes a watch reports.
+struct Outcomes {
+    std::function<void(PasteDelivery)> recorder() {
+        return [this](PasteDelivery delivery) { reported.push_back(delivery); };
+    }
+    std::vector<PasteDelivery> reported;
+};
+
+constexpr std::chrono::milliseconds deliveryWindow{400};
+
+TEST(X11PasteDelivery, ARequestFromTheFocusedApplicationIsAPaste) {
+    FocusedApplication target;
+    Client us;
+    Outcomes outcomes;
+    us.pasteboard->clearContents();
+    us.pasteboard->setData(Bytes("item"), pasteboardType::string);
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, outcomes.recorder()));
+    waitUntil([&] { return us.pasteboard->ownsSelection(); }, 2000);
+    EXPECT_EQ(target.paste(), "item");
+    ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 2000));
+    waitUntil([] { return false; }, deliveryWindow.count() + 100);
+    EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::requested});
+}
+
+TEST(X11PasteDelivery, AClipboardManagerReadingIsNoPasteAndALateRequestStillCounts) {
+    FocusedApplication target;
+    Client us;
+    Outcomes outcomes;
+    us.write({{std::string(pasteboardType::string), Bytes("item")}});
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, outcomes.recorder()));
+    EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "item");  // another client reads every change
+    ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 2000));
+    EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::notRequested});
+    EXPECT_EQ(target.paste(), "item");  // the target asks after all
+    ASSERT_TRUE(waitUntil([&] { return outcomes.reported.size() == 2; }, 2000));
+    EXPECT_EQ(outcomes.reported.back(), PasteDelivery::requested);
+}
+
+TEST(X11PasteDelivery, AnotherOwnerMeanwhileCountsAsTakenAndANewerWriteEndsTheWatch) {
+    FocusedApplication target;
+    Client us;
+    Outcomes outcomes;
+    us.write({{std::string(pasteboardType::string), Bytes("item")}});
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, outcomes.recorder()));
+    copyWithXclip("UTF8_STRING", "someone else's");
+    ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 2000));
+    EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::takenElsewhere});
+
+    Outcomes second;
+    us.write({{std::string(pasteboardType::string), Bytes("next")}});
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, second.recorder()));
+    us.write({{std::string(pasteboardType::string), Bytes("newer")}});
+    waitUntil([] { return false; }, deliveryWindow.count() + 200);
+    EXPECT_TRUE(second.reported.empty());
 }
 
 TEST(X11PasteboardWriting, AHeldPasteKeystrokeGetsItsItemAndTheWipeStillWorks) {

@@ -3,7 +3,7 @@
 with the text given, all selected. Return (F2 in a text view, where Return is a new line)
 prints the widget's text and quits.
 
-Usage: gtk_target.py 3|4 entry|textview [initial text]
+Usage: gtk_target.py 3|4 entry|textview|label [initial text]
 """
 import sys
 
@@ -53,7 +53,13 @@ def build_text_view():
     return view, lambda: buffer.select_range(buffer.get_start_iter(), buffer.get_end_iter())
 
 
-widget, select_all = build_entry() if widget_kind == "entry" else build_text_view()
+def build_label():
+    # No text widget at all: Ctrl+V reaches the window and nothing asks for the clipboard.
+    return Gtk.Label(label="Nothing to paste into"), lambda: None
+
+
+builders = {"entry": build_entry, "textview": build_text_view, "label": build_label}
+widget, select_all = builders[widget_kind]()
 title = "Paste target GTK %s %s" % (version, widget_kind)
 if GTK3:
     window = Gtk.Window(title=title)
