@@ -26,6 +26,8 @@ struct KeyPress {
     bool synthetic = false;
     /// Names this keystroke while it is held.
     std::uint64_t serial = 0;
+    /// One of our own windows has the focus: its text fields paste and Escape closes it.
+    bool inOwnWindow = false;
 
     friend bool operator==(const KeyPress&, const KeyPress&) = default;
 };
@@ -63,6 +65,9 @@ class KeyboardTap {
         friend bool operator==(const Shortcut&, const Shortcut&) = default;
     };
     [[nodiscard]] virtual std::vector<Shortcut> unavailableShortcuts() const = 0;
+    /// `changed` runs whenever the shortcuts another program holds change (a regrab after a
+    /// keyboard layout change may fail where it worked before).
+    virtual void setShortcutsChangedHandler(std::function<void()> changed) { (void)changed; }
 };
 
 }  // namespace tovra

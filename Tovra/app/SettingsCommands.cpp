@@ -110,6 +110,7 @@ void SettingsCommands::openPreferencesFromMenu() {
     values.hudInteractionEnabled = settings.hudInteractionEnabled;
     values.animationsEnabled = settings.animationsEnabled;
     values.availableStackCount = StackStore::applicationStackCount;
+    values.unavailableShortcuts = surfaces_.unavailableShortcuts();
     const TerminalCatalog& catalog = context_.terminals;
     values.terminalApplications.assign(catalog.markedTerminals().begin(),
                                        catalog.markedTerminals().end());

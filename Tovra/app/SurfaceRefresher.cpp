@@ -84,17 +84,30 @@ void SurfaceRefresher::showNotice(std::string notice) {
     refresh(true);
 }
 
+std::vector<std::string> SurfaceRefresher::unavailableShortcuts() const {
+    std::vector<std::string> names;
+    if (context_.pasteController.isRunning()) {
+        for (const auto& shortcut : context_.pasteController.unavailableShortcuts()) {
+            names.push_back(shortcutName(shortcut));
+        }
+    }
+    return names;
+}
+
 void SurfaceRefresher::refreshStatus() {
     const std::size_t count = context_.activeQueue().count();
+    const auto unavailable = unavailableShortcuts();
     if (StatusSurface* status = context_.surfaces.status) {
         ApplicationFrame* services = context_.services();
         status->update({context_.isStackActive, context_.shortcutCaptureAvailable, count,
                         rows(false), context_.settings.privacyMode,
-                        services != nullptr ? services->pendingUpdateVersion() : std::nullopt});
+                        services != nullptr ? services->pendingUpdateVersion() : std::nullopt,
+                        unavailable});
     }
     if (ControlSurface* control = context_.surfaces.control) {
         control->update(context_.isStackActive, context_.stackStore.activeIndex() + 1, count,
                         context_.shortcutCaptureAvailable);
+        control->showUnavailableShortcuts(unavailable);
     }
 }
 

@@ -35,6 +35,8 @@ class SurfaceRefresher {
     [[nodiscard]] std::vector<ItemRow> panelItems() const { return rows(true); }
     [[nodiscard]] QueueMode panelQueueMode() const;
     [[nodiscard]] QueueMode panelSelectedMode() const;
+    /// Shortcuts another program holds, as the user reads them.
+    [[nodiscard]] std::vector<std::string> unavailableShortcuts() const;
 
   private:
     [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;

@@ -65,6 +65,8 @@ class StatusSurface {
         std::vector<ItemRow> items;
         PrivacyMode privacyMode = PrivacyMode::partialMask;
         std::optional<std::string> pendingUpdateVersion;
+        /// Shortcuts another program holds, as the user reads them ("Ctrl+Alt+P").
+        std::vector<std::string> unavailableShortcuts;
     };
     virtual ~StatusSurface() = default;
     virtual void update(const State& state) = 0;
@@ -78,6 +80,8 @@ class ControlSurface {
                         bool shortcutCaptureAvailable) = 0;
     /// Shows it, brought to the front.
     virtual void present() = 0;
+    /// Says which shortcuts another program holds; none when the list is empty.
+    virtual void showUnavailableShortcuts(const std::vector<std::string>& names) { (void)names; }
 };
 
 /// The settings as the preferences window starts from.
@@ -90,6 +94,8 @@ struct PreferencesValues {
     bool hudInteractionEnabled = true;
     bool animationsEnabled = true;
     int availableStackCount = 3;
+    /// Shortcuts another program holds, as the user reads them.
+    std::vector<std::string> unavailableShortcuts;
     /// Application ids the user marked as terminals, and as not terminals.
     std::vector<std::string> terminalApplications;
     std::vector<std::string> nonTerminalApplications;

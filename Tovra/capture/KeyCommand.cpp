@@ -22,6 +22,60 @@ PasteChords pasteChordsFor(PasteKeyStyle style) {
     return {command, command | shift};
 }
 
+std::string shortcutName(const KeyboardTap::Shortcut& shortcut) {
+    std::string name;
+    for (const auto& [modifier, label] : {std::pair{command, "Ctrl+"}, std::pair{control, "Super+"},
+                                          std::pair{option, "Alt+"}, std::pair{shift, "Shift+"}}) {
+        if ((shortcut.modifiers & modifier) != 0) {
+            name += label;
+        }
+    }
+    switch (shortcut.key) {
+        case Key::c:
+            return name + "C";
+        case Key::v:
+            return name + "V";
+        case Key::s:
+            return name + "S";
+        case Key::x:
+            return name + "X";
+        case Key::w:
+            return name + "W";
+        case Key::p:
+            return name + "P";
+        case Key::l:
+            return name + "L";
+        case Key::digit1:
+            return name + "1";
+        case Key::digit2:
+            return name + "2";
+        case Key::digit3:
+            return name + "3";
+        case Key::escape:
+            return name + "Escape";
+        case Key::upArrow:
+            return name + "Up";
+        case Key::downArrow:
+            return name + "Down";
+        case Key::other:
+            break;
+    }
+    return name + "?";
+}
+
+bool KeyCommand::actsInOwnWindows() const {
+    switch (kind) {
+        case Kind::paste:
+        case Kind::burstPaste:
+        case Kind::syntheticPaste:
+        case Kind::pasteUnavailable:
+        case Kind::clearFromOverlay:
+            return false;
+        default:
+            return true;
+    }
+}
+
 bool KeyCommand::isPasteChord(const KeyPress& press) {
     const unsigned modifiers = press.modifiers & maskedModifiers;
     return press.key == Key::v && (modifiers & command) != 0 && (modifiers & control) == 0;

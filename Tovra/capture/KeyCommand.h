@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "Tovra/core/TerminalCatalog.h"
 #include "platform/KeyboardTap.h"
@@ -16,6 +17,9 @@ struct PasteChords {
     unsigned burst;
 };
 [[nodiscard]] PasteChords pasteChordsFor(PasteKeyStyle style);
+
+/// A shortcut as the user reads it: "Ctrl+Alt+P".
+[[nodiscard]] std::string shortcutName(const KeyboardTap::Shortcut& shortcut);
 
 /// What one key-down means to the queue.
 struct KeyCommand {
@@ -49,6 +53,9 @@ struct KeyCommand {
         const std::function<PasteKeyStyle()>& style = [] { return PasteKeyStyle::controlV; });
     /// Whether a key-down may paste or burst somewhere: the ones whose meaning needs the style.
     [[nodiscard]] static bool isPasteChord(const KeyPress& press);
+    /// The global commands (Ctrl+Shift+S, the Ctrl+Alt keys, a copy) act in Tovra's own windows
+    /// too; paste keys and Escape are those windows' own there.
+    [[nodiscard]] bool actsInOwnWindows() const;
 
     friend bool operator==(const KeyCommand&, const KeyCommand&) = default;
 };

@@ -36,6 +36,9 @@ void PasteController::stop() {
 }
 
 KeyAnswer PasteController::handle(const KeyPress& press) {
+    if (press.inOwnWindow && KeyCommand::isPasteChord(press)) {
+        return KeyAnswer::pass;  // our own text fields paste the clipboard as it is
+    }
     // Asked once, and only for a V chord: which chord pastes depends on the application.
     std::optional<PasteKeyStyle> style;
     const auto styleOfFront = [&] {
@@ -48,6 +51,9 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
     const auto command = KeyCommand::classify(press, styleOfFront);
     if (!command) {
         return KeyAnswer::pass;
+    }
+    if (press.inOwnWindow && !command->actsInOwnWindows()) {
+        return KeyAnswer::pass;  // our own text fields paste, and Escape closes our windows
     }
     switch (command->kind) {
         case Kind::toggleQueue:

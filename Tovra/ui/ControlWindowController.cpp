@@ -108,8 +108,18 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
                                   mox::MoxColors::textSecondary(), true);
     keys->setObjectName(QStringLiteral("pasteKeys"));
     column->addWidget(keys);
+    unavailableLabel_ = mox::styledLabel(QString(), mox::MoxFonts::body12(), systemOrange, true);
+    unavailableLabel_->setObjectName(QStringLiteral("unavailableShortcuts"));
+    unavailableLabel_->hide();
+    column->addWidget(unavailableLabel_);
     column->addWidget(buttonsRow_);
     update(false, 1, 0, false);
+}
+
+void ControlWindowController::showUnavailableShortcuts(const std::vector<std::string>& names) {
+    unavailableLabel_->setText(unavailableShortcutsText(names));
+    unavailableLabel_->setVisible(!names.empty());
+    setFixedSize(420, names.empty() ? 262 : 290);
 }
 
 void ControlWindowController::update(bool isActive, int stackNumber, std::size_t itemCount,

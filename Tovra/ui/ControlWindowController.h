@@ -26,6 +26,7 @@ class ControlWindowController final : public QWidget, public ControlSurface {
     void update(bool isActive, int stackNumber, std::size_t itemCount,
                 bool shortcutCaptureAvailable) override;
     void present() override;
+    void showUnavailableShortcuts(const std::vector<std::string>& names) override;
     /// Where no tray shows the status item: the window opens at launch without taking the
     /// focus, and a button opens the status menu.
     void offerMenu(QMenu* menu);
@@ -38,6 +39,7 @@ class ControlWindowController final : public QWidget, public ControlSurface {
   private:
     ControlWindowControllerDelegate delegate_;
     QLabel* statusLabel_;
+    QLabel* unavailableLabel_;
     QWidget* statusDot_;
     QColor statusColor_;
     QPushButton* toggleButton_;

@@ -69,6 +69,9 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
     addRow(QStringLiteral("Paste next"), "edit-paste", a.pasteNext, MenuAction::pasteNext);
     // Terminals read Ctrl+V themselves: say which keys paste there.
     menu_->addAction(terminalPasteKeysHint())->setEnabled(false);
+    unavailableShortcutsItem_ = menu_->addAction(QString());
+    unavailableShortcutsItem_->setEnabled(false);
+    unavailableShortcutsItem_->setVisible(false);
     QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details", a.openQueue);
     openQueue->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
     queueItem_ = menu_->addAction(symbol("mail-folder-inbox"), QStringLiteral("Queue (0)"));
@@ -116,6 +119,10 @@ void MenuController::update(const State& state) {
             StatusGlyph::tooltip(state.isActive, state.shortcutCaptureAvailable, state.count));
     }
     update(state.items, isCaptureLive, state.privacyMode, state.pendingUpdateVersion);
+    if (unavailableShortcutsItem_) {
+        unavailableShortcutsItem_->setText(unavailableShortcutsText(state.unavailableShortcuts));
+        unavailableShortcutsItem_->setVisible(!state.unavailableShortcuts.empty());
+    }
 }
 
 void MenuController::update(const std::vector<ItemRow>& items, bool isCaptureLive,

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace tovra {
 
@@ -14,6 +17,18 @@ inline QString pasteKeysHint() {
     return QStringLiteral(
         "Ctrl+V pastes next, Ctrl+Shift+V pastes all. In terminals: "
         "Ctrl+Shift+V and Ctrl+Alt+Shift+V.");
+}
+
+/// "Taken by another program: Ctrl+Alt+P, Ctrl+Alt+1", or empty for none.
+inline QString unavailableShortcutsText(const std::vector<std::string>& names) {
+    if (names.empty()) {
+        return {};
+    }
+    QStringList shown;
+    for (const std::string& name : names) {
+        shown << QString::fromStdString(name);
+    }
+    return QStringLiteral("Taken by another program: ") + shown.join(QStringLiteral(", "));
 }
 
 }  // namespace tovra

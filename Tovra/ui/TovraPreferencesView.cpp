@@ -14,6 +14,7 @@
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "PasteKeyHints.h"
 #include "Tovra/core/BurstSeparator.h"
 #include "Tovra/core/PrivacyMode.h"
 #include "Tovra/core/QueueMode.h"
@@ -193,6 +194,13 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     button(QStringLiteral("Accessibility"), QStringLiteral("Check status"), [this] {
         change([](PreferencesCommands& commands) { commands.checkPermissionFromMenu(); });
     });
+
+    if (!v.unavailableShortcuts.empty()) {
+        section(QStringLiteral("Shortcuts"));
+        rows->addWidget(mox::styledLabel(unavailableShortcutsText(v.unavailableShortcuts),
+                                         mox::MoxFonts::body14(), mox::MoxColors::textPrimary(),
+                                         true));
+    }
 
     // Terminals paste with Ctrl+Shift+V and read Ctrl+V as a literal-next key; known ones are
     // recognised, and these lists settle the rest.

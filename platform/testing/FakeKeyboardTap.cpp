@@ -25,7 +25,7 @@ void FakeKeyboardTap::stop() {
 }
 
 std::uint64_t FakeKeyboardTap::press(Key key, unsigned modifiers) {
-    const KeyPress press{key, modifiers, false, nextSerial_++};
+    const KeyPress press{key, modifiers, false, nextSerial_++, ownWindowFocused_};
     if (held_) {
         queued_.push_back(press);
     } else {

@@ -25,11 +25,23 @@ class FakeKeyboardTap final : public KeyboardTap {
 
     /// The user presses a key; returns its serial.
     std::uint64_t press(Key key, unsigned modifiers);
+    /// One of Tovra's own windows has the focus from now on, or not.
+    void setOwnWindowFocused(bool focused) { ownWindowFocused_ = focused; }
 
     void refuseStart(bool refuse) { refuseStart_ = refuse; }
     /// A backend that cannot tell its injected keystrokes from the user's.
     void setMarksInjectedPastes(bool marks) { marksInjected_ = marks; }
     void makeUnavailable(Shortcut shortcut) { unavailable_.push_back(shortcut); }
+    void setShortcutsChangedHandler(std::function<void()> changed) override {
+        shortcutsChanged_ = std::move(changed);
+    }
+    /// Another program takes a shortcut while we run, as after a layout change.
+    void simulateShortcutTaken(Shortcut shortcut) {
+        makeUnavailable(shortcut);
+        if (shortcutsChanged_) {
+            shortcutsChanged_();
+        }
+    }
 
     [[nodiscard]] const std::vector<KeyPress>& delivered() const { return delivered_; }
     [[nodiscard]] const std::vector<KeyPress>& swallowed() const { return swallowed_; }
@@ -47,12 +59,14 @@ class FakeKeyboardTap final : public KeyboardTap {
     bool running_ = false;
     bool refuseStart_ = false;
     bool marksInjected_ = true;
+    bool ownWindowFocused_ = false;
     std::uint64_t nextSerial_ = 1;
     std::optional<KeyPress> held_;
     std::deque<KeyPress> queued_;
     std::vector<KeyPress> delivered_;
     std::vector<KeyPress> swallowed_;
     std::vector<Shortcut> unavailable_;
+    std::function<void()> shortcutsChanged_;
     int syntheticPosted_ = 0;
     int strayResolutions_ = 0;
 };

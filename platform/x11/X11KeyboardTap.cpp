@@ -369,8 +369,12 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
             const auto previousNumLock = numLockMask_;
             loadKeymap();
             if (codesOfKey_ != previousCodes || numLockMask_ != previousNumLock) {
+                const auto previousUnavailable = unavailable_;
                 ungrabAll();
                 grabAll();
+                if (unavailable_ != previousUnavailable && shortcutsChanged_) {
+                    shortcutsChanged_();
+                }
             }
             break;
         }
@@ -448,14 +452,15 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         return;
     }
     const auto key = keyOfCode_.find(event.detail);
-    if (!handler_ || key == keyOfCode_.end() || focusPassesThrough()) {
+    if (!handler_ || key == keyOfCode_.end()) {
         answer(KeyAnswer::pass, event.detail, event.time);
         return;
     }
     const auto source = lastPressSource_.find(event.detail);
     const bool synthetic =
         xtestDevice_ != 0 && source != lastPressSource_.end() && source->second == xtestDevice_;
-    const KeyPress press{key->second, modifiersOf(event.state), synthetic, nextSerial_++};
+    const KeyPress press{key->second, modifiersOf(event.state), synthetic, nextSerial_++,
+                         focusPassesThrough()};
     const KeyAnswer decision = handler_(press);
     if (decision == KeyAnswer::hold) {
         held_ = Held{press.serial, event.time};

@@ -48,6 +48,9 @@ class X11KeyboardTap final : public KeyboardTap {
     void replayHeld(std::uint64_t serial) override;
     void swallowHeld(std::uint64_t serial) override;
     void postSyntheticPaste(unsigned modifiers) override;
+    void setShortcutsChangedHandler(std::function<void()> changed) override {
+        shortcutsChanged_ = std::move(changed);
+    }
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
         return unavailable_;
     }
@@ -93,6 +96,7 @@ class X11KeyboardTap final : public KeyboardTap {
     Options options_;
     Handler handler_;
     std::function<bool(xcb_window_t)> passThroughFocus_;
+    std::function<void()> shortcutsChanged_;
     bool running_ = false;
     TaskHandle subscription_;
     CHandle<xcb_key_symbols_t, xcb_key_symbols_free> symbols_;

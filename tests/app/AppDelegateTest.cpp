@@ -215,6 +215,37 @@ TEST_F(AppDelegateTest, AnItemAnotherApplicationTookCountsAsPasted) {
     EXPECT_TRUE(app->activeQueue().isEmpty());
 }
 
+TEST_F(AppDelegateTest, InTovrasOwnWindowsPasteKeysAndEscapePassButGlobalCommandsAct) {
+    copy("a\nb");
+    keyboard.setOwnWindowFocused(true);  // e.g. the queue panel or the preferences
+    for (const unsigned modifiers : {unsigned{command}, command | shift}) {
+        EXPECT_EQ(paste(modifiers), "a\nb");  // the field pastes the clipboard as it is
+    }
+    EXPECT_EQ(app->activeQueue().count(), 2u);
+
+    ASSERT_TRUE(app->revealOverlay());
+    const std::size_t delivered = keyboard.delivered().size();
+    keyboard.press(Key::escape, noModifier);  // closes the panel; never clears the queue
+    EXPECT_EQ(keyboard.delivered().size(), delivered + 1);
+    EXPECT_EQ(app->activeQueue().count(), 2u);
+
+    keyboard.press(Key::digit2, command | option);
+    EXPECT_EQ(app->activeStackIndex(), 1);
+    keyboard.press(Key::s, command | shift);
+    wait(10);
+    EXPECT_FALSE(app->isStackActive());
+}
+
+TEST_F(AppDelegateTest, ShortcutsAnotherProgramTakesAreShownWhereverTheStateIs) {
+    EXPECT_TRUE(status.state.unavailableShortcuts.empty());
+    keyboard.simulateShortcutTaken({Key::p, command | option});  // e.g. after a layout change
+    const std::vector<std::string> taken{"Ctrl+Alt+P"};
+    EXPECT_EQ(status.state.unavailableShortcuts, taken);
+    EXPECT_EQ(control.unavailableShortcuts, taken);
+    app->openPreferencesFromMenu();
+    EXPECT_EQ(preferences.shown.back().unavailableShortcuts, taken);
+}
+
 TEST_F(AppDelegateTest, SwitchingOffEmptiesEveryStackAndWipesOurClipboard) {
     for (int index : {0, 1, 2}) {
         app->selectStack(index);

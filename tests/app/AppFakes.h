@@ -60,7 +60,11 @@ class FakeControl final : public ControlSurface {
         shortcutCaptureAvailable = capture;
     }
     void present() override { ++presented; }
+    void showUnavailableShortcuts(const std::vector<std::string>& names) override {
+        unavailableShortcuts = names;
+    }
     bool isActive = false;
+    std::vector<std::string> unavailableShortcuts;
     int stackNumber = 0;
     std::size_t itemCount = 0;
     bool shortcutCaptureAvailable = false;

@@ -50,14 +50,28 @@ class MenuControllerTest : public ::testing::Test {
 };
 
 TEST_F(MenuControllerTest, BuildsTheRowsInOrderWithTheUpdateRowHidden) {
-    EXPECT_EQ(titles(controller.menu()),
-              (QStringList{"Update available", "---", "Tovra", "Paste next",
-                           "Terminals: Ctrl+Shift+V \u00B7 all: Ctrl+Alt+Shift+V", "Open queue...",
-                           "Queue (0)", "---", "Clear queue", "Preferences...", "---", "Support",
-                           "Check for Updates...", "About Tovra", "---", "Quit Tovra"}));
+    EXPECT_EQ(
+        titles(controller.menu()),
+        (QStringList{"Update available", "---", "Tovra", "Paste next",
+                     "Terminals: Ctrl+Shift+V \u00B7 all: Ctrl+Alt+Shift+V", "", "Open queue...",
+                     "Queue (0)", "---", "Clear queue", "Preferences...", "---", "Support",
+                     "Check for Updates...", "About Tovra", "---", "Quit Tovra"}));
     EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());
+    EXPECT_FALSE(controller.unavailableShortcutsItem()->isVisible());
     EXPECT_EQ(titles(controller.queueSubmenu()), QStringList{"Nothing waiting"});
     EXPECT_FALSE(controller.queueSubmenu()->actions().front()->isEnabled());
+}
+
+TEST_F(MenuControllerTest, ShortcutsAnotherProgramHoldsShowAsARow) {
+    StatusSurface::State state;
+    state.unavailableShortcuts = {"Ctrl+Alt+P", "Escape"};
+    controller.update(state);
+    EXPECT_TRUE(controller.unavailableShortcutsItem()->isVisible());
+    EXPECT_EQ(controller.unavailableShortcutsItem()->text(),
+              "Taken by another program: Ctrl+Alt+P, Escape");
+    state.unavailableShortcuts.clear();
+    controller.update(state);
+    EXPECT_FALSE(controller.unavailableShortcutsItem()->isVisible());
 }
 
 TEST_F(MenuControllerTest, ListsTheFirstFiveItemsMaskedFlattenedAndCut) {
@@ -103,6 +117,7 @@ TEST_F(MenuControllerTest, PendingUpdateShowsItsRowWithTheVersion) {
     EXPECT_EQ(controller.pendingUpdateItem()->text(), "Update available \u2014 Install (v1.4.0)");
     controller.update({}, true, PrivacyMode::preview, std::nullopt);
     EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());
+    EXPECT_FALSE(controller.unavailableShortcutsItem()->isVisible());
 }
 
 TEST_F(MenuControllerTest, EnablingFollowsTheControllersRulesWhenTheMenuOpens) {
