@@ -14,7 +14,7 @@
 namespace tovra {
 
 namespace {
-constexpr double reactivationDelay = 0.2;
+constexpr std::chrono::milliseconds activationPoll{25};
 }  // namespace
 
 bool PasteHandler::stageRecordingSmartChoice(
@@ -177,14 +177,34 @@ void PasteHandler::pasteItem(const Uuid& id) {
         context_.surfaces.panel->close();
     }
     const auto previous = std::exchange(applicationBeforePanel_, std::nullopt);
-    if (!previous || !context_.environment.workspace.activate(*previous)) {
+    if (!previous) {
         pasteChosen(id, context_.frontmostId());
         return;
     }
-    // Give the application time to take the focus back, so the paste reaches it.
-    reactivation_ = context_.environment.mainQueue.after(
-        MainQueue::Seconds(reactivationDelay),
-        [this, id, target = previous->id] { pasteChosen(id, target); });
+    if (!context_.environment.workspace.activate(*previous)) {
+        surfaces_.showNotice((previous->id ? *previous->id : std::string("The application")) +
+                             " is gone: nothing was pasted, and the item stays in the queue.");
+        return;
+    }
+    pasteOnceInFront(*previous, id);
+}
+
+void PasteHandler::pasteOnceInFront(const FrontmostApplication& target, const Uuid& id) {
+    // A paste typed before the window manager gives the focus back lands in the wrong window.
+    MainQueue& mainQueue = context_.environment.mainQueue;
+    const auto deadline = mainQueue.now() + activationDeadline;
+    reactivation_ = mainQueue.every(activationPoll, [this, &mainQueue, target, id, deadline] {
+        const auto front = context_.environment.workspace.frontmostApplication();
+        if (front && front->window == target.window) {
+            reactivation_.cancel();
+            pasteChosen(id, target.id);
+        } else if (mainQueue.now() >= deadline) {
+            reactivation_.cancel();
+            surfaces_.showNotice((target.id ? *target.id : std::string("The application")) +
+                                 " did not come back to the front: nothing was pasted, and the "
+                                 "item stays in the queue.");
+        }
+    });
 }
 
 void PasteHandler::openQueueFromMenu() {

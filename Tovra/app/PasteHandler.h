@@ -46,6 +46,8 @@ class PasteHandler {
 
     /// How long the application in front has to ask for a staged item before it goes back.
     static constexpr std::chrono::milliseconds deliveryWindow{3000};
+    /// How long a paste from the panel waits for its application to be in front again.
+    static constexpr std::chrono::milliseconds activationDeadline{1500};
 
   private:
     /// An item staged for a paste, until the application in front asks for it.
@@ -66,6 +68,8 @@ class PasteHandler {
     /// False, and the overlay says why, when `target` has no key that pastes the clipboard.
     bool canTypePasteInto(const std::optional<std::string>& target);
     void typePasteLater(const std::optional<std::string>& target);
+    /// Pastes `id` once `target` is really in front again; keeps it, saying why, if it never is.
+    void pasteOnceInFront(const FrontmostApplication& target, const Uuid& id);
 
     AppContext& context_;
     SurfaceRefresher& surfaces_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/Workspace.h"
@@ -18,8 +19,19 @@ class FakeWorkspace final : public Workspace {
         if (closedWindow_ && *closedWindow_ == application.window) {
             return false;
         }
-        frontmost_ = application;
+        if (holdsActivations_) {
+            pendingActivation_ = application;  // the window manager takes its time
+        } else {
+            frontmost_ = application;
+        }
         return true;
+    }
+    /// From now on an activation takes effect only when `completeActivation` says so.
+    void holdActivations() { holdsActivations_ = true; }
+    void completeActivation() {
+        if (pendingActivation_) {
+            frontmost_ = std::exchange(pendingActivation_, std::nullopt);
+        }
     }
 
     void setFrontmost(std::optional<FrontmostApplication> application) {
@@ -34,6 +46,8 @@ class FakeWorkspace final : public Workspace {
   private:
     std::optional<FrontmostApplication> frontmost_;
     std::optional<std::uint64_t> closedWindow_;
+    bool holdsActivations_ = false;
+    std::optional<FrontmostApplication> pendingActivation_;
     std::vector<FrontmostApplication> activations_;
 };
 

@@ -449,6 +449,31 @@ TEST_F(AppDelegateTest, ChosenItemsPasteByPositionAndFromThePanelIntoThePrevious
     EXPECT_EQ(test::clipboardText(pasteboard), "a");
 }
 
+TEST_F(AppDelegateTest, APanelPasteWaitsUntilItsApplicationIsInFrontOrKeepsTheItem) {
+    copy("a\nb");
+    const FrontmostApplication editor{"org.gnome.TextEditor", 7, 42};
+    workspace.holdActivations();  // the window manager takes its time
+    workspace.setFrontmost(editor);
+    app->openQueueFromMenu();
+    workspace.setFrontmost(FrontmostApplication{"tovra", 8, 99});
+    app->pasteItem(app->panelItems().front().id);
+    wait(500);
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), 0);  // not into the wrong window
+    workspace.completeActivation();
+    wait(200);
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), 1);
+    EXPECT_EQ(test::clipboardText(pasteboard), "a");
+
+    // It never comes back: the item stays, and the overlay says why.
+    app->openQueueFromMenu();
+    workspace.setFrontmost(FrontmostApplication{"tovra", 8, 99});
+    app->pasteItem(app->panelItems().front().id);
+    wait(PasteHandler::activationDeadline.count() + 100);
+    EXPECT_EQ(keyboard.syntheticPastesPosted(), 1);
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b"}));
+    EXPECT_NE(overlay.state.notice.find("did not come back"), std::string::npos);
+}
+
 TEST_F(AppDelegateTest, MissingPermissionShowsTheWindowAndRetryRecovers) {
     trust.trusted = false;
     launch();
