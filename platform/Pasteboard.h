@@ -50,6 +50,10 @@ class Pasteboard {
     virtual bool setString(std::string_view text, std::string_view type) = 0;
     virtual bool setData(Bytes data, std::string_view type) = 0;
 
+    /// Makes writes asked for so far take effect now, and waits until the system has them: a
+    /// wipe before sleep must be done before the machine sleeps.
+    virtual void commitPendingWrites() {}
+
     /// A copy keystroke was seen: an owner that keeps the clipboard across copies may have
     /// changed it without telling, so look again.
     virtual void recheck() {}

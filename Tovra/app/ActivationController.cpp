@@ -33,14 +33,17 @@ void ActivationController::applicationDidFinishLaunching(std::function<void()> o
 
 void ActivationController::applicationWillTerminate() {
     context_.lifecycle.clearAllQueues();
+    context_.environment.pasteboard.commitPendingWrites();
     surfaces_.refresh(false);
     context_.clipboardWatcher.stop();
     context_.pasteController.stop();
 }
 
 void ActivationController::workspaceWillSleep() {
-    // No captured content survives a sleep; the queue stays on.
+    // No captured content survives a sleep; the queue stays on. The system may sleep as soon
+    // as this returns: the wipe must have reached the display server by then.
     context_.lifecycle.clearAllQueues();
+    context_.environment.pasteboard.commitPendingWrites();
     surfaces_.refresh(false);
 }
 

@@ -7,7 +7,9 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AppEnvironment environment, App
 }
 
 AppDelegate::AppDelegate(AppEnvironment environment, AppSurfaces surfaces)
-    : context_(environment, surfaces) {}
+    : context_(environment, surfaces) {
+    context_.lifecycle.setClearObserver([this] { paste_.forgetStaged(); });
+}
 
 AppDelegate::~AppDelegate() = default;
 

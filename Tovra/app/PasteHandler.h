@@ -39,6 +39,11 @@ class PasteHandler {
     [[nodiscard]] PasteKeyStyle pasteKeyStyle() const;
     /// A paste key in an application with no key that pastes the clipboard: say so.
     void pasteUnavailable();
+    /// The stacks were emptied: nothing staged comes back, and its bytes go now.
+    void forgetStaged() {
+        pending_.reset();
+        reactivation_.cancel();
+    }
     /// Remembered when the panel opens, so a paste from it goes back to that application.
     void setApplicationBeforePanel(std::optional<FrontmostApplication> application) {
         applicationBeforePanel_ = std::move(application);

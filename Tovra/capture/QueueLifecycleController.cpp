@@ -43,12 +43,18 @@ void QueueLifecycleController::clearActiveQueue() {
     stackStore_.activeQueue().clear();
     coordinator_.clearIfOwned();
     timeoutWorkItems_.erase(stackStore_.activeIndex());
+    if (cleared_) {
+        cleared_();
+    }
 }
 
 void QueueLifecycleController::clearAllQueues() {
     stackStore_.clearAll();
     coordinator_.clearIfOwned();
     cancelAllTimeouts();
+    if (cleared_) {
+        cleared_();
+    }
 }
 
 void QueueLifecycleController::cancelAllTimeouts() {

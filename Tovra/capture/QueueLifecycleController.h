@@ -33,6 +33,8 @@ class QueueLifecycleController {
     void clearActiveQueue();
     void clearAllQueues();
     void cancelAllTimeouts();
+    /// `cleared` runs after every clear of a whole stack or of all of them.
+    void setClearObserver(std::function<void()> cleared) { cleared_ = std::move(cleared); }
 
     [[nodiscard]] bool hasPendingTimeout(int index) const;
 
@@ -42,6 +44,7 @@ class QueueLifecycleController {
     MainQueue& mainQueue_;
     // Handles are owned here: once the controller is gone no expiry runs.
     std::map<int, TaskHandle> timeoutWorkItems_;
+    std::function<void()> cleared_;
 };
 
 }  // namespace tovra

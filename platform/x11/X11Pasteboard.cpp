@@ -105,6 +105,13 @@ bool X11Pasteboard::ownsSelection() const {
     return owner_ && owner_->owns();
 }
 
+void X11Pasteboard::commitPendingWrites() {
+    commitWrite();
+    if (owner_) {
+        owner_->sync();
+    }
+}
+
 bool X11Pasteboard::observeChanges(std::function<void(const PasteboardChange&)> onChange) {
     if (connection_.xfixesFirstEvent() == 0) {
         return false;
@@ -372,6 +379,7 @@ void X11Pasteboard::commitWrite() {
     } else {
         own_.reset();
         endDeliveryWatch(std::nullopt);  // wiped: nothing to wait for
+        lastStaged_.reset();             // and nothing of it kept here
         if (owner_->owns()) {
             if (owner_->release()) {
                 snapshot_ = std::make_shared<Contents>();

@@ -52,6 +52,7 @@ class X11Pasteboard final : public Pasteboard {
     /// Reads the selection again: some owners change their contents without taking the selection
     /// anew (after a copy keystroke). The count rises only if the contents differ.
     void recheck() override;
+    void commitPendingWrites() override;
     /// Told by XFixes: every change is read and reported. Others' contents are read only while
     /// someone observes.
     bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;
@@ -65,6 +66,8 @@ class X11Pasteboard final : public Pasteboard {
     [[nodiscard]] bool hasPendingWrite() const { return writePending_; }
     /// True while we are the selection's owner.
     [[nodiscard]] bool ownsSelection() const;
+    /// The window others' contents are read into.
+    [[nodiscard]] xcb_window_t window() const { return window_; }
     /// The time of the keystroke being held for a paste, if any: a write made for it is served
     /// to requests stamped with that keystroke (GTK 3 asks with the key event's time).
     void setHeldKeystrokeTime(std::function<std::optional<xcb_timestamp_t>()> time) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <set>
 
 #include "X11ClipboardTargets.h"
 #include "X11Connection.h"
@@ -74,18 +75,11 @@ X11SelectionOwner::X11SelectionOwner(XcbConnection owned, xcb_window_t root,
 
 X11SelectionOwner::~X11SelectionOwner() {
     stopping_ = true;
-    const std::uint64_t one = 1;
-    (void)!write(wakeFd_, &one, sizeof one);
+    wake();
     if (thread_.joinable()) {
         thread_.join();
     }
     close(wakeFd_);
-}
-
-xcb_window_t X11SelectionOwner::currentOwner() {
-    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_.get(), xcb_get_selection_owner(connection_.get(), atoms_->clipboard), nullptr));
-    return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time,
@@ -100,6 +94,14 @@ bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timest
     xcb_set_selection_owner(connection_.get(), window_, atoms_->clipboard, time);
     owns_ = currentOwner() == window_;
     return owns_;
+}
+
+xcb_window_t X11SelectionOwner::currentOwner() {
+    XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        connection_.get(), xcb_get_selection_owner(connection_.get(), atoms_->clipboard), nullptr));
+    // Waiting for the reply may have read events the serving thread's poll will never see.
+    wake();
+    return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 std::optional<xcb_timestamp_t> X11SelectionOwner::ownedSince() const {
@@ -123,7 +125,10 @@ bool X11SelectionOwner::release() {
     if (!owns_) {
         std::lock_guard lock(mutex_);
         contents_.reset();
+        // Transfers still running hold the wiped bytes: the serving thread drops them.
+        dropTransfers_ = true;
     }
+    wake();
     return !owns_;
 }
 
@@ -135,6 +140,9 @@ void X11SelectionOwner::run() {
         poll(fds, 2, transfers_.empty() ? -1 : 100);
         while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())}) {
             handle(*event);
+        }
+        if (dropTransfers_.exchange(false)) {
+            endTransfers([](const auto&) { return true; });
         }
         expireTransfers();
         xcb_flush(connection_.get());
@@ -306,18 +314,40 @@ void X11SelectionOwner::continueTransfer(xcb_window_t window, xcb_atom_t propert
         return;
     }
     // The empty chunk ends the transfer.
-    transfers_.erase(key);
-    const bool others = std::any_of(transfers_.begin(), transfers_.end(),
-                                    [window](const auto& t) { return t.first.first == window; });
-    if (!others) {
-        const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
-        xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &none);
-    }
+    endTransfers([&](const auto& entry) { return entry.first == key; });
 }
 
 void X11SelectionOwner::expireTransfers() {
     const auto now = std::chrono::steady_clock::now();
-    std::erase_if(transfers_, [now](const auto& t) { return t.second->deadline < now; });
+    endTransfers([now](const auto& entry) { return entry.second->deadline < now; });
+}
+
+template <class Ends>
+void X11SelectionOwner::endTransfers(const Ends& ends) {
+    std::set<xcb_window_t> requestors;
+    for (auto it = transfers_.begin(); it != transfers_.end();) {
+        if (ends(*it)) {
+            requestors.insert(it->first.first);
+            it = transfers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Stop watching a requestor's window once none of its transfers is left.
+    for (const xcb_window_t window : requestors) {
+        const bool others =
+            std::any_of(transfers_.begin(), transfers_.end(),
+                        [window](const auto& t) { return t.first.first == window; });
+        if (!others) {
+            const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+            xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &none);
+        }
+    }
+}
+
+void X11SelectionOwner::wake() {
+    const std::uint64_t one = 1;
+    (void)!write(wakeFd_, &one, sizeof one);
 }
 
 void X11SelectionOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {

@@ -49,6 +49,8 @@ class X11SelectionOwner {
     /// earlier owner; a paste keystroke older than our ownership still gets its contents.
     bool own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time,
              std::optional<xcb_timestamp_t> acceptFrom = std::nullopt);
+    /// Returns once the server has handled every request made so far on our connection.
+    void sync() { (void)currentOwner(); }
     /// Rises with every `own`: names the contents a request was for.
     [[nodiscard]] std::uint64_t generation() const { return generation_; }
     /// The time we last took the clipboard with, while we hold it.
@@ -70,6 +72,11 @@ class X11SelectionOwner {
     void continueTransfer(xcb_window_t window, xcb_atom_t property);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
     void expireTransfers();
+    /// Ends the transfers `ends` picks, on the serving thread.
+    template <class Ends>
+    void endTransfers(const Ends& ends);
+    /// Makes the serving thread look at its connection again.
+    void wake();
     xcb_window_t currentOwner();
 
     XcbConnection connection_;
@@ -88,6 +95,7 @@ class X11SelectionOwner {
     std::atomic<std::uint64_t> generation_{0};
     DataRequestObserver onDataRequest_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> dropTransfers_{false};
 
     // Serving thread only.
     std::map<std::pair<xcb_window_t, xcb_atom_t>, std::unique_ptr<Transfer>> transfers_;

@@ -61,8 +61,12 @@ void X11SelectionReader::handle(const xcb_generic_event_t& event) {
             break;
         case XCB_PROPERTY_NOTIFY: {
             const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (notify.window == window_ && read_ && read_->incremental &&
-                notify.atom == read_->property && notify.state == XCB_PROPERTY_NEW_VALUE) {
+            if (notify.window != window_ || notify.state != XCB_PROPERTY_NEW_VALUE) {
+                break;
+            }
+            if (draining_.contains(notify.atom)) {
+                drainChunk(notify.atom);
+            } else if (read_ && read_->incremental && notify.atom == read_->property) {
                 onPropertyNewValue();
             }
             break;
@@ -74,7 +78,10 @@ void X11SelectionReader::handle(const xcb_generic_event_t& event) {
 
 xcb_atom_t X11SelectionReader::nextProperty() {
     // A fresh property per transfer, from a small rotating set (atoms live as long as the server).
-    return connection_.atom("_TOVRA_SELECTION_" + std::to_string(sequence_ % 8));
+    const xcb_atom_t property =
+        connection_.atom("_TOVRA_SELECTION_" + std::to_string(sequence_ % 8));
+    draining_.erase(property);
+    return property;
 }
 
 void X11SelectionReader::start(xcb_timestamp_t time, Done done) {
@@ -191,7 +198,9 @@ void X11SelectionReader::onSelectionNotify(const xcb_selection_notify_event_t& e
             std::memcpy(&announced, xcb_get_property_value(size.get()), 4);
         }
         if (announced > read.remainingBudget()) {
-            requestNext();  // the announced size is a lower bound: it can only be larger
+            // The announced size is a lower bound: it can only be larger.
+            drain(read.property);
+            requestNext();
         } else {
             read.incremental = true;
             read.incrementalData.clear();
@@ -252,10 +261,11 @@ void X11SelectionReader::onPropertyNewValue() {
         read.incrementalData = Bytes();
         requestNext();
     } else if (length > read.remainingBudget() - read.incrementalData.size()) {
-        // Over budget: stop here; the owner's transfer runs into its own timeout.
+        // Over budget: what was read is dropped, and the rest is refused.
         read.incremental = false;
         read.incrementalData.clear();
         secureZero(xcb_get_property_value(chunk.get()), length);
+        drain(read.property);
         requestNext();
     } else {
         read.incrementalData.append(std::string_view(
@@ -264,6 +274,31 @@ void X11SelectionReader::onPropertyNewValue() {
         armDeadline();
     }
     connection_.flush();
+}
+
+void X11SelectionReader::drain(xcb_atom_t property) {
+    draining_[property] = mainQueue_.after(options_.step, [this, property] {
+        // The owner stopped sending: take away what it left.
+        xcb_delete_property(connection_.get(), window_, property);
+        connection_.flush();
+        draining_.erase(property);
+    });
+    // Deleting the property asks the owner for its next chunk.
+    xcb_delete_property(connection_.get(), window_, property);
+    connection_.flush();
+}
+
+void X11SelectionReader::drainChunk(xcb_atom_t property) {
+    xcb_connection_t* c = connection_.get();
+    // Asks for no bytes: the server deletes the property only if it is the empty last chunk.
+    XcbReply<xcb_get_property_reply_t> probe(xcb_get_property_reply(
+        c, xcb_get_property(c, 1, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr));
+    connection_.scheduleDispatch();
+    if (!probe || probe->bytes_after == 0) {
+        draining_.erase(property);  // the transfer is over
+        return;
+    }
+    drain(property);
 }
 
 void X11SelectionReader::finish() {

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
+#include "platform/TaskHandle.h"
 
 namespace tovra {
 
@@ -57,6 +59,10 @@ class X11SelectionReader {
     void finish();
     void armDeadline();
     xcb_atom_t nextProperty();
+    /// Refuses the rest of an INCR transfer into `property`: each chunk the owner sends is
+    /// deleted unread, so nothing of it stays on our window and the owner finishes.
+    void drain(xcb_atom_t property);
+    void drainChunk(xcb_atom_t property);
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -64,6 +70,8 @@ class X11SelectionReader {
     xcb_atom_t selection_;
     Options options_;
     std::unique_ptr<Read> read_;
+    /// Properties being drained, each with its inactivity deadline.
+    std::map<xcb_atom_t, TaskHandle> draining_;
     std::uint64_t sequence_ = 0;
 };
 

@@ -159,6 +159,13 @@ TEST(X11PasteboardReading, ContentOverTheBudgetIsSkippedButTheChangeCounts) {
     copyWithXclip("image/png", std::string(11 << 20, 'p'));
     ASSERT_TRUE(us.waitForChangeAfter(before, 20000));
     EXPECT_EQ(us.pasteboard->data(pasteboardType::png), std::nullopt);
+    // The refused transfer is drained: none of its bytes stay on our window in the server.
+    xcb_connection_t* c = us.connection->get();
+    EXPECT_TRUE(waitUntil([&] {
+        XcbReply<xcb_list_properties_reply_t> listed(
+            xcb_list_properties_reply(c, xcb_list_properties(c, us.pasteboard->window()), nullptr));
+        return listed && xcb_list_properties_atoms_length(listed.get()) == 0;
+    }));
 
     const auto after = us.pasteboard->changeCount();
     copyWithXclip("UTF8_STRING", "next copy");
