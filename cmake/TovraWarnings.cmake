@@ -8,6 +8,13 @@ function(tovra_target_defaults target)
     endif()
 endfunction()
 
+if(TOVRA_SANITIZE AND TOVRA_TSAN)
+    message(FATAL_ERROR "ThreadSanitizer and AddressSanitizer cannot share a build")
+endif()
+if(TOVRA_TSAN)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
 if(TOVRA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)

@@ -19,7 +19,7 @@ class MainQueue {
     MainQueue(const MainQueue&) = delete;
     MainQueue& operator=(const MainQueue&) = delete;
 
-    /// Runs `task` on a later turn of the loop.
+    /// Runs `task` on a later turn of the loop. The one call other threads may make.
     virtual void post(std::function<void()> task) = 0;
     /// Runs `task` once, `delay` from now, unless the handle is cancelled or dropped first.
     [[nodiscard]] virtual TaskHandle after(Seconds delay, std::function<void()> task) = 0;

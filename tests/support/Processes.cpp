@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <cerrno>
 
+#include "TestEventLoop.h"
+
 extern char** environ;
 
 namespace tovra::test {
@@ -85,7 +87,7 @@ CommandResult run(const std::vector<std::string>& args, const std::string& input
                 result.output.append(buffer, static_cast<std::size_t>(n));
             }
         }
-        if (QCoreApplication::instance() != nullptr) {
+        if (!TestEventLoop::turnAll() && QCoreApplication::instance() != nullptr) {
             QCoreApplication::processEvents();
         }
     }
@@ -97,7 +99,7 @@ CommandResult run(const std::vector<std::string>& args, const std::string& input
     }
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (QCoreApplication::instance() != nullptr) {
+        if (!TestEventLoop::turnAll() && QCoreApplication::instance() != nullptr) {
             QCoreApplication::processEvents();
         }
         usleep(1000);

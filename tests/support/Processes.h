@@ -24,7 +24,8 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::string
 /// discarded, so only the program itself is waited for.
 int runDetaching(const std::vector<std::string>& argv, const std::string& input);
 
-/// Pumps the Qt event loop until `done` is true or `timeoutMs` passes; returns `done()`.
+/// Turns the test's event loops (its `TestEventLoop`s, else Qt's) until `done` is true or
+/// `timeoutMs` passes; returns `done()`.
 template <class Predicate>
 bool waitUntil(Predicate done, int timeoutMs = 5000);
 
@@ -33,6 +34,8 @@ bool waitUntil(Predicate done, int timeoutMs = 5000);
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+
+#include "TestEventLoop.h"
 
 namespace tovra::test {
 
@@ -47,7 +50,9 @@ bool waitUntil(Predicate done, int timeoutMs) {
         if (elapsed.elapsed() > timeoutMs) {
             return done();
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (!TestEventLoop::turnAll()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        }
     }
     return true;
 }

@@ -11,7 +11,7 @@
 
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
-#include "platform/qt/QtMainQueue.h"
+#include "TestEventLoop.h"
 #include "platform/x11/X11Connection.h"
 
 namespace tovra {
@@ -32,7 +32,7 @@ class FocusedWindow {
         std::uint16_t state;
     };
 
-    explicit FocusedWindow(QtMainQueue& queue) {
+    explicit FocusedWindow(test::TestEventLoop& queue) {
         std::string error;
         connection_ = X11Connection::open(nullptr, error);
         xcb_connection_t* c = connection_->get();
@@ -142,7 +142,7 @@ class X11KeyboardTapTest : public ::testing::Test {
         });
     }
 
-    QtMainQueue queue;
+    test::TestEventLoop queue;
     std::unique_ptr<X11Connection> connection;
     std::unique_ptr<X11KeyboardTap> tap;
     FocusedWindow app{queue};

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "Processes.h"
+#include "TestEventLoop.h"
 #include "Tovra/base/PasteboardTypes.h"
-#include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11Connection.h"
 
 namespace tovra {
@@ -79,7 +79,7 @@ struct Client {
         return bytes ? std::string(bytes->view()) : "<none>";
     }
 
-    QtMainQueue queue;
+    test::TestEventLoop queue;
     std::unique_ptr<X11Connection> connection;
     std::unique_ptr<X11Pasteboard> pasteboard;
     /// Every change another client made, as reported.
@@ -467,7 +467,7 @@ class RogueOwner {
     }
 
     Behaviour behaviour_;
-    QtMainQueue queue_;
+    test::TestEventLoop queue_;
     std::unique_ptr<X11Connection> connection_;
     std::unique_ptr<X11HelperWindow> window_;
     TaskHandle subscription_;

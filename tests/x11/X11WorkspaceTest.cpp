@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "Processes.h"
+#include "TestEventLoop.h"
 #include "WindowManager.h"
-#include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11Connection.h"
 
 namespace tovra {
@@ -93,7 +93,7 @@ class X11WorkspaceTest : public ::testing::Test {
         return workspace->frontmostApplication();
     }
 
-    QtMainQueue queue;
+    test::TestEventLoop queue;
     std::unique_ptr<X11Connection> ours;
     std::unique_ptr<X11Connection> theirs;
     std::unique_ptr<X11Workspace> workspace;
