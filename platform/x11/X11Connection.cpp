@@ -3,6 +3,10 @@
 #include <xcb/res.h>
 #include <xcb/xfixes.h>
 #include <xcb/xinput.h>
+// xkb.h names a field `explicit`, which C++ reserves.
+#define explicit xkb_explicit
+#include <xcb/xkb.h>
+#undef explicit
 
 #include "platform/MainQueue.h"
 
@@ -50,6 +54,18 @@ X11Connection::X11Connection(XcbConnection connection, xcb_screen_t* screen)
         if (version) {
             xfixesFirstEvent_ = xfixes->first_event;
         }
+    }
+    // Only a client that uses XKB sees the layout group in its events' state.
+    const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(c, &xcb_xkb_id);
+    if (xkb != nullptr && xkb->present != 0) {
+        XcbReply<xcb_xkb_use_extension_reply_t> used(xcb_xkb_use_extension_reply(
+            c, xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
+        // Events of our grabs too: their key is read in the group the user types in.
+        const std::uint32_t flags = XCB_XKB_PER_CLIENT_FLAG_GRABS_USE_XKB_STATE |
+                                    XCB_XKB_PER_CLIENT_FLAG_LOOKUP_STATE_WHEN_GRABBED;
+        XcbReply<xcb_xkb_per_client_flags_reply_t> set(xcb_xkb_per_client_flags_reply(
+            c, xcb_xkb_per_client_flags(c, XCB_XKB_ID_USE_CORE_KBD, flags, flags, 0, 0, 0),
+            nullptr));
     }
 }
 

@@ -15,21 +15,6 @@ namespace tovra {
 
 namespace {
 
-constexpr std::array<std::pair<Key, xcb_keysym_t>, 13> keysyms{{
-    {Key::c, 0x63},
-    {Key::v, 0x76},
-    {Key::s, 0x73},
-    {Key::x, 0x78},
-    {Key::w, 0x77},
-    {Key::p, 0x70},
-    {Key::l, 0x6c},
-    {Key::digit1, 0x31},
-    {Key::digit2, 0x32},
-    {Key::digit3, 0x33},
-    {Key::escape, 0xff1b},
-    {Key::upArrow, 0xff52},
-    {Key::downArrow, 0xff54},
-}};
 constexpr xcb_keysym_t controlLeftKeysym = 0xffe3;
 constexpr xcb_keysym_t shiftLeftKeysym = 0xffe1;
 constexpr xcb_keysym_t altLeftKeysym = 0xffe9;
@@ -205,8 +190,8 @@ bool X11KeyboardTap::loadKeymap() {
             return false;
         }
     }
-    keyOfCode_.clear();
-    codesOfKey_.clear();
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    layout_.load(symbols_.get(), setup->min_keycode, setup->max_keycode);
     auto codesFor = [&](xcb_keysym_t keysym) {
         std::vector<xcb_keycode_t> codes;
         XcbReply<xcb_keycode_t> list(xcb_key_symbols_get_keycode(symbols_.get(), keysym));
@@ -220,12 +205,6 @@ bool X11KeyboardTap::loadKeymap() {
         }
         return codes;
     };
-    for (const auto& [key, keysym] : keysyms) {
-        codesOfKey_[key] = codesFor(keysym);
-        for (const xcb_keycode_t code : codesOfKey_[key]) {
-            keyOfCode_[code] = key;
-        }
-    }
     auto firstCode = [&](xcb_keysym_t keysym) {
         const auto codes = codesFor(keysym);
         return codes.empty() ? xcb_keycode_t{0} : codes.front();
@@ -273,7 +252,7 @@ bool X11KeyboardTap::loadKeymap() {
             }
         }
     }
-    return !codesOfKey_[Key::v].empty();
+    return !layout_.codesOf(Key::v).empty();
 }
 
 bool X11KeyboardTap::grabAll() {
@@ -286,7 +265,7 @@ bool X11KeyboardTap::grabAll() {
         locks.push_back(static_cast<std::uint16_t>(numLockMask_ | XCB_MOD_MASK_LOCK));
     }
     for (const Shortcut& shortcut : interceptedShortcuts()) {
-        const auto& codes = codesOfKey_[shortcut.key];
+        const auto& codes = layout_.codesOf(shortcut.key);
         std::vector<xcb_void_cookie_t> cookies;
         for (const xcb_keycode_t code : codes) {
             for (const std::uint16_t lock : locks) {
@@ -365,10 +344,10 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
             // The server also says this when typing moves from one keyboard device to another;
             // regrab only when the keys of our shortcuts really moved, since keys pressed
             // between the ungrab and the grab would slip past us.
-            const auto previousCodes = codesOfKey_;
+            const auto previousLayout = layout_;
             const auto previousNumLock = numLockMask_;
             loadKeymap();
-            if (codesOfKey_ != previousCodes || numLockMask_ != previousNumLock) {
+            if (!(layout_ == previousLayout) || numLockMask_ != previousNumLock) {
                 const auto previousUnavailable = unavailable_;
                 ungrabAll();
                 grabAll();
@@ -409,9 +388,9 @@ void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
     pressed_.insert(code);
     lastPressSource_[code] = raw.sourceid;
     // A copy is only observed: the application gets it untouched, without any grab.
-    const auto key = keyOfCode_.find(code);
-    if (!autoRepeat && key != keyOfCode_.end() && key->second == Key::c &&
-        raw.sourceid != xtestDevice_ && handler_ && trackedModifiers() == command) {
+    if (!autoRepeat && layout_.isKeyInAnyGroup(code, Key::c) && raw.sourceid != xtestDevice_ &&
+        handler_ && trackedModifiers() == command &&
+        layout_.keyAt(code, currentGroup()) == Key::c) {
         handler_(KeyPress{Key::c, command, false, nextSerial_++});
     }
 }
@@ -438,9 +417,8 @@ unsigned X11KeyboardTap::trackedModifiers() const {
 }
 
 bool X11KeyboardTap::isHeldDown(Key key) const {
-    const auto found = codesOfKey_.find(key);
-    return found != codesOfKey_.end() &&
-           std::any_of(found->second.begin(), found->second.end(),
+    const auto& codes = layout_.codesOf(key);
+    return std::any_of(codes.begin(), codes.end(),
                        [&](xcb_keycode_t code) { return pressed_.contains(code); });
 }
 
@@ -451,15 +429,16 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         pressed_.insert(event.detail);
         return;
     }
-    const auto key = keyOfCode_.find(event.detail);
-    if (!handler_ || key == keyOfCode_.end()) {
+    // The key as the application in front reads it: in the group the user types in.
+    const auto key = layout_.keyAt(event.detail, X11KeyLayout::groupOf(event.state));
+    if (!handler_ || !key) {
         answer(KeyAnswer::pass, event.detail, event.time);
         return;
     }
     const auto source = lastPressSource_.find(event.detail);
     const bool synthetic =
         xtestDevice_ != 0 && source != lastPressSource_.end() && source->second == xtestDevice_;
-    const KeyPress press{key->second, modifiersOf(event.state), synthetic, nextSerial_++,
+    const KeyPress press{*key, modifiersOf(event.state), synthetic, nextSerial_++,
                          focusPassesThrough()};
     const KeyAnswer decision = handler_(press);
     if (decision == KeyAnswer::hold) {
@@ -542,12 +521,12 @@ void X11KeyboardTap::postSyntheticPaste(unsigned modifiers) {
 void X11KeyboardTap::injectPasteNow() {
     xcb_connection_t* c = connection_.get();
     injectionDeadline_.cancel();
-    const auto& vCodes = codesOfKey_[Key::v];
-    if (vCodes.empty() || controlLeft_ == 0) {
+    // The key that types V in the group the user types in now.
+    const xcb_keycode_t v = layout_.codeIn(Key::v, currentGroup());
+    if (v == 0 || controlLeft_ == 0) {
         injectionsWaiting_.clear();
         return;
     }
-    const xcb_keycode_t v = vCodes.front();
     refreshPressedKeys();  // the server's own key state: what the user holds right now
     auto fake = [&](std::uint8_t type, xcb_keycode_t code) {
         xcb_test_fake_input(c, type, code, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
@@ -593,6 +572,14 @@ void X11KeyboardTap::injectPasteNow() {
         }
     }
     connection_.flush();
+}
+
+int X11KeyboardTap::currentGroup() {
+    xcb_connection_t* c = connection_.get();
+    XcbReply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection_.root()), nullptr));
+    connection_.scheduleDispatch();
+    return pointer ? X11KeyLayout::groupOf(pointer->mask) : 0;
 }
 
 void X11KeyboardTap::startWatchdog() {

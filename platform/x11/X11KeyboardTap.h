@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "X11KeyLayout.h"
 #include "platform/CHandle.h"
 #include "platform/KeyboardTap.h"
 #include "platform/TaskHandle.h"
@@ -86,6 +87,8 @@ class X11KeyboardTap final : public KeyboardTap {
     void answer(KeyAnswer answer, xcb_keycode_t keycode, xcb_timestamp_t time);
     bool focusPassesThrough();
     void injectPasteNow();
+    /// The layout group the user types in now (one round trip).
+    int currentGroup();
     [[nodiscard]] bool isHeldDown(Key key) const;
     [[nodiscard]] unsigned trackedModifiers() const;
     void startWatchdog();
@@ -101,8 +104,7 @@ class X11KeyboardTap final : public KeyboardTap {
     TaskHandle subscription_;
     CHandle<xcb_key_symbols_t, xcb_key_symbols_free> symbols_;
 
-    std::map<xcb_keycode_t, Key> keyOfCode_;
-    std::map<Key, std::vector<xcb_keycode_t>> codesOfKey_;
+    X11KeyLayout layout_;
     std::uint16_t numLockMask_ = 0;
     std::set<xcb_keycode_t> controlCodes_, shiftCodes_, altCodes_, superCodes_;
     xcb_keycode_t controlLeft_ = 0, shiftLeft_ = 0, altLeft_ = 0;

@@ -1,5 +1,6 @@
 #include "PhysicalKeyboard.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput.h>
 #include <X11/extensions/XTest.h>
@@ -57,6 +58,11 @@ void PhysicalKeyboard::pressCode(int keycode, bool down) {
     }
     XTestFakeDeviceKeyEvent(asDisplay(display_), asDevice(device_), static_cast<unsigned>(keycode),
                             down ? True : False, nullptr, 0, CurrentTime);
+    XSync(asDisplay(display_), False);
+}
+
+void PhysicalKeyboard::lockGroup(int group) {
+    XkbLockGroup(asDisplay(display_), XkbUseCoreKbd, static_cast<unsigned>(group));
     XSync(asDisplay(display_), False);
 }
 

@@ -22,6 +22,9 @@ class PhysicalKeyboard {
     void pressCode(int keycode, bool down);
     /// Presses the keys in order, then releases them in reverse order.
     void chord(const std::vector<std::string>& keys);
+    /// Switches the keyboard to layout group `group` (0 is the first), as a layout switch key
+    /// would.
+    void lockGroup(int group);
 
   private:
     void send(const std::string& key, bool down);

@@ -18,6 +18,7 @@ namespace tovra {
 namespace {
 
 using test::PhysicalKeyboard;
+using test::runCommand;
 using test::waitUntil;
 
 void settle(int milliseconds = 100) {
@@ -150,6 +151,57 @@ class X11KeyboardTapTest : public ::testing::Test {
     std::vector<KeyPress> seen;
     std::vector<TaskHandle> holdTimers;
 };
+
+/// The tests below set the server's keyboard layouts; each test has a server of its own.
+void setLayouts(const std::string& layouts) {
+    ASSERT_EQ(runCommand({"setxkbmap", "-layout", layouts}).exitCode, 0);
+    waitUntil([] { return false; }, 100);
+}
+
+TEST_F(X11KeyboardTapTest, ARussianFirstLayoutPastesWhereVIsOnTheLatinOne) {
+    setLayouts("ru,us");
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    keyboard.chord({"Control_L", "Cyrillic_em"});  // the key that types V in the US group
+    ASSERT_TRUE(waitUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen[0].key, Key::v);
+    EXPECT_EQ(seen[0].modifiers, command);
+}
+
+TEST_F(X11KeyboardTapTest, WithDvorakAndUsEachGroupReadsItsOwnV) {
+    setLayouts("dvorak,us");
+    ASSERT_TRUE(startAnswering(KeyAnswer::pass));
+    const int usV = 55;      // V in the US group, K in Dvorak
+    const int dvorakV = 60;  // V in Dvorak, the period in the US group
+    auto withControl = [&](int code) {
+        keyboard.press("Control_L");
+        keyboard.pressCode(code, true);
+        keyboard.pressCode(code, false);
+        keyboard.release("Control_L");
+        waitUntil([] { return false; }, 150);
+    };
+    withControl(usV);  // Ctrl+K in Dvorak: no paste
+    EXPECT_TRUE(seen.empty());
+    withControl(dvorakV);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].key, Key::v);
+
+    keyboard.lockGroup(1);  // the user switches to US
+    withControl(dvorakV);   // Ctrl+period there: no paste
+    EXPECT_EQ(seen.size(), 1u);
+    withControl(usV);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].key, Key::v);
+}
+
+TEST_F(X11KeyboardTapTest, AzertyDigitsSwitchStacksWithoutShift) {
+    setLayouts("fr");
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    EXPECT_TRUE(tap->unavailableShortcuts().empty());
+    keyboard.chord({"Control_L", "Alt_L", "ampersand"});  // the key whose shifted symbol is 1
+    ASSERT_TRUE(waitUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen[0].key, Key::digit1);
+    EXPECT_EQ(seen[0].modifiers, command | option);
+}
 
 TEST_F(X11KeyboardTapTest, PassedShortcutReachesTheFocusedApplicationOnce) {
     ASSERT_TRUE(startAnswering(KeyAnswer::pass));

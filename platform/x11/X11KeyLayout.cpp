@@ -1,0 +1,117 @@
+#include "X11KeyLayout.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tovra {
+
+namespace {
+
+constexpr std::array<std::pair<Key, xcb_keysym_t>, 13> shortcutKeysyms{{
+    {Key::c, 0x63},
+    {Key::v, 0x76},
+    {Key::s, 0x73},
+    {Key::x, 0x78},
+    {Key::w, 0x77},
+    {Key::p, 0x70},
+    {Key::l, 0x6c},
+    {Key::digit1, 0x31},
+    {Key::digit2, 0x32},
+    {Key::digit3, 0x33},
+    {Key::escape, 0xff1b},
+    {Key::upArrow, 0xff52},
+    {Key::downArrow, 0xff54},
+}};
+
+std::optional<Key> keyOfKeysym(xcb_keysym_t keysym) {
+    for (const auto& [key, symbol] : shortcutKeysyms) {
+        if (symbol == keysym) {
+            return key;
+        }
+    }
+    return std::nullopt;
+}
+
+bool isDigit(Key key) {
+    return key == Key::digit1 || key == Key::digit2 || key == Key::digit3;
+}
+
+}  // namespace
+
+void X11KeyLayout::load(xcb_key_symbols_t* symbols, xcb_keycode_t first, xcb_keycode_t last) {
+    for (auto& keys : keyOf_) {
+        keys.clear();
+    }
+    latin_.fill(false);
+    codesOf_.clear();
+    for (int group = 0; group < groupCount; ++group) {
+        for (int code = first; code <= last; ++code) {
+            const auto keycode = static_cast<xcb_keycode_t>(code);
+            const xcb_keysym_t plain = xcb_key_symbols_get_keysym(symbols, keycode, group * 2);
+            latin_[static_cast<std::size_t>(group)] |= plain >= 0x61 && plain <= 0x7a;
+            auto key = keyOfKeysym(plain);
+            if (!key) {
+                // AZERTY's digits sit on the shifted level; the shortcut keeps its modifiers.
+                const auto shifted =
+                    keyOfKeysym(xcb_key_symbols_get_keysym(symbols, keycode, group * 2 + 1));
+                if (shifted && isDigit(*shifted) && plain != XCB_NO_SYMBOL) {
+                    key = shifted;
+                }
+            }
+            if (key) {
+                keyOf_[static_cast<std::size_t>(group)].emplace(keycode, *key);
+            }
+        }
+    }
+    for (int group = 0; group < groupCount; ++group) {
+        if (!latin_[static_cast<std::size_t>(group)] && group != readingGroup(group)) {
+            continue;  // read as another group: its own keys are not ours
+        }
+        for (const auto& [code, key] : keyOf_[static_cast<std::size_t>(group)]) {
+            auto& codes = codesOf_[key];
+            if (std::find(codes.begin(), codes.end(), code) == codes.end()) {
+                codes.push_back(code);
+            }
+        }
+    }
+}
+
+int X11KeyLayout::readingGroup(int group) const {
+    if (latin_[static_cast<std::size_t>(group)]) {
+        return group;
+    }
+    for (int other = 0; other < groupCount; ++other) {
+        if (latin_[static_cast<std::size_t>(other)]) {
+            return other;
+        }
+    }
+    return group;
+}
+
+std::optional<Key> X11KeyLayout::keyAt(xcb_keycode_t code, int group) const {
+    const auto& keys = keyOf_[static_cast<std::size_t>(readingGroup(group & 3))];
+    const auto found = keys.find(code);
+    return found == keys.end() ? std::nullopt : std::optional<Key>(found->second);
+}
+
+bool X11KeyLayout::isKeyInAnyGroup(xcb_keycode_t code, Key key) const {
+    const auto& codes = codesOf(key);
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+const std::vector<xcb_keycode_t>& X11KeyLayout::codesOf(Key key) const {
+    static const std::vector<xcb_keycode_t> none;
+    const auto found = codesOf_.find(key);
+    return found == codesOf_.end() ? none : found->second;
+}
+
+xcb_keycode_t X11KeyLayout::codeIn(Key key, int group) const {
+    for (const auto& [code, found] : keyOf_[static_cast<std::size_t>(readingGroup(group & 3))]) {
+        if (found == key) {
+            return code;
+        }
+    }
+    return 0;
+}
+
+}  // namespace tovra
