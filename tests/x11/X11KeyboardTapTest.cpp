@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "FocusedWindow.h"
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
 #include "TestEventLoop.h"
@@ -36,14 +37,7 @@ class FocusedWindow {
     explicit FocusedWindow(test::TestEventLoop& queue) {
         std::string error;
         connection_ = X11Connection::open(nullptr, error);
-        xcb_connection_t* c = connection_->get();
-        window_ = xcb_generate_id(c);
-        const std::uint32_t mask = XCB_EVENT_MASK_KEY_PRESS;
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, connection_->root(), 0, 0, 200, 100, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
-                          &mask);
-        xcb_map_window(c, window_);
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+        window_ = test::mapFocusedWindow(*connection_, XCB_EVENT_MASK_KEY_PRESS);
         connection_->attach(queue);
         subscription_ = connection_->subscribe([this](const xcb_generic_event_t& event) {
             if ((event.response_type & 0x7F) == XCB_KEY_PRESS) {

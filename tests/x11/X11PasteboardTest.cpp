@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "FocusedWindow.h"
 #include "Processes.h"
 #include "TestEventLoop.h"
 #include "Tovra/base/PasteboardTypes.h"
@@ -279,18 +280,7 @@ struct FocusedApplication {
     FocusedApplication() {
         std::string error;
         connection = X11Connection::open(nullptr, error);
-        xcb_connection_t* c = connection->get();
-        window = xcb_generate_id(c);
-        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, connection->root(), 0, 0, 100, 100, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
-                          &mask);
-        xcb_map_window(c, window);
-        connection->flush();
-        waitUntil([] { return false; }, 100);  // viewable before it can take the focus
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
-        connection->flush();
-        waitUntil([] { return false; }, 50);
+        window = test::mapFocusedWindow(*connection, XCB_EVENT_MASK_PROPERTY_CHANGE);
     }
     ~FocusedApplication() { xcb_destroy_window(connection->get(), window); }
     std::optional<std::string> paste() {
