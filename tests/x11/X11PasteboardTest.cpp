@@ -299,7 +299,9 @@ struct Outcomes {
     std::vector<PasteDelivery> reported;
 };
 
-constexpr std::chrono::milliseconds deliveryWindow{400};
+// Long enough for a loaded machine to ask within it; short where it must pass.
+constexpr std::chrono::milliseconds deliveryWindow{2000};
+constexpr std::chrono::milliseconds shortDeliveryWindow{400};
 
 TEST(X11PasteDelivery, ARequestFromTheFocusedApplicationIsAPaste) {
     FocusedApplication target;
@@ -311,7 +313,6 @@ TEST(X11PasteDelivery, ARequestFromTheFocusedApplicationIsAPaste) {
     waitUntil([&] { return us.pasteboard->ownsSelection(); }, 2000);
     EXPECT_EQ(target.paste(), "item");
     ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 2000));
-    waitUntil([] { return false; }, deliveryWindow.count() + 100);
     EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::requested});
 }
 
@@ -320,7 +321,7 @@ TEST(X11PasteDelivery, AClipboardManagerReadingIsNoPasteAndALateRequestStillCoun
     Client us;
     Outcomes outcomes;
     us.write({{std::string(pasteboardType::string), Bytes("item")}});
-    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, outcomes.recorder()));
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(shortDeliveryWindow, outcomes.recorder()));
     EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "item");  // another client reads every change
     ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 2000));
     EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::notRequested});
@@ -341,9 +342,9 @@ TEST(X11PasteDelivery, AnotherOwnerMeanwhileCountsAsTakenAndANewerWriteEndsTheWa
 
     Outcomes second;
     us.write({{std::string(pasteboardType::string), Bytes("next")}});
-    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, second.recorder()));
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(shortDeliveryWindow, second.recorder()));
     us.write({{std::string(pasteboardType::string), Bytes("newer")}});
-    waitUntil([] { return false; }, deliveryWindow.count() + 200);
+    waitUntil([] { return false; }, shortDeliveryWindow.count() + 200);
     EXPECT_TRUE(second.reported.empty());
 }
 
