@@ -1,7 +1,6 @@
 #include "X11Workspace.h"
 
 #include <xcb/res.h>
-#include <xcb/xcb_icccm.h>
 
 #include <cstring>
 #include <vector>
@@ -35,17 +34,18 @@ std::optional<xcb_window_t> X11Workspace::windowProperty(xcb_window_t window, co
 }
 
 std::optional<std::string> X11Workspace::className(xcb_window_t window) {
-    xcb_connection_t* c = connection_.get();
-    xcb_icccm_get_wm_class_reply_t reply;
-    const bool found =
-        xcb_icccm_get_wm_class_reply(c, xcb_icccm_get_wm_class(c, window), &reply, nullptr) != 0;
-    connection_.scheduleDispatch();
-    if (!found) {
+    // Read by hand: xcb-icccm's reader runs strlen past a WM_CLASS without its final NUL, which
+    // Qt applications set.
+    const auto value = textProperty(window, "WM_CLASS");
+    if (!value) {
         return std::nullopt;
     }
-    // The class, not the instance, names the application.
-    std::string name = reply.class_name != nullptr ? reply.class_name : "";
-    xcb_icccm_get_wm_class_reply_wipe(&reply);
+    // "instance\0Class\0": the class, not the instance, names the application.
+    const std::size_t split = value->find('\0');
+    std::string name = split == std::string::npos ? *value : value->substr(split + 1);
+    if (const std::size_t end = name.find('\0'); end != std::string::npos) {
+        name.resize(end);
+    }
     return name.empty() ? std::nullopt : std::optional<std::string>(std::move(name));
 }
 
