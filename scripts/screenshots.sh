@@ -47,10 +47,10 @@ capture_all() {
     xdotool mousemove 10 10 click 3
     sleep 0.8
     import -window root "$dir/menu.png"
-    xdotool mousemove 60 94
+    xdotool mousemove 60 138
     sleep 0.8
     import -window root "$dir/menu-queue.png"
-    xdotool mousemove 60 72 click 1  # Open queue...
+    xdotool mousemove 60 116 click 1  # Open queue...
     sleep 1.5
     import -window root "$dir/queue-panel.png"
     close_front() { xdotool key alt+F4; sleep 0.5; }  # the window manager closes it
@@ -58,7 +58,7 @@ capture_all() {
     sleep 0.5
     xdotool mousemove 10 10 click 3
     sleep 0.8
-    xdotool mousemove 60 140 click 1  # Preferences...
+    xdotool mousemove 60 184 click 1  # Preferences...
     sleep 1.5
     import -window root "$dir/preferences.png"
     close_front
@@ -67,19 +67,22 @@ capture_all() {
     sleep 1.2
     import -window root "$dir/control-window.png"
 
-    open_from_menu() {  # a row of the status menu, by its height
+    # Rows of the status menu by their height: the paste keys' row and, under openbox (which
+    # holds Ctrl+Alt+Up/Down), the row of shortcuts taken by another program come after "Paste
+    # next".
+    open_from_menu() {
         xdotool mousemove 10 10 click 3
         sleep 0.8
         xdotool mousemove 60 "$1" click 1
         sleep 1.5
     }
-    open_from_menu 208  # About Tovra
+    open_from_menu 252  # About Tovra
     import -window root "$dir/about.png"
     close_front
-    open_from_menu 164  # Support
+    open_from_menu 208  # Support
     import -window root "$dir/support.png"
     close_front
-    open_from_menu 186  # Check for Updates... (the maker's domain does not resolve)
+    open_from_menu 230  # Check for Updates... (the maker's domain does not resolve)
     sleep 1
     import -window root "$dir/updates.png"
     close_front
