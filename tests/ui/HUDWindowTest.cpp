@@ -87,6 +87,21 @@ TEST_F(HUDWindowTest, ShowsTitleDotsAndOneRowPerItemThenHides) {
     EXPECT_EQ(hud.dots(), HUDLayout::dotsText(0));
 }
 
+TEST_F(HUDWindowTest, ANoticeShowsAsPlainTextUntilTheNextUpdateHasNone) {
+    EXPECT_FALSE(hud.noticeLabel()->isVisibleTo(&hud));
+    // It names an application by its window class, which anyone can set.
+    state.notice = "<b>XTerm</b> has no key that pastes the clipboard";
+    hud.update(state);
+    QApplication::processEvents();
+    EXPECT_TRUE(hud.noticeLabel()->isVisibleTo(&hud));
+    EXPECT_EQ(hud.noticeLabel()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(hud.noticeLabel()->text(), "<b>XTerm</b> has no key that pastes the clipboard");
+
+    state.notice.clear();
+    hud.update(state);
+    EXPECT_FALSE(hud.noticeLabel()->isVisibleTo(&hud));
+}
+
 TEST_F(HUDWindowTest, RowsReportPinDeleteAndDragsToTheDelegate) {
     const Uuid first = state.rows[0].id;
     hud.rowPinToggled(first);

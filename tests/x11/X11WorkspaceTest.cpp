@@ -123,6 +123,13 @@ TEST_F(X11WorkspaceTest, WithoutWindowManagerTheFocusedTopLevelNamesTheApplicati
         workspace->activate(FrontmostApplication{std::nullopt, std::nullopt, editor.window}));
     EXPECT_EQ(frontmostSoon(editor.window)->window, editor.window);
 
+    // A class without its final NUL, as Qt sets it, is read within the property.
+    AppWindow qtApp(*theirs, std::string_view("qtapp\0QtApp", 11));
+    qtApp.focus(qtApp.window);
+    front = frontmostSoon(qtApp.window);
+    ASSERT_TRUE(front.has_value());
+    EXPECT_EQ(front->id, "QtApp");
+
     terminal.focus(XCB_INPUT_FOCUS_POINTER_ROOT);
     waitUntil([] { return false; }, 50);
     EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
