@@ -308,15 +308,22 @@ TEST_F(TovraBinaryTest, AVteTerminalBurstsWithCtrlAltShiftV) {
     EXPECT_EQ(terminal.finish(keyboard), "x\ty\tz");
 }
 
+/// Both paste keys, then "x", in xterm: the line its shell reads.
+std::string typePasteKeysIntoXterm(test::PhysicalKeyboard& keyboard) {
+    TerminalTarget terminal("xterm");
+    keyboard.chord({"Control_L", "v"});
+    settle(400);
+    keyboard.chord({"Control_L", "Shift_L", "v"});
+    settle(400);
+    keyboard.chord({"x"});
+    return terminal.finish(keyboard);
+}
+
 TEST_F(TovraBinaryTest, XtermHasNoPasteKeySoNothingIsStaged) {
     copyElsewhere("a\nb");
-    TerminalTarget terminal("xterm");
-    paste({"Control_L", "v"});
-    paste({"Control_L", "Shift_L", "v"});
+    // Both keys reach the shell untouched: ^V makes the second ^V literal, as without Tovra.
+    EXPECT_EQ(typePasteKeysIntoXterm(keyboard), "\x16x");
     EXPECT_EQ(clipboard(), "a\nb");  // still the user's own copy: nothing was staged
-    keyboard.chord({"x"});
-    // Both keys reached the shell untouched: ^V made the second ^V literal, as without Tovra.
-    EXPECT_EQ(terminal.finish(keyboard), "\x16x");
 }
 
 /// The terminal probes with no Tovra running.
@@ -334,11 +341,7 @@ TEST_F(TerminalWithoutTovraTest, AVteTerminalPastesTheClipboardWithCtrlShiftV) {
 
 TEST_F(TerminalWithoutTovraTest, XtermPastesNothingWithCtrlVOrCtrlShiftV) {
     copyElsewhere("plain copy");
-    TerminalTarget terminal("xterm");
-    paste({"Control_L", "v"});
-    paste({"Control_L", "Shift_L", "v"});
-    keyboard.chord({"x"});
-    EXPECT_EQ(terminal.finish(keyboard), "\x16x");
+    EXPECT_EQ(typePasteKeysIntoXterm(keyboard), "\x16x");
 }
 
 /// A private system bus whose logind is a stand-in the test can make announce sleep.
