@@ -54,6 +54,11 @@ class Pasteboard {
     /// wipe before sleep must be done before the machine sleeps.
     virtual void commitPendingWrites() {}
 
+    /// Makes the writes asked for so far the clipboard's contents now. True when every keystroke
+    /// delivered from now on reaches its application after they took effect, so a paste may be
+    /// typed at once; false where the system publishes them in its own time.
+    virtual bool publishWrites() { return false; }
+
     /// A copy keystroke was seen: an owner that keeps the clipboard across copies may have
     /// changed it without telling, so look again.
     virtual void recheck() {}

@@ -18,6 +18,8 @@ void ActivationController::applicationDidFinishLaunching(std::function<void()> o
     }
     context_.pasteController.setCopyObserver(
         [&pasteboard = context_.environment.pasteboard] { pasteboard.recheck(); });
+    context_.pasteController.setPublishWrites(
+        [&pasteboard = context_.environment.pasteboard] { return pasteboard.publishWrites(); });
     context_.environment.keyboardTap.setShortcutsChangedHandler(
         context_.guarded([this] { surfaces_.refreshStatus(); }));
     setStackActive(true);

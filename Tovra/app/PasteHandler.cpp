@@ -142,6 +142,11 @@ void PasteHandler::onDelivery(const Uuid& id, PasteDelivery delivery) {
         return;
     }
     QueueManager& stack = context_.stackStore.queue(static_cast<std::size_t>(pending_->stackIndex));
+    if (delivery != PasteDelivery::notRequested) {
+        // Asked for, or served by whoever holds the clipboard now: the next paste may stage.
+        context_.environment.mainQueue.post(
+            context_.guarded([this] { context_.pasteController.pasteDelivered(); }));
+    }
     switch (delivery) {
         case PasteDelivery::requested:
             if (pending_->restored) {

@@ -13,6 +13,9 @@ PasteController::~PasteController() {
     if (heldSerial_) {
         tap_.replayHeld(*heldSerial_);
     }
+    if (waiting_) {
+        tap_.replayHeld(waiting_->serial);
+    }
 }
 
 bool PasteController::start() {
@@ -27,9 +30,13 @@ void PasteController::stop() {
         tap_.replayHeld(*heldSerial_);
         heldSerial_.reset();
     }
+    if (waiting_) {
+        tap_.replayHeld(waiting_->serial);
+        waiting_.reset();
+    }
     tap_.stop();
     deliveryTask_.cancel();
-    resetTask_.cancel();
+    pacingTask_.cancel();
     copyChecks_.clear();
     pendingSyntheticPaste_ = false;
     bypassNextPasteEvent_ = false;
@@ -71,20 +78,25 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
             scheduleCopyChecks();
             return KeyAnswer::pass;
         case Kind::syntheticPaste:
-            pendingSyntheticPaste_ = false;
+            // Our own paste on its way: the next one still waits until this one is asked for.
             bypassNextPasteEvent_ = false;
             return KeyAnswer::pass;
         case Kind::paste:
-            if (bypassNextPasteEvent_) {
+        case Kind::burstPaste: {
+            const bool burst = command->kind == Kind::burstPaste;
+            if (!burst && bypassNextPasteEvent_) {
                 bypassNextPasteEvent_ = false;
                 return KeyAnswer::pass;
             }
             if (pendingSyntheticPaste_) {
-                return KeyAnswer::swallow;  // one paste in flight at a time
+                if (waiting_) {
+                    return KeyAnswer::swallow;  // the keyboard is frozen: cannot happen
+                }
+                waiting_ = WaitingPaste{press.serial, burst, styleOfFront()};
+                return KeyAnswer::hold;
             }
-            return handlePaste(press, false, styleOfFront());
-        case Kind::burstPaste:
-            return handlePaste(press, true, styleOfFront());
+            return handlePaste(press.serial, burst, styleOfFront(), false);
+        }
         case Kind::pasteUnavailable:
             mainQueue_.post([delegate = delegate_] {
                 if (const auto alive = delegate.lock()) {
@@ -97,23 +109,44 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
     }
 }
 
-KeyAnswer PasteController::handlePaste(const KeyPress& press, bool burst, PasteKeyStyle style) {
+KeyAnswer PasteController::handlePaste(std::uint64_t serial, bool burst, PasteKeyStyle style,
+                                       bool alreadyHeld) {
     // Pending copy checks must not capture the item about to be staged.
     ++copyCaptureGeneration_;
     const auto delegate = delegate_.lock();
     if (!delegate || !(burst ? delegate->burstPaste() : delegate->pasteNext())) {
+        if (alreadyHeld) {
+            tap_.replayHeld(serial);
+        }
         return KeyAnswer::pass;
     }
+    pendingSyntheticPaste_ = true;
     const unsigned pasteChord = pasteChordsFor(style).paste.value_or(command);
     if (burst) {
         // Replaying the burst chord would ask for "paste special": type the plain paste instead.
-        scheduleDelivery(std::nullopt, pasteChord);
+        if (alreadyHeld) {
+            tap_.swallowHeld(serial);
+        }
+        typePaste(pasteChord, publish());
         return KeyAnswer::swallow;
     }
     // The user's own keystroke is the paste: it reaches the application once, with the
     // modifiers the user really holds, after the item is on the clipboard.
-    scheduleDelivery(press.serial, pasteChord);
+    if (publish()) {
+        if (alreadyHeld) {
+            tap_.replayHeld(serial);
+        }
+        startPacing();
+        return KeyAnswer::pass;
+    }
+    heldSerial_ = serial;
+    deliveryTask_ =
+        mainQueue_.after(MainQueue::Seconds(syntheticPasteDelay), [this] { deliverHeld(); });
     return KeyAnswer::hold;
+}
+
+bool PasteController::publish() {
+    return publishWrites_ && publishWrites_();
 }
 
 bool PasteController::askDelegate(const KeyCommand& command) {
@@ -159,36 +192,58 @@ void PasteController::scheduleCopyChecks() {
 }
 
 void PasteController::scheduleSyntheticPaste(PasteKeyStyle style) {
-    scheduleDelivery(std::nullopt, pasteChordsFor(style).paste.value_or(command));
-}
-
-void PasteController::scheduleDelivery(std::optional<std::uint64_t> heldSerial, unsigned chord) {
-    if (heldSerial_ && heldSerial_ != heldSerial) {
+    if (heldSerial_) {
         // Never leave an earlier keystroke frozen behind a newer delivery.
         tap_.replayHeld(*heldSerial_);
+        heldSerial_.reset();
     }
     pendingSyntheticPaste_ = true;
-    heldSerial_ = heldSerial;
-    deliveryChord_ = chord;
-    deliveryTask_ =
-        mainQueue_.after(MainQueue::Seconds(syntheticPasteDelay), [this] { deliver(); });
+    typePaste(pasteChordsFor(style).paste.value_or(command), publish());
 }
 
-void PasteController::deliver() {
-    if (heldSerial_) {
-        // A replayed keystroke does not come back through the tap, so nothing is armed to let
-        // a later one through.
-        const std::uint64_t serial = *heldSerial_;
-        heldSerial_.reset();
-        tap_.replayHeld(serial);
-    } else {
-        bypassNextPasteEvent_ = true;
-        tap_.postSyntheticPaste(deliveryChord_);
+void PasteController::pasteDelivered() {
+    // Only a paste already on its way counts: one still being staged is not delivered yet.
+    if (pendingSyntheticPaste_ && !heldSerial_ && !deliveryTask_.isPending()) {
+        endPacing();
     }
-    resetTask_ = mainQueue_.after(MainQueue::Seconds(flagResetDelay), [this] {
-        pendingSyntheticPaste_ = false;
-        bypassNextPasteEvent_ = false;
-    });
+}
+
+void PasteController::deliverHeld() {
+    if (!heldSerial_) {
+        return;
+    }
+    // A replayed keystroke does not come back through the tap, so nothing is armed to let a
+    // later one through.
+    const std::uint64_t serial = *heldSerial_;
+    heldSerial_.reset();
+    tap_.replayHeld(serial);
+    startPacing();
+}
+
+void PasteController::typePaste(unsigned chord, bool now) {
+    if (!now) {
+        deliveryTask_ = mainQueue_.after(MainQueue::Seconds(syntheticPasteDelay),
+                                         [this, chord] { typePaste(chord, true); });
+        return;
+    }
+    bypassNextPasteEvent_ = true;
+    tap_.postSyntheticPaste(chord);
+    startPacing();
+}
+
+void PasteController::startPacing() {
+    pacingTask_ = mainQueue_.after(MainQueue::Seconds(pacingCap), [this] { endPacing(); });
+}
+
+void PasteController::endPacing() {
+    pacingTask_.cancel();
+    pendingSyntheticPaste_ = false;
+    bypassNextPasteEvent_ = false;
+    if (waiting_) {
+        const WaitingPaste waiting = *waiting_;
+        waiting_.reset();
+        handlePaste(waiting.serial, waiting.burst, waiting.style, true);
+    }
 }
 
 }  // namespace tovra

@@ -41,14 +41,20 @@ class PasteControllerDelegate {
 };
 
 /// Turns global shortcuts into queue actions. A copy passes and is followed by quick clipboard
-/// checks; a paste is held back while the next item is staged and delivered 30 ms later; the
-/// other shortcuts go to the delegate.
+/// checks; a paste is held back while the next item is staged and goes on as soon as the system
+/// has it (at once where writes are published synchronously, 30 ms later elsewhere); the other
+/// shortcuts go to the delegate. Pastes are paced: the next item is staged only once the
+/// previous one was asked for or `pacingCap` has passed, so a slow application never receives
+/// item 2 for paste 1; a paste key pressed meanwhile waits, held.
 class PasteController {
   public:
     /// Seconds after a copy keystroke at which the clipboard is checked.
     static constexpr std::array<double, 5> copyCaptureDelays{0.01, 0.03, 0.07, 0.14, 0.24};
+    /// For systems that spread a clipboard write in their own time.
     static constexpr double syntheticPasteDelay = 0.03;
-    static constexpr double flagResetDelay = 0.12;
+    /// The longest a paste in flight keeps the next one waiting when nobody says it was asked
+    /// for; the unmarked-paste bypass lasts as long.
+    static constexpr double pacingCap = 0.25;
 
     /// The tap and queue must outlive the controller.
     PasteController(KeyboardTap& tap, MainQueue& mainQueue);
@@ -62,6 +68,10 @@ class PasteController {
     /// Told at every copy keystroke, before the checks: a clipboard whose owner keeps ownership
     /// across copies must be read again to notice the new contents.
     void setCopyObserver(std::function<void()> observer) { copyObserver_ = std::move(observer); }
+    /// Makes what was just staged the clipboard's contents; true when a keystroke delivered
+    /// afterwards is sure to find it. Without it (or when false) delivery waits
+    /// `syntheticPasteDelay`.
+    void setPublishWrites(std::function<bool()> publish) { publishWrites_ = std::move(publish); }
 
     /// Starts intercepting; false when the system refuses the tap.
     bool start();
@@ -75,6 +85,9 @@ class PasteController {
     /// Types the paste chord of an application of `style` for what was just staged, when no
     /// keystroke is held (menu, panel).
     void scheduleSyntheticPaste(PasteKeyStyle style = PasteKeyStyle::controlV);
+    /// The application asked for the item of the paste in flight (or another client took the
+    /// clipboard): a waiting paste may stage the next one.
+    void pasteDelivered();
 
     /// The tap's handler: decides at once what happens to one key-down.
     KeyAnswer handle(const KeyPress& press);
@@ -84,25 +97,39 @@ class PasteController {
     [[nodiscard]] bool bypassNextPasteEvent() const { return bypassNextPasteEvent_; }
 
   private:
+    /// A paste key pressed while another paste was in flight, held until it is over.
+    struct WaitingPaste {
+        std::uint64_t serial;
+        bool burst;
+        PasteKeyStyle style;
+    };
+
     void scheduleCopyChecks();
-    /// Replays the held keystroke, or types `chord` (V with those modifiers) when none is held.
-    void scheduleDelivery(std::optional<std::uint64_t> heldSerial, unsigned chord);
-    void deliver();
-    KeyAnswer handlePaste(const KeyPress& press, bool burst, PasteKeyStyle style);
+    /// Stages and delivers one paste; `alreadyHeld` when the tap holds the keystroke already.
+    KeyAnswer handlePaste(std::uint64_t serial, bool burst, PasteKeyStyle style, bool alreadyHeld);
+    /// True when the staged item is on the clipboard for every application now.
+    bool publish();
+    /// Replays the held keystroke once the staged item is visible.
+    void deliverHeld();
+    /// Types `chord` (V with those modifiers) once the staged item is visible.
+    void typePaste(unsigned chord, bool now);
+    void startPacing();
+    void endPacing();
     bool askDelegate(const KeyCommand& command);
 
     KeyboardTap& tap_;
     MainQueue& mainQueue_;
     std::weak_ptr<PasteControllerDelegate> delegate_;
     std::function<void()> copyObserver_;
+    std::function<bool()> publishWrites_;
     std::int64_t copyCaptureGeneration_ = 0;
     bool pendingSyntheticPaste_ = false;
     bool bypassNextPasteEvent_ = false;
     std::optional<std::uint64_t> heldSerial_;
-    unsigned deliveryChord_ = command;
+    std::optional<WaitingPaste> waiting_;
     std::vector<TaskHandle> copyChecks_;
     TaskHandle deliveryTask_;
-    TaskHandle resetTask_;
+    TaskHandle pacingTask_;
 };
 
 }  // namespace tovra

@@ -33,6 +33,14 @@ class FakePasteboard final : public Pasteboard {
     bool watchPasteDelivery(std::chrono::milliseconds window,
                             std::function<void(PasteDelivery)> report) override;
     void useMainQueue(MainQueue& mainQueue) { mainQueue_ = &mainQueue; }
+    /// Writes are visible the moment they are made: a paste may be typed at once.
+    bool publishWrites() override {
+        ++publishCount_;
+        return publishesAtOnce_;
+    }
+    /// As X11 does (true) or as a system that spreads writes in its own time (false, the default).
+    void setPublishesAtOnce(bool atOnce) { publishesAtOnce_ = atOnce; }
+    [[nodiscard]] int publishCount() const noexcept { return publishCount_; }
     /// The application a paste went to reads the clipboard.
     void simulateTargetRequest();
     [[nodiscard]] bool isObserved() const { return static_cast<bool>(onChange_); }
@@ -62,6 +70,8 @@ class FakePasteboard final : public Pasteboard {
     std::int64_t changeCount_ = 0;
     bool ownedByUs_ = false;
     bool notifies_ = true;
+    bool publishesAtOnce_ = false;
+    int publishCount_ = 0;
     std::function<void(const PasteboardChange&)> onChange_;
     MainQueue* mainQueue_ = nullptr;
     std::function<void(PasteDelivery)> deliveryReport_;

@@ -440,7 +440,9 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         xtestDevice_ != 0 && source != lastPressSource_.end() && source->second == xtestDevice_;
     const KeyPress press{*key, modifiersOf(event.state), synthetic, nextSerial_++,
                          focusPassesThrough()};
+    deciding_ = event.time;
     const KeyAnswer decision = handler_(press);
+    deciding_.reset();
     if (decision == KeyAnswer::hold) {
         held_ = Held{press.serial, event.time};
         return;

@@ -64,9 +64,9 @@ class X11KeyboardTap final : public KeyboardTap {
     void setPassThroughFocus(std::function<bool(xcb_window_t focus)> isOwn) {
         passThroughFocus_ = std::move(isOwn);
     }
-    /// The time of the keystroke being held, while one is.
+    /// The time of the keystroke being decided or held, while there is one.
     [[nodiscard]] std::optional<xcb_timestamp_t> heldKeystrokeTime() const {
-        return held_ ? std::optional<xcb_timestamp_t>(held_->time) : std::nullopt;
+        return held_ ? std::optional<xcb_timestamp_t>(held_->time) : deciding_;
     }
     /// A filter for the windows of another connection of this process (Qt's).
     static std::function<bool(xcb_window_t)> windowsOf(xcb_connection_t* connection);
@@ -118,6 +118,7 @@ class X11KeyboardTap final : public KeyboardTap {
 
     std::uint64_t nextSerial_ = 1;
     std::optional<Held> held_;
+    std::optional<xcb_timestamp_t> deciding_;
     /// The key whose swallowed press keeps our grab active until it is released.
     std::optional<xcb_keycode_t> activeGrabKey_;
     /// The modifiers of each injected paste still to type, in order.

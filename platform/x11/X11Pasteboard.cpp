@@ -112,6 +112,11 @@ void X11Pasteboard::commitPendingWrites() {
     }
 }
 
+bool X11Pasteboard::publishWrites() {
+    commitWrite();
+    return true;
+}
+
 bool X11Pasteboard::observeChanges(std::function<void(const PasteboardChange&)> onChange) {
     if (connection_.xfixesFirstEvent() == 0) {
         return false;

@@ -53,6 +53,9 @@ class X11Pasteboard final : public Pasteboard {
     /// anew (after a copy keystroke). The count rises only if the contents differ.
     void recheck() override;
     void commitPendingWrites() override;
+    /// Our ownership is confirmed by a round trip before this returns, and the server tells every
+    /// client of the new owner before it delivers any input that follows.
+    bool publishWrites() override;
     /// Told by XFixes: every change is read and reported. Others' contents are read only while
     /// someone observes.
     bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;

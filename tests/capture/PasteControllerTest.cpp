@@ -132,36 +132,106 @@ TEST_F(PasteControllerTest, PasteHoldsTheKeystrokeStagesAndReplaysIt30msLater) {
     h.wait(1);
     ASSERT_EQ(delivered(), 1u);
     EXPECT_EQ(h.keyboard.delivered()[0].key, Key::v);
-    h.wait(120);
+    h.wait(PasteController::pacingCap * 1000);
     EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
     EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
     EXPECT_EQ(h.store.activeQueue().count(), 1u);
     EXPECT_EQ(h.controller->captured.size(), 0u);  // the staging is never captured
 }
 
-TEST_F(PasteControllerTest, KeysPressedWhileAPasteIsHeldWaitAndASecondPasteIsSwallowed) {
+TEST_F(PasteControllerTest, WhereWritesArePublishedAtOnceThePasteGoesOnWithoutWaiting) {
+    queueItems("first\nsecond");
+    std::vector<std::string> clipboardWhenPublished;
+    std::size_t deliveredWhenPublished = 99;
+    h.pasteController.setPublishWrites([&] {
+        clipboardWhenPublished.push_back(clipboardText(h.pasteboard));
+        deliveredWhenPublished = delivered();
+        return true;
+    });
+    h.keyboard.press(Key::v, command);
+    // Published after staging, before the keystroke went on: no clock has moved.
+    EXPECT_EQ(clipboardWhenPublished, std::vector<std::string>{"first"});
+    EXPECT_EQ(deliveredWhenPublished, 0u);
+    ASSERT_EQ(delivered(), 1u);
+    EXPECT_FALSE(h.keyboard.held().has_value());
+    EXPECT_EQ(h.mainQueue.elapsed(), 0.0);
+
+    // A burst types its paste at once too.
+    h.pasteController.pasteDelivered();
+    h.keyboard.press(Key::v, command | shift);
+    EXPECT_EQ(h.keyboard.syntheticPastesPosted(), 1);
+    EXPECT_EQ(clipboardWhenPublished.back(), "second");
+}
+
+TEST_F(PasteControllerTest, ASecondPasteWaitsHeldUntilTheFirstWasAskedFor) {
+    queueItems("first\nsecond\nthird");
+    h.pasteController.setPublishWrites([] { return true; });
+    h.keyboard.press(Key::v, command);
+    ASSERT_EQ(delivered(), 1u);
+    h.keyboard.press(Key::v, command);
+    h.keyboard.press(Key::other, noModifier);
+    // Item 2 is not staged while the application may still be reading item 1.
+    EXPECT_TRUE(h.keyboard.held().has_value());
+    EXPECT_EQ(h.keyboard.queuedCount(), 1u);
+    EXPECT_EQ(clipboardText(h.pasteboard), "first");
+    h.wait(10);
+    EXPECT_EQ(delivered(), 1u);
+
+    h.pasteController.pasteDelivered();
+    EXPECT_EQ(clipboardText(h.pasteboard), "second");
+    ASSERT_EQ(delivered(), 3u);  // the waiting paste, then the key typed behind it
+    EXPECT_EQ(h.keyboard.delivered()[1].key, Key::v);
+    EXPECT_EQ(h.keyboard.delivered()[2].key, Key::other);
+    EXPECT_TRUE(h.keyboard.swallowed().empty());
+
+    // Nobody says the second was asked for: the third waits no longer than the cap.
+    h.keyboard.press(Key::v, command);
+    EXPECT_EQ(clipboardText(h.pasteboard), "second");
+    h.wait(PasteController::pacingCap * 1000);
+    EXPECT_EQ(clipboardText(h.pasteboard), "third");
+    EXPECT_EQ(delivered(), 4u);
+    EXPECT_EQ(h.keyboard.strayResolutions(), 0);
+}
+
+TEST_F(PasteControllerTest, KeysPressedWhileAPasteIsHeldWaitInOrder) {
     queueItems("first\nsecond");
     h.keyboard.press(Key::v, command);
     h.keyboard.press(Key::v, command);
     h.keyboard.press(Key::other, noModifier);
     EXPECT_EQ(h.keyboard.queuedCount(), 2u);
     h.wait(30);
-    // The replayed paste, then the waiting keys in order: the second paste stages nothing.
-    ASSERT_EQ(delivered(), 2u);
-    EXPECT_EQ(h.keyboard.delivered()[1].key, Key::other);
-    EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
-    EXPECT_EQ(h.store.activeQueue().count(), 1u);
+    // The replayed paste; the second paste waits for the first to be over, the key behind it too.
+    ASSERT_EQ(delivered(), 1u);
     EXPECT_EQ(clipboardText(h.pasteboard), "first");
 
-    // The replay does not come back through the tap: nothing may let the next real paste
-    // through unchanged while this one is in flight.
-    h.wait(10);
-    h.keyboard.press(Key::v, command);
-    EXPECT_EQ(h.keyboard.swallowed().size(), 2u);
-
-    h.wait(150);
-    h.keyboard.press(Key::v, command);
+    // The replay does not come back through the tap: nothing lets the next real paste through
+    // unchanged while this one is in flight.
+    h.wait(PasteController::pacingCap * 1000 + 30);
+    ASSERT_EQ(delivered(), 3u);
+    EXPECT_EQ(h.keyboard.delivered()[1].key, Key::v);
+    EXPECT_EQ(h.keyboard.delivered()[2].key, Key::other);
+    EXPECT_TRUE(h.keyboard.swallowed().empty());
     EXPECT_EQ(clipboardText(h.pasteboard), "second");
+    EXPECT_EQ(h.store.activeQueue().count(), 0u);
+}
+
+TEST_F(PasteControllerTest, AWaitingPasteWithAnEmptyQueuePassesAndStoppingReleasesIt) {
+    queueItems("only");
+    h.pasteController.setPublishWrites([] { return true; });
+    h.keyboard.press(Key::v, command);
+    h.keyboard.press(Key::v, command);
+    h.pasteController.pasteDelivered();
+    EXPECT_EQ(delivered(), 2u);  // nothing left to stage: the clipboard pastes as it is
+    EXPECT_FALSE(h.keyboard.held().has_value());
+
+    queueItems("a\nb");
+    h.keyboard.press(Key::v, command);
+    h.keyboard.press(Key::v, command);
+    ASSERT_TRUE(h.keyboard.held().has_value());
+    h.pasteController.stop();
+    EXPECT_FALSE(h.keyboard.held().has_value());
+    EXPECT_EQ(delivered(), 4u);
+    EXPECT_EQ(h.keyboard.strayResolutions(), 0);
 }
 
 TEST_F(PasteControllerTest, APasteAfterACopyDropsThatCopysPendingChecks) {
@@ -181,6 +251,8 @@ TEST_F(PasteControllerTest, BurstIsSwallowedAndDeliveredAsOnePlainPaste) {
     EXPECT_EQ(h.keyboard.syntheticPastesPosted(), 1);
     ASSERT_EQ(delivered(), 1u);
     EXPECT_TRUE(h.keyboard.delivered()[0].synthetic);
+    EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
+    h.wait(PasteController::pacingCap * 1000);
     EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
 }
 
@@ -193,7 +265,7 @@ TEST_F(PasteControllerTest, UnmarkedInjectedPasteIsLetThroughOnceByTheBypass) {
     ASSERT_EQ(delivered(), 1u);
     EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
     EXPECT_TRUE(h.pasteController.pendingSyntheticPaste());
-    h.wait(120);
+    h.wait(PasteController::pacingCap * 1000);
     EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
 }
 
