@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
     if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
         // Our own text fields paste the clipboard as it is.
         request.isOwnWindow = tovra::X11KeyboardTap::windowsOf(x11->connection());
+        request.ownWindowMayHaveFocus = [] { return QGuiApplication::focusWindow() != nullptr; };
     }
     tovra::OpenedPlatform opened = tovra::openPlatform(mainQueue, std::move(request));
     switch (opened.status) {

@@ -68,6 +68,20 @@ class KeyboardTap {
     /// `changed` runs whenever the shortcuts another program holds change (a regrab after a
     /// keyboard layout change may fail where it worked before).
     virtual void setShortcutsChangedHandler(std::function<void()> changed) { (void)changed; }
+
+    /// The shortcuts that act only on the overlay (Escape, and Ctrl+Alt with X, W, L, Up or
+    /// Down) are intercepted only while `active`: held all the time they would be taken from
+    /// every application, and from window managers that switch desktops with Ctrl+Alt+arrows.
+    virtual void setOverlayShortcutsActive(bool active) = 0;
+    [[nodiscard]] static bool isOverlayShortcut(const Shortcut& shortcut) {
+        if (shortcut.key == Key::escape) {
+            return shortcut.modifiers == noModifier;
+        }
+        const bool overlayKey = shortcut.key == Key::x || shortcut.key == Key::w ||
+                                shortcut.key == Key::l || shortcut.key == Key::upArrow ||
+                                shortcut.key == Key::downArrow;
+        return overlayKey && shortcut.modifiers == (command | option);
+    }
 };
 
 }  // namespace tovra

@@ -31,6 +31,7 @@ class NullKeyboardTap final : public KeyboardTap {
     void swallowHeld(std::uint64_t) override {}
     void postSyntheticPaste(unsigned) override {}
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
+    void setOverlayShortcutsActive(bool) override {}
 };
 
 class NullWorkspace final : public Workspace {

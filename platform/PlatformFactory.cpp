@@ -23,7 +23,8 @@ OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request) {
             auto platform = std::make_unique<X11Platform>(std::move(connection), mainQueue,
                                                           std::move(options), std::move(instance));
             if (request.isOwnWindow) {
-                platform->x11KeyboardTap().setPassThroughFocus(std::move(request.isOwnWindow));
+                platform->x11KeyboardTap().setPassThroughFocus(
+                    std::move(request.isOwnWindow), std::move(request.ownWindowMayHaveFocus));
             }
             return {OpenedPlatform::Status::opened, std::move(platform), {}, true};
         }

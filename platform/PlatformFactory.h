@@ -22,6 +22,9 @@ struct PlatformRequest {
     std::function<void()> openHelp;
     /// True for windows of this process's own toolkit: keys typed there pass untouched.
     std::function<bool(std::uint32_t window)> isOwnWindow;
+    /// True while one of this process's windows may have the keyboard focus, known without
+    /// asking the display server.
+    std::function<bool()> ownWindowMayHaveFocus;
 };
 
 struct OpenedPlatform {

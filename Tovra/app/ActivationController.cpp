@@ -20,6 +20,12 @@ void ActivationController::applicationDidFinishLaunching(std::function<void()> o
         [&pasteboard = context_.environment.pasteboard] { pasteboard.recheck(); });
     context_.pasteController.setPublishWrites(
         [&pasteboard = context_.environment.pasteboard] { return pasteboard.publishWrites(); });
+    if (context_.surfaces.overlay != nullptr) {
+        context_.surfaces.overlay->setVisibilityObserver(
+            context_.guarded([&tap = context_.environment.keyboardTap](bool visible) {
+                tap.setOverlayShortcutsActive(visible);
+            }));
+    }
     context_.environment.keyboardTap.setShortcutsChangedHandler(
         context_.guarded([this] { surfaces_.refreshStatus(); }));
     setStackActive(true);

@@ -44,6 +44,8 @@ class OverlaySurface {
     /// Shows it, hiding again `seconds` later.
     virtual void show(double seconds) = 0;
     [[nodiscard]] virtual bool isVisible() const = 0;
+    /// Told each time the overlay appears on screen or leaves it (it hides on its own).
+    virtual void setVisibilityObserver(std::function<void(bool visible)> observer) = 0;
 };
 
 /// Receives what the user does to rows of the overlay.

@@ -347,6 +347,20 @@ void HUDWindow::hideNow(bool animated) {
     }
 }
 
+void HUDWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (visibilityObserver_) {
+        visibilityObserver_(true);
+    }
+}
+
+void HUDWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (visibilityObserver_) {
+        visibilityObserver_(false);
+    }
+}
+
 void HUDWindow::reposition() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect available = screen != nullptr ? screen->availableGeometry() : geometry();

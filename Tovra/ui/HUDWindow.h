@@ -60,6 +60,9 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     void update(const State& state) override;
     void show(double seconds) override;
     [[nodiscard]] bool isVisible() const override { return QWidget::isVisible(); }
+    void setVisibilityObserver(std::function<void(bool)> observer) override {
+        visibilityObserver_ = std::move(observer);
+    }
 
     [[nodiscard]] QString title() const { return titleLabel_->text(); }
     [[nodiscard]] QString dots() const { return dotsLabel_->text(); }
@@ -87,6 +90,8 @@ class HUDWindow final : public QWidget, public OverlaySurface {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void showPanel(bool animated);
@@ -109,6 +114,7 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     bool ignoresMouse_ = false;
     bool composited_ = false;
     std::function<void()> pendingHide_;
+    std::function<void(bool)> visibilityObserver_;
 };
 
 }  // namespace tovra

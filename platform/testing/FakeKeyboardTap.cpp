@@ -35,8 +35,10 @@ std::uint64_t FakeKeyboardTap::press(Key key, unsigned modifiers) {
 }
 
 void FakeKeyboardTap::deliver(const KeyPress& press) {
-    const bool grabbed = std::find(unavailable_.begin(), unavailable_.end(),
-                                   Shortcut{press.key, press.modifiers}) == unavailable_.end();
+    const Shortcut shortcut{press.key, press.modifiers};
+    const bool grabbed =
+        std::find(unavailable_.begin(), unavailable_.end(), shortcut) == unavailable_.end() &&
+        (overlayShortcutsActive_ || !isOverlayShortcut(shortcut));
     if (!running_ || !handler_ || !grabbed) {
         delivered_.push_back(press);
         return;

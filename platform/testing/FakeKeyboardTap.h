@@ -23,6 +23,8 @@ class FakeKeyboardTap final : public KeyboardTap {
         return unavailable_;
     }
 
+    void setOverlayShortcutsActive(bool active) override { overlayShortcutsActive_ = active; }
+    [[nodiscard]] bool overlayShortcutsActive() const { return overlayShortcutsActive_; }
     /// The user presses a key; returns its serial.
     std::uint64_t press(Key key, unsigned modifiers);
     /// One of Tovra's own windows has the focus from now on, or not.
@@ -60,6 +62,7 @@ class FakeKeyboardTap final : public KeyboardTap {
     bool refuseStart_ = false;
     bool marksInjected_ = true;
     bool ownWindowFocused_ = false;
+    bool overlayShortcutsActive_ = false;
     std::uint64_t nextSerial_ = 1;
     std::optional<KeyPress> held_;
     std::deque<KeyPress> queued_;

@@ -255,50 +255,101 @@ bool X11KeyboardTap::loadKeymap() {
     return !layout_.codesOf(Key::v).empty();
 }
 
-bool X11KeyboardTap::grabAll() {
-    xcb_connection_t* c = connection_.get();
-    grabbed_.clear();
-    unavailable_.clear();
+std::vector<std::uint16_t> X11KeyboardTap::lockVariants() const {
     std::vector<std::uint16_t> locks{0, XCB_MOD_MASK_LOCK};
     if (numLockMask_ != 0) {
         locks.push_back(numLockMask_);
         locks.push_back(static_cast<std::uint16_t>(numLockMask_ | XCB_MOD_MASK_LOCK));
     }
+    return locks;
+}
+
+bool X11KeyboardTap::grab(const Shortcut& shortcut) {
+    xcb_connection_t* c = connection_.get();
+    const auto& codes = layout_.codesOf(shortcut.key);
+    const auto locks = lockVariants();
+    std::vector<xcb_void_cookie_t> cookies;
+    for (const xcb_keycode_t code : codes) {
+        for (const std::uint16_t lock : locks) {
+            cookies.push_back(xcb_grab_key_checked(
+                c, 0, connection_.root(),
+                static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock), code,
+                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC));
+        }
+    }
+    bool refused = codes.empty();
+    for (const auto cookie : cookies) {
+        if (XcbReply<xcb_generic_error_t> error{xcb_request_check(c, cookie)}) {
+            refused = true;  // BadAccess: another client holds this combination
+        }
+    }
+    if (refused) {
+        ungrab(shortcut, codes);
+        return false;
+    }
+    grabbed_.emplace_back(shortcut, codes);
+    return true;
+}
+
+void X11KeyboardTap::ungrab(const Shortcut& shortcut, const std::vector<xcb_keycode_t>& codes) {
+    for (const xcb_keycode_t code : codes) {
+        for (const std::uint16_t lock : lockVariants()) {
+            xcb_ungrab_key(connection_.get(), code, connection_.root(),
+                           static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock));
+        }
+    }
+}
+
+bool X11KeyboardTap::grabAll() {
+    grabbed_.clear();
+    unavailable_.clear();
     for (const Shortcut& shortcut : interceptedShortcuts()) {
-        const auto& codes = layout_.codesOf(shortcut.key);
-        std::vector<xcb_void_cookie_t> cookies;
-        for (const xcb_keycode_t code : codes) {
-            for (const std::uint16_t lock : locks) {
-                cookies.push_back(xcb_grab_key_checked(
-                    c, 0, connection_.root(),
-                    static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock), code,
-                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC));
-            }
-        }
-        bool refused = codes.empty();
-        for (const auto cookie : cookies) {
-            if (XcbReply<xcb_generic_error_t> error{xcb_request_check(c, cookie)}) {
-                refused = true;  // BadAccess: another client holds this combination
-            }
-        }
-        if (refused) {
-            for (const xcb_keycode_t code : codes) {
-                for (const std::uint16_t lock : locks) {
-                    xcb_ungrab_key(
-                        c, code, connection_.root(),
-                        static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock));
-                }
-            }
+        if (!grab(shortcut)) {
             unavailable_.push_back(shortcut);
             if (shortcut.key == Key::v && shortcut.modifiers == command) {
                 return false;
             }
-        } else {
-            grabbed_.emplace_back(shortcut, codes);
+        } else if (isOverlayShortcut(shortcut) && !overlayShortcutsActive_) {
+            // Tried only to learn whether another program holds it: the overlay is hidden.
+            ungrab(shortcut, grabbed_.back().second);
+            grabbed_.pop_back();
         }
     }
     connection_.scheduleDispatch();
     return true;
+}
+
+void X11KeyboardTap::setOverlayShortcutsActive(bool active) {
+    if (active == overlayShortcutsActive_) {
+        return;
+    }
+    overlayShortcutsActive_ = active;
+    if (!running_) {
+        return;
+    }
+    const auto previousUnavailable = unavailable_;
+    if (active) {
+        std::erase_if(unavailable_, [](const Shortcut& s) { return isOverlayShortcut(s); });
+        for (const Shortcut& shortcut : interceptedShortcuts()) {
+            if (isOverlayShortcut(shortcut) && !grab(shortcut)) {
+                unavailable_.push_back(shortcut);
+            }
+        }
+        connection_.scheduleDispatch();
+    } else {
+        // No round trip: the keys are free once the server reads these requests.
+        std::erase_if(grabbed_, [this](const auto& entry) {
+            if (!isOverlayShortcut(entry.first)) {
+                return false;
+            }
+            ungrab(entry.first, entry.second);
+            return true;
+        });
+        connection_.flush();
+    }
+    if (unavailable_ != previousUnavailable && shortcutsChanged_) {
+        shortcutsChanged_();
+    }
 }
 
 void X11KeyboardTap::ungrabAll() {
@@ -451,7 +502,7 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
 }
 
 bool X11KeyboardTap::focusPassesThrough() {
-    if (!passThroughFocus_) {
+    if (!passThroughFocus_ || (ownWindowMayHaveFocus_ && !ownWindowMayHaveFocus_())) {
         return false;
     }
     xcb_connection_t* c = connection_.get();

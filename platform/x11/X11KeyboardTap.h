@@ -55,14 +55,20 @@ class X11KeyboardTap final : public KeyboardTap {
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
         return unavailable_;
     }
+    void setOverlayShortcutsActive(bool active) override;
 
     /// The shortcuts the tap intercepts (copy is observed, not intercepted).
     static const std::vector<Shortcut>& interceptedShortcuts();
 
     /// Windows whose keystrokes pass untouched when they have the focus: our own text fields
-    /// paste the clipboard as it is, like any text field.
-    void setPassThroughFocus(std::function<bool(xcb_window_t focus)> isOwn) {
+    /// paste the clipboard as it is, like any text field. `mayHaveFocus` is the toolkit's own
+    /// knowledge that one of them is focused, asked without a round trip; only when it says yes
+    /// is the server asked which window has the focus (the toolkit learns of a focus change a
+    /// little late). Without it the server is asked at every key.
+    void setPassThroughFocus(std::function<bool(xcb_window_t focus)> isOwn,
+                             std::function<bool()> mayHaveFocus = nullptr) {
         passThroughFocus_ = std::move(isOwn);
+        ownWindowMayHaveFocus_ = std::move(mayHaveFocus);
     }
     /// The time of the keystroke being decided or held, while there is one.
     [[nodiscard]] std::optional<xcb_timestamp_t> heldKeystrokeTime() const {
@@ -80,6 +86,10 @@ class X11KeyboardTap final : public KeyboardTap {
     bool loadKeymap();
     void refreshPressedKeys();
     bool grabAll();
+    /// Grabs one shortcut with every lock variant; false (and nothing kept) when refused.
+    bool grab(const Shortcut& shortcut);
+    void ungrab(const Shortcut& shortcut, const std::vector<xcb_keycode_t>& codes);
+    [[nodiscard]] std::vector<std::uint16_t> lockVariants() const;
     void ungrabAll();
     void handleEvent(const xcb_generic_event_t& event);
     void onKeyPress(const xcb_key_press_event_t& event);
@@ -99,6 +109,7 @@ class X11KeyboardTap final : public KeyboardTap {
     Options options_;
     Handler handler_;
     std::function<bool(xcb_window_t)> passThroughFocus_;
+    std::function<bool()> ownWindowMayHaveFocus_;
     std::function<void()> shortcutsChanged_;
     bool running_ = false;
     TaskHandle subscription_;
@@ -110,6 +121,7 @@ class X11KeyboardTap final : public KeyboardTap {
     xcb_keycode_t controlLeft_ = 0, shiftLeft_ = 0, altLeft_ = 0;
     std::vector<std::pair<Shortcut, std::vector<xcb_keycode_t>>> grabbed_;
     std::vector<Shortcut> unavailable_;
+    bool overlayShortcutsActive_ = false;
 
     std::uint8_t xinputOpcode_ = 0;
     std::uint16_t xtestDevice_ = 0;

@@ -329,8 +329,9 @@ TEST_F(AppDelegateTest, InactiveStackExpiresWithoutTouchingClipboardOrSurfaces) 
 
 TEST_F(AppDelegateTest, OverlayCommandsActOnlyWhileTheOverlayIsVisible) {
     copy("a\nb\nc");
-    wait(3'000);  // the 2.5 s overlay is gone
+    wait(3'000);  // the 2.5 s overlay is gone, and its keys are every application's again
     ASSERT_FALSE(overlay.visible);
+    EXPECT_FALSE(keyboard.overlayShortcutsActive());
     for (const Key key : {Key::x, Key::w, Key::l, Key::upArrow, Key::downArrow}) {
         keyboard.press(key, command | option);
     }
@@ -340,6 +341,7 @@ TEST_F(AppDelegateTest, OverlayCommandsActOnlyWhileTheOverlayIsVisible) {
 
     keyboard.press(Key::p, command | option);  // reveal: shown for 6 s
     EXPECT_DOUBLE_EQ(overlay.shownFor, 6.0);
+    EXPECT_TRUE(keyboard.overlayShortcutsActive());
     keyboard.press(Key::w, command | option);
     EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"c", "b", "a"}));
     keyboard.press(Key::upArrow, command | option);  // the first item: nothing to move, swallowed

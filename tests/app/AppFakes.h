@@ -17,11 +17,22 @@ class FakeOverlay final : public OverlaySurface {
     explicit FakeOverlay(MainQueue& queue) : queue_(queue) {}
     void update(const State& next) override { state = next; }
     void show(double seconds) override {
-        visible = true;
+        setVisible(true);
         shownFor = seconds;
-        hide_ = queue_.after(MainQueue::Seconds(seconds), [this] { visible = false; });
+        hide_ = queue_.after(MainQueue::Seconds(seconds), [this] { setVisible(false); });
     }
     [[nodiscard]] bool isVisible() const override { return visible; }
+    void setVisibilityObserver(std::function<void(bool)> observer) override {
+        observer_ = std::move(observer);
+    }
+    void setVisible(bool shown) {
+        if (shown != visible) {
+            visible = shown;
+            if (observer_) {
+                observer_(shown);
+            }
+        }
+    }
 
     State state;
     bool visible = false;
@@ -30,6 +41,7 @@ class FakeOverlay final : public OverlaySurface {
   private:
     MainQueue& queue_;
     TaskHandle hide_;
+    std::function<void(bool)> observer_;
 };
 
 class FakeStatus final : public StatusSurface {

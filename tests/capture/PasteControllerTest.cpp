@@ -278,6 +278,7 @@ TEST_F(PasteControllerTest, ToggleIsAlwaysSwallowedAndRunsAfterTheKeyboardIsAnsw
 }
 
 TEST_F(PasteControllerTest, OverlayCommandsAreSwallowedOnlyWhenHandled) {
+    h.keyboard.setOverlayShortcutsActive(true);
     h.keyboard.press(Key::digit2, command | option);
     h.keyboard.press(Key::escape, noModifier);
     EXPECT_EQ(h.keyboard.swallowed().size(), 2u);

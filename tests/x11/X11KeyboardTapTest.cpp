@@ -109,6 +109,8 @@ constexpr xcb_keysym_t keyV = 0x76;
 constexpr xcb_keysym_t keyC = 0x63;
 constexpr xcb_keysym_t keyA = 0x61;
 constexpr xcb_keysym_t keyW = 0x77;
+constexpr xcb_keysym_t keyEscape = 0xff1b;
+constexpr xcb_keysym_t keyDown = 0xff54;
 constexpr std::uint16_t ctrl = XCB_MOD_MASK_CONTROL;
 
 class X11KeyboardTapTest : public ::testing::Test {
@@ -207,6 +209,7 @@ TEST_F(X11KeyboardTapTest, PassedShortcutReachesTheFocusedApplicationOnce) {
 
 TEST_F(X11KeyboardTapTest, SwallowedShortcutNeverArrives) {
     ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    tap->setOverlayShortcutsActive(true);
     keyboard.chord({"Control_L", "Alt_L", "w"});
     keyboard.chord({"Control_L", "v"});
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 2; }));
@@ -294,6 +297,60 @@ TEST_F(X11KeyboardTapTest, BurstIsDeliveredAsOneMarkedPlainPasteLeavingNoModifie
     ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 2; }));
     settle();
     EXPECT_TRUE(app.keysDown().empty());
+}
+
+TEST_F(X11KeyboardTapTest, OverlayKeysAreTakenOnlyWhileTheOverlayShows) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    // Hidden: Escape is the application's, and a window manager may bind Ctrl+Alt+Down.
+    keyboard.chord({"Escape"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyEscape, 0) == 1; }));
+    std::string error;
+    auto windowManager = X11Connection::open(nullptr, error);
+    xcb_connection_t* wm = windowManager->get();
+    const xcb_keycode_t down = app.keycode(keyDown);
+    XcbReply<xcb_generic_error_t> refused(xcb_request_check(
+        wm, xcb_grab_key_checked(wm, 0, windowManager->root(), ctrl | XCB_MOD_MASK_1, down,
+                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    EXPECT_EQ(refused, nullptr);
+    xcb_ungrab_key(wm, down, windowManager->root(), ctrl | XCB_MOD_MASK_1);
+    XcbReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(wm, xcb_get_input_focus(wm), nullptr));
+
+    tap->setOverlayShortcutsActive(true);
+    keyboard.chord({"Escape"});
+    keyboard.chord({"Control_L", "Alt_L", "Down"});
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == 2; }));
+    EXPECT_EQ(seen[0].key, Key::escape);
+    EXPECT_EQ(seen[1].key, Key::downArrow);
+
+    tap->setOverlayShortcutsActive(false);
+    keyboard.chord({"Escape"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyEscape, 0) == 2; }));
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(tap->unavailableShortcuts().empty());
+}
+
+TEST_F(X11KeyboardTapTest, AKeyIsDecidedWithoutAskingTheServerAnything) {
+    // Qt knows none of our windows has the focus: the server is not asked whose window does.
+    bool ownWindowFocused = false;
+    tap->setPassThroughFocus(X11KeyboardTap::windowsOf(app.connection()),
+                             [&] { return ownWindowFocused; });
+    ASSERT_TRUE(startAnswering(KeyAnswer::pass));
+    xcb_connection_t* c = connection->get();
+    const auto requestsDuring = [&](const std::function<void()>& typeKeys, std::size_t keys) {
+        const unsigned before = xcb_no_operation(c).sequence;
+        typeKeys();
+        EXPECT_TRUE(waitUntil([&] { return seen.size() == keys; }));
+        settle(50);
+        // Sequence numbers count every request this connection sent in between.
+        return xcb_no_operation(c).sequence - before - 1;
+    };
+    // One request per key: the answer that lets it go on.
+    EXPECT_EQ(requestsDuring([&] { keyboard.chord({"Control_L", "v"}); }, 1), 1u);
+    EXPECT_FALSE(seen[0].inOwnWindow);
+    ownWindowFocused = true;
+    EXPECT_GT(requestsDuring([&] { keyboard.chord({"Control_L", "v"}); }, 2), 1u);
+    EXPECT_TRUE(seen[1].inOwnWindow);
 }
 
 TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
