@@ -14,11 +14,98 @@ namespace {
 constexpr std::uint32_t maxTextWords = 1024;
 }  // namespace
 
+namespace {
+// Beyond this many windows remembered, start again: a long session opens many.
+constexpr std::size_t maxKnownWindows = 512;
+}  // namespace
+
 X11Workspace::X11Workspace(X11Connection& connection)
     : connection_(connection),
-      helper_(connection.get(), connection.root(), XCB_EVENT_MASK_PROPERTY_CHANGE) {}
+      helper_(connection.get(), connection.root(), XCB_EVENT_MASK_PROPERTY_CHANGE),
+      activeWindowAtom_(connection.atom("_NET_ACTIVE_WINDOW")),
+      windowManagerCheckAtom_(connection.atom("_NET_SUPPORTING_WM_CHECK")) {
+    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection.get(), connection.root(), XCB_CW_EVENT_MASK, &rootMask);
+    subscription_ =
+        connection.subscribe([this](const xcb_generic_event_t& event) { handleEvent(event); });
+    refresh();
+}
 
-X11Workspace::~X11Workspace() = default;
+X11Workspace::~X11Workspace() {
+    subscription_.cancel();
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    for (const auto& [window, application] : known_) {
+        xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &none);
+    }
+    xcb_change_window_attributes(connection_.get(), connection_.root(), XCB_CW_EVENT_MASK, &none);
+    connection_.flush();
+}
+
+void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7F) {
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (notify.window == connection_.root() &&
+                (notify.atom == activeWindowAtom_ || notify.atom == windowManagerCheckAtom_)) {
+                refresh();
+            }
+            break;
+        }
+        case XCB_DESTROY_NOTIFY: {
+            const auto& notify = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+            known_.erase(notify.window);
+            if (notify.window == windowManager_) {
+                refresh();  // the window manager quit without tidying up
+            } else if (active_ && active_->window == notify.window) {
+                active_.reset();
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void X11Workspace::refresh() {
+    windowManager_ = XCB_WINDOW_NONE;
+    if (hasWindowManager()) {
+        windowManager_ = windowProperty(connection_.root(), "_NET_SUPPORTING_WM_CHECK")
+                             .value_or(xcb_window_t{XCB_WINDOW_NONE});
+    }
+    if (windowManager_ == XCB_WINDOW_NONE) {
+        active_.reset();
+        return;
+    }
+    // Told when it goes away, and its active window with it.
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_.get(), windowManager_, XCB_CW_EVENT_MASK, &mask);
+    const xcb_window_t window = windowProperty(connection_.root(), "_NET_ACTIVE_WINDOW")
+                                    .value_or(xcb_window_t{XCB_WINDOW_NONE});
+    active_ = window == XCB_WINDOW_NONE ? std::nullopt : describe(window);
+    connection_.flush();
+}
+
+std::optional<FrontmostApplication> X11Workspace::describe(xcb_window_t window) {
+    if (const auto found = known_.find(window); found != known_.end()) {
+        return found->second;
+    }
+    if (known_.size() >= maxKnownWindows) {
+        const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+        for (const auto& [known, application] : known_) {
+            xcb_change_window_attributes(connection_.get(), known, XCB_CW_EVENT_MASK, &none);
+        }
+        known_.clear();
+    }
+    auto application = query(window);
+    if (!application) {
+        return std::nullopt;  // gone, or not an application's: asked again next time
+    }
+    // A client that quits gives its ids to the next one: forget the window when it goes.
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &mask);
+    known_.emplace(window, application);
+    return application;
+}
 
 std::optional<xcb_window_t> X11Workspace::windowProperty(xcb_window_t window, const char* name) {
     xcb_connection_t* c = connection_.get();
@@ -131,27 +218,26 @@ std::optional<std::int64_t> X11Workspace::processId(xcb_window_t window) {
 }
 
 std::optional<FrontmostApplication> X11Workspace::frontmostApplication() {
+    if (windowManager_ != XCB_WINDOW_NONE) {
+        return active_;
+    }
     xcb_connection_t* c = connection_.get();
-    xcb_window_t window = XCB_WINDOW_NONE;
-    if (hasWindowManager()) {
-        window = windowProperty(connection_.root(), "_NET_ACTIVE_WINDOW").value_or(XCB_WINDOW_NONE);
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    connection_.scheduleDispatch();
+    // None and PointerRoot name no application.
+    if (!focus || focus->focus <= XCB_INPUT_FOCUS_POINTER_ROOT ||
+        focus->focus == connection_.root()) {
+        return std::nullopt;
     }
-    if (window == XCB_WINDOW_NONE) {
-        XcbReply<xcb_get_input_focus_reply_t> focus(
-            xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-        connection_.scheduleDispatch();
-        // None and PointerRoot name no application.
-        if (!focus || focus->focus <= XCB_INPUT_FOCUS_POINTER_ROOT ||
-            focus->focus == connection_.root()) {
-            return std::nullopt;
-        }
-        window = focus->focus;
-    }
+    return describe(focus->focus);
+}
+
+std::optional<FrontmostApplication> X11Workspace::query(xcb_window_t window) {
     window = topLevel(window);
     if (window == XCB_WINDOW_NONE || window == connection_.root()) {
         return std::nullopt;
     }
-
     FrontmostApplication application;
     application.window = window;
     application.pid = processId(window);
@@ -171,7 +257,7 @@ bool X11Workspace::activate(const FrontmostApplication& application) {
         return false;
     }
     xcb_connection_t* c = connection_.get();
-    if (hasWindowManager()) {
+    if (windowManager_ != XCB_WINDOW_NONE) {
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;

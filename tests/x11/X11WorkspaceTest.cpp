@@ -167,10 +167,19 @@ TEST_F(X11WorkspaceTest, UnderAWindowManagerTheActiveWindowIsFrontAndCanBeActiva
         EXPECT_EQ(front->id, next == &first ? "First" : "Second");
     }
 
+    // Asked while a key waits: answered from what the window manager said, with no request.
+    xcb_connection_t* c = ours->get();
+    const unsigned before = xcb_no_operation(c).sequence;
+    EXPECT_EQ(workspace->frontmostApplication()->id, firstInFront ? "First" : "Second");
+    EXPECT_EQ(xcb_no_operation(c).sequence - before, 1u);
+    const std::size_t known = workspace->cachedWindowCount();
+    EXPECT_GE(known, 2u);
+
+    // A destroyed window is forgotten: its id may name another client's window later.
     const xcb_window_t gone = first.window;
     xcb_destroy_window(theirs->get(), gone);
     theirs->flush();
-    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(waitUntil([&] { return workspace->cachedWindowCount() == known - 1; }));
     EXPECT_FALSE(workspace->activate(FrontmostApplication{std::nullopt, std::nullopt, gone}));
 }
 
