@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -28,6 +29,12 @@ class PollMainQueue final : public MainQueue {
 
     /// Waits at most `timeout` for something to do, then does everything that is due.
     void runOnce(std::chrono::milliseconds timeout);
+    /// Timers that will still fire: none while the program is at rest.
+    [[nodiscard]] std::size_t pendingTimerCount() const {
+        return static_cast<std::size_t>(
+            std::count_if(timers_.begin(), timers_.end(),
+                          [](const auto& timer) { return !timer.second.state->cancelled; }));
+    }
 
   private:
     struct Timer {

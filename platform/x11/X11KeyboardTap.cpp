@@ -55,12 +55,6 @@ unsigned modifiersOf(std::uint16_t state) {
     return modifiers;
 }
 
-std::int64_t steadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 }  // namespace
 
 const std::vector<KeyboardTap::Shortcut>& X11KeyboardTap::interceptedShortcuts() {
@@ -142,7 +136,9 @@ bool X11KeyboardTap::start(Handler handler) {
     running_ = true;
     connection_.flush();
     connection_.scheduleDispatch();
-    startWatchdog();
+    std::string error;
+    watchdog_ =
+        X11KeyboardWatchdog::start(connection_.displayName(), c, options_.watchdogStall, error);
     return true;
 }
 
@@ -154,8 +150,9 @@ void X11KeyboardTap::stop() {
     if (held_) {
         xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, held_->time);
         held_.reset();
+        setFrozen(false);
     }
-    stopWatchdog();
+    watchdog_.reset();
     ungrabAll();
     injectionDeadline_.cancel();
     injectionsWaiting_.clear();
@@ -428,6 +425,9 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
 void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
     const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
     const auto code = static_cast<xcb_keycode_t>(raw.detail);
+    if (watchdog_) {
+        watchdog_->keySeen(raw.time);
+    }
     if (!press) {
         pressed_.erase(code);
         if (!injectionsWaiting_.empty() && !isHeldDown(Key::v)) {
@@ -480,10 +480,15 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         pressed_.insert(event.detail);
         return;
     }
+    if (watchdog_) {
+        watchdog_->keySeen(event.time);
+    }
+    setFrozen(true);
     // The key as the application in front reads it: in the group the user types in.
     const auto key = layout_.keyAt(event.detail, X11KeyLayout::groupOf(event.state));
     if (!handler_ || !key) {
         answer(KeyAnswer::pass, event.detail, event.time);
+        setFrozen(false);
         return;
     }
     const auto source = lastPressSource_.find(event.detail);
@@ -499,6 +504,7 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
         return;
     }
     answer(decision, event.detail, event.time);
+    setFrozen(false);
 }
 
 bool X11KeyboardTap::focusPassesThrough() {
@@ -539,6 +545,7 @@ void X11KeyboardTap::replayHeld(std::uint64_t serial) {
     }
     const Held held = *held_;
     held_.reset();
+    setFrozen(false);
     xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, held.time);
     connection_.flush();
 }
@@ -549,6 +556,7 @@ void X11KeyboardTap::swallowHeld(std::uint64_t serial) {
     }
     const Held held = *held_;
     held_.reset();
+    setFrozen(false);
     xcb_allow_events(connection_.get(), XCB_ALLOW_ASYNC_KEYBOARD, held.time);
     connection_.flush();
 }
@@ -635,30 +643,9 @@ int X11KeyboardTap::currentGroup() {
     return pointer ? X11KeyLayout::groupOf(pointer->mask) : 0;
 }
 
-void X11KeyboardTap::startWatchdog() {
-    heartbeat_ = steadyMilliseconds();
-    heartbeatTimer_ = mainQueue_.every(std::chrono::milliseconds(250),
-                                       [this] { heartbeat_ = steadyMilliseconds(); });
-    watchdogStop_ = false;
-    xcb_connection_t* c = connection_.get();
-    const auto stall = options_.watchdogStall.count();
-    // Touches no queue state: it only lets a frozen keyboard go when the main loop is stuck.
-    watchdog_ = std::thread([this, c, stall] {
-        while (!watchdogStop_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            if (steadyMilliseconds() - heartbeat_ > stall) {
-                xcb_allow_events(c, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
-                xcb_flush(c);
-            }
-        }
-    });
-}
-
-void X11KeyboardTap::stopWatchdog() {
-    heartbeatTimer_.cancel();
-    watchdogStop_ = true;
-    if (watchdog_.joinable()) {
-        watchdog_.join();
+void X11KeyboardTap::setFrozen(bool frozen) {
+    if (watchdog_) {
+        watchdog_->setFrozen(frozen);
     }
 }
 

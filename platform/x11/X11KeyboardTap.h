@@ -3,18 +3,18 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "X11KeyLayout.h"
+#include "X11KeyboardWatchdog.h"
 #include "platform/CHandle.h"
 #include "platform/KeyboardTap.h"
 #include "platform/TaskHandle.h"
@@ -34,7 +34,7 @@ class X11Connection;
 class X11KeyboardTap final : public KeyboardTap {
   public:
     struct Options {
-        /// A main loop silent this long is stuck: the watchdog lets frozen keys through.
+        /// A key unanswered this long means a stuck main loop: the watchdog lets it through.
         std::chrono::milliseconds watchdogStall{600};
         /// How long an injected paste waits for the user to let go of V.
         std::chrono::milliseconds releaseWait{2000};
@@ -74,6 +74,8 @@ class X11KeyboardTap final : public KeyboardTap {
     [[nodiscard]] std::optional<xcb_timestamp_t> heldKeystrokeTime() const {
         return held_ ? std::optional<xcb_timestamp_t>(held_->time) : deciding_;
     }
+    /// While running; null where the display offers no watchdog.
+    [[nodiscard]] const X11KeyboardWatchdog* watchdog() const { return watchdog_.get(); }
     /// A filter for the windows of another connection of this process (Qt's).
     static std::function<bool(xcb_window_t)> windowsOf(xcb_connection_t* connection);
 
@@ -101,8 +103,8 @@ class X11KeyboardTap final : public KeyboardTap {
     int currentGroup();
     [[nodiscard]] bool isHeldDown(Key key) const;
     [[nodiscard]] unsigned trackedModifiers() const;
-    void startWatchdog();
-    void stopWatchdog();
+    /// The keystroke being decided or held waits for us, or none does.
+    void setFrozen(bool frozen);
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -137,10 +139,7 @@ class X11KeyboardTap final : public KeyboardTap {
     std::deque<unsigned> injectionsWaiting_;
     TaskHandle injectionDeadline_;
 
-    TaskHandle heartbeatTimer_;
-    std::atomic<std::int64_t> heartbeat_{0};
-    std::atomic<bool> watchdogStop_{false};
-    std::thread watchdog_;
+    std::unique_ptr<X11KeyboardWatchdog> watchdog_;
 };
 
 }  // namespace tovra

@@ -25,6 +25,8 @@ class TestEventLoop final : public MainQueue {
         return loop_.watchReadable(fd, std::move(onReadable));
     }
 
+    [[nodiscard]] std::size_t pendingTimerCount() const { return loop_.pendingTimerCount(); }
+
     /// Turns every test loop alive once; false when there is none.
     static bool turnAll();
 

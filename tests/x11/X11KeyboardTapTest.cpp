@@ -353,6 +353,23 @@ TEST_F(X11KeyboardTapTest, AKeyIsDecidedWithoutAskingTheServerAnything) {
     EXPECT_TRUE(seen[1].inOwnWindow);
 }
 
+TEST_F(X11KeyboardTapTest, AtRestNothingWakesAndNoTimerIsPending) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::pass));
+    settle(200);
+    ASSERT_NE(tap->watchdog(), nullptr);
+    const int wakeUps = tap->watchdog()->wakeUps();
+    settle(1000);
+    EXPECT_EQ(tap->watchdog()->wakeUps(), wakeUps);
+    EXPECT_EQ(queue.pendingTimerCount(), 0u);
+
+    // A key wakes it, to look again once the key is old enough.
+    keyboard.chord({"a"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyA, 0) == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return tap->watchdog()->wakeUps() >= wakeUps + 2; }, 2000));
+    EXPECT_EQ(tap->watchdog()->releases(), 0);
+    EXPECT_EQ(queue.pendingTimerCount(), 0u);
+}
+
 TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
     ASSERT_TRUE(tap->start([this](const KeyPress& press) {
         seen.push_back(press);
@@ -363,6 +380,19 @@ TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
     keyboard.chord({"a"});
     ASSERT_TRUE(waitUntil([&] { return app.count(keyA, 0) == 1; }, 5000));
     EXPECT_EQ(app.count(keyV, ctrl), 1);
+}
+
+TEST_F(X11KeyboardTapTest, AMainLoopStuckBeforeItReadsTheKeyNeverFreezesTheKeyboard) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::pass));
+    settle(100);
+    keyboard.chord({"Control_L", "v"});
+    keyboard.chord({"a"});
+    // Stuck elsewhere: the key waits in our connection, unread, while the grab freezes it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_EQ(tap->watchdog()->releases(), 1);
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyA, 0) == 1; }));
+    settle(100);
+    EXPECT_EQ(app.count(keyV, ctrl), 1);  // our late answer lets nothing through twice
 }
 
 TEST_F(X11KeyboardTapTest, ShortcutsFollowTheKeyboardLayout) {
