@@ -1,5 +1,6 @@
 // End-to-end figures of capture and paste on a private Xvfb with the real X11 backends:
-//   - how long a keystroke that passes through a grab is held up, against an ungrabbed key;
+//   - how long keystrokes that pass (Escape, Ctrl+V with an empty queue) take, against a key
+//     nobody grabs;
 //   - paste keystroke -> staged item owned on the clipboard, and -> keystroke at the target;
 //   - copy keystroke in an application -> captured payload;
 //   - CPU of the idle watcher and tap.
@@ -169,6 +170,8 @@ int main(int argc, char** argv) {
     PasteController controller(tap, queue);
     controller.setDelegate(bench);
     controller.setCopyObserver([&] { pasteboard.recheck(); });
+    controller.setPublishWrites([&] { return pasteboard.publishWrites(); });
+    pasteboard.setHeldKeystrokeTime([&] { return tap.heldKeystrokeTime(); });
     bench->watcher->setDelegate(bench);
     Application app(queue);
     test::PhysicalKeyboard keyboard;
@@ -179,33 +182,44 @@ int main(int argc, char** argv) {
     bench->watcher->start();
     pumpUntil([] { return false; }, 200);
 
-    // A key that passes through a grab, against a key nobody grabs.
-    std::vector<double> ungrabbed;
-    std::vector<double> grabbedPassing;
+    // Keys that pass: one nobody grabs (the floor), Escape with the overlay hidden (not grabbed
+    // then), and Ctrl+V with an empty queue (grabbed, decided, let through).
+    struct PassingKey {
+        const char* label;
+        std::vector<const char*> modifiers;
+        const char* key;
+        int keycode;
+        std::vector<double> samples;
+    };
     constexpr int keycodeX = 53;
     constexpr int keycodeV = 55;
+    constexpr int keycodeEscape = 9;
+    std::vector<PassingKey> passing{
+        {"key press -> application, no grab (floor)", {}, "x", keycodeX, {}},
+        {"Escape, overlay hidden -> application", {}, "Escape", keycodeEscape, {}},
+        {"Ctrl+V, empty queue -> application (grab passes)", {"Control_L"}, "v", keycodeV, {}},
+    };
     for (int i = 0; i < samples; ++i) {
-        for (const bool grabbed : {false, true}) {
-            if (grabbed) {
-                keyboard.press("Control_L");
-                keyboard.press("Alt_L");
+        for (PassingKey& key : passing) {
+            for (const char* modifier : key.modifiers) {
+                keyboard.press(modifier);
             }
             pumpUntil([] { return false; }, 5);
-            const int before = app.received[keycodeX];
+            const int before = app.received[key.keycode];
             const auto pressAt = Clock::now();
-            keyboard.press("x");
-            pumpUntil([&] { return app.received[keycodeX] > before; });
-            (grabbed ? grabbedPassing : ungrabbed).push_back(millisecondsSince(pressAt));
-            keyboard.release("x");
-            if (grabbed) {
-                keyboard.release("Alt_L");
-                keyboard.release("Control_L");
+            keyboard.press(key.key);
+            pumpUntil([&] { return app.received[key.keycode] > before; });
+            key.samples.push_back(millisecondsSince(pressAt));
+            keyboard.release(key.key);
+            for (const char* modifier : key.modifiers) {
+                keyboard.release(modifier);
             }
             pumpUntil([] { return false; }, 2);
         }
     }
-    report("key press -> application, no grab", ungrabbed);
-    report("key press -> application, through a passing grab", grabbedPassing);
+    for (PassingKey& key : passing) {
+        report(key.label, std::move(key.samples));
+    }
 
     // Paste: keystroke -> staged item owned on the clipboard -> keystroke at the application.
     std::vector<double> staged;
@@ -231,6 +245,7 @@ int main(int argc, char** argv) {
         delivered.push_back(millisecondsSince(start));
         keyboard.release("v");
         keyboard.release("Control_L");
+        controller.pasteDelivered();  // as the application asking for it would tell
         pumpUntil([&] { return !controller.pendingSyntheticPaste(); });
         pumpUntil([] { return false; }, 5);
     }
@@ -252,7 +267,11 @@ int main(int argc, char** argv) {
     }
     report("copy key -> captured payload", captured);
 
-    // Idle: the poll and the tap with nothing happening.
+    if (idleSeconds <= 0) {
+        controller.stop();
+        return 0;
+    }
+    // Idle: the watcher and the tap with nothing happening.
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
     QElapsedTimer wall;
@@ -266,7 +285,7 @@ int main(int argc, char** argv) {
     };
     const double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) +
                        seconds(after.ru_stime) - seconds(before.ru_stime);
-    std::printf("%-52s %.3f %% of one core over %.0f s\n", "idle CPU (watcher polling, tap on)",
+    std::printf("%-52s %.3f %% of one core over %.0f s\n", "idle CPU (watcher and tap on)",
                 100.0 * cpu / (static_cast<double>(wall.elapsed()) / 1000.0),
                 static_cast<double>(wall.elapsed()) / 1000.0);
     controller.stop();
