@@ -1,5 +1,6 @@
 // Tovra: a clipboard queue. Wires Qt's event loop, the X11 backends and the controller.
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -129,7 +130,8 @@ int main(int argc, char** argv) {
 
     app = tovra::AppDelegate::create(
         tovra::AppEnvironment{platform.pasteboard(), mainQueue, platform.keyboardTap(),
-                              platform.workspace(), platform.trust(), &loginItem},
+                              platform.workspace(), platform.trust(), &loginItem, nullptr,
+                              [] { malloc_trim(0); }},
         tovra::AppSurfaces{&overlay, &menuController, &queuePanel, &controlWindow, &preferences,
                            &permissionWindow, &alerts, &frame});
     preferences.setCommands(app);

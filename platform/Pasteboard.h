@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,10 @@ namespace tovra {
 struct PasteboardChange {
     /// The change count this change raised the clipboard to.
     std::int64_t changeCount = 0;
-    /// Empty when nothing could be read (the owner went away or never answered).
-    std::vector<ClipboardRepresentation> contents;
+    /// Empty when nothing could be read (the owner went away or never answered). Shared with
+    /// the pasteboard's own view of the clipboard, so a large copy is not held twice.
+    std::shared_ptr<const std::vector<ClipboardRepresentation>> contents =
+        std::make_shared<const std::vector<ClipboardRepresentation>>();
 };
 
 /// What became of a write made for a paste into the application in front.

@@ -35,6 +35,8 @@ struct AppEnvironment {
     AccessibilityTrust& trust;
     LoginItem* loginItem = nullptr;
     SmartModeEngine* smartEngine = nullptr;  // the shared engine when null
+    /// Hands memory an emptied queue freed back to the system, which the C library would keep.
+    std::function<void()> releaseFreedMemory;
 };
 
 /// What every handler of the controller shares: the platform, the surfaces, the stacks and the

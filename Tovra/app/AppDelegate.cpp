@@ -1,5 +1,7 @@
 #include "AppDelegate.h"
 
+#include "platform/MainQueue.h"
+
 namespace tovra {
 
 std::shared_ptr<AppDelegate> AppDelegate::create(AppEnvironment environment, AppSurfaces surfaces) {
@@ -8,7 +10,14 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AppEnvironment environment, App
 
 AppDelegate::AppDelegate(AppEnvironment environment, AppSurfaces surfaces)
     : context_(environment, surfaces) {
-    context_.lifecycle.setClearObserver([this] { paste_.forgetStaged(); });
+    context_.lifecycle.setClearObserver([this] {
+        paste_.forgetStaged();
+        if (context_.environment.releaseFreedMemory) {
+            // After this turn, once everything the clear dropped is freed.
+            context_.environment.mainQueue.post(
+                context_.guarded([this] { context_.environment.releaseFreedMemory(); }));
+        }
+    });
 }
 
 AppDelegate::~AppDelegate() = default;

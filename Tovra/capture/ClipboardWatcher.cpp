@@ -63,7 +63,7 @@ std::optional<ClipboardPayload> ClipboardWatcher::checkForChange() {
 
 void ClipboardWatcher::onChange(const PasteboardChange& change) {
     if (watching_ && takeChange(change.changeCount)) {
-        deliver(capturePayload(change.contents));
+        deliver(capturePayload(*change.contents));
     }
 }
 

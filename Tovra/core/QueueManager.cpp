@@ -25,22 +25,31 @@ QueueManager::QueueManager(SmartModeEngine& smartEngine) : smartEngine_(smartEng
 
 void QueueManager::enqueuePayload(ClipboardPayload payload, bool splitText) {
     const Bytes* plain = stringData(payload);
-    if (plain != nullptr && unicode::isValidUtf8(plain->view())) {
-        const std::string_view trimmedText = unicode::trimmed(plain->view());
-        const bool plainTextOnly = payload.representations.size() == 1;
-        if (splitText) {
-            const TextPieces split = splitCapturedPieces(trimmedText);
-            // Fewer than two pieces of a trimmed text is always that trimmed text itself, which
-            // is what queuing the lone plain text would split it into again.
-            if (split.pieces.size() >= 2 || plainTextOnly) {
-                enqueuePieces(split.pieces);
-                return;
-            }
-        } else if (plainTextOnly) {
-            const std::string_view piece = trimmedText;
-            enqueuePieces({&piece, 1});
-            return;
-        }
+    if (plain == nullptr || !unicode::isValidUtf8(plain->view())) {
+        enqueue(StackItem::make(std::move(payload)));
+        return;
+    }
+    const std::string_view trimmedText = unicode::trimmed(plain->view());
+    const bool plainTextOnly = payload.representations.size() == 1;
+    TextPieces split;
+    if (splitText) {
+        split = splitCapturedPieces(trimmedText, piecesKept());
+    } else if (plainTextOnly && !trimmedText.empty()) {
+        split.pieces.assign(1, trimmedText);
+        split.count = 1;
+    }
+    if (plainTextOnly && split.count == 1 && trimmedText.size() == plain->size()) {
+        // The text is its own one item: the captured bytes move in instead of being copied,
+        // which for a large copy is the difference between holding it twice or once.
+        payload.previewText = truncatedPreview(trimmedText);
+        enqueue(StackItem::make(std::move(payload)));
+        return;
+    }
+    // Fewer than two pieces of a trimmed text is always that trimmed text itself, which is what
+    // queuing the lone plain text would split it into again.
+    if (split.count >= 2 || plainTextOnly) {
+        enqueuePieces(split.pieces, split.count);
+        return;
     }
     enqueue(StackItem::make(std::move(payload)));
 }
@@ -51,38 +60,35 @@ void QueueManager::enqueueText(std::string_view text, bool splitText) {
         return;
     }
     if (splitText) {
-        const TextPieces split = splitCapturedPieces(trimmedText);
-        enqueuePieces(split.pieces);
+        const TextPieces split = splitCapturedPieces(trimmedText, piecesKept());
+        enqueuePieces(split.pieces, split.count);
     } else {
-        enqueuePieces({&trimmedText, 1});
+        enqueuePieces({&trimmedText, 1}, 1);
     }
 }
 
-void QueueManager::enqueuePieces(std::span<const std::string_view> pieces) {
-    std::vector<std::string_view> kept;
-    kept.reserve(pieces.size());
-    for (const std::string_view piece : pieces) {
-        const std::string_view text = unicode::trimmed(piece);
-        if (!text.empty()) {
-            kept.push_back(text);
-        }
-    }
-    if (kept.empty()) {
+std::size_t QueueManager::piecesKept() const {
+    return static_cast<std::size_t>(std::max(maxItems_, 1));
+}
+
+void QueueManager::enqueuePieces(std::span<const std::string_view> newest, std::size_t count) {
+    if (count == 0 || newest.empty()) {
         return;
     }
-
     // Enqueuing one by one drops the oldest item whenever the queue is full, so the result is the
     // newest `finalCount` of (stored items, then pieces). Only those pieces are made into items:
     // a 100,000-line copy costs 50 items, not 100,000 made and dropped.
     const std::size_t limit = static_cast<std::size_t>(maxItems_);
     const std::size_t stored = items_.size();
-    const std::size_t total = stored + kept.size();
+    const std::size_t total = stored + count;
     const std::size_t finalCount = total <= limit ? total : std::max(stored, limit);
     const std::size_t dropped = total - finalCount;
     const std::size_t droppedStored = std::min(dropped, stored);
     items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(droppedStored));
-    for (std::size_t i = dropped - droppedStored; i < kept.size(); ++i) {
-        items_.push_back(makeTextItem(kept[i]));
+    // Piece i of `count` is newest[i - offset]; the pieces queued are all among the newest.
+    const std::size_t offset = count - newest.size();
+    for (std::size_t i = std::max(dropped - droppedStored, offset); i < count; ++i) {
+        items_.push_back(makeTextItem(newest[i - offset]));
     }
 }
 

@@ -91,7 +91,11 @@ class QueueManager {
 
   private:
     [[nodiscard]] std::vector<std::size_t> handOutOrder() const;
-    void enqueuePieces(std::span<const std::string_view> pieces);
+    /// Queues `count` trimmed, non-empty pieces of which only the last ones, `newest`, are given:
+    /// the queue never holds more than those.
+    void enqueuePieces(std::span<const std::string_view> newest, std::size_t count);
+    /// The pieces one text is split into, at most as many as the queue can hold.
+    [[nodiscard]] std::size_t piecesKept() const;
 
     SmartModeEngine& smartEngine_;
     std::vector<StackItem> items_;

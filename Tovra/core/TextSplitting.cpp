@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -11,11 +12,58 @@ namespace tovra {
 
 namespace {
 
-void addTrimmed(std::vector<std::string_view>& pieces, std::string_view piece) {
+/// The newest `keep` of the items added, in a ring: nothing grows with the length of the text.
+template <class Item>
+class NewestItems {
+  public:
+    explicit NewestItems(std::size_t keep) : keep_(keep) {}
+
+    void add(const Item& item) {
+        ++count_;
+        if (keep_ == 0) {
+            return;
+        }
+        if (ring_.size() < keep_) {
+            ring_.push_back(item);
+            return;
+        }
+        ring_[next_] = item;
+        next_ = next_ + 1 == keep_ ? 0 : next_ + 1;
+    }
+    [[nodiscard]] std::size_t count() const { return count_; }
+    /// The items kept, oldest first.
+    std::vector<Item> take() {
+        std::rotate(ring_.begin(), ring_.begin() + static_cast<std::ptrdiff_t>(next_), ring_.end());
+        next_ = 0;
+        return std::move(ring_);
+    }
+
+  private:
+    std::size_t keep_;
+    std::size_t count_ = 0;
+    std::size_t next_ = 0;
+    std::vector<Item> ring_;
+};
+
+void addTrimmed(NewestItems<std::string_view>& pieces, std::string_view piece) {
     const std::string_view kept = unicode::trimmed(piece);
     if (!kept.empty()) {
-        pieces.push_back(kept);
+        pieces.add(kept);
     }
+}
+
+TextPieces piecesOf(NewestItems<std::string_view>& found) {
+    TextPieces result;
+    result.count = found.count();
+    result.pieces = found.take();
+    return result;
+}
+
+TextPieces wholeText(std::string_view text) {
+    TextPieces result;
+    result.pieces.assign(1, text);
+    result.count = 1;
+    return result;
 }
 
 /// Byte length of the newline code point starting at `i`, or 0. Newlines are ASCII or start with
@@ -75,25 +123,56 @@ std::size_t countCommaCharacters(std::string_view text) {
     return count;
 }
 
+/// A comma-separated field by its place in the text; one that holds quotes is rebuilt without
+/// them only if it is kept.
+struct Field {
+    std::size_t begin;
+    std::size_t end;
+    bool quoted;
+};
+
+bool isQuoteAt(std::string_view text, std::size_t i) {
+    return text[i] == '"' && isWholeCharacterAt(text, i);
+}
+
+/// Whether the field holds anything but white space once its quotes are gone.
+bool hasContent(std::string_view text, const Field& field) {
+    if (!field.quoted) {
+        return !unicode::trimmed(text.substr(field.begin, field.end - field.begin)).empty();
+    }
+    for (std::size_t i = field.begin; i < field.end;) {
+        if (isQuoteAt(text, i)) {
+            ++i;
+            continue;
+        }
+        const auto c = unicode::codePointAt(text, i);
+        if (!c.wellFormed || !unicode::isTrimmable(c.value)) {
+            return true;
+        }
+        i = c.boundary;
+    }
+    return false;
+}
+
 std::vector<std::string> copies(const TextPieces& split) {
     return {split.pieces.begin(), split.pieces.end()};
 }
 
 }  // namespace
 
-TextPieces splitCapturedPieces(std::string_view text) {
-    TextPieces result;
+TextPieces splitCapturedPieces(std::string_view text, std::size_t keep) {
+    NewestItems<std::string_view> found(keep);
     if (text.find('\t') != std::string_view::npos) {
         std::size_t start = 0;
         for (std::size_t i = 0; i < text.size(); ++i) {
             const char c = text[i];
             if (c == '\t' || c == '\n' || c == '\r') {
-                addTrimmed(result.pieces, text.substr(start, i - start));
+                addTrimmed(found, text.substr(start, i - start));
                 start = i + 1;
             }
         }
-        addTrimmed(result.pieces, text.substr(start));
-        return result;
+        addTrimmed(found, text.substr(start));
+        return piecesOf(found);
     }
 
     std::size_t start = 0;
@@ -103,67 +182,66 @@ TextPieces splitCapturedPieces(std::string_view text) {
             ++i;
             continue;
         }
-        addTrimmed(result.pieces, text.substr(start, i - start));
+        addTrimmed(found, text.substr(start, i - start));
         i += length;
         start = i;
     }
-    addTrimmed(result.pieces, text.substr(start));
-    if (result.pieces.size() > 1) {
-        return result;
+    addTrimmed(found, text.substr(start));
+    if (found.count() != 1) {
+        return piecesOf(found);  // several lines, or nothing but white space
     }
 
     if (countCommaCharacters(text) < 2) {
-        result.pieces.assign(1, text);
-        return result;
+        return wholeText(text);
     }
-    return splitCommaPieces(text);
+    return splitCommaPieces(text, keep);
 }
 
-TextPieces splitCommaPieces(std::string_view text) {
-    TextPieces result;
-    // A field is a view while it holds no quotes; once a quote is dropped it is rebuilt in
-    // storage, since its characters are no longer contiguous in the text.
-    std::size_t fieldStart = 0;
-    std::string* rebuilt = nullptr;
+TextPieces splitCommaPieces(std::string_view text, std::size_t keep) {
+    NewestItems<Field> fields(keep);
+    Field field{0, 0, false};
     bool inQuotes = false;
-
-    auto endField = [&](std::size_t end) {
-        if (rebuilt == nullptr) {
-            addTrimmed(result.pieces, text.substr(fieldStart, end - fieldStart));
-            return;
+    const auto endField = [&](std::size_t end) {
+        field.end = end;
+        if (hasContent(text, field)) {
+            fields.add(field);
         }
-        rebuilt->append(text.substr(fieldStart, end - fieldStart));
-        const std::string_view kept = unicode::trimmed(*rebuilt);
-        if (kept.empty()) {
-            result.storage.pop_back();
-        } else {
-            result.pieces.push_back(kept);
-        }
-        rebuilt = nullptr;
     };
-
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if ((c != '"' && c != ',') || !isWholeCharacterAt(text, i)) {
             continue;
         }
         if (c == '"') {
-            if (rebuilt == nullptr) {
-                rebuilt = &result.storage.emplace_back();
-            }
-            rebuilt->append(text.substr(fieldStart, i - fieldStart));
-            fieldStart = i + 1;
+            field.quoted = true;
             inQuotes = !inQuotes;
         } else if (!inQuotes) {
             endField(i);
-            fieldStart = i + 1;
+            field = Field{i + 1, i + 1, false};
         }
     }
     endField(text.size());
+    if (fields.count() < 2) {
+        return wholeText(text);
+    }
 
-    if (result.pieces.size() < 2) {
-        result.pieces.assign(1, text);
-        result.storage.clear();
+    TextPieces result;
+    result.count = fields.count();
+    for (const Field& kept : fields.take()) {
+        const std::string_view raw = text.substr(kept.begin, kept.end - kept.begin);
+        if (!kept.quoted) {
+            result.pieces.push_back(unicode::trimmed(raw));
+            continue;
+        }
+        // Its characters are no longer contiguous in the text once the quotes are dropped.
+        std::string& rebuilt = result.storage.emplace_back();
+        rebuilt.reserve(raw.size());
+        for (std::size_t i = kept.begin; i < kept.end; ++i) {
+            if (!isQuoteAt(text, i)) {
+                rebuilt.push_back(text[i]);
+            }
+        }
+        result.pieces.push_back(unicode::trimmed(rebuilt));
     }
     return result;
 }

@@ -92,7 +92,8 @@ void FakePasteboard::simulateForeignCopy(std::vector<ClipboardRepresentation> co
     if (onChange_) {
         // A copy of the handler: it may stop the observation.
         const auto onChange = onChange_;
-        onChange({changeCount_, contents_});
+        onChange({changeCount_,
+                  std::make_shared<const std::vector<ClipboardRepresentation>>(contents_)});
     }
 }
 

@@ -209,7 +209,7 @@ void X11Pasteboard::countForeignChange() {
     if (onChange_) {
         // A copy of the handler: it may stop the observation.
         const auto onChange = onChange_;
-        onChange({changeCount_, *snapshot_});
+        onChange({changeCount_, snapshot_});
     }
 }
 

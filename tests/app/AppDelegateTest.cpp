@@ -27,10 +27,10 @@ class AppDelegateTest : public ::testing::Test {
     }
 
     void launch() {
-        app = AppDelegate::create(
-            AppEnvironment{pasteboard, queue, keyboard, workspace, trust, &loginItem, &engine},
-            AppSurfaces{&overlay, &status, &panel, &control, &preferences, &permission, &alerts,
-                        &frame});
+        app = AppDelegate::create(AppEnvironment{pasteboard, queue, keyboard, workspace, trust,
+                                                 &loginItem, &engine, [this] { ++memoryReleases; }},
+                                  AppSurfaces{&overlay, &status, &panel, &control, &preferences,
+                                              &permission, &alerts, &frame});
         app->applicationDidFinishLaunching();
     }
     void wait(double milliseconds) { queue.advance(MainQueue::Seconds(milliseconds / 1000)); }
@@ -77,6 +77,7 @@ class AppDelegateTest : public ::testing::Test {
     test::FakeAlerts alerts;
     test::FakeFrame frame;
     std::shared_ptr<AppDelegate> app;
+    int memoryReleases = 0;
 };
 
 TEST_F(AppDelegateTest, ThreeCopiedLinesPasteInEachOrder) {
@@ -405,6 +406,21 @@ TEST_F(AppDelegateTest, MenuItemsAreEnabledOnlyWhenTheyCanAct) {
     app->setStackActive(false);
     copy("y");
     EXPECT_FALSE(app->validateMenuItem(Action::pasteNext));
+}
+
+TEST_F(AppDelegateTest, AtRestNothingIsScheduledAndAnEmptiedQueueGivesItsMemoryBack) {
+    copy("a\nb\nc");
+    EXPECT_EQ(paste(), "a");
+    wait(3'000);  // the overlay hides, the paste is settled
+    app->clearFromControlWindow();
+    wait(3'000);
+    EXPECT_EQ(memoryReleases, 1);
+    // Nothing polls or ticks while nothing happens, with the queue on or off.
+    EXPECT_EQ(queue.pendingCount(), 0u);
+    keyboard.press(Key::s, command | shift);
+    wait(3'000);
+    EXPECT_FALSE(app->isStackActive());
+    EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
 TEST_F(AppDelegateTest, ClearingAsksOnlyFromTheMenu) {

@@ -2,10 +2,101 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string_view>
+
+// Every allocation of this test program is counted, so a test can see the peak of one call.
+namespace {
+std::atomic<std::size_t> liveBytes{0};
+std::atomic<std::size_t> peakBytes{0};
+}  // namespace
+
+namespace {
+
+void* countedAllocation(std::size_t size) noexcept {
+    // The size is kept in front of the block, so the release knows what it frees.
+    auto* block = static_cast<std::size_t*>(std::malloc(size + sizeof(std::max_align_t)));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    *block = size;
+    const std::size_t live = liveBytes += size;
+    std::size_t peak = peakBytes;
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
+    }
+    return reinterpret_cast<char*>(block) + sizeof(std::max_align_t);
+}
+
+void countedRelease(void* pointer) noexcept {
+    if (pointer == nullptr) {
+        return;
+    }
+    auto* block =
+        reinterpret_cast<std::size_t*>(static_cast<char*>(pointer) - sizeof(std::max_align_t));
+    liveBytes -= *block;
+    std::free(block);
+}
+
+void* checkedAllocation(std::size_t size) {
+    if (void* pointer = countedAllocation(size)) {
+        return pointer;
+    }
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+// Every form that pairs with another is replaced, so no block crosses allocators.
+void* operator new(std::size_t size) {
+    return checkedAllocation(size);
+}
+void* operator new[](std::size_t size) {
+    return checkedAllocation(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return countedAllocation(size);
+}
+void operator delete(void* pointer) noexcept {
+    countedRelease(pointer);
+}
+void operator delete[](void* pointer) noexcept {
+    countedRelease(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept {
+    countedRelease(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept {
+    countedRelease(pointer);
+}
+void operator delete(void* pointer, const std::nothrow_t&) noexcept {
+    countedRelease(pointer);
+}
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept {
+    countedRelease(pointer);
+}
+
 namespace tovra {
 namespace {
 
 using Texts = std::vector<std::string>;
+
+/// Bytes allocated at the peak of `work` beyond what was live before it.
+template <class Work>
+std::size_t peakAllocation(Work work) {
+    const std::size_t before = liveBytes;
+    peakBytes = before;
+    work();
+    return peakBytes - before;
+}
+
+Texts texts(const TextPieces& split) {
+    return {split.pieces.begin(), split.pieces.end()};
+}
 
 TEST(SplitCapturedText, TabsSplitCellsAndRowsAndSkipEmptyCells) {
     EXPECT_EQ(splitCapturedText("a\t\tb\r\nc\t d \n"), (Texts{"a", "b", "c", "d"}));
@@ -64,6 +155,50 @@ TEST(SplitCommaFields, ACommaCarryingACombiningMarkIsNotASeparator) {
               (Texts{"\"\xCC\x81"
                      "a",
                      "b,c"}));
+}
+
+TEST(SplitPieces, KeepOnlyTheNewestPiecesButCountThemAll) {
+    const std::string_view lines = "a\n\nb\n c \nd";
+    const std::string_view cells = "a\tb\nc\t\td";
+    const std::string_view fields = "a, \"b,x\" ,c,\" \",d";
+    for (const auto text : {lines, cells, fields}) {
+        const TextPieces all = splitCapturedPieces(text);
+        ASSERT_EQ(all.count, 4u) << text;
+        for (std::size_t keep = 0; keep <= 5; ++keep) {
+            const TextPieces newest = splitCapturedPieces(text, keep);
+            EXPECT_EQ(newest.count, 4u);
+            const Texts expected(
+                all.pieces.end() - static_cast<std::ptrdiff_t>(std::min(keep, 4ul)),
+                all.pieces.end());
+            EXPECT_EQ(texts(newest), expected) << text << " keeping " << keep;
+        }
+    }
+    EXPECT_EQ(texts(splitCapturedPieces(fields, 3)), (Texts{"b,x", "c", "d"}));
+    // One piece, or none, is the text as it is.
+    EXPECT_EQ(splitCapturedPieces("one, two", 1).count, 1u);
+    EXPECT_EQ(splitCapturedPieces(" \n\t ").count, 0u);
+}
+
+TEST(SplitPieces, AMillionPiecesCostMemoryForTheKeptOnesOnly) {
+    constexpr std::size_t million = 1'000'000;
+    std::string oneByteLines;
+    std::string quotedFields;
+    for (std::size_t i = 0; i < million; ++i) {
+        oneByteLines += "a\n";
+        quotedFields += "\"q\",";
+    }
+    std::string commas(2 * million, ',');
+    for (std::size_t i = 0; i < commas.size(); i += 2) {
+        commas[i] = 'c';
+    }
+    for (const std::string& text : {oneByteLines, commas, quotedFields}) {
+        TextPieces split;
+        const std::size_t peak = peakAllocation([&] { split = splitCapturedPieces(text, 50); });
+        EXPECT_EQ(split.count, million);
+        EXPECT_EQ(split.pieces.size(), 50u);
+        // Fifty views and at most fifty short rebuilt fields, whatever the number of lines.
+        EXPECT_LT(peak, 16u * 1024) << text.substr(0, 8);
+    }
 }
 
 }  // namespace

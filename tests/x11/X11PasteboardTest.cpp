@@ -122,8 +122,8 @@ TEST(X11PasteboardReading, CopiesInQuickSuccessionAreEachReportedInOrder) {
     ASSERT_TRUE(waitUntil([&] { return us.changes.size() >= before + 10; }));
     for (int i = 0; i < 10; ++i) {
         const auto& change = us.changes[before + static_cast<std::size_t>(i)];
-        ASSERT_EQ(change.contents.size(), 1u);
-        EXPECT_EQ(change.contents[0].data.view(), "copy " + std::to_string(i));
+        ASSERT_EQ(change.contents->size(), 1u);
+        EXPECT_EQ((*change.contents)[0].data.view(), "copy " + std::to_string(i));
         if (i > 0) {
             EXPECT_GT(change.changeCount, us.changes[before + i - 1].changeCount);
         }
