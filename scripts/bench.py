@@ -156,8 +156,8 @@ def main():
         print(f"{'idle, queue on: CPU / wake-ups':52} {cpu:7.3f} %   {wakeups:6.2f} per s")
         idle_pss = pss_kib(pid)
         print(f"{'idle PSS, queue on':52} {idle_pss / 1024:7.1f} MiB")
-        xdotool(env, "ctrl+shift+s")  # off
-        time.sleep(1)
+        xdotool(env, "ctrl+shift+s")  # off; the overlay that says so hides again first
+        time.sleep(5)
         cpu, wakeups = idle_figures(pid, args.idle)
         print(f"{'idle, queue off: CPU / wake-ups':52} {cpu:7.3f} %   {wakeups:6.2f} per s")
         xdotool(env, "ctrl+shift+s")  # on again

@@ -201,17 +201,23 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
         notify(request, XCB_ATOM_NONE);
         return;
     }
-    if (onDataRequest_ && request.target != atoms_->targets &&
-        request.target != atoms_->timestamp) {
-        onDataRequest_(request.requestor, generation);
-    }
+    // Told only once some of the contents went out: an application that first asks for a
+    // type we lack (GTK 3's text view asks for its own rich text) has not taken the item yet.
+    bool servedData = false;
+    const auto tellServed = [&] {
+        if (servedData && onDataRequest_) {
+            onDataRequest_(request.requestor, generation);
+        }
+    };
     // Clients that name no property get the target as property.
     const xcb_atom_t property =
         request.property == XCB_ATOM_NONE ? request.target : request.property;
     if (request.target != atoms_->multiple) {
-        notify(request, convert(request.requestor, request.target, property, contents, ownTime)
-                            ? property
-                            : xcb_atom_t{XCB_ATOM_NONE});
+        notify(request,
+               convert(request.requestor, request.target, property, contents, ownTime, servedData)
+                   ? property
+                   : xcb_atom_t{XCB_ATOM_NONE});
+        tellServed();
         return;
     }
     if (request.property == XCB_ATOM_NONE) {
@@ -230,18 +236,19 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     const auto* begin = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
     std::vector<xcb_atom_t> pairs(begin, begin + xcb_get_property_value_length(reply.get()) / 4);
     for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
-        if (!convert(request.requestor, pairs[i], pairs[i + 1], contents, ownTime)) {
+        if (!convert(request.requestor, pairs[i], pairs[i + 1], contents, ownTime, servedData)) {
             pairs[i + 1] = XCB_ATOM_NONE;
         }
     }
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
                         reply->type, 32, static_cast<std::uint32_t>(pairs.size()), pairs.data());
     notify(request, property);
+    tellServed();
 }
 
 bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property,
                                 const std::shared_ptr<const Contents>& contents,
-                                xcb_timestamp_t ownTime) {
+                                xcb_timestamp_t ownTime, bool& servedData) {
     if (target == atoms_->targets) {
         std::vector<xcb_atom_t> targets{atoms_->targets, atoms_->timestamp, atoms_->multiple};
         for (std::size_t i = 0; i < x11::clipboardTargets.size(); ++i) {
@@ -282,6 +289,7 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
     if (!bytes) {
         return false;
     }
+    servedData = true;
     if (bytes->size() <= chunkBytes_) {
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, target,
                             8, static_cast<std::uint32_t>(bytes->size()), bytes->data());

@@ -29,8 +29,9 @@ class X11SelectionOwner {
   public:
     using Contents = std::vector<ClipboardRepresentation>;
 
-    /// Runs on the serving thread for every request for our contents' data (not TARGETS or
-    /// TIMESTAMP), with the requestor's window and the generation of the contents it asked.
+    /// Runs on the serving thread once a request was answered with our contents' data (not
+    /// TARGETS, TIMESTAMP or a type we lack), with the requestor's window and the generation of
+    /// the contents it got.
     using DataRequestObserver =
         std::function<void(xcb_window_t requestor, std::uint64_t generation)>;
 
@@ -67,8 +68,11 @@ class X11SelectionOwner {
     void run();
     void handle(const xcb_generic_event_t& event);
     void onRequest(const xcb_selection_request_event_t& request);
+    /// Writes `target` of `contents` for the requestor; `servedData` turns true when that was
+    /// some of the contents themselves, not a list of types or a time.
     bool convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property,
-                 const std::shared_ptr<const Contents>& contents, xcb_timestamp_t ownTime);
+                 const std::shared_ptr<const Contents>& contents, xcb_timestamp_t ownTime,
+                 bool& servedData);
     void continueTransfer(xcb_window_t window, xcb_atom_t property);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
     void expireTransfers();
