@@ -55,15 +55,17 @@ def cpu_seconds(pid):
 
 
 def context_switches(pid):
-    total = 0
+    """Switches so far, by thread: a thread that ends takes its count with it."""
+    counts = {}
     for task in threads_of(pid):
         try:
             status = (task / "status").read_text()
         except OSError:
             continue
-        for name in ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches"):
-            total += int(re.search(rf"^{name}:\s+(\d+)", status, re.M).group(1))
-    return total
+        counts[task.name] = sum(
+            int(re.search(rf"^{name}:\s+(\d+)", status, re.M).group(1))
+            for name in ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches"))
+    return counts
 
 
 def status_kib(pid, field):
@@ -82,12 +84,13 @@ def reset_peak(pid):
 
 
 def idle_figures(pid, seconds):
-    cpu, switches = cpu_seconds(pid), context_switches(pid)
+    cpu, before = cpu_seconds(pid), context_switches(pid)
     start = time.monotonic()
     time.sleep(seconds)
     elapsed = time.monotonic() - start
-    return (100 * (cpu_seconds(pid) - cpu) / elapsed,
-            (context_switches(pid) - switches) / elapsed)
+    after = context_switches(pid)
+    switches = sum(count - before.get(tid, 0) for tid, count in after.items())
+    return 100 * (cpu_seconds(pid) - cpu) / elapsed, switches / elapsed
 
 
 def xdotool(env, *keys):
