@@ -20,24 +20,6 @@ constexpr xcb_keysym_t shiftLeftKeysym = 0xffe1;
 constexpr xcb_keysym_t altLeftKeysym = 0xffe9;
 constexpr xcb_keysym_t numLockKeysym = 0xff7f;
 
-// Command is Control here, Option is Alt (Mod1), Control is Super (Mod4).
-std::uint16_t xModifiers(unsigned modifiers) {
-    std::uint16_t mask = 0;
-    if ((modifiers & command) != 0) {
-        mask |= XCB_MOD_MASK_CONTROL;
-    }
-    if ((modifiers & shift) != 0) {
-        mask |= XCB_MOD_MASK_SHIFT;
-    }
-    if ((modifiers & option) != 0) {
-        mask |= XCB_MOD_MASK_1;
-    }
-    if ((modifiers & control) != 0) {
-        mask |= XCB_MOD_MASK_4;
-    }
-    return mask;
-}
-
 unsigned modifiersOf(std::uint16_t state) {
     unsigned modifiers = noModifier;
     if ((state & XCB_MOD_MASK_CONTROL) != 0) {
@@ -118,7 +100,7 @@ bool X11KeyboardTap::start(Handler handler) {
     handler_ = std::move(handler);
     subscription_ = connection_.subscribe([this](const xcb_generic_event_t& e) { handleEvent(e); });
     if (!grabAll()) {
-        ungrabAll();
+        grabs_.ungrabAll();
         subscription_.cancel();
         handler_ = nullptr;
         return false;
@@ -153,7 +135,7 @@ void X11KeyboardTap::stop() {
         setFrozen(false);
     }
     watchdog_.reset();
-    ungrabAll();
+    grabs_.ungrabAll();
     injectionDeadline_.cancel();
     injectionsWaiting_.clear();
     activeGrabKey_.reset();
@@ -252,115 +234,18 @@ bool X11KeyboardTap::loadKeymap() {
     return !layout_.codesOf(Key::v).empty();
 }
 
-std::vector<std::uint16_t> X11KeyboardTap::lockVariants() const {
-    std::vector<std::uint16_t> locks{0, XCB_MOD_MASK_LOCK};
-    if (numLockMask_ != 0) {
-        locks.push_back(numLockMask_);
-        locks.push_back(static_cast<std::uint16_t>(numLockMask_ | XCB_MOD_MASK_LOCK));
-    }
-    return locks;
-}
-
-bool X11KeyboardTap::grab(const Shortcut& shortcut) {
-    xcb_connection_t* c = connection_.get();
-    const auto& codes = layout_.codesOf(shortcut.key);
-    const auto locks = lockVariants();
-    std::vector<xcb_void_cookie_t> cookies;
-    for (const xcb_keycode_t code : codes) {
-        for (const std::uint16_t lock : locks) {
-            cookies.push_back(xcb_grab_key_checked(
-                c, 0, connection_.root(),
-                static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock), code,
-                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC));
-        }
-    }
-    bool refused = codes.empty();
-    for (const auto cookie : cookies) {
-        if (XcbReply<xcb_generic_error_t> error{xcb_request_check(c, cookie)}) {
-            refused = true;  // BadAccess: another client holds this combination
-        }
-    }
-    if (refused) {
-        ungrab(shortcut, codes);
-        return false;
-    }
-    grabbed_.emplace_back(shortcut, codes);
-    return true;
-}
-
-void X11KeyboardTap::ungrab(const Shortcut& shortcut, const std::vector<xcb_keycode_t>& codes) {
-    for (const xcb_keycode_t code : codes) {
-        for (const std::uint16_t lock : lockVariants()) {
-            xcb_ungrab_key(connection_.get(), code, connection_.root(),
-                           static_cast<std::uint16_t>(xModifiers(shortcut.modifiers) | lock));
-        }
-    }
-}
-
 bool X11KeyboardTap::grabAll() {
-    grabbed_.clear();
-    unavailable_.clear();
-    for (const Shortcut& shortcut : interceptedShortcuts()) {
-        if (!grab(shortcut)) {
-            unavailable_.push_back(shortcut);
-            if (shortcut.key == Key::v && shortcut.modifiers == command) {
-                return false;
-            }
-        } else if (isOverlayShortcut(shortcut) && !overlayShortcutsActive_) {
-            // Tried only to learn whether another program holds it: the overlay is hidden.
-            ungrab(shortcut, grabbed_.back().second);
-            grabbed_.pop_back();
-        }
-    }
+    const bool grabbed = grabs_.grabAll(interceptedShortcuts(), numLockMask_);
     connection_.scheduleDispatch();
-    return true;
+    return grabbed;
 }
 
 void X11KeyboardTap::setOverlayShortcutsActive(bool active) {
-    if (active == overlayShortcutsActive_) {
-        return;
-    }
-    overlayShortcutsActive_ = active;
-    if (!running_) {
-        return;
-    }
-    const auto previousUnavailable = unavailable_;
-    if (active) {
-        std::erase_if(unavailable_, [](const Shortcut& s) { return isOverlayShortcut(s); });
-        for (const Shortcut& shortcut : interceptedShortcuts()) {
-            if (isOverlayShortcut(shortcut) && !grab(shortcut)) {
-                unavailable_.push_back(shortcut);
-            }
-        }
-        connection_.scheduleDispatch();
-    } else {
-        // No round trip: the keys are free once the server reads these requests.
-        std::erase_if(grabbed_, [this](const auto& entry) {
-            if (!isOverlayShortcut(entry.first)) {
-                return false;
-            }
-            ungrab(entry.first, entry.second);
-            return true;
-        });
-        connection_.flush();
-    }
-    if (unavailable_ != previousUnavailable && shortcutsChanged_) {
+    const bool changed = grabs_.setOverlayActive(active);
+    connection_.scheduleDispatch();
+    if (changed && shortcutsChanged_) {
         shortcutsChanged_();
     }
-}
-
-void X11KeyboardTap::ungrabAll() {
-    xcb_connection_t* c = connection_.get();
-    for (const auto& [shortcut, codes] : grabbed_) {
-        for (const xcb_keycode_t code : codes) {
-            xcb_ungrab_key(c, code, connection_.root(), XCB_MOD_MASK_ANY);
-        }
-    }
-    grabbed_.clear();
-    // A round trip: once we return, the keys are free for other clients.
-    XcbReply<xcb_get_input_focus_reply_t> sync(
-        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    connection_.scheduleDispatch();
 }
 
 void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
@@ -396,10 +281,10 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
             const auto previousNumLock = numLockMask_;
             loadKeymap();
             if (!(layout_ == previousLayout) || numLockMask_ != previousNumLock) {
-                const auto previousUnavailable = unavailable_;
-                ungrabAll();
+                const auto previousUnavailable = grabs_.unavailable();
+                grabs_.ungrabAll();
                 grabAll();
-                if (unavailable_ != previousUnavailable && shortcutsChanged_) {
+                if (grabs_.unavailable() != previousUnavailable && shortcutsChanged_) {
                     shortcutsChanged_();
                 }
             }

@@ -15,6 +15,7 @@
 
 #include "X11KeyLayout.h"
 #include "X11KeyboardWatchdog.h"
+#include "X11ShortcutGrabs.h"
 #include "platform/CHandle.h"
 #include "platform/KeyboardTap.h"
 #include "platform/TaskHandle.h"
@@ -26,9 +27,8 @@ namespace tovra {
 class MainQueue;
 class X11Connection;
 
-/// Global shortcuts on X11. Each shortcut is a synchronous passive grab on the root window (with
-/// every Caps Lock / Num Lock variant) at the keycodes that produce its key in the current
-/// layout: while the handler decides, the keyboard waits, and its answer replays the keystroke
+/// Global shortcuts on X11. Each shortcut is a synchronous passive grab (X11ShortcutGrabs): while
+/// the handler decides, the keyboard waits, and its answer replays the keystroke
 /// to the focused window, swallows it, or keeps it frozen until later. Copies are observed,
 /// never grabbed, through XInput2 raw events; injected pastes go through XTEST.
 class X11KeyboardTap final : public KeyboardTap {
@@ -53,7 +53,7 @@ class X11KeyboardTap final : public KeyboardTap {
         shortcutsChanged_ = std::move(changed);
     }
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
-        return unavailable_;
+        return grabs_.unavailable();
     }
     void setOverlayShortcutsActive(bool active) override;
 
@@ -88,11 +88,6 @@ class X11KeyboardTap final : public KeyboardTap {
     bool loadKeymap();
     void refreshPressedKeys();
     bool grabAll();
-    /// Grabs one shortcut with every lock variant; false (and nothing kept) when refused.
-    bool grab(const Shortcut& shortcut);
-    void ungrab(const Shortcut& shortcut, const std::vector<xcb_keycode_t>& codes);
-    [[nodiscard]] std::vector<std::uint16_t> lockVariants() const;
-    void ungrabAll();
     void handleEvent(const xcb_generic_event_t& event);
     void onKeyPress(const xcb_key_press_event_t& event);
     void onRawKey(const xcb_generic_event_t& event, bool press);
@@ -121,9 +116,7 @@ class X11KeyboardTap final : public KeyboardTap {
     std::uint16_t numLockMask_ = 0;
     std::set<xcb_keycode_t> controlCodes_, shiftCodes_, altCodes_, superCodes_;
     xcb_keycode_t controlLeft_ = 0, shiftLeft_ = 0, altLeft_ = 0;
-    std::vector<std::pair<Shortcut, std::vector<xcb_keycode_t>>> grabbed_;
-    std::vector<Shortcut> unavailable_;
-    bool overlayShortcutsActive_ = false;
+    X11ShortcutGrabs grabs_{connection_, layout_};
 
     std::uint8_t xinputOpcode_ = 0;
     std::uint16_t xtestDevice_ = 0;
