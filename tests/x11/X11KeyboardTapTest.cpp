@@ -389,7 +389,8 @@ TEST_F(X11KeyboardTapTest, AMainLoopStuckBeforeItReadsTheKeyNeverFreezesTheKeybo
     keyboard.chord({"a"});
     // Stuck elsewhere: the key waits in our connection, unread, while the grab freezes it.
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    EXPECT_EQ(tap->watchdog()->releases(), 1);
+    // Once per unread key at most (Control, V, A), and letting go of nothing frozen is harmless.
+    EXPECT_GE(tap->watchdog()->releases(), 1);
     ASSERT_TRUE(waitUntil([&] { return app.count(keyA, 0) == 1; }));
     settle(100);
     EXPECT_EQ(app.count(keyV, ctrl), 1);  // our late answer lets nothing through twice
