@@ -38,7 +38,9 @@ MoxBadge::Colors MoxBadge::colors(MoxBadgeVariant variant) {
 }
 
 MoxBadge::MoxBadge(const QString& text, MoxBadgeVariant variant, QWidget* parent)
-    : QLabel(text, parent), variant_(variant) {
+    : QLabel(parent), variant_(variant) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
     setFont(MoxFonts::font(MoxFontFamily::body, 11, QFont::Medium));
     setContentsMargins(static_cast<int>(MoxSpacing::sm), static_cast<int>(MoxSpacing::xxs),
                        static_cast<int>(MoxSpacing::sm), static_cast<int>(MoxSpacing::xxs));

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "MoxUI/MoxLabel.h"
+
 namespace mox {
 
 MoxDiagnosticsView::MoxDiagnosticsView(MoxAppDiagnostics diagnostics,
@@ -15,7 +17,7 @@ MoxDiagnosticsView::MoxDiagnosticsView(MoxAppDiagnostics diagnostics,
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(16, 16, 16, 16);
     auto* header = new QHBoxLayout;
-    header->addWidget(new QLabel(QStringLiteral("Diagnostics")));
+    header->addWidget(plainLabel(QStringLiteral("Diagnostics")));
     header->addStretch();
     auto* copyButton = new QPushButton(QStringLiteral("Copy Diagnostic Info"));
     copyButton->setObjectName(QStringLiteral("copyDiagnostics"));

@@ -7,6 +7,7 @@
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxDateFormatter.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxLabel.h"
 
 namespace mox {
 
@@ -82,11 +83,11 @@ MoxSparkleSettingsView::MoxSparkleSettingsView(MoxSparkleManager& manager, QWidg
     setMinimumWidth(380);
     auto* form = new QFormLayout(this);
     form->setContentsMargins(20, 20, 20, 20);
-    auto* header = new QLabel(QStringLiteral("Updates"));
+    auto* header = plainLabel(QStringLiteral("Updates"));
     header->setFont(MoxFonts::display20());
     form->addRow(header);
     auto row = [&](const QString& label, const QString& value) {
-        auto* field = new QLabel(value);
+        auto* field = plainLabel(value);
         field->setObjectName(label);
         form->addRow(label, field);
         return field;
@@ -123,6 +124,7 @@ QString MoxSparkleSettingsView::value(const QString& row) const {
 
 MoxSparkleUpdateBadge::MoxSparkleUpdateBadge(MoxSparkleManager& manager, QWidget* parent)
     : QLabel(parent), manager_(manager) {
+    setTextFormat(Qt::PlainText);  // it shows a version from the feed
     setFont(MoxFonts::body12());
     setContentsMargins(8, 3, 8, 3);
     setText(badgeText(manager_.state()));

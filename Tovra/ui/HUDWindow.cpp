@@ -16,6 +16,7 @@
 #include "HUDLayout.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxLabel.h"
 #include "Tovra/core/PrivacyMasking.h"
 
 namespace tovra {
@@ -68,7 +69,7 @@ HUDItemRow::HUDItemRow(HUDWindow& window, const ItemRow& row, const QString& dis
       pinButton_(new QToolButton(this)),
       deleteButton_(new QToolButton(this)) {
     setFixedHeight(30);
-    auto* label = new QLabel(this);
+    auto* label = mox::plainLabel({}, this);
     label->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Medium));
     label->setText(label->fontMetrics().elidedText(displayText, Qt::ElideRight, 220));
     QPalette palette = label->palette();
@@ -180,9 +181,9 @@ void HUDItemRow::finishDrag() {
 HUDWindow::HUDWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
-      titleLabel_(new QLabel(QStringLiteral("Queue (0)"), this)),
-      dotsLabel_(new QLabel(this)),
-      noticeLabel_(new QLabel(this)),
+      titleLabel_(mox::plainLabel(QStringLiteral("Queue (0)"), this)),
+      dotsLabel_(mox::plainLabel({}, this)),
+      noticeLabel_(mox::plainLabel({}, this)),
       scrollView_(new QScrollArea(this)),
       itemsHost_(new QWidget),
       itemsStack_(new QVBoxLayout(itemsHost_)),
@@ -203,7 +204,6 @@ HUDWindow::HUDWindow()
     noticeLabel_->setPalette(palette);
     noticeLabel_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 12, QFont::Normal));
     noticeLabel_->setWordWrap(true);
-    noticeLabel_->setTextFormat(Qt::PlainText);  // it may name an application's window class
     noticeLabel_->hide();
 
     itemsStack_->setContentsMargins(0, 0, 0, 0);
@@ -280,9 +280,9 @@ void HUDWindow::update(const State& state) {
         auto* column = new QVBoxLayout(empty);
         column->setContentsMargins(12, 0, 12, 0);
         column->setSpacing(3);
-        auto* title = new QLabel(QStringLiteral("Ready"));
+        auto* title = mox::plainLabel(QStringLiteral("Ready"));
         title->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::DemiBold));
-        auto* subtitle = new QLabel(QStringLiteral("Copy items to build the queue."));
+        auto* subtitle = mox::plainLabel(QStringLiteral("Copy items to build the queue."));
         subtitle->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 12, QFont::Normal));
         QPalette palette = title->palette();
         palette.setColor(QPalette::WindowText, mox::MoxColors::textPrimary());
@@ -415,7 +415,7 @@ void HUDWindow::rowDragEnded(const Uuid& id, const QPoint& windowPoint) {
 
 void HUDWindow::moveDragToken(HUDItemRow& row, const QPoint& windowPoint) {
     if (!dragToken_) {
-        dragToken_ = new QLabel(this);
+        dragToken_ = mox::plainLabel({}, this);
         dragToken_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Bold));
         dragToken_->setText(dragToken_->fontMetrics().elidedText(row.displayText(), Qt::ElideRight,
                                                                  row.width() - 20));

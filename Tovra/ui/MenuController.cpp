@@ -147,11 +147,18 @@ void MenuController::update(const std::vector<ItemRow>& items, bool isCaptureLiv
     if (pendingUpdateItem_ && pendingUpdateSeparator_) {
         if (pendingUpdateVersion) {
             pendingUpdateItem_->setText(QStringLiteral("Update available \u2014 Install (v%1)")
-                                            .arg(QString::fromStdString(*pendingUpdateVersion)));
+                                            .arg(literalMenuText(*pendingUpdateVersion)));
         }
         pendingUpdateItem_->setVisible(pendingUpdateVersion.has_value());
         pendingUpdateSeparator_->setVisible(pendingUpdateVersion.has_value());
     }
+}
+
+QString MenuController::literalMenuText(std::string_view text) {
+    // A single "&" marks the next letter as the row's key in a menu: "R&D" would show as "RD"
+    // and pressing D would paste it.
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+        .replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 QString MenuController::rowText(int index, const std::string& previewText, PrivacyMode mode) {
@@ -165,7 +172,7 @@ QString MenuController::rowText(int index, const std::string& previewText, Priva
     if (unicode::characterCount(shown, rowCharacterLimit + 1) > rowCharacterLimit) {
         shown = shown.substr(0, unicode::prefixLength(shown, rowCutCharacters)) + "...";
     }
-    return QStringLiteral("%1. %2").arg(index + 1).arg(QString::fromStdString(shown));
+    return QStringLiteral("%1. %2").arg(index + 1).arg(literalMenuText(shown));
 }
 
 void MenuController::rebuildQueueSubmenu(const std::vector<ItemRow>& items,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Tovra/app/Surfaces.h"
@@ -60,6 +61,8 @@ class MenuController final : public StatusSurface {
 
     /// The submenu row text for one item: masked, flattened, cut at 27 + "...".
     static QString rowText(int index, const std::string& previewText, PrivacyMode mode);
+    /// `text` as a menu row shows it, with no letter of it taken as the row's key.
+    static QString literalMenuText(std::string_view text);
 
   private:
     QAction* addRow(const QString& title, const char* icon, std::function<void()> action,

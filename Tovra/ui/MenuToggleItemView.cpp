@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxLabel.h"
 
 namespace tovra {
 
@@ -33,7 +34,7 @@ void MenuToggleSwitchView::paintEvent(QPaintEvent*) {
 MenuToggleItemView::MenuToggleItemView(const QString& title, std::function<void()> onActivate,
                                        QWidget* parent)
     : QWidget(parent),
-      titleLabel_(new QLabel(title, this)),
+      titleLabel_(mox::plainLabel(title, this)),
       switchView_(new MenuToggleSwitchView(this)),
       onActivate_(std::move(onActivate)) {
     setFixedSize(220, 30);

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "MoxUI/MoxLabel.h"
 #include "platform/AccessibilityTrust.h"
 
 namespace tovra {
@@ -17,14 +18,14 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
     setWindowTitle(QStringLiteral("Tovra Permissions"));
     setFixedSize(420, 220);
 
-    auto* title = new QLabel(QStringLiteral("Accessibility access is needed"), this);
+    auto* title = mox::plainLabel(QStringLiteral("Accessibility access is needed"), this);
     QFont titleFont = title->font();
     titleFont.setPixelSize(18);  // the design's points are screen pixels at 1x
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
 
     // On this desktop the permission is the session itself.
-    auto* body = new QLabel(
+    auto* body = mox::plainLabel(
         QStringLiteral("Tovra needs an X11 session to catch global shortcuts and prepare the next "
                        "queued item before paste reaches the focused app. Queue contents still "
                        "stay RAM-only."),

@@ -39,7 +39,11 @@ std::optional<std::string> QtAlerts::askCustomSeparator(const std::string& curre
 }
 
 void QtAlerts::showError(const std::string& message) {
-    QMessageBox::critical(nullptr, QStringLiteral("Tovra"), QString::fromStdString(message));
+    // The message may carry a file name, a server's reply or an application's name.
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tovra"),
+                    QString::fromStdString(message));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 }  // namespace tovra

@@ -13,10 +13,12 @@
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxEmptyState.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxListRow.h"
 #include "MoxUI/MoxLocalNoteCard.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "MoxUI/MoxTextField.h"
+#include "tests/support/ShownText.h"
 
 namespace mox {
 namespace {
@@ -162,6 +164,17 @@ TEST_F(MoxUITest, ComponentsShowWhatTheyAreGiven) {
 
     MoxBrandHeader header(false);
     EXPECT_EQ(header.findChild<QLabel*>()->text(), "Mox Works");
+}
+
+TEST_F(MoxUITest, LabelsAndBadgesShowTextThatLooksLikeMarkupAsItIs) {
+    const QString markup = "<b>1.2</b><i>beta</i>";
+    std::unique_ptr<QLabel> plain(plainLabel(markup));
+    std::unique_ptr<QLabel> styled(
+        styledLabel(markup, MoxFonts::body14(), MoxColors::textPrimary()));
+    MoxBadge badge(markup, MoxBadgeVariant::neutral);
+    for (const QLabel* label : {plain.get(), styled.get(), static_cast<QLabel*>(&badge)}) {
+        EXPECT_TRUE(tovra::test::showsLiterally(*label));
+    }
 }
 
 TEST_F(MoxUITest, LocalNoteCardEndsWithTheRootsLineInTheScriptFace) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 
 #include "Tovra/ui/HUDLayout.h"
+#include "tests/support/ShownText.h"
 
 namespace tovra {
 namespace {
@@ -100,6 +102,18 @@ TEST_F(HUDWindowTest, ANoticeShowsAsPlainTextUntilTheNextUpdateHasNone) {
     state.notice.clear();
     hud.update(state);
     EXPECT_FALSE(hud.noticeLabel()->isVisibleTo(&hud));
+}
+
+TEST_F(HUDWindowTest, CopiedTextThatLooksLikeMarkupIsShownAsItIs) {
+    state.rows = {{Uuid::random(), "<b>bold</b><i>it</i>", false}};
+    hud.update(state);
+    QApplication::processEvents();
+    ASSERT_EQ(hud.rows().size(), 1u);
+    const auto labels = hud.rows()[0]->findChildren<QLabel*>();
+    ASSERT_FALSE(labels.empty());
+    for (const QLabel* label : labels) {
+        EXPECT_TRUE(test::showsLiterally(*label)) << label->text().toStdString();
+    }
 }
 
 TEST_F(HUDWindowTest, RowsReportPinDeleteAndDragsToTheDelegate) {

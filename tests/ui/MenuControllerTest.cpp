@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QWidgetAction>
 
 #include "Tovra/ui/MenuToggleItemView.h"
@@ -93,6 +94,20 @@ TEST_F(MenuControllerTest, ListsTheFirstFiveItemsMaskedFlattenedAndCut) {
               "2. " + std::string(27, 'y') + "...");
     EXPECT_EQ(MenuController::rowText(2, "hunter2", PrivacyMode::sensitive),
               QStringLiteral("3. \u2022\u2022\u2022\u2022\u2022\u2022\u2022\u2022"));
+}
+
+TEST_F(MenuControllerTest, AnAmpersandInCopiedTextIsShownAndTakesNoKey) {
+    controller.update(rows({"R&D", "a && b"}), true, PrivacyMode::preview, std::string("2.0&x"));
+    const auto queueRows = controller.queueSubmenu()->actions();
+    ASSERT_GE(queueRows.size(), 2);
+    // What the menu draws (one "&" of each pair), and no letter that pastes the row when typed.
+    EXPECT_EQ(queueRows[0]->iconText(), "1. R&D");
+    EXPECT_EQ(queueRows[1]->iconText(), "2. a && b");
+    for (const QAction* action : {queueRows[0], queueRows[1], controller.pendingUpdateItem()}) {
+        EXPECT_TRUE(QKeySequence::mnemonic(action->text()).isEmpty())
+            << action->text().toStdString();
+    }
+    EXPECT_TRUE(controller.pendingUpdateItem()->iconText().contains("2.0&x"));
 }
 
 TEST_F(MenuControllerTest, SwitchRowAndQueueRowFollowWhetherCaptureIsLive) {

@@ -8,6 +8,7 @@
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "Tovra/ui/TovraQueueView.h"
 #include "tests/support/FakePanelModel.h"
+#include "tests/support/ShownText.h"
 
 namespace tovra {
 namespace {
@@ -65,6 +66,20 @@ TEST_F(QueuePanelTest, NextItemInACardAndTheRestNumberedFromTwo) {
     }
     EXPECT_EQ(pasted, std::vector<Uuid>{items.front().id});
     EXPECT_EQ(clears, 1);
+}
+
+TEST_F(QueuePanelTest, CopiedTextThatLooksLikeMarkupIsShownAsItIs) {
+    items = {{Uuid::random(), "<b>next</b><i>it</i>", false, "Plain text"},
+             {Uuid::random(), "<img src=\"x\">later", false, "Plain text"}};
+    coordinator.open();
+    int checked = 0;
+    for (const QLabel* label : coordinator.view()->findChildren<QLabel*>()) {
+        if (label->text().contains(QLatin1Char('<'))) {
+            EXPECT_TRUE(test::showsLiterally(*label)) << label->text().toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 2);
 }
 
 TEST_F(QueuePanelTest, ReloadReadsEverythingAgainAndMasksTexts) {
