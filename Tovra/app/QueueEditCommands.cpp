@@ -121,6 +121,15 @@ void QueueEditCommands::selectStackFromMenu(std::optional<long> index) {
 }
 
 void QueueEditCommands::clearQueueFromMenu() {
+    clearIfConfirmed();
+}
+
+void QueueEditCommands::clearFromPanel() {
+    // The panel's "Clear all" asks as the menu does: cleared bytes are gone at once, no undo.
+    clearIfConfirmed();
+}
+
+void QueueEditCommands::clearIfConfirmed() {
     Alerts* alerts = context_.surfaces.alerts;
     if (context_.activeQueue().isEmpty() || alerts == nullptr) {
         return;  // never cleared without the confirmation
@@ -128,10 +137,6 @@ void QueueEditCommands::clearQueueFromMenu() {
     if (alerts->confirmClearQueue()) {
         clearActiveQueue();
     }
-}
-
-void QueueEditCommands::clearFromPanel() {
-    clearActiveQueue();
 }
 
 void QueueEditCommands::clearFromControlWindow() {

@@ -51,6 +51,8 @@ class QueueEditCommands final : public HUDWindowDragDelegate {
     /// After an edit of one item: the idle timer restarts and the surfaces show it.
     void edited(bool revealOverlay);
     void clearActiveQueue();
+    /// Clears the active stack once the user confirms; an empty one asks nothing.
+    void clearIfConfirmed();
 
     AppContext& context_;
     SurfaceRefresher& surfaces_;

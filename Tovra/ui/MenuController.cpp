@@ -1,6 +1,7 @@
 #include "MenuController.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QIcon>
 #include <QStyle>
 #include <QWidgetAction>
@@ -92,6 +93,14 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
     QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] { validate(); });
     if (statusItem_) {
         statusItem_->setContextMenu(menu_.get());
+        // A left click opens the menu too, as the welcome window says; the right click's menu
+        // is the panel's own doing.
+        QObject::connect(statusItem_, &QSystemTrayIcon::activated, menu_.get(),
+                         [this](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::Trigger && menu_) {
+                                 menu_->popup(QCursor::pos());
+                             }
+                         });
         if (statusItem_->icon().isNull()) {
             statusItem_->setIcon(QIcon(QPixmap::fromImage(StatusGlyph::make(0))));
         }

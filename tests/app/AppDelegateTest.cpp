@@ -423,7 +423,7 @@ TEST_F(AppDelegateTest, AtRestNothingIsScheduledAndAnEmptiedQueueGivesItsMemoryB
     EXPECT_EQ(queue.pendingCount(), 0u);
 }
 
-TEST_F(AppDelegateTest, ClearingAsksOnlyFromTheMenu) {
+TEST_F(AppDelegateTest, ClearingAsksFromTheMenuAndThePanelButNotTheControlWindow) {
     copy("a\nb");
     alerts.confirmClear = false;
     app->clearQueueFromMenu();
@@ -439,9 +439,13 @@ TEST_F(AppDelegateTest, ClearingAsksOnlyFromTheMenu) {
     EXPECT_EQ(control.itemCount, 0u);
     EXPECT_DOUBLE_EQ(overlay.shownFor, 2.5);
     copy("d");
+    alerts.confirmClear = false;
+    app->clearFromPanel();  // "Clear all": no undo, so it asks
+    EXPECT_EQ(app->activeQueue().count(), 1u);
+    alerts.confirmClear = true;
     app->clearFromPanel();
     EXPECT_TRUE(app->activeQueue().isEmpty());
-    EXPECT_EQ(alerts.clearQuestions, 2);
+    EXPECT_EQ(alerts.clearQuestions, 4);
 }
 
 TEST_F(AppDelegateTest, ChosenItemsPasteByPositionAndFromThePanelIntoThePreviousApp) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QSystemTrayIcon>
 #include <QWidgetAction>
 
 #include "Tovra/ui/MenuToggleItemView.h"
@@ -108,6 +109,20 @@ TEST_F(MenuControllerTest, AnAmpersandInCopiedTextIsShownAndTakesNoKey) {
             << action->text().toStdString();
     }
     EXPECT_TRUE(controller.pendingUpdateItem()->iconText().contains("2.0&x"));
+}
+
+TEST(MenuControllerTray, ALeftClickOnTheIconOpensTheMenu) {
+    QSystemTrayIcon tray;
+    MenuController controller(&tray);
+    MenuActions actions;
+    actions.quit = [] {};
+    controller.buildMenu(actions, [](MenuAction) { return true; });
+    ASSERT_FALSE(controller.menu()->isVisible());
+    emit tray.activated(QSystemTrayIcon::Context);  // the panel shows the context menu itself
+    EXPECT_FALSE(controller.menu()->isVisible());
+    emit tray.activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(controller.menu()->isVisible());
+    controller.menu()->close();
 }
 
 TEST_F(MenuControllerTest, SwitchRowAndQueueRowFollowWhetherCaptureIsLive) {
