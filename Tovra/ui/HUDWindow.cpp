@@ -264,6 +264,12 @@ void HUDWindow::update(const State& state) {
     noticeLabel_->setText(QString::fromStdString(state.notice));
     noticeLabel_->setVisible(!state.notice.empty());
 
+    if (isDraggingItem_) {
+        // The dragged row is about to go, and with it the release that would end the drag:
+        // end it here, or the overlay would never hide again.
+        removeDragToken();
+        endDrag();
+    }
     // Later, not now: the change may come from an event inside one of these rows.
     while (itemsStack_->count() > 1) {
         QLayoutItem* item = itemsStack_->takeAt(0);
@@ -296,7 +302,14 @@ void HUDWindow::update(const State& state) {
     }
     int position = 0;
     for (const ItemRow& row : state.rows) {
-        const QString text = QString::fromStdString(maskedText(row.previewText, state.privacyMode));
+        // One line per row, as in the menu: a row is 30 px high.
+        QString text = QString::fromStdString(maskedText(row.previewText, state.privacyMode));
+        for (QChar& c : text) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
+                c == QChar(0x2028) || c == QChar(0x2029) || c == QChar(0x85)) {
+                c = QLatin1Char(' ');
+            }
+        }
         itemsStack_->insertWidget(position++,
                                   new HUDItemRow(*this, row, text, !state.ignoresMouse));
     }
@@ -397,9 +410,17 @@ void HUDWindow::rowDragMoved(const QPoint& windowPoint) {
     updateDropIndicator(windowPoint);
 }
 
-void HUDWindow::rowDragEnded(const Uuid& id, const QPoint& windowPoint) {
+void HUDWindow::endDrag() {
     isDraggingItem_ = false;
     dropIndicator_->hide();
+    // Dragging stopped the hide: start it again, unless what the drop does shows it anew.
+    if (QWidget::isVisible() && !fadeTimer_.isActive()) {
+        scheduleHide(hideAfterDrag, animationsEnabled_);
+    }
+}
+
+void HUDWindow::rowDragEnded(const Uuid& id, const QPoint& windowPoint) {
+    endDrag();
     const int index = dropIndex(windowPoint.y());
     int dragged = 0;
     const auto all = rows();
@@ -450,8 +471,7 @@ void HUDWindow::removeDragToken() {
 }
 
 void HUDWindow::rowDragCancelled() {
-    isDraggingItem_ = false;
-    dropIndicator_->hide();
+    endDrag();
 }
 
 void HUDWindow::rowDeleted(const Uuid& id) {

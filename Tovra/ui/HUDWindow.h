@@ -94,7 +94,11 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    /// Seconds the overlay stays after a drag that ended without showing it anew.
+    static constexpr double hideAfterDrag = 2.5;
+
     void showPanel(bool animated);
+    void endDrag();
     void scheduleHide(double seconds, bool animated);
     void reposition();
     void updateDropIndicator(const QPoint& windowPoint);

@@ -104,6 +104,17 @@ TEST_F(HUDWindowTest, ANoticeShowsAsPlainTextUntilTheNextUpdateHasNone) {
     EXPECT_FALSE(hud.noticeLabel()->isVisibleTo(&hud));
 }
 
+TEST_F(HUDWindowTest, AMultiLinePreviewIsShownOnOneLine) {
+    state.rows = {{Uuid::random(), "first line\nsecond\tcell\r\nthird", false}};
+    hud.update(state);
+    QApplication::processEvents();
+    ASSERT_EQ(hud.rows().size(), 1u);
+    EXPECT_EQ(hud.rows()[0]->displayText(), "first line second cell  third");
+    const QLabel* label = hud.rows()[0]->findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_LE(label->sizeHint().height(), hud.rows()[0]->height());
+}
+
 TEST_F(HUDWindowTest, CopiedTextThatLooksLikeMarkupIsShownAsItIs) {
     state.rows = {{Uuid::random(), "<b>bold</b><i>it</i>", false}};
     hud.update(state);
@@ -154,6 +165,22 @@ TEST_F(HUDWindowTest, ADraggedRowIsCarriedAsATokenAndDroppedWhereTheIndicatorSho
     EXPECT_EQ(hud.dragToken(), nullptr);
     ASSERT_EQ(delegate->moves.size(), 1u);
     EXPECT_EQ(delegate->moves[0].first, state.rows[0].id);
+}
+
+TEST_F(HUDWindowTest, AChangeDuringADragEndsItAndTheOverlayStillHides) {
+    HUDItemRow* first = hud.rows().front();
+    QTest::mousePress(first, Qt::LeftButton, Qt::NoModifier, QPoint(40, 15));
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 85), first->mapToGlobal(QPointF(40, 85)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(first, &move);
+    ASSERT_TRUE(hud.isDraggingItem());
+    // A copy arrives meanwhile: the rows are built anew, the dragged one included.
+    state.rows.push_back({Uuid::random(), "delta", false});
+    hud.update(state);
+    QApplication::processEvents();
+    EXPECT_FALSE(hud.isDraggingItem());
+    EXPECT_EQ(hud.dragToken(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hud.isVisible(); }, 10000));
 }
 
 TEST_F(HUDWindowTest, AClickIsNoDrag) {
