@@ -13,6 +13,7 @@
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxEmptyState.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxGlyph.h"
 #include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxListRow.h"
 #include "MoxUI/MoxLocalNoteCard.h"
@@ -185,6 +186,46 @@ TEST_F(MoxUITest, LocalNoteCardEndsWithTheRootsLineInTheScriptFace) {
     EXPECT_EQ(roots->accessibleName(), "MoxLocalNoteCard.rootsLine");
     EXPECT_EQ(QFontInfo(roots->font()).family(), "Dancing Script");
     EXPECT_EQ(roots->font().pixelSize(), 24);
+}
+
+}  // namespace
+}  // namespace mox
+
+namespace mox {
+namespace {
+
+int inkedPixels(const QImage& image) {
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            inked += qAlpha(image.pixel(x, y)) > 64 ? 1 : 0;
+        }
+    }
+    return inked;
+}
+
+TEST(MoxGlyphTest, EveryGlyphDrawsInsideItsBoxAtEveryPixelRatio) {
+    for (int raw = 0; raw <= static_cast<int>(MoxGlyph::book); ++raw) {
+        const auto glyph = static_cast<MoxGlyph>(raw);
+        const QPixmap normal = glyphIcon(glyph, Qt::white).pixmap(QSize(16, 16), 1.0);
+        const QPixmap sharp = glyphIcon(glyph, Qt::white).pixmap(QSize(16, 16), 2.0);
+        EXPECT_EQ(sharp.size(), QSize(32, 32)) << raw;  // drawn at the ratio, not scaled up
+        EXPECT_GT(inkedPixels(normal.toImage()), 6) << raw;
+        const QImage big = sharp.toImage();
+        EXPECT_GT(inkedPixels(big), 3 * inkedPixels(normal.toImage()) / 2) << raw;
+        // A glyph is a line drawing: it never floods its box.
+        EXPECT_LT(inkedPixels(big), big.width() * big.height() * 3 / 4) << raw;
+    }
+}
+
+TEST(MoxGlyphTest, NamesTheThemeLacksFallBackToTheDrawnGlyph) {
+    const QIcon icon = themedIcon(QStringLiteral("tovra-no-such-icon"), MoxGlyph::pin, Qt::red);
+    ASSERT_FALSE(icon.isNull());
+    const QImage drawn = icon.pixmap(24, 24).toImage();
+    EXPECT_GT(inkedPixels(drawn), 10);
+    const QIcon faded = glyphIcon(MoxGlyph::pin, Qt::red);
+    EXPECT_LT(inkedPixels(faded.pixmap(QSize(24, 24), QIcon::Disabled).toImage()),
+              inkedPixels(drawn));
 }
 
 }  // namespace
