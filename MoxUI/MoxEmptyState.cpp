@@ -17,7 +17,7 @@
 namespace mox {
 
 MoxEmptyState::MoxEmptyState(const QString& title, std::optional<QString> body,
-                             std::optional<QString> symbol,
+                             std::optional<QIcon> symbol,
                              std::optional<std::pair<QString, std::function<void()>>> action,
                              QWidget* parent)
     : QWidget(parent) {
@@ -26,7 +26,7 @@ MoxEmptyState::MoxEmptyState(const QString& title, std::optional<QString> body,
     column->addStretch();
     if (symbol) {
         auto* icon = new QLabel;
-        icon->setPixmap(QIcon::fromTheme(*symbol).pixmap(32, 32));
+        icon->setPixmap(symbol->pixmap(QSize(32, 32), devicePixelRatioF()));
         icon->setAlignment(Qt::AlignCenter);
         column->addWidget(icon);
     }

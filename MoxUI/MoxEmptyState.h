@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -11,7 +12,7 @@ namespace mox {
 class MoxEmptyState final : public QWidget {
   public:
     MoxEmptyState(const QString& title, std::optional<QString> body = std::nullopt,
-                  std::optional<QString> symbol = std::nullopt,
+                  std::optional<QIcon> symbol = std::nullopt,
                   std::optional<std::pair<QString, std::function<void()>>> action = std::nullopt,
                   QWidget* parent = nullptr);
 };

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 
 #include <QMouseEvent>
@@ -15,7 +16,9 @@
 
 #include "HUDLayout.h"
 #include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxElidedLabel.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxGlyph.h"
 #include "MoxUI/MoxLabel.h"
 #include "Tovra/core/PrivacyMasking.h"
 
@@ -69,32 +72,29 @@ HUDItemRow::HUDItemRow(HUDWindow& window, const ItemRow& row, const QString& dis
       pinButton_(new QToolButton(this)),
       deleteButton_(new QToolButton(this)) {
     setFixedHeight(30);
-    auto* label = mox::plainLabel({}, this);
+    auto* label = new mox::MoxElidedLabel(this);
     label->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Medium));
-    label->setText(label->fontMetrics().elidedText(displayText, Qt::ElideRight, 220));
+    label->setFullText(displayText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, mox::MoxColors::textPrimary());
     label->setPalette(palette);
 
-    pinButton_->setAutoRaise(true);
-    pinButton_->setFixedSize(20, 20);
-    pinButton_->setText(row.isPinned ? QStringLiteral("\u25C6") : QStringLiteral("\u25C7"));
+    for (QToolButton* button : {pinButton_, deleteButton_}) {
+        button->setAutoRaise(true);
+        button->setFixedSize(20, 20);
+        button->setIconSize(QSize(14, 14));
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    pinButton_->setIcon(
+        mox::glyphIcon(row.isPinned ? mox::MoxGlyph::pinned : mox::MoxGlyph::pin,
+                       row.isPinned ? mox::MoxColors::accent() : mox::MoxColors::textTertiary()));
     pinButton_->setToolTip(row.isPinned ? QStringLiteral("Unpin item")
                                         : QStringLiteral("Pin item"));
     pinButton_->setAccessibleName(row.isPinned ? QStringLiteral("Pinned")
                                                : QStringLiteral("Not pinned"));
-    QPalette pinPalette = pinButton_->palette();
-    pinPalette.setColor(QPalette::ButtonText,
-                        row.isPinned ? mox::MoxColors::accent() : mox::MoxColors::textTertiary());
-    pinButton_->setPalette(pinPalette);
-    deleteButton_->setAutoRaise(true);
-    deleteButton_->setFixedSize(20, 20);
-    deleteButton_->setText(QStringLiteral("\u00D7"));
-    deleteButton_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::DemiBold));
+    deleteButton_->setIcon(mox::glyphIcon(mox::MoxGlyph::remove, mox::MoxColors::textSecondary()));
     deleteButton_->setToolTip(QStringLiteral("Remove from Tovra"));
-    QPalette deletePalette = deleteButton_->palette();
-    deletePalette.setColor(QPalette::ButtonText, mox::MoxColors::textSecondary());
-    deleteButton_->setPalette(deletePalette);
+    deleteButton_->setAccessibleName(QStringLiteral("Remove"));
     connect(pinButton_, &QToolButton::clicked, this, [this] { window_.rowPinToggled(id_); });
     connect(deleteButton_, &QToolButton::clicked, this, [this] { window_.rowDeleted(id_); });
 
@@ -375,7 +375,11 @@ void HUDWindow::hideEvent(QHideEvent* event) {
 }
 
 void HUDWindow::reposition() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    // The screen the user works on: the one with the pointer.
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
     const QRect available = screen != nullptr ? screen->availableGeometry() : geometry();
     setGeometry(HUDLayout::frame(available));
 }

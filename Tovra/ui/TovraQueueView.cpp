@@ -1,23 +1,27 @@
 #include "TovraQueueView.h"
 
-#include <QEnterEvent>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <map>
+#include <optional>
 
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxCard.h"
 #include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxEmptyState.h"
 #include "MoxUI/MoxFonts.h"
+#include "MoxUI/MoxGlyph.h"
 #include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
-#include "Tovra/core/PrivacyMasking.h"
-#include "Tovra/core/UnicodeText.h"
+#include "MoxUI/MoxScales.h"
+#include "QueuePanelRow.h"
 
 namespace tovra {
 
@@ -25,58 +29,9 @@ namespace {
 
 const QString panelIdentifier = QStringLiteral("tovra.queue");
 
-QString displayText(const std::string& preview, PrivacyMode mode) {
-    const std::string masked = maskedText(preview, mode);
-    return QString::fromStdString(std::string(unicode::trimmed(masked)));
-}
-
 QString rawTitle(std::string_view raw) {
     return QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
 }
-
-/// A list row that shows its paste button only while the pointer is over it.
-class HoverRow final : public QFrame {
-  public:
-    HoverRow(QWidget* hoverOnly, bool isLast) : hoverOnly_(hoverOnly), isLast_(isLast) {
-        setMinimumHeight(54);
-        hoverOnly_->setVisible(false);
-    }
-
-  protected:
-    void enterEvent(QEnterEvent*) override { setHovered(true); }
-    void leaveEvent(QEvent*) override { setHovered(false); }
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        if (hovered_) {
-            painter.fillRect(rect(), mox::MoxColors::highlight());
-        }
-        if (!isLast_) {
-            painter.fillRect(QRectF(0, height() - 1, width(), 1), mox::MoxColors::line());
-        }
-    }
-
-  private:
-    void setHovered(bool hovered) {
-        hovered_ = hovered;
-        hoverOnly_->setVisible(hovered);
-        if (hovered && selectable_ != nullptr) {
-            // Selecting needs a text control per label, costly for 50 rows: made on first hover,
-            // before the pointer can start a selection.
-            selectable_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            selectable_ = nullptr;
-        }
-        update();
-    }
-
-  public:
-    void setSelectableOnHover(QLabel* label) { selectable_ = label; }
-
-  private:
-    QLabel* selectable_ = nullptr;
-    QWidget* hoverOnly_;
-    bool isLast_;
-    bool hovered_ = false;
-};
 
 }  // namespace
 
@@ -112,12 +67,89 @@ void TovraQueueCoordinator::close() {
 
 // ---- View ----------------------------------------------------------------------------------
 
-TovraQueueView::TovraQueueView(TovraQueueCoordinator& coordinator)
-    : coordinator_(coordinator), layout_(new QVBoxLayout(this)) {
+TovraQueueView::TovraQueueView(TovraQueueCoordinator& coordinator) : coordinator_(coordinator) {
     setMinimumSize(640, 520);
-    layout_->setContentsMargins(0, 0, 0, 0);
-    layout_->setSpacing(0);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(header());
+    auto* divider = new QFrame;
+    divider->setFixedHeight(1);
+    QPalette line = divider->palette();
+    line.setColor(QPalette::Window, mox::MoxColors::line());
+    divider->setPalette(line);
+    divider->setAutoFillBackground(true);
+    layout->addWidget(divider);
+
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(16);
+    empty_ = emptyState();
+    column->addWidget(empty_, 1);
+
+    content_ = new QWidget;
+    auto* items = new QVBoxLayout(content_);
+    items->setContentsMargins(0, 0, 0, 0);
+    items->setSpacing(16);
+    items->addWidget(mox::styledLabel(QStringLiteral("Next to paste"), mox::MoxFonts::display12(),
+                                      mox::MoxColors::textSecondary()));
+    cardSlot_ = new QVBoxLayout;
+    items->addLayout(cardSlot_);
+    upNext_ = mox::styledLabel(QStringLiteral("Up next"), mox::MoxFonts::display12(),
+                               mox::MoxColors::textSecondary());
+    items->addWidget(upNext_);
+
+    auto* list = new QWidget;
+    QPalette card = list->palette();
+    card.setColor(QPalette::Window, mox::MoxColors::panel2());
+    list->setPalette(card);
+    list->setAutoFillBackground(true);
+    listRows_ = new QVBoxLayout(list);
+    listRows_->setContentsMargins(0, 0, 0, 0);
+    listRows_->setSpacing(0);
+    listRows_->addStretch();
+    scroll_ = new QScrollArea;
+    scroll_->setWidget(list);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->viewport()->setAutoFillBackground(false);
+    // A card around the list rather than a style sheet: sheets slow every child down. Its
+    // inner margin keeps the list's square fill inside the rounded corners.
+    listFrame_ = new mox::MoxCard(1);
+    listFrame_->setFixedHeight(216);
+    auto* inside = new QVBoxLayout(listFrame_);
+    inside->setContentsMargins(1, mox::MoxRadius::lg / 2, 1, mox::MoxRadius::lg / 2);
+    inside->addWidget(scroll_);
+    items->addWidget(listFrame_);
+    items->addStretch();
+    column->addWidget(content_, 1);
+    column->addWidget(footer());
+    layout->addWidget(body, 1);
+
+    // A row shows its paste button while it or one of its buttons holds the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        for (QWidget* widget : {old, now}) {
+            for (QWidget* at = widget; at != nullptr && at != this; at = at->parentWidget()) {
+                if (auto* row = dynamic_cast<QueuePanelRow*>(at)) {
+                    row->refreshChrome();
+                    break;
+                }
+            }
+        }
+    });
     render();
+}
+
+void TovraQueueView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The queue is what the panel is for: the keyboard starts on the next item. (Set once
+    // shown: the view is put into its window after it was made.)
+    if (!shownOnce_ && !rows_.empty()) {
+        rows_.front()->setFocus(Qt::OtherFocusReason);
+    }
+    shownOnce_ = true;
 }
 
 QString TovraQueueView::modeLabel(QueueMode selected, QueueMode effective) {
@@ -132,193 +164,31 @@ QString TovraQueueView::countLabel(std::size_t count) {
                                                              : QStringLiteral("items"));
 }
 
-void TovraQueueView::render() {
-    while (QLayoutItem* child = layout_->takeAt(0)) {
-        delete child->widget();
-        delete child->layout();
-        delete child;
-    }
-    const QueuePanelModel& model = coordinator_.model();
-    const auto items = model.panelItems();
-    const PrivacyMode privacy = model.privacyMode();
-    const int active = model.activeStackIndex();
-
-    auto* header = new QWidget;
-    header->setFixedHeight(62);
-    auto* headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(24, 0, 24, 0);
-    headerRow->setSpacing(12);
-    auto* stackMenu = new QToolButton;
-    stackMenu->setText(QStringLiteral("Stack %1 \u2195").arg(active + 1));
-    stackMenu->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::DemiBold));
-    stackMenu->setAccessibleName(QStringLiteral("Active stack, Stack %1").arg(active + 1));
-    stackMenu->setPopupMode(QToolButton::InstantPopup);
-    stackMenu->setAutoRaise(true);
-    QPalette light = stackMenu->palette();
-    light.setColor(QPalette::ButtonText, mox::MoxColors::textPrimary());
-    stackMenu->setPalette(light);
-    auto* stacks = new QMenu(stackMenu);
-    for (int i = 0; i < model.availableStackCount(); ++i) {
-        QAction* entry = stacks->addAction(QStringLiteral("Stack %1").arg(i + 1));
-        entry->setCheckable(true);
-        entry->setChecked(i == active);
-        connect(entry, &QAction::triggered, this,
-                [this, i] { coordinator_.model().selectStackFromMenu(i); });
-    }
-    stackMenu->setMenu(stacks);
-    headerRow->addWidget(stackMenu);
-    headerRow->addWidget(
-        mox::styledLabel(modeLabel(model.panelSelectedMode(), model.panelQueueMode()),
-                         mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::Medium),
-                         mox::MoxColors::textPrimary()));
-    headerRow->addStretch();
-    headerRow->addWidget(mox::styledLabel(countLabel(items.size()), mox::MoxFonts::body12(),
-                                          mox::MoxColors::textSecondary()));
-    layout_->addWidget(header);
-    auto* divider = new QFrame;
-    divider->setFixedHeight(1);
-    divider->setStyleSheet(QStringLiteral("background: %1;").arg(mox::MoxColors::line().name()));
-    layout_->addWidget(divider);
-
-    auto* body = new QWidget;
-    auto* column = new QVBoxLayout(body);
-    column->setContentsMargins(24, 24, 24, 24);
-    column->setSpacing(16);
-    if (items.empty()) {
-        column->addStretch();
-        auto* title = mox::styledLabel(QStringLiteral("Nothing waiting."),
-                                       mox::MoxFonts::display20(), mox::MoxColors::textPrimary());
-        title->setAlignment(Qt::AlignCenter);
-        auto* message = mox::styledLabel(QStringLiteral("Copy something to add it to the queue."),
-                                         mox::MoxFonts::body14(), mox::MoxColors::textSecondary());
-        message->setAlignment(Qt::AlignCenter);
-        column->addWidget(title);
-        column->addWidget(message);
-        column->addStretch();
-    } else {
-        column->addWidget(mox::styledLabel(QStringLiteral("Next to paste"),
-                                           mox::MoxFonts::display12(),
-                                           mox::MoxColors::textSecondary()));
-        column->addWidget(nextCard(items.front(), privacy));
-        if (items.size() > 1) {
-            column->addWidget(mox::styledLabel(QStringLiteral("Up next"),
-                                               mox::MoxFonts::display12(),
-                                               mox::MoxColors::textSecondary()));
-            auto* list = new QWidget;
-            QPalette card = list->palette();
-            card.setColor(QPalette::Window, mox::MoxColors::panel2());
-            list->setPalette(card);
-            list->setAutoFillBackground(true);
-            auto* rows = new QVBoxLayout(list);
-            rows->setContentsMargins(0, 0, 0, 0);
-            rows->setSpacing(0);
-            for (std::size_t i = 1; i < items.size(); ++i) {
-                rows->addWidget(
-                    upcomingRow(items[i], static_cast<int>(i) + 1, i + 1 == items.size(), privacy));
-            }
-            rows->addStretch();
-            auto* scroll = new QScrollArea;
-            scroll->setWidget(list);
-            scroll->setWidgetResizable(true);
-            scroll->setFrameShape(QFrame::NoFrame);
-            // A card around the list rather than a style sheet: sheets slow every child down.
-            auto* frame = new mox::MoxCard(1);
-            frame->setFixedHeight(216);
-            auto* inside = new QVBoxLayout(frame);
-            inside->setContentsMargins(1, 1, 1, 1);
-            inside->addWidget(scroll);
-            column->addWidget(frame);
-        }
-        column->addStretch();
-    }
-    column->addWidget(footer());
-    layout_->addWidget(body, 1);
+QWidget* TovraQueueView::header() {
+    auto* bar = new QWidget;
+    bar->setFixedHeight(62);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(16, 0, 24, 0);
+    row->setSpacing(8);
+    stackButton_ =
+        new mox::MoxButton(QString(), mox::MoxButtonVariant::ghost, mox::MoxButtonSize::md);
+    stackButton_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::DemiBold));
+    row->addWidget(stackButton_);
+    modeLabel_ =
+        mox::styledLabel({}, mox::MoxFonts::font(mox::MoxFontFamily::body, 14, QFont::Medium),
+                         mox::MoxColors::textPrimary());
+    row->addWidget(modeLabel_);
+    row->addStretch();
+    countLabel_ = mox::styledLabel({}, mox::MoxFonts::body12(), mox::MoxColors::textSecondary());
+    row->addWidget(countLabel_);
+    return bar;
 }
 
-QWidget* TovraQueueView::nextCard(const PanelItem& item, PrivacyMode mode) {
-    auto* card = new mox::MoxCard(0);
-    card->setMinimumHeight(90);
-    auto* row = new QHBoxLayout(card);
-    row->setContentsMargins(24, 12, 24, 12);
-    row->setSpacing(16);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(4);
-    auto* text = mox::styledLabel(displayText(item.previewText, mode),
-                                  mox::MoxFonts::font(mox::MoxFontFamily::body, 16, QFont::Medium),
-                                  mox::MoxColors::textPrimary());
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    texts->addWidget(text);
-    texts->addWidget(mox::styledLabel(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
-                                      mox::MoxColors::textSecondary()));
-    row->addLayout(texts, 1);
-    auto* paste = new mox::MoxButton(QStringLiteral("Ctrl+V  Paste"),
-                                     mox::MoxButtonVariant::primary, mox::MoxButtonSize::md);
-    paste->setAccessibleName(QStringLiteral("Paste next queue item"));
-    const Uuid id = item.id;
-    connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.model().pasteItem(id); });
-    row->addWidget(paste);
-    return card;
-}
-
-QWidget* TovraQueueView::upcomingRow(const PanelItem& item, int position, bool isLast,
-                                     PrivacyMode mode) {
-    auto* paste = new QPushButton(QStringLiteral("Paste"));
-    paste->setFlat(true);
-    paste->setAccessibleName(QStringLiteral("Paste queue item %1").arg(position));
-    auto* row = new HoverRow(paste, isLast);
-    auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(16, 6, 16, 6);
-    line->setSpacing(12);
-    auto* number = mox::styledLabel(QString::number(position), mox::MoxFonts::body12(),
-                                    mox::MoxColors::textTertiary());
-    number->setFixedWidth(18);
-    number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    line->addWidget(number);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    auto* text = mox::styledLabel(displayText(item.previewText, mode), mox::MoxFonts::body14(),
-                                  mox::MoxColors::textPrimary());
-    texts->addWidget(text);
-    texts->addWidget(mox::styledLabel(QString::fromStdString(item.kind), mox::MoxFonts::body12(),
-                                      mox::MoxColors::textSecondary()));
-    row->setSelectableOnHover(text);
-    line->addLayout(texts, 1);
-    line->addWidget(paste);
-    auto* pin = new QToolButton;
-    pin->setAutoRaise(true);
-    pin->setText(item.isPinned ? QStringLiteral("\u25C6") : QStringLiteral("\u25C7"));
-    pin->setToolTip(item.isPinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"));
-    pin->setAccessibleName((item.isPinned ? QStringLiteral("Unpin queue item %1")
-                                          : QStringLiteral("Pin queue item %1"))
-                               .arg(position));
-    auto* remove = new QToolButton;
-    remove->setAutoRaise(true);
-    remove->setText(QStringLiteral("\u2715"));
-    remove->setToolTip(QStringLiteral("Remove"));
-    remove->setAccessibleName(QStringLiteral("Remove queue item %1").arg(position));
-    line->addWidget(pin);
-    line->addWidget(remove);
-
-    const Uuid id = item.id;
-    connect(paste, &QPushButton::clicked, this, [this, id] { coordinator_.model().pasteItem(id); });
-    connect(pin, &QToolButton::clicked, this,
-            [this, id] { coordinator_.model().togglePinItem(id); });
-    connect(remove, &QToolButton::clicked, this,
-            [this, id] { coordinator_.model().removeItem(id); });
-    row->setContextMenuPolicy(Qt::CustomContextMenu);
-    const bool pinned = item.isPinned;
-    connect(row, &QWidget::customContextMenuRequested, this, [this, row, id, pinned](QPoint at) {
-        QMenu menu;
-        menu.addAction(QStringLiteral("Paste this"), this,
-                       [this, id] { coordinator_.model().pasteItem(id); });
-        menu.addAction(pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"), this,
-                       [this, id] { coordinator_.model().togglePinItem(id); });
-        menu.addSeparator();
-        menu.addAction(QStringLiteral("Remove"), this,
-                       [this, id] { coordinator_.model().removeItem(id); });
-        menu.exec(row->mapToGlobal(at));
-    });
-    return row;
+QWidget* TovraQueueView::emptyState() {
+    return new mox::MoxEmptyState(
+        QStringLiteral("Nothing waiting."),
+        QStringLiteral("Copy something to add it to the queue."),
+        mox::glyphIcon(mox::MoxGlyph::inbox, mox::MoxColors::textTertiary()));
 }
 
 QWidget* TovraQueueView::footer() {
@@ -326,30 +196,54 @@ QWidget* TovraQueueView::footer() {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    auto* clear = new mox::MoxButton(QStringLiteral("Clear all"), mox::MoxButtonVariant::danger,
-                                     mox::MoxButtonSize::md);
-    clear->setObjectName(QStringLiteral("clearAll"));
-    connect(clear, &QPushButton::clicked, this, [this] { coordinator_.model().clearFromPanel(); });
-    row->addWidget(clear);
+    clear_ = new mox::MoxButton(QStringLiteral("Clear all"), mox::MoxButtonVariant::danger,
+                                mox::MoxButtonSize::md);
+    clear_->setObjectName(QStringLiteral("clearAll"));
+    connect(clear_, &QPushButton::clicked, this, [this] { coordinator_.model().clearFromPanel(); });
+    row->addWidget(clear_);
+    switchStack_ = new mox::MoxButton(QStringLiteral("Switch stack"),
+                                      mox::MoxButtonVariant::secondary, mox::MoxButtonSize::md);
+    row->addWidget(switchStack_);
+    privacy_ =
+        new mox::MoxButton(QString(), mox::MoxButtonVariant::secondary, mox::MoxButtonSize::md);
+    privacy_->setObjectName(QStringLiteral("privacy"));
+    row->addWidget(privacy_);
+    row->addStretch();
+    return bar;
+}
 
+void TovraQueueView::renderMenus() {
     const QueuePanelModel& model = coordinator_.model();
-    auto* switchStack = new QToolButton;
-    switchStack->setText(QStringLiteral("Switch stack"));
-    switchStack->setPopupMode(QToolButton::InstantPopup);
-    auto* stacks = new QMenu(switchStack);
-    for (int i = 0; i < model.availableStackCount(); ++i) {
-        connect(stacks->addAction(QStringLiteral("Stack %1").arg(i + 1)), &QAction::triggered, this,
-                [this, i] { coordinator_.model().selectStackFromMenu(i); });
-    }
-    switchStack->setMenu(stacks);
-    row->addWidget(switchStack);
-
+    const int active = model.activeStackIndex();
+    const int count = model.availableStackCount();
     const PrivacyMode current = model.privacyMode();
-    auto* privacy = new QToolButton;
-    privacy->setObjectName(QStringLiteral("privacy"));
-    privacy->setText(QStringLiteral("Privacy: ") + rawTitle(rawValue(current)));
-    privacy->setPopupMode(QToolButton::InstantPopup);
-    auto* modes = new QMenu(privacy);
+    stackButton_->setText(QStringLiteral("Stack %1  \u25BE").arg(active + 1));
+    stackButton_->setAccessibleName(QStringLiteral("Active stack, Stack %1").arg(active + 1));
+    privacy_->setText(QStringLiteral("Privacy: ") + rawTitle(rawValue(current)) +
+                      QStringLiteral("  \u25BE"));
+    // A menu is replaced only when what it offers changed: it may be open now.
+    if (menusBuilt_ && active == menusActive_ && count == menusCount_ && current == menusPrivacy_) {
+        return;
+    }
+    menusBuilt_ = true;
+    menusActive_ = active;
+    menusCount_ = count;
+    menusPrivacy_ = current;
+    for (QPushButton* button : {stackButton_, switchStack_}) {
+        auto* stacks = new QMenu(button);
+        for (int i = 0; i < count; ++i) {
+            QAction* entry = stacks->addAction(QStringLiteral("Stack %1").arg(i + 1));
+            entry->setCheckable(true);
+            entry->setChecked(i == active);
+            connect(entry, &QAction::triggered, this,
+                    [this, i] { coordinator_.model().selectStackFromMenu(i); });
+        }
+        if (QMenu* old = button->menu()) {
+            old->deleteLater();
+        }
+        button->setMenu(stacks);
+    }
+    auto* modes = new QMenu(privacy_);
     for (const PrivacyMode mode : allCases<PrivacyMode>()) {
         QAction* entry = modes->addAction(rawTitle(rawValue(mode)));
         entry->setCheckable(true);
@@ -357,10 +251,112 @@ QWidget* TovraQueueView::footer() {
         connect(entry, &QAction::triggered, this,
                 [this, mode] { coordinator_.model().selectPrivacyMode(rawValue(mode)); });
     }
-    privacy->setMenu(modes);
-    row->addWidget(privacy);
-    row->addStretch();
-    return bar;
+    if (QMenu* old = privacy_->menu()) {
+        old->deleteLater();
+    }
+    privacy_->setMenu(modes);
+}
+
+void TovraQueueView::render() {
+    const QueuePanelModel& model = coordinator_.model();
+    const auto items = model.panelItems();
+    const PrivacyMode privacy = model.privacyMode();
+    renderMenus();
+    modeLabel_->setText(modeLabel(model.panelSelectedMode(), model.panelQueueMode()));
+    countLabel_->setText(countLabel(items.size()));
+    empty_->setVisible(items.empty());
+    content_->setVisible(!items.empty());
+    clear_->setEnabled(!items.empty());
+
+    // Where the focus was, to hand it on when its row goes.
+    std::optional<Uuid> focusedId;
+    std::size_t focusedIndex = 0;
+    const QWidget* focus = QApplication::focusWidget();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (focus != nullptr && (focus == rows_[i] || rows_[i]->isAncestorOf(focus))) {
+            focusedId = rows_[i]->id();
+            focusedIndex = i;
+        }
+    }
+
+    std::map<Uuid, QueuePanelRow*> existing;
+    for (QueuePanelRow* row : rows_) {
+        existing.emplace(row->id(), row);
+    }
+    std::vector<QueuePanelRow*> next;
+    next.reserve(items.size());
+    const auto stepper = [this](QueuePanelRow* from, int by) { step(from, by); };
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto style = i == 0 ? QueuePanelRow::Style::card : QueuePanelRow::Style::list;
+        QueuePanelRow* row = nullptr;
+        if (auto found = existing.find(items[i].id);
+            found != existing.end() && found->second->style() == style) {
+            row = found->second;
+            existing.erase(found);
+        } else {
+            row = new QueuePanelRow(coordinator_.model(), items[i], style, stepper);
+        }
+        row->show(items[i], static_cast<int>(i) + 1, i + 1 == items.size(), privacy);
+        next.push_back(row);
+    }
+    for (auto& [id, gone] : existing) {
+        delete gone;
+    }
+    rows_ = std::move(next);
+
+    // Put the rows in order without deleting any: the list keeps its scroll position.
+    while (cardSlot_->count() > 0) {
+        delete cardSlot_->takeAt(0);
+    }
+    while (listRows_->count() > 0) {
+        delete listRows_->takeAt(0);
+    }
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        (i == 0 ? cardSlot_ : listRows_)->addWidget(rows_[i]);
+        rows_[i]->setVisible(true);
+    }
+    listRows_->addStretch();
+    upNext_->setVisible(rows_.size() > 1);
+    listFrame_->setVisible(rows_.size() > 1);
+
+    if (focusedId && !rows_.empty()) {
+        const auto same = std::find_if(rows_.begin(), rows_.end(), [&](const QueuePanelRow* row) {
+            return row->id() == *focusedId;
+        });
+        QueuePanelRow* heir =
+            same != rows_.end() ? *same : rows_[std::min(focusedIndex, rows_.size() - 1)];
+        if (!heir->hasFocus() && !heir->isAncestorOf(QApplication::focusWidget())) {
+            heir->setFocus(Qt::OtherFocusReason);
+        }
+        scroll_->ensureWidgetVisible(heir, 0, 0);
+    }
+}
+
+void TovraQueueView::step(QueuePanelRow* from, int by) {
+    const auto at = std::find(rows_.begin(), rows_.end(), from);
+    if (at == rows_.end()) {
+        return;
+    }
+    const auto index = static_cast<long>(at - rows_.begin()) + by;
+    QueuePanelRow* target =
+        rows_[static_cast<std::size_t>(std::clamp(index, 0L, static_cast<long>(rows_.size()) - 1))];
+    target->setFocus(Qt::OtherFocusReason);
+    if (target->style() == QueuePanelRow::Style::list) {
+        scroll_->ensureWidgetVisible(target, 0, 0);
+    }
+}
+
+void TovraQueueView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        window()->close();
+        return;
+    }
+    if ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) && !rows_.empty()) {
+        // From anywhere else in the panel the arrows go into the queue.
+        rows_.front()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace tovra

@@ -5,11 +5,17 @@
 #include <vector>
 
 #include "Tovra/app/Surfaces.h"
+#include "Tovra/core/PrivacyMode.h"
 #include "Tovra/core/QueueMode.h"
 
+class QLabel;
+class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace tovra {
+
+class QueuePanelRow;
 
 /// One item as the panel shows it: display data only.
 using PanelItem = ItemRow;
@@ -35,24 +41,52 @@ class TovraQueueCoordinator final : public QueuePanelSurface {
 };
 
 /// The panel: the next item in a card, the ones after it in a list, and the footer controls.
+/// A change updates the rows in place: the list keeps its scroll position and the focused
+/// item keeps the focus (or hands it to the row that took its place).
 class TovraQueueView final : public QWidget {
   public:
     explicit TovraQueueView(TovraQueueCoordinator& coordinator);
     /// Reads everything again from the coordinator.
     void render();
+    /// The rows in hand-out order; the first is the card of the next item.
+    [[nodiscard]] const std::vector<QueuePanelRow*>& rows() const { return rows_; }
 
     /// Mode label of the header: "Smart · LIFO" or "FIFO".
     static QString modeLabel(QueueMode selected, QueueMode effective);
     /// What the header says about the count: "1 item", "3 items".
     static QString countLabel(std::size_t count);
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
   private:
-    QWidget* nextCard(const PanelItem& item, PrivacyMode mode);
-    QWidget* upcomingRow(const PanelItem& item, int position, bool isLast, PrivacyMode mode);
+    QWidget* header();
+    QWidget* emptyState();
     QWidget* footer();
+    void renderMenus();
+    void step(QueuePanelRow* from, int by);
 
     TovraQueueCoordinator& coordinator_;
-    QVBoxLayout* layout_;
+    std::vector<QueuePanelRow*> rows_;
+    QPushButton* stackButton_ = nullptr;
+    QLabel* modeLabel_ = nullptr;
+    QLabel* countLabel_ = nullptr;
+    QWidget* empty_ = nullptr;
+    QWidget* content_ = nullptr;
+    QVBoxLayout* cardSlot_ = nullptr;
+    QWidget* upNext_ = nullptr;
+    QWidget* listFrame_ = nullptr;
+    QVBoxLayout* listRows_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QPushButton* clear_ = nullptr;
+    QPushButton* switchStack_ = nullptr;
+    QPushButton* privacy_ = nullptr;
+    int menusActive_ = -1;
+    int menusCount_ = -1;
+    PrivacyMode menusPrivacy_{};
+    bool menusBuilt_ = false;
+    bool shownOnce_ = false;
 };
 
 }  // namespace tovra

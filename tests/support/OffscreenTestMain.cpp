@@ -5,7 +5,10 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never the desktop the tests run on; a test may give the offscreen platform its screens.
+    if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

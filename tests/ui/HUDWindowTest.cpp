@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
+#include <QToolButton>
+#include <algorithm>
 
 #include "Tovra/ui/HUDLayout.h"
 #include "tests/support/ShownText.h"
@@ -75,18 +79,44 @@ class HUDWindowTest : public ::testing::Test {
     OverlaySurface::State state;
 };
 
+/// The texts the overlay shows, top to bottom.
+QStringList shownTexts(const QWidget& hud) {
+    std::vector<std::pair<int, QString>> placed;
+    for (const QLabel* label : hud.findChildren<QLabel*>()) {
+        if (label->isVisibleTo(&hud) && !label->text().isEmpty()) {
+            placed.emplace_back(label->mapTo(&hud, QPoint(0, 0)).y(), label->text());
+        }
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList texts;
+    for (const auto& [y, text] : placed) {
+        texts << text;
+    }
+    return texts;
+}
+
 TEST_F(HUDWindowTest, ShowsTitleDotsAndOneRowPerItemThenHides) {
-    EXPECT_EQ(hud.title(), QStringLiteral("Tovra 1 \u00B7 FIFO (3)"));
-    ASSERT_EQ(hud.rows().size(), 3u);
-    EXPECT_EQ(hud.rows()[1]->displayText(), "beta");
+    EXPECT_EQ(shownTexts(hud),
+              (QStringList{"Tovra 1 \u00B7 FIFO (3)",
+                           "\u25CF \u25CF \u25CF \u25CB \u25CB \u25CB \u25CB \u25CB", "alpha",
+                           "beta", "gamma"}));
     EXPECT_TRUE(hud.isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !hud.isVisible(); }, 10000));
 
     state.rows.clear();
+    for (int i = 0; i < 11; ++i) {
+        state.rows.push_back({Uuid::random(), "row", false});
+    }
+    hud.update(state);
+    QApplication::processEvents();
+    EXPECT_TRUE(
+        shownTexts(hud).contains("\u25CF \u25CF \u25CF \u25CF \u25CF \u25CF \u25CF \u25CF  +3"));
+    state.rows.clear();
     hud.update(state);
     QApplication::processEvents();
     EXPECT_TRUE(hud.rows().empty());
-    EXPECT_EQ(hud.dots(), HUDLayout::dotsText(0));
+    EXPECT_TRUE(shownTexts(hud).contains("Copy items to build the queue."));
 }
 
 TEST_F(HUDWindowTest, ANoticeShowsAsPlainTextUntilTheNextUpdateHasNone) {
@@ -129,8 +159,17 @@ TEST_F(HUDWindowTest, CopiedTextThatLooksLikeMarkupIsShownAsItIs) {
 
 TEST_F(HUDWindowTest, RowsReportPinDeleteAndDragsToTheDelegate) {
     const Uuid first = state.rows[0].id;
-    hud.rowPinToggled(first);
-    hud.rowDeleted(first);
+    const auto button = [&](const QString& name) {
+        for (QToolButton* found : hud.rows()[0]->findChildren<QToolButton*>()) {
+            if (found->accessibleName() == name) {
+                return found;
+            }
+        }
+        return static_cast<QToolButton*>(nullptr);
+    };
+    ASSERT_NE(button("Not pinned"), nullptr);
+    QTest::mouseClick(button("Not pinned"), Qt::LeftButton);
+    QTest::mouseClick(button("Remove"), Qt::LeftButton);
     EXPECT_EQ(delegate->pinned, std::vector<Uuid>{first});
     EXPECT_EQ(delegate->deleted, std::vector<Uuid>{first});
 
@@ -181,6 +220,33 @@ TEST_F(HUDWindowTest, AChangeDuringADragEndsItAndTheOverlayStillHides) {
     EXPECT_FALSE(hud.isDraggingItem());
     EXPECT_EQ(hud.dragToken(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !hud.isVisible(); }, 10000));
+}
+
+TEST_F(HUDWindowTest, ALongOneLinePreviewKeepsThePinAndRemoveButtonsInside) {
+    state.rows = {{Uuid::random(), std::string(400, 'W'), false}};
+    hud.update(state);
+    QApplication::processEvents();
+    ASSERT_EQ(hud.rows().size(), 1u);
+    const HUDItemRow* row = hud.rows()[0];
+    const QRect inside = row->rect();
+    for (const QToolButton* button : row->findChildren<QToolButton*>()) {
+        EXPECT_TRUE(inside.contains(QRect(button->mapTo(row, QPoint(0, 0)), button->size())))
+            << button->accessibleName().toStdString();
+    }
+    EXPECT_LE(row->mapTo(&hud, QPoint(row->width(), 0)).x(), hud.width());
+}
+
+TEST_F(HUDWindowTest, OpensOnTheScreenWithThePointer) {
+    const auto screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2) << "ctest gives this test two offscreen screens";
+    for (const QScreen* screen : {screens[1], screens[0]}) {
+        hud.hideNow(false);
+        QCursor::setPos(screen->geometry().center());
+        hud.show(2.5);
+        QApplication::processEvents();
+        EXPECT_TRUE(screen->availableGeometry().contains(hud.geometry()))
+            << screen->name().toStdString();
+    }
 }
 
 TEST_F(HUDWindowTest, AClickIsNoDrag) {
