@@ -9,6 +9,7 @@
 #include <string>
 
 #include "MenuToggleItemView.h"
+#include "MoxUI/MoxGlyph.h"
 #include "PasteKeyHints.h"
 #include "StatusGlyph.h"
 #include "Tovra/core/PrivacyMasking.h"
@@ -22,9 +23,32 @@ constexpr std::size_t listedItems = 5;
 constexpr std::size_t rowCharacterLimit = 30;
 constexpr std::size_t rowCutCharacters = 27;
 
-/// Symbol names of the rows, as freedesktop icon names.
-QIcon symbol(const char* name) {
-    return QIcon::fromTheme(QString::fromLatin1(name));
+/// A row's icon: the desktop theme's, or the kit's drawn glyph in the menu's text colour where
+/// the theme has none (a bare X session has no theme at all).
+QIcon symbol(const char* name, mox::MoxGlyph glyph) {
+    const QColor text =
+        QApplication::palette("QMenu").color(QPalette::Active, QPalette::WindowText);
+    return mox::themedIcon(QString::fromLatin1(name), glyph, text);
+}
+
+mox::MoxGlyph kindGlyph(const std::string& kind) {
+    if (kind == "Image") {
+        return mox::MoxGlyph::image;
+    }
+    return kind == "Plain text" ? mox::MoxGlyph::text : mox::MoxGlyph::richText;
+}
+
+const char* kindIconName(const std::string& kind) {
+    if (kind == "Image") {
+        return "image-x-generic";
+    }
+    return kind == "Plain text" ? "text-x-generic" : "text-html";
+}
+
+/// Where a menu's styles start a row's text: past the column of icons and check marks.
+int menuTextIndent() {
+    const int icon = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+    return std::max(icon + 4, 20) + 8;
 }
 
 }  // namespace
@@ -33,9 +57,9 @@ MenuController::MenuController(QSystemTrayIcon* statusItem) : statusItem_(status
 
 MenuController::~MenuController() = default;
 
-QAction* MenuController::addRow(const QString& title, const char* icon,
+QAction* MenuController::addRow(const QString& title, const char* icon, mox::MoxGlyph glyph,
                                 std::function<void()> action, MenuAction validation) {
-    QAction* row = menu_->addAction(symbol(icon), title);
+    QAction* row = menu_->addAction(symbol(icon, glyph), title);
     if (action) {
         QObject::connect(row, &QAction::triggered, row, [action = std::move(action)] { action(); });
     }
@@ -50,7 +74,7 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
     const MenuActions& a = *actions_;
 
     pendingUpdateItem_ = addRow(QStringLiteral("Update available"), "software-update-available",
-                                a.installPendingUpdate);
+                                mox::MoxGlyph::update, a.installPendingUpdate);
     pendingUpdateItem_->setVisible(false);
     pendingUpdateSeparator_ = menu_->addSeparator();
     pendingUpdateSeparator_->setVisible(false);
@@ -58,36 +82,44 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
     if (customRows) {
         auto* row = new QWidgetAction(menu_.get());
         masterToggleView_ = new MenuToggleItemView(QStringLiteral("Tovra"), a.toggleStack);
+        masterToggleView_->setTitleIndent(menuTextIndent());
         row->setDefaultWidget(masterToggleView_);
         row->setText(QStringLiteral("Tovra"));
         menu_->addAction(row);
         masterToggleItem_ = row;
     } else {
-        masterToggleItem_ = addRow(QStringLiteral("Tovra"), "", a.toggleStack);
+        masterToggleItem_ =
+            addRow(QStringLiteral("Tovra"), "", mox::MoxGlyph::stack, a.toggleStack);
         masterToggleItem_->setCheckable(true);
     }
 
-    addRow(QStringLiteral("Paste next"), "edit-paste", a.pasteNext, MenuAction::pasteNext);
+    addRow(QStringLiteral("Paste next"), "edit-paste", mox::MoxGlyph::paste, a.pasteNext,
+           MenuAction::pasteNext);
     // Terminals read Ctrl+V themselves: say which keys paste there.
     menu_->addAction(terminalPasteKeysHint())->setEnabled(false);
     unavailableShortcutsItem_ = menu_->addAction(QString());
     unavailableShortcutsItem_->setEnabled(false);
     unavailableShortcutsItem_->setVisible(false);
-    QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details", a.openQueue);
+    QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details",
+                                mox::MoxGlyph::list, a.openQueue);
     openQueue->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
-    queueItem_ = menu_->addAction(symbol("mail-folder-inbox"), QStringLiteral("Queue (0)"));
+    queueItem_ = menu_->addAction(symbol("mail-folder-inbox", mox::MoxGlyph::inbox),
+                                  QStringLiteral("Queue (0)"));
     queueSubmenu_ = new QMenu(menu_.get());
     queueItem_->setMenu(queueSubmenu_);
     menu_->addSeparator();
-    addRow(QStringLiteral("Clear queue"), "edit-delete", a.clearQueue, MenuAction::clearQueue);
-    addRow(QStringLiteral("Preferences..."), "preferences-system", a.openPreferences);
+    addRow(QStringLiteral("Clear queue"), "edit-delete", mox::MoxGlyph::trash, a.clearQueue,
+           MenuAction::clearQueue);
+    addRow(QStringLiteral("Preferences..."), "preferences-system", mox::MoxGlyph::gear,
+           a.openPreferences);
     menu_->addSeparator();
-    addRow(QStringLiteral("Support"), "help-contents", a.showSupport);
-    addRow(QStringLiteral("Check for Updates..."), "view-refresh", a.checkForUpdates,
-           MenuAction::checkForUpdates);
-    addRow(QStringLiteral("About Tovra"), "help-about", a.showAbout);
+    addRow(QStringLiteral("Support"), "help-contents", mox::MoxGlyph::help, a.showSupport);
+    addRow(QStringLiteral("Check for Updates..."), "view-refresh", mox::MoxGlyph::refresh,
+           a.checkForUpdates, MenuAction::checkForUpdates);
+    addRow(QStringLiteral("About Tovra"), "help-about", mox::MoxGlyph::info, a.showAbout);
     menu_->addSeparator();
-    QAction* quit = addRow(QStringLiteral("Quit Tovra"), "application-exit", a.quit);
+    QAction* quit =
+        addRow(QStringLiteral("Quit Tovra"), "application-exit", mox::MoxGlyph::quit, a.quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] { validate(); });
@@ -197,8 +229,9 @@ void MenuController::rebuildQueueSubmenu(const std::vector<ItemRow>& items,
     const std::size_t shown = std::min(items.size(), listedItems);
     for (std::size_t i = 0; i < shown; ++i) {
         const int index = static_cast<int>(i);
-        QAction* row = queueSubmenu_->addAction(symbol("text-x-generic"),
-                                                rowText(index, items[i].previewText, privacyMode));
+        QAction* row =
+            queueSubmenu_->addAction(symbol(kindIconName(items[i].kind), kindGlyph(items[i].kind)),
+                                     rowText(index, items[i].previewText, privacyMode));
         row->setData(index);
         QObject::connect(row, &QAction::triggered, row, [this, index] {
             if (actions_ && actions_->pasteQueueItem) {

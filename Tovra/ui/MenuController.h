@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "MoxUI/MoxGlyph.h"
 #include "Tovra/app/Surfaces.h"
 #include "Tovra/ui/MenuToggleItemView.h"
 
@@ -65,8 +66,8 @@ class MenuController final : public StatusSurface {
     static QString literalMenuText(std::string_view text);
 
   private:
-    QAction* addRow(const QString& title, const char* icon, std::function<void()> action,
-                    MenuAction validation = MenuAction::other);
+    QAction* addRow(const QString& title, const char* icon, mox::MoxGlyph glyph,
+                    std::function<void()> action, MenuAction validation = MenuAction::other);
     void rebuildQueueSubmenu(const std::vector<ItemRow>& items, PrivacyMode privacyMode);
 
     QPointer<QSystemTrayIcon> statusItem_;

@@ -50,6 +50,10 @@ MenuToggleItemView::MenuToggleItemView(const QString& title, std::function<void(
     refreshAppearance();
 }
 
+void MenuToggleItemView::setTitleIndent(int indent) {
+    titleLabel_->move(indent, titleLabel_->y());
+}
+
 void MenuToggleItemView::setOn(bool on) {
     isOn_ = on;
     refreshAppearance();

@@ -31,6 +31,8 @@ class MenuToggleItemView final : public QWidget {
     [[nodiscard]] bool isOn() const { return isOn_; }
     void setTitle(const QString& title);
     [[nodiscard]] QString title() const { return titleLabel_->text(); }
+    /// Starts the title where the menu's other rows start their text.
+    void setTitleIndent(int indent);
     /// Sends the action, then closes the enclosing menu.
     void activate();
 

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QSystemTrayIcon>
 #include <QWidgetAction>
+#include <cstdlib>
 
 #include "Tovra/ui/MenuToggleItemView.h"
 #include "Tovra/ui/StatusGlyph.h"
@@ -62,6 +63,52 @@ TEST_F(MenuControllerTest, BuildsTheRowsInOrderWithTheUpdateRowHidden) {
     EXPECT_FALSE(controller.unavailableShortcutsItem()->isVisible());
     EXPECT_EQ(titles(controller.queueSubmenu()), QStringList{"Nothing waiting"});
     EXPECT_FALSE(controller.queueSubmenu()->actions().front()->isEnabled());
+}
+
+/// Leftmost column with ink inside `area` of `image`, or -1.
+int leftmostInk(const QImage& image, const QRect& area, const QColor& background) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.lightness() - background.lightness()) > 60) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+TEST_F(MenuControllerTest, EveryRowThatDoesSomethingHasAnIconEvenWithoutAThemeAndTheSwitchAligns) {
+    for (QAction* row : controller.menu()->actions()) {
+        if (row->isSeparator() || !row->isEnabled() || qobject_cast<QWidgetAction*>(row) ||
+            row->text().isEmpty()) {
+            continue;
+        }
+        const QImage icon = row->icon().pixmap(16, 16).toImage();
+        int inked = 0;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x) {
+                inked += qAlpha(icon.pixel(x, y)) > 64 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inked, 6) << row->text().toStdString();
+    }
+
+    // The switch row's title starts where a row's text does: the hint row has no icon.
+    QMenu& menu = *controller.menu();
+    controller.pendingUpdateItem()->setVisible(false);
+    menu.adjustSize();
+    const QImage drawn = menu.grab().toImage();
+    const QColor background = drawn.pixelColor(menu.width() / 2, 2);
+    QAction* hint = menu.actions()[4];
+    // Inside the rows, clear of the menu's frame.
+    QRect switchRow = menu.actionGeometry(controller.masterToggleItem()).adjusted(4, 3, 0, -3);
+    switchRow.setRight(switchRow.left() + 120);  // the title, not the switch
+    const int hintText =
+        leftmostInk(drawn, menu.actionGeometry(hint).adjusted(4, 3, 0, -3), background);
+    const int title = leftmostInk(drawn, switchRow, background);
+    ASSERT_GT(hintText, 0);
+    EXPECT_NEAR(title, hintText, 2);
 }
 
 TEST_F(MenuControllerTest, ShortcutsAnotherProgramHoldsShowAsARow) {
