@@ -42,6 +42,7 @@
 #include "platform/qt/LogindSleepWatcher.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11KeyboardTap.h"
+#include "platform/x11/X11TrayColors.h"
 
 namespace {
 
@@ -161,6 +162,18 @@ int main(int argc, char** argv) {
     actions.checkForUpdates = [&app] { app->checkForUpdatesFromMenu(); };
     actions.installPendingUpdate = [&app] { app->installPendingUpdateFromMenu(); };
     actions.quit = [] { QApplication::quit(); };
+    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        // The tray says which colour its icons draw in, light panel or dark.
+        int screen = 0;
+        xcb_parse_display(nullptr, nullptr, nullptr, &screen);
+        menuController.setTrayForeground(
+            [connection = x11->connection(), screen]() -> std::optional<QColor> {
+                if (const auto rgb = tovra::x11::trayForeground(connection, screen)) {
+                    return QColor::fromRgb(static_cast<QRgb>(*rgb));
+                }
+                return std::nullopt;
+            });
+    }
     menuController.buildMenu(
         std::move(actions),
         [&app](tovra::MenuAction action) { return app->validateMenuItem(action); }, !menuOverDBus);

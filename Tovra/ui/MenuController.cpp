@@ -134,10 +134,22 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
                              }
                          });
         if (statusItem_->icon().isNull()) {
-            statusItem_->setIcon(QIcon(QPixmap::fromImage(StatusGlyph::make(0))));
+            showGlyph(0);
         }
     }
     rebuildQueueSubmenu({}, PrivacyMode::partialMask);
+}
+
+void MenuController::showGlyph(int count) {
+    std::pair<int, std::optional<QColor>> glyph{count, std::nullopt};
+    if (trayForeground_) {
+        glyph.second = trayForeground_();
+    }
+    if (shownGlyph_ == glyph) {
+        return;  // a new icon makes the tray repaint it
+    }
+    shownGlyph_ = glyph;
+    statusItem_->setIcon(StatusGlyph::icon(glyph.first, glyph.second));
 }
 
 void MenuController::validate() {
@@ -154,8 +166,7 @@ void MenuController::validate() {
 void MenuController::update(const State& state) {
     const bool isCaptureLive = state.isActive && state.shortcutCaptureAvailable;
     if (statusItem_) {
-        statusItem_->setIcon(QIcon(QPixmap::fromImage(
-            StatusGlyph::make(static_cast<int>(std::min<std::size_t>(state.count, 100000))))));
+        showGlyph(static_cast<int>(std::min<std::size_t>(state.count, 100000)));
         statusItem_->setToolTip(
             StatusGlyph::tooltip(state.isActive, state.shortcutCaptureAvailable, state.count));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QColor>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "MoxUI/MoxGlyph.h"
@@ -49,6 +51,10 @@ class MenuController final : public StatusSurface {
                 const std::optional<std::string>& pendingUpdateVersion);
     /// The controller's refresh: glyph, tooltip and menu.
     void update(const State& state) override;
+    /// Where the tray says which colour its icons draw in; asked at each glyph change.
+    void setTrayForeground(std::function<std::optional<QColor>()> source) {
+        trayForeground_ = std::move(source);
+    }
 
     [[nodiscard]] QMenu* menu() const { return menu_.get(); }
     [[nodiscard]] QMenu* queueSubmenu() const { return queueSubmenu_; }
@@ -69,8 +75,11 @@ class MenuController final : public StatusSurface {
     QAction* addRow(const QString& title, const char* icon, mox::MoxGlyph glyph,
                     std::function<void()> action, MenuAction validation = MenuAction::other);
     void rebuildQueueSubmenu(const std::vector<ItemRow>& items, PrivacyMode privacyMode);
+    void showGlyph(int count);
 
     QPointer<QSystemTrayIcon> statusItem_;
+    std::function<std::optional<QColor>()> trayForeground_;
+    std::optional<std::pair<int, std::optional<QColor>>> shownGlyph_;
     std::unique_ptr<QMenu> menu_;
     std::optional<MenuActions> actions_;
     Validator validator_;

@@ -1,62 +1,105 @@
 #include "StatusGlyph.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QIcon>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPalette>
+#include <QPixmap>
+
+#include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxGlyph.h"
 
 namespace tovra {
 
 namespace {
 
-/// A clipboard with a list on it, on a 16-unit grid.
-void paintClipboard(QPainter& painter, const QColor& color) {
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(color, 1.2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(2.5, 2.5, 11, 12.5), 2, 2);
-    painter.setBrush(color);
-    painter.drawRoundedRect(QRectF(5.5, 1, 5, 3), 1, 1);
-    for (const double y : {7.0, 9.5, 12.0}) {
-        painter.drawEllipse(QPointF(5.2, y), 0.8, 0.8);
-        painter.drawLine(QPointF(7, y), QPointF(11.5, y));
-    }
+double luminance(const QColor& color) {
+    return 0.2126 * color.redF() + 0.7152 * color.greenF() + 0.0722 * color.blueF();
 }
 
-/// Drawn when neither the artwork nor the icon theme has a glyph.
-QImage drawnClipboard() {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    paintClipboard(painter, Qt::black);
-    return image;
+/// Paints the picture into `bounds` (logical pixels); `unit` is one device pixel.
+void paintStatus(QPainter& painter, int count, const std::optional<QColor>& foreground,
+                 const QRectF& bounds, double unit) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double side = std::min(bounds.width(), bounds.height());
+    const bool badged = count >= 1;
+    // With a badge the glyph moves up and left so the count has the corner.
+    const QRectF glyphBox(bounds.left(), bounds.top(), badged ? side * 0.82 : side,
+                          badged ? side * 0.82 : side);
+    const QColor ink = foreground.value_or(QColor(Qt::white));
+    if (!foreground) {
+        const QColor halo(0, 0, 0, 200);
+        for (const QPointF offset :
+             {QPointF(-unit, 0), QPointF(unit, 0), QPointF(0, -unit), QPointF(0, unit)}) {
+            mox::paintGlyph(painter, mox::MoxGlyph::clipboard, glyphBox.translated(offset), halo);
+        }
+    }
+    mox::paintGlyph(painter, mox::MoxGlyph::clipboard, glyphBox, ink);
+    if (!badged) {
+        return;
+    }
+    const QString text = StatusGlyph::badgeText(count);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setWeight(QFont::Bold);
+    // Half the icon high: legible at the 16 to 24 pixels trays give their icons.
+    const double height = std::max(side * 0.55, 7.0);
+    font.setPixelSize(std::max(static_cast<int>(height * 0.8), 6));
+    const QFontMetricsF metrics(font);
+    const double width =
+        std::min(std::max(height, metrics.horizontalAdvance(text) + height * 0.4), side);
+    const QRectF badge(bounds.left() + side - width, bounds.top() + side - height, width, height);
+    QPainterPath pill;
+    pill.addRoundedRect(badge, height / 2, height / 2);
+    const QColor fill = mox::MoxColors::accent();
+    painter.fillPath(pill, fill);
+    painter.setFont(font);
+    painter.setPen(luminance(fill) > 0.5 ? Qt::black : Qt::white);
+    painter.drawText(badge, Qt::AlignCenter, text);
 }
+
+class StatusIconEngine final : public QIconEngine {
+  public:
+    StatusIconEngine(int count, std::optional<QColor> foreground)
+        : count_(count), foreground_(foreground) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        paintStatus(*painter, count_, foreground_, rect,
+                    1.0 / painter->device()->devicePixelRatioF());
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    // `size` is in device pixels already.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) override {
+        const int logical = static_cast<int>(std::min(size.width(), size.height()) / scale);
+        return QPixmap::fromImage(StatusGlyph::render(count_, foreground_, logical, scale));
+    }
+    [[nodiscard]] QIconEngine* clone() const override {
+        return new StatusIconEngine(count_, foreground_);
+    }
+    [[nodiscard]] QString key() const override { return QStringLiteral("tovra.status"); }
+
+  private:
+    int count_;
+    std::optional<QColor> foreground_;
+};
 
 }  // namespace
 
-QImage StatusGlyph::baseGlyph() {
-    QImage base;
-    for (const QString& candidate :
-         {QApplication::applicationDirPath() + QStringLiteral("/MenubarGlyph.png"),
-          QStringLiteral(":/MenubarGlyph.png")}) {
-        if (QFile::exists(candidate) && base.load(candidate)) {
-            break;
-        }
-    }
-    if (base.isNull()) {
-        const QIcon themed = QIcon::fromTheme(QStringLiteral("edit-paste"));
-        if (!themed.isNull()) {
-            base = themed.pixmap(16, 16).toImage();
-        }
-    }
-    if (base.isNull()) {
-        base = drawnClipboard();
-    }
-    return base.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+QImage StatusGlyph::render(int count, std::optional<QColor> foreground, int size,
+                           qreal pixelRatio) {
+    const int pixels = std::max(1, static_cast<int>(std::lround(size * pixelRatio)));
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setDevicePixelRatio(pixelRatio);
+    QPainter painter(&image);
+    paintStatus(painter, count, foreground, QRectF(0, 0, size, size), 1.0 / pixelRatio);
+    return image;
+}
+
+QIcon StatusGlyph::icon(int count, std::optional<QColor> foreground) {
+    return QIcon(new StatusIconEngine(count, foreground));
 }
 
 QImage StatusGlyph::applicationIcon(int size, const QColor& accent) {
@@ -67,18 +110,13 @@ QImage StatusGlyph::applicationIcon(int size, const QColor& accent) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(accent);
     painter.drawRoundedRect(QRectF(0, 0, size, size), size * 0.22, size * 0.22);
-    painter.translate(size * 0.2, size * 0.2);
-    painter.scale(size * 0.6 / 16.0, size * 0.6 / 16.0);
-    paintClipboard(painter, Qt::white);
+    mox::paintGlyph(painter, mox::MoxGlyph::clipboard,
+                    QRectF(size * 0.2, size * 0.2, size * 0.6, size * 0.6), Qt::white);
     return image;
 }
 
 QString StatusGlyph::badgeText(int count) {
     return count <= 99 ? QString::number(count) : QStringLiteral("99+");
-}
-
-double StatusGlyph::badgeFontSize(const QString& text) {
-    return text.size() < 3 ? 7.5 : 6.5;
 }
 
 QString StatusGlyph::tooltip(bool isActive, bool shortcutCaptureAvailable, std::size_t count) {
@@ -91,34 +129,6 @@ QString StatusGlyph::tooltip(bool isActive, bool shortcutCaptureAvailable, std::
     return QStringLiteral("Tovra queue: %1 item%2")
         .arg(count)
         .arg(count == 1 ? QString() : QStringLiteral("s"));
-}
-
-QImage StatusGlyph::make(int count) {
-    const QImage base = baseGlyph();
-    if (count < 1) {
-        return base;
-    }
-    QImage composite(28, 18, QImage::Format_ARGB32_Premultiplied);
-    composite.fill(Qt::transparent);
-    QPainter painter(&composite);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // The layout is given from the bottom left: y = 18 - y - height here.
-    painter.drawImage(QRectF(1, 1, 16, 16), base);
-    const QRectF badge(12, 18 - 6 - 11, 16, 11);
-    QPainterPath pill;
-    pill.addRoundedRect(badge, 5.5, 5.5);
-    painter.fillPath(pill, QApplication::palette().color(QPalette::Highlight));
-    const QString text = badgeText(count);
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPixelSize(static_cast<int>(badgeFontSize(text) + 0.5));
-    font.setWeight(QFont::DemiBold);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    const QSizeF size = QFontMetricsF(font).size(Qt::TextSingleLine, text);
-    painter.drawText(QRectF(badge.center().x() - size.width() / 2,
-                            badge.center().y() - size.height() / 2, size.width(), size.height()),
-                     Qt::AlignCenter, text);
-    return composite;
 }
 
 }  // namespace tovra

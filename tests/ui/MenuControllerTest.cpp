@@ -210,15 +210,74 @@ TEST_F(MenuControllerTest, EnablingFollowsTheControllersRulesWhenTheMenuOpens) {
     EXPECT_EQ(pastes, 1);
 }
 
-TEST(StatusGlyphTest, BadgeAndTooltipFollowTheCount) {
-    EXPECT_EQ(StatusGlyph::make(0).size(), QSize(16, 16));
-    EXPECT_EQ(StatusGlyph::make(3).size(), QSize(28, 18));
+/// The average colour of the pixels drawn over at least half opaque.
+QColor inkColour(const QImage& image, const QRect& area) {
+    float red = 0, green = 0, blue = 0;
+    int inked = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alphaF() >= 0.5F) {
+                red += pixel.redF();
+                green += pixel.greenF();
+                blue += pixel.blueF();
+                ++inked;
+            }
+        }
+    }
+    const auto n = static_cast<float>(inked);
+    return inked == 0 ? QColor() : QColor::fromRgbF(red / n, green / n, blue / n);
+}
+
+TEST(StatusGlyphTest, TheTrayGlyphDrawsInThePanelsColourAtTheScreensPixelRatio) {
+    for (const QColor panelInk : {QColor(Qt::white), QColor(0x20, 0x20, 0x20)}) {
+        const QImage sharp = StatusGlyph::render(0, panelInk, 22, 2.0);
+        EXPECT_EQ(sharp.size(), QSize(44, 44));  // drawn for the ratio, not scaled up
+        const QColor ink = inkColour(sharp, sharp.rect());
+        ASSERT_TRUE(ink.isValid());
+        EXPECT_NEAR(ink.lightness(), panelInk.lightness(), 40);
+    }
+    // Unknown panel: light lines with a dark halo read on either.
+    const QImage unknown = StatusGlyph::render(0, std::nullopt, 22, 1.0);
+    int light = 0;
+    int dark = 0;
+    for (int y = 0; y < unknown.height(); ++y) {
+        for (int x = 0; x < unknown.width(); ++x) {
+            const QColor pixel = unknown.pixelColor(x, y);
+            if (pixel.alphaF() > 0.7F) {
+                light += pixel.lightness() > 160 ? 1 : 0;
+                dark += pixel.lightness() < 90 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(light, 10);
+    EXPECT_GT(dark, 10);
+}
+
+TEST(StatusGlyphTest, TheCountStaysLegibleAtTheSizesTraysUse) {
+    for (const int count : {7, 42, 100}) {
+        const QImage empty = StatusGlyph::render(0, QColor(Qt::white), 22, 1.0);
+        const QImage badged = StatusGlyph::render(count, QColor(Qt::white), 22, 1.0);
+        // The badge's text: rows in the lower half where the picture differs from the glyph
+        // alone in a colour that is neither the accent nor white.
+        int textRows = 0;
+        for (int y = 11; y < 22; ++y) {
+            bool text = false;
+            for (int x = 0; x < 22; ++x) {
+                const QColor pixel = badged.pixelColor(x, y);
+                text = text || (pixel.alpha() == 255 && pixel.lightness() < 60 &&
+                                pixel != empty.pixelColor(x, y));
+            }
+            textRows += text ? 1 : 0;
+        }
+        EXPECT_GE(textRows, 6) << count;  // digits at least six pixels high
+    }
     EXPECT_EQ(StatusGlyph::badgeText(99), "99");
     EXPECT_EQ(StatusGlyph::badgeText(100), "99+");
-    EXPECT_DOUBLE_EQ(StatusGlyph::badgeFontSize("99"), 7.5);
-    EXPECT_DOUBLE_EQ(StatusGlyph::badgeFontSize("99+"), 6.5);
+}
+
+TEST(StatusGlyphTest, TooltipSaysWhetherTheQueueRunsAndWhatItHolds) {
     EXPECT_EQ(StatusGlyph::tooltip(false, true, 4), "Tovra queue is paused");
-    EXPECT_EQ(StatusGlyph::tooltip(true, false, 4), "Tovra queue needs Accessibility permission");
     EXPECT_EQ(StatusGlyph::tooltip(true, true, 1), "Tovra queue: 1 item");
     EXPECT_EQ(StatusGlyph::tooltip(true, true, 2), "Tovra queue: 2 items");
 }
