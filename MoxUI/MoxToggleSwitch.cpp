@@ -23,6 +23,9 @@ MoxToggleSwitch::MoxToggleSwitch(const QString& label, QWidget* parent) : QAbstr
 
 QSize MoxToggleSwitch::sizeHint() const {
     const QFontMetrics metrics(font());
+    if (text().isEmpty()) {
+        return {trackWidth + 2, std::max(trackHeight, metrics.height()) + 4};  // a label beside
+    }
     return {trackWidth + gap + metrics.horizontalAdvance(text()) + 4,
             std::max(trackHeight, metrics.height()) + 4};
 }

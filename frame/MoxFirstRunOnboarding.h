@@ -28,7 +28,7 @@ struct MoxFirstRunOnboarding {
     std::vector<Highlight> highlights;
     std::function<void()> onPrimaryAction;
 
-    /// "Try it now" for a menu bar application, "Get started" for a windowed one.
+    /// "Try it now" for a tray application, "Get started" for a windowed one.
     static QString defaultPrimaryActionLabel(Kind kind);
     /// 480 wide for menubar, 540 for windowed; taller with highlights.
     static QSize windowSize(Kind kind, bool hasHighlights);

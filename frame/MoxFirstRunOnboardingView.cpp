@@ -24,15 +24,15 @@ MoxFirstRunOnboardingView::LaunchAtLogin MoxFirstRunOnboardingView::LaunchAtLogi
 }
 
 QString MoxFirstRunOnboardingView::title(Kind kind, const QString& brandName) {
-    return kind == Kind::menubar ? brandName + QStringLiteral(" lives in your menu bar.")
+    return kind == Kind::menubar ? brandName + QStringLiteral(" lives in your system tray.")
                                  : QStringLiteral("Welcome to ") + brandName + QLatin1Char('.');
 }
 
 std::optional<QString> MoxFirstRunOnboardingView::subtitle(Kind kind, bool hasHighlights,
                                                            const QString& brandName) {
     if (kind == Kind::menubar) {
-        return QStringLiteral("Click the icon at the top of your screen any time. ") + brandName +
-               QStringLiteral(" stays out of your Dock and waits quietly until you need it.");
+        return QStringLiteral("Click its icon in your panel's system tray any time. ") + brandName +
+               QStringLiteral(" stays out of your taskbar and waits quietly until you need it.");
     }
     if (!hasHighlights) {
         return QStringLiteral(
@@ -89,7 +89,7 @@ MoxFirstRunOnboardingView::MoxFirstRunOnboardingView(MoxFirstRunOnboarding confi
         connect(switch_, &QAbstractButton::toggled, this, &MoxFirstRunOnboardingView::flip);
         column->addWidget(switch_);
         column->addWidget(styledLabel(
-            QStringLiteral("Recommended \u2014 keeps the menu bar icon ready after every restart."),
+            QStringLiteral("Recommended \u2014 keeps the tray icon ready after every restart."),
             MoxFonts::body12(), MoxColors::textSecondary(), true));
         errorLabel_ = styledLabel(QString(), MoxFonts::body12(), MoxColors::danger(), true);
         errorLabel_->setObjectName(QStringLiteral("launchAtLoginError"));
@@ -133,7 +133,8 @@ void MoxFirstRunOnboardingView::flip(bool on) {
     } catch (const std::exception&) {
         // The switch keeps the user's choice; the message says where to fix it.
         launchAtLoginError_ = QStringLiteral(
-            "Couldn't change login setting \u2014 open System Settings to adjust manually.");
+            "Couldn't change login setting \u2014 check that ~/.config/autostart can be "
+            "written, or add Tovra to your desktop's startup applications.");
     }
     errorLabel_->setText(launchAtLoginError_.value_or(QString()));
     errorLabel_->setVisible(launchAtLoginError_.has_value());

@@ -12,7 +12,7 @@ class QLabel;
 namespace mox {
 
 /// The welcome: where the application lives, an optional feature list, the launch-at-login
-/// switch (menu bar applications) and the primary action.
+/// switch (tray applications) and the primary action.
 class MoxFirstRunOnboardingView final : public QWidget {
   public:
     /// How the switch reads and changes the login item; setEnabled throws on refusal.

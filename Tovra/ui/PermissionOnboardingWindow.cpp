@@ -18,7 +18,7 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
     setWindowTitle(QStringLiteral("Tovra Permissions"));
     setFixedSize(420, 220);
 
-    auto* title = mox::plainLabel(QStringLiteral("Accessibility access is needed"), this);
+    auto* title = mox::plainLabel(QStringLiteral("Keyboard access is needed"), this);
     QFont titleFont = title->font();
     titleFont.setPixelSize(18);  // the design's points are screen pixels at 1x
     titleFont.setWeight(QFont::DemiBold);
@@ -38,15 +38,15 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
     secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
     body->setPalette(secondary);
 
-    auto* openSettingsButton = new QPushButton(QStringLiteral("Open Settings"), this);
+    auto* helpButton = new QPushButton(QStringLiteral("Open Help"), this);
     auto* retryButton = new QPushButton(QStringLiteral("Retry"), this);
-    connect(openSettingsButton, &QPushButton::clicked, this,
-            &PermissionOnboardingWindow::openSettings);
+    // Here the way to the fix is the help, which names what the session lacks.
+    connect(helpButton, &QPushButton::clicked, this, &PermissionOnboardingWindow::openSettings);
     connect(retryButton, &QPushButton::clicked, this, &PermissionOnboardingWindow::retry);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
-    buttons->addWidget(openSettingsButton);
+    buttons->addWidget(helpButton);
     buttons->addWidget(retryButton);
     buttons->addStretch();
 

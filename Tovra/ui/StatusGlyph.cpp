@@ -124,7 +124,7 @@ QString StatusGlyph::tooltip(bool isActive, bool shortcutCaptureAvailable, std::
         return QStringLiteral("Tovra queue is paused");
     }
     if (!shortcutCaptureAvailable) {
-        return QStringLiteral("Tovra queue needs Accessibility permission");
+        return QStringLiteral("Tovra queue needs keyboard access");
     }
     return QStringLiteral("Tovra queue: %1 item%2")
         .arg(count)

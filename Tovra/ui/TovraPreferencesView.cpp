@@ -1,6 +1,5 @@
 #include "TovraPreferencesView.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
+#include "MoxUI/MoxToggleSwitch.h"
 #include "PasteKeyHints.h"
 #include "Tovra/core/BurstSeparator.h"
 #include "Tovra/core/PrivacyMode.h"
@@ -119,9 +119,10 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
         row(label, box);
     };
     auto toggle = [&](const QString& label, bool current, auto onSet) {
-        auto* box = new QCheckBox;
+        auto* box = new mox::MoxToggleSwitch(QString());
+        box->setAccessibleName(label);
         box->setChecked(current);
-        connect(box, &QCheckBox::toggled, this, onSet);
+        connect(box, &QAbstractButton::toggled, this, onSet);
         row(label, box);
     };
     auto button = [&](const QString& label, const QString& title, auto onPress) {
@@ -191,7 +192,7 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     button(QStringLiteral("Smart learning"), QStringLiteral("Clear"), [this] {
         change([](PreferencesCommands& commands) { commands.clearSmartLearning(); });
     });
-    button(QStringLiteral("Accessibility"), QStringLiteral("Check status"), [this] {
+    button(QStringLiteral("Keyboard access"), QStringLiteral("Check status"), [this] {
         change([](PreferencesCommands& commands) { commands.checkPermissionFromMenu(); });
     });
 

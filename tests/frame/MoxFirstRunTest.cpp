@@ -84,11 +84,11 @@ TEST_F(MoxFirstRunTest, SizesLabelsAndButtonsFollowTheKind) {
 
 TEST(MoxFirstRunOnboardingView, TextsNameTheBrand) {
     EXPECT_EQ(MoxFirstRunOnboardingView::title(Kind::menubar, "Tovra"),
-              "Tovra lives in your menu bar.");
+              "Tovra lives in your system tray.");
     EXPECT_EQ(MoxFirstRunOnboardingView::title(Kind::windowed, "Tovra"), "Welcome to Tovra.");
     EXPECT_EQ(MoxFirstRunOnboardingView::subtitle(Kind::menubar, true, "Tovra"),
-              "Click the icon at the top of your screen any time. Tovra stays out of your Dock "
-              "and waits quietly until you need it.");
+              "Click its icon in your panel's system tray any time. Tovra stays out of your "
+              "taskbar and waits quietly until you need it.");
     EXPECT_FALSE(MoxFirstRunOnboardingView::subtitle(Kind::windowed, true, "Tovra").has_value());
 }
 
@@ -111,8 +111,8 @@ TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
     toggle->click();
     EXPECT_TRUE(toggle->isChecked());
     EXPECT_EQ(view.launchAtLoginError(),
-              QString("Couldn't change login setting \u2014 open System Settings to adjust "
-                      "manually."));
+              QString("Couldn't change login setting \u2014 check that ~/.config/autostart can be "
+                      "written, or add Tovra to your desktop's startup applications."));
     refuse = false;
     toggle->click();
     toggle->click();

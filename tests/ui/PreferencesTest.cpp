@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTest>
 
 #include "Tovra/core/QueueManager.h"
 #include "Tovra/core/SmartModeEngine.h"
@@ -34,10 +35,16 @@ class PreferencesTest : public ::testing::Test {
     Widget* control(const char* label) {
         return dynamic_cast<Widget*>(view->control(QString::fromLatin1(label)));
     }
+    /// Picks `text` with the arrow keys, as a user tabbing through the window does.
     static void choose(QComboBox* box, const QString& text) {
-        const int index = box->findText(text);
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+        ASSERT_NE(box, nullptr);
+        ASSERT_GE(box->findText(text), 0) << text.toStdString();
+        const Qt::Key direction =
+            box->findText(text) > box->currentIndex() ? Qt::Key_Down : Qt::Key_Up;
+        for (int step = 0; step < box->count() && box->currentText() != text; ++step) {
+            QTest::keyClick(box, direction);
+        }
+        EXPECT_EQ(box->currentText(), text);
     }
 
     testing::FakePasteboard pasteboard;
@@ -74,21 +81,29 @@ TEST_F(PreferencesTest, EveryControlStartsFromTheSettingsAndAppliesItsChange) {
     choose(control<QComboBox>("Burst separator"), "Custom");
     EXPECT_EQ(app->customBurstSeparator(), " ; ");
 
-    control<QCheckBox>("HUD interaction")->setChecked(false);
+    auto* interaction = control<QAbstractButton>("HUD interaction");
+    ASSERT_NE(interaction, nullptr);
+    EXPECT_TRUE(interaction->isChecked());
+    view->show();
+    QTest::mouseClick(interaction, Qt::LeftButton);
     EXPECT_FALSE(app->hudInteractionEnabled());
-    control<QCheckBox>("Animations")->setChecked(false);
+    interaction->setFocus();
+    QTest::keyClick(interaction, Qt::Key_Space);
+    EXPECT_TRUE(app->hudInteractionEnabled());
+    QTest::mouseClick(control<QAbstractButton>("Animations"), Qt::LeftButton);
     EXPECT_FALSE(app->animationsEnabled());
 }
 
 TEST_F(PreferencesTest, OneShotActionsActOnTheActiveStack) {
-    control<QPushButton>("Swap ends")->click();
+    view->show();
+    QTest::mouseClick(control<QPushButton>("Swap ends"), Qt::LeftButton);
     const auto& items = app->activeQueue().items();
     EXPECT_EQ(stringData(items.front().payload)->view(), "b");
-    control<QPushButton>("Pin next")->click();
+    QTest::mouseClick(control<QPushButton>("Pin next"), Qt::LeftButton);
     EXPECT_TRUE(app->activeQueue().items().front().isPinned);
 
     engine.setOverride(QueueMode::lifo, std::string("firefox"));
-    control<QPushButton>("Smart learning")->click();
+    QTest::mouseClick(control<QPushButton>("Smart learning"), Qt::LeftButton);
     EXPECT_EQ(engine.overrideFor(std::string("firefox")), std::nullopt);
 }
 
