@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,12 +27,39 @@ MoxHeritageIllustration::MoxHeritageIllustration(std::optional<QSize> size, QWid
                                                                         Qt::SmoothTransformation)));
         return;
     }
-    QPixmap drawn(target);
+    // No artwork: a line drawing of home, a house on a hill under the sun, in a round frame.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap drawn(target * ratio);
+    drawn.setDevicePixelRatio(ratio);
     drawn.fill(Qt::transparent);
     QPainter painter(&drawn);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(MoxColors::accentSecondary(), 2));
-    painter.drawEllipse(QRectF(drawn.rect()).adjusted(8, 8, -8, -8));
+    const double side = std::min(target.width(), target.height());
+    painter.translate((target.width() - side) / 2, (target.height() - side) / 2);
+    painter.scale(side / 96.0, side / 96.0);
+    QPen frame(MoxColors::accentSecondary(), 2);
+    frame.setCapStyle(Qt::RoundCap);
+    frame.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(frame);
+    painter.drawEllipse(QRectF(8, 8, 80, 80));
+    painter.save();
+    QPainterPath inside;
+    inside.addEllipse(QRectF(9, 9, 78, 78));
+    painter.setClipPath(inside);
+    QPainterPath hill;
+    hill.moveTo(4, 72);
+    hill.cubicTo(30, 56, 60, 56, 92, 70);
+    painter.drawPath(hill);
+    QPen house(MoxColors::accent(), 2);
+    house.setJoinStyle(Qt::RoundJoin);
+    house.setCapStyle(Qt::RoundCap);
+    painter.setPen(house);
+    painter.drawPolyline(QPolygonF(
+        {QPointF(36, 62), QPointF(36, 48), QPointF(48, 38), QPointF(60, 48), QPointF(60, 62)}));
+    painter.drawRect(QRectF(45, 53, 6, 9));
+    painter.setPen(frame);
+    painter.drawEllipse(QPointF(66, 28), 5, 5);
+    painter.restore();
     painter.end();
     setPixmap(drawn);
 }

@@ -12,6 +12,7 @@
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 #include "PasteKeyHints.h"
+#include "StatusGlyph.h"
 
 namespace tovra {
 
@@ -42,18 +43,13 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
 
     auto* icon = new QLabel;
     icon->setFixedSize(52, 52);
-    QPixmap artwork;
-    if (artwork.load(QStringLiteral(":/TovraIcon.png"))) {
-        icon->setPixmap(artwork.scaled(52, 52, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    } else {
-        // No artwork: the initial on the brand accent.
-        icon->setText(QStringLiteral("T"));
-        icon->setAlignment(Qt::AlignCenter);
-        icon->setFont(mox::MoxFonts::font(mox::MoxFontFamily::display, 28, QFont::Bold));
-        icon->setStyleSheet(
-            QStringLiteral("background: %1; color: %2; border-radius: 10px;")
-                .arg(mox::MoxColors::accent().name(), mox::MoxColors::background().name()));
-    }
+    // The application's own icon, drawn for the screen's pixel ratio.
+    const qreal ratio = devicePixelRatioF();
+    QImage artwork =
+        StatusGlyph::applicationIcon(static_cast<int>(52 * ratio), mox::MoxColors::accent());
+    artwork.setDevicePixelRatio(ratio);
+    icon->setPixmap(QPixmap::fromImage(artwork));
+    icon->setAccessibleName(QString());  // decorative
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(
