@@ -172,7 +172,9 @@ void HUDItemRow::finishDrag() {
     window_.removeDragToken();
     mouseDownPoint_.reset();
     dragging_ = false;
-    setBackground(allowsDragging_ ? withAlpha(mox::MoxColors::panel2(), 0.68) : Qt::transparent);
+    // A faint lightening rather than a fill: over a translucent panel a fill of the lighter
+    // surface colour still comes out darker than the desktop showing through around it.
+    setBackground(allowsDragging_ ? QColor(255, 255, 255, 6) : Qt::transparent);
     setCursor(allowsDragging_ ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }
 

@@ -1,0 +1,85 @@
+// Usage: tovra_surface_gallery OUTPUT_DIR. Draws, on Qt's offscreen platform:
+//   menu-update.png  the tray menu with an update waiting and three items queued
+//   tray-icons.png   the tray glyph at the sizes trays use, on dark and light panels
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <cstdio>
+
+#include "MoxUI/MoxBrandPack.h"
+#include "Tovra/ui/MenuController.h"
+#include "Tovra/ui/StatusGlyph.h"
+
+namespace {
+
+bool save(const QImage& image, const QDir& directory, const char* name) {
+    const QString path = directory.filePath(QString::fromLatin1(name));
+    if (!image.save(path)) {
+        std::fprintf(stderr, "tovra_surface_gallery: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+QImage menuWithUpdate() {
+    tovra::MenuController controller(nullptr);
+    tovra::MenuActions actions;
+    actions.quit = [] {};
+    controller.buildMenu(actions, [](tovra::MenuAction) { return true; });
+    std::vector<tovra::ItemRow> items;
+    for (const char* text : {"Quarterly numbers", "Meeting at 10:30", "R&D budget"}) {
+        items.push_back({tovra::Uuid::random(), text, false});
+    }
+    controller.update(items, true, tovra::PrivacyMode::preview, std::string("1.4.0"));
+    QMenu& menu = *controller.menu();
+    menu.adjustSize();
+    return menu.grab().toImage();
+}
+
+QImage trayIcons() {
+    const std::vector<int> sizes{16, 22, 24, 32};
+    const std::vector<int> counts{0, 3, 42, 100};
+    const int cell = 44;
+    QImage sheet(static_cast<int>(sizes.size() * counts.size()) * cell, 3 * cell,
+                 QImage::Format_ARGB32);
+    const QColor panels[]{QColor(0x2b, 0x2b, 0x2b), QColor(0xee, 0xee, 0xee),
+                          QColor(0x3a, 0x5f, 0x8a)};
+    QPainter painter(&sheet);
+    for (int row = 0; row < 3; ++row) {
+        painter.fillRect(0, row * cell, sheet.width(), cell, panels[row]);
+        int column = 0;
+        for (const int size : sizes) {
+            for (const int count : counts) {
+                // The first panel says its colour, the others do not.
+                const std::optional<QColor> ink =
+                    row == 0 ? std::optional<QColor>(Qt::white) : std::nullopt;
+                painter.drawImage(
+                    QPointF(column * cell + (cell - size) / 2.0, row * cell + (cell - size) / 2.0),
+                    tovra::StatusGlyph::render(count, ink, size, 1.0));
+                ++column;
+            }
+        }
+    }
+    return sheet;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tovra_surface_gallery OUTPUT_DIR\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    mox::MoxBrandPack::configure(mox::MoxBrandPack::tovra());
+    const QDir directory(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(directory.path())) {
+        std::fprintf(stderr, "tovra_surface_gallery: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    const bool saved = save(menuWithUpdate(), directory, "menu-update.png") &&
+                       save(trayIcons(), directory, "tray-icons.png");
+    return saved ? 0 : 1;
+}
