@@ -164,8 +164,12 @@ int main(int argc, char** argv) {
     actions.quit = [] { QApplication::quit(); };
     if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
         // The tray says which colour its icons draw in, light panel or dark.
+        char* host = nullptr;
+        int display = 0;
         int screen = 0;
-        xcb_parse_display(nullptr, nullptr, nullptr, &screen);
+        if (xcb_parse_display(nullptr, &host, &display, &screen) != 0) {
+            std::free(host);
+        }
         menuController.setTrayForeground(
             [connection = x11->connection(), screen]() -> std::optional<QColor> {
                 if (const auto rgb = tovra::x11::trayForeground(connection, screen)) {

@@ -38,11 +38,27 @@ capture_all() {
     import -window root "$dir/onboarding.png"  # a first run
     xdotool key Tab space  # "Done"
     sleep 0.8
+    close_front() { xdotool key alt+F4; sleep 0.5; }  # the window manager closes it
+
+    xdotool mousemove 10 10 click 3
+    sleep 0.8
+    xdotool mousemove 60 116 click 1  # Open queue... with nothing queued
+    sleep 1.5
+    import -window root "$dir/queue-empty.png"
+    close_front
 
     printf 'Quarterly numbers\nMeeting at 10:30\nhttps://example.invalid/reports/q3' |
         xclip -selection clipboard -i
     sleep 0.8
     import -window root "$dir/overlay.png"
+    # Dragging the first row of the overlay down, caught halfway.
+    xdotool mousemove 800 252 mousedown 1
+    sleep 0.2
+    xdotool mousemove 800 262 mousemove 800 275 mousemove 800 300
+    sleep 0.5
+    import -window root "$dir/overlay-drag.png"
+    xdotool mouseup 1
+    sleep 0.5
 
     xdotool mousemove 10 10 click 3
     sleep 0.8
@@ -53,7 +69,9 @@ capture_all() {
     xdotool mousemove 60 116 click 1  # Open queue...
     sleep 1.5
     import -window root "$dir/queue-panel.png"
-    close_front() { xdotool key alt+F4; sleep 0.5; }  # the window manager closes it
+    xdotool key Down space  # the keyboard alone: the second item, pinned
+    sleep 0.8
+    import -window root "$dir/queue-pinned.png"
     close_front
     sleep 0.5
     xdotool mousemove 10 10 click 3
@@ -87,10 +105,19 @@ capture_all() {
     import -window root "$dir/updates.png"
     close_front
 
+    # Switched off (which empties the queue), as the menu then shows it.
+    open_from_menu 24
+    xdotool mousemove 10 10 click 3
+    sleep 0.8
+    import -window root "$dir/menu-off.png"
+    xdotool key Escape
+
     kill "${pids[@]}" 2>/dev/null || true
     wait 2>/dev/null || true
 }
 
 capture_all "$out/plain" no
 capture_all "$out/composited" yes
+# What a session does not reach by itself: an update waiting; the tray glyph at tray sizes.
+"$root/build/tools/tovra_surface_gallery" "$out/drawn"
 echo "Screenshots in $out"
