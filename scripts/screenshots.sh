@@ -58,7 +58,7 @@ capture_all() {
     sleep 0.5
     import -window root "$dir/overlay-drag.png"
     xdotool mouseup 1
-    sleep 0.5
+    sleep 3  # until the overlay hides again
 
     xdotool mousemove 10 10 click 3
     sleep 0.8
@@ -73,6 +73,7 @@ capture_all() {
     sleep 0.8
     import -window root "$dir/queue-pinned.png"
     close_front
+    sleep 2.5  # until the overlay hides again
     sleep 0.5
     xdotool mousemove 10 10 click 3
     sleep 0.8
