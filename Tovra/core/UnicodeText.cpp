@@ -78,6 +78,22 @@ bool isNewline(char32_t codePoint) noexcept {
            codePoint == 0x2029;
 }
 
+std::string oneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    std::size_t offset = 0;
+    while (offset < text.size()) {
+        const CodePoint c = codePointAt(text, offset);
+        if (c.wellFormed && (c.value == U'\t' || isNewline(c.value))) {
+            line.push_back(' ');
+        } else {
+            line.append(text.substr(offset, c.boundary - offset));
+        }
+        offset = c.boundary;
+    }
+    return line;
+}
+
 CodePoint codePointBefore(std::string_view text, std::size_t offset,
                           std::size_t lowerBound) noexcept {
     // ICU walks back with 32-bit offsets: look at the last four bytes only, which hold any one

@@ -22,6 +22,9 @@ namespace unicode {
 /// The text without leading and trailing `isTrimmable` code points; a view into `text`.
 [[nodiscard]] std::string_view trimmed(std::string_view text) noexcept;
 
+/// The text on one line, as a one-line row shows it: each newline and tab becomes a space.
+[[nodiscard]] std::string oneLine(std::string_view text);
+
 /// The code point that ends at byte `offset`, looking back no further than `lowerBound`.
 [[nodiscard]] CodePoint codePointBefore(std::string_view text, std::size_t offset,
                                         std::size_t lowerBound = 0) noexcept;

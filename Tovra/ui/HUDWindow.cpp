@@ -21,6 +21,7 @@
 #include "MoxUI/MoxGlyph.h"
 #include "MoxUI/MoxLabel.h"
 #include "Tovra/core/PrivacyMasking.h"
+#include "Tovra/core/UnicodeText.h"
 
 namespace tovra {
 
@@ -305,13 +306,8 @@ void HUDWindow::update(const State& state) {
     int position = 0;
     for (const ItemRow& row : state.rows) {
         // One line per row, as in the menu: a row is 30 px high.
-        QString text = QString::fromStdString(maskedText(row.previewText, state.privacyMode));
-        for (QChar& c : text) {
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
-                c == QChar(0x2028) || c == QChar(0x2029) || c == QChar(0x85)) {
-                c = QLatin1Char(' ');
-            }
-        }
+        const QString text = QString::fromStdString(
+            unicode::oneLine(maskedText(row.previewText, state.privacyMode)));
         itemsStack_->insertWidget(position++,
                                   new HUDItemRow(*this, row, text, !state.ignoresMouse));
     }

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "ItemKindSymbol.h"
 #include "MenuToggleItemView.h"
 #include "MoxUI/MoxGlyph.h"
 #include "PasteKeyHints.h"
@@ -29,20 +30,6 @@ QIcon symbol(const char* name, mox::MoxGlyph glyph) {
     const QColor text =
         QApplication::palette("QMenu").color(QPalette::Active, QPalette::WindowText);
     return mox::themedIcon(QString::fromLatin1(name), glyph, text);
-}
-
-mox::MoxGlyph kindGlyph(const std::string& kind) {
-    if (kind == "Image") {
-        return mox::MoxGlyph::image;
-    }
-    return kind == "Plain text" ? mox::MoxGlyph::text : mox::MoxGlyph::richText;
-}
-
-const char* kindIconName(const std::string& kind) {
-    if (kind == "Image") {
-        return "image-x-generic";
-    }
-    return kind == "Plain text" ? "text-x-generic" : "text-html";
 }
 
 /// Where a menu's styles start a row's text: past the column of icons and check marks.
@@ -214,13 +201,8 @@ QString MenuController::literalMenuText(std::string_view text) {
 }
 
 QString MenuController::rowText(int index, const std::string& previewText, PrivacyMode mode) {
-    std::string text = maskedText(previewText, mode);
-    for (char& c : text) {
-        if (c == '\n' || c == '\t') {
-            c = ' ';
-        }
-    }
-    std::string shown(unicode::trimmed(text));
+    const std::string text = maskedText(previewText, mode);
+    std::string shown = unicode::oneLine(unicode::trimmed(text));
     if (unicode::characterCount(shown, rowCharacterLimit + 1) > rowCharacterLimit) {
         shown = shown.substr(0, unicode::prefixLength(shown, rowCutCharacters)) + "...";
     }

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ItemKindSymbol.h"
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxElidedLabel.h"
@@ -25,25 +26,7 @@ namespace {
 
 /// One line, masked as the privacy mode says: line breaks would be cut off in a one-line row.
 QString displayText(const std::string& preview, PrivacyMode mode) {
-    const std::string masked = maskedText(preview, mode);
-    QString text = QString::fromStdString(std::string(unicode::trimmed(masked)));
-    for (QChar& c : text) {
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
-            c == QChar(0x2028) || c == QChar(0x2029) || c == QChar(0x85)) {
-            c = QLatin1Char(' ');
-        }
-    }
-    return text;
-}
-
-mox::MoxGlyph kindGlyph(const std::string& kind) {
-    if (kind == "Image") {
-        return mox::MoxGlyph::image;
-    }
-    if (kind == "Rich text" || kind == "HTML") {
-        return mox::MoxGlyph::richText;
-    }
-    return mox::MoxGlyph::text;
+    return QString::fromStdString(unicode::oneLine(unicode::trimmed(maskedText(preview, mode))));
 }
 
 QToolButton* glyphButton(QWidget* parent) {

@@ -41,6 +41,14 @@ TEST(Trimming, RemovesExactlyTheWhiteSpaceAndNewlineSet) {
     EXPECT_EQ(trimmed(""), "");
 }
 
+TEST(OneLine, EveryNewlineAndTabBecomesASpaceAndTheRestStaysByteForByte) {
+    EXPECT_EQ(unicode::oneLine("a\nb\r\nc\td\u2028e\u2029f\u0085g"), "a b  c d e f g");
+    EXPECT_EQ(unicode::oneLine("caf\u00E9 \U0001F600"), "caf\u00E9 \U0001F600");
+    // A broken sequence is left for the display to replace, not cut or merged.
+    EXPECT_EQ(unicode::oneLine("x\xE2\x80\ny"), "x\xE2\x80 y");
+    EXPECT_EQ(unicode::oneLine(""), "");
+}
+
 TEST(LowerCasing, UsesTheFullLocaleIndependentMapping) {
     EXPECT_EQ(toLower("Org.GNOME.Terminal"), "org.gnome.terminal");
     // Capital I with dot above lower-cases to i plus a combining dot everywhere, not only in
