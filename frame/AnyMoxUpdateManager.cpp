@@ -10,16 +10,24 @@ AnyMoxUpdateManager::AnyMoxUpdateManager(MoxAppUpdateState state, bool canCheckF
       lastCheckDate_(std::move(lastCheckDate)) {}
 
 void AnyMoxUpdateManager::updateState(MoxAppUpdateState state) {
-    state_ = std::move(state);
-    emit changed();
+    update(std::move(state), canCheckForUpdates_, lastCheckDate_);
 }
 
 void AnyMoxUpdateManager::updateCanCheckForUpdates(bool canCheck) {
-    canCheckForUpdates_ = canCheck;
-    emit changed();
+    update(state_, canCheck, lastCheckDate_);
 }
 
 void AnyMoxUpdateManager::updateLastCheckDate(std::optional<QDateTime> date) {
+    update(state_, canCheckForUpdates_, std::move(date));
+}
+
+void AnyMoxUpdateManager::update(MoxAppUpdateState state, bool canCheck,
+                                 std::optional<QDateTime> date) {
+    if (state == state_ && canCheck == canCheckForUpdates_ && date == lastCheckDate_) {
+        return;
+    }
+    state_ = std::move(state);
+    canCheckForUpdates_ = canCheck;
     lastCheckDate_ = std::move(date);
     emit changed();
 }

@@ -9,7 +9,8 @@
 namespace mox {
 
 /// The frame's view of updates: a state, whether a check may start, and when the last one
-/// did. Subclasses feed it from a real update module; `changed` follows every update.
+/// did. Subclasses feed it from a real update module; `changed` follows an update that changed
+/// something, once.
 class AnyMoxUpdateManager : public QObject {
     Q_OBJECT
 
@@ -30,6 +31,8 @@ class AnyMoxUpdateManager : public QObject {
     void updateState(MoxAppUpdateState state);
     void updateCanCheckForUpdates(bool canCheck);
     void updateLastCheckDate(std::optional<QDateTime> date);
+    /// All three at once: one `changed` at most.
+    void update(MoxAppUpdateState state, bool canCheck, std::optional<QDateTime> date);
 
   signals:
     void changed();

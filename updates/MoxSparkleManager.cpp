@@ -38,20 +38,55 @@ MoxSparkleManager::MoxSparkleManager(MoxSparkleConfig config, MoxBundle bundle, 
             [this] {
                 // A scheduled check is a background check like any other.
                 isUserInitiated_ = false;
+                const Changes group(*this);
                 publish(lastCheckDate_, std::optional<QDateTime>(QDateTime::currentDateTime()));
             },
             [this](const MoxUpdater::Outcome& outcome) { checkFinished(outcome); }});
-    gentleDelegate_->onPendingUpdateVersionChange(
-        [this](const std::optional<QString>& version) { publish(pendingUpdateVersion_, version); });
+    gentleDelegate_->onPendingUpdateVersionChange([this](const std::optional<QString>& version) {
+        const Changes group(*this);
+        publish(pendingUpdateVersion_, version);
+    });
 }
 
 MoxSparkleManager::~MoxSparkleManager() = default;
 
+MoxSparkleManager::Changes::Changes(MoxSparkleManager& manager) : manager_(manager) {
+    ++manager_.openChanges_;
+}
+
+MoxSparkleManager::Changes::~Changes() {
+    if (--manager_.openChanges_ == 0 && manager_.changing_) {
+        manager_.changing_ = false;
+        emit manager_.changed();
+    }
+}
+
 template <typename T>
 void MoxSparkleManager::publish(T& field, T value) {
-    emit willChange();
+    if (field == value) {
+        return;
+    }
+    const Changes group(*this);
+    if (!changing_) {
+        changing_ = true;
+        emit willChange();
+    }
     field = std::move(value);
-    emit changed();
+}
+
+void MoxSparkleManager::setSchedule(MoxUpdater::Schedule schedule) {
+    if (schedule.lastCheck) {
+        if (const auto last = schedule.lastCheck(); last && last->isValid()) {
+            publish(lastCheckDate_, std::optional<QDateTime>(last->toLocalTime()));
+        }
+    }
+    updater_->setSchedule(std::move(schedule));
+}
+
+void MoxSparkleManager::systemDidWake() {
+    if (MoxUpdater* updater = updater_->updaterController()) {
+        updater->systemDidWake();
+    }
 }
 
 void MoxSparkleManager::start() {
@@ -63,6 +98,7 @@ void MoxSparkleManager::start() {
 }
 
 void MoxSparkleManager::checkForUpdates() {
+    const Changes group(*this);
     isUserInitiated_ = true;
     publish(state_, MoxSparkleState::checking());
     publish(canCheckForUpdates_, false);
@@ -73,6 +109,7 @@ void MoxSparkleManager::checkForUpdates() {
 }
 
 void MoxSparkleManager::checkForUpdatesInBackground() {
+    const Changes group(*this);
     isUserInitiated_ = false;
     publish(lastCheckDate_, std::optional<QDateTime>(QDateTime::currentDateTime()));
     if (MoxUpdater* updater = updater_->updaterController()) {
@@ -81,6 +118,7 @@ void MoxSparkleManager::checkForUpdatesInBackground() {
 }
 
 void MoxSparkleManager::resetError() {
+    const Changes group(*this);
     publish(lastError_, std::optional<MoxSparkleError>());
     if (state_.kind == MoxSparkleState::Kind::failed) {
         publish(state_, MoxSparkleState::idle());
@@ -109,6 +147,7 @@ void MoxSparkleManager::userInitiatedCheckStarted() {
 }
 
 void MoxSparkleManager::checkFinished(const MoxUpdater::Outcome& outcome) {
+    const Changes group(*this);
     switch (outcome.kind) {
         case MoxUpdater::Outcome::Kind::found: {
             foundUpdate_ = outcome.item;
@@ -138,9 +177,11 @@ void MoxSparkleManager::checkFinished(const MoxUpdater::Outcome& outcome) {
         case MoxUpdater::Outcome::Kind::failed: {
             MoxSparkleError error = MoxSparkleError::updateCheckFailed(outcome.error);
             publish(lastError_, std::optional<MoxSparkleError>(error));
-            // A quiet check that failed leaves the picture as it was; the user's shows why.
-            publish(state_, outcome.userInitiated ? MoxSparkleState::failed(std::move(error))
-                                                  : lastRestingState_);
+            // A quiet check that failed leaves the picture as it was; the user's shows why,
+            // unless an update is known: its page stays offered until a check says otherwise.
+            publish(state_, outcome.userInitiated && !foundUpdate_
+                                ? MoxSparkleState::failed(std::move(error))
+                                : lastRestingState_);
             break;
         }
     }

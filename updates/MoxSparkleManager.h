@@ -18,8 +18,9 @@
 namespace mox {
 
 /// The application's one update manager: it runs the updater and publishes a simple picture
-/// of the update situation. `willChange` comes before each published change, `changed` after.
-/// Everything happens on the main thread.
+/// of the update situation. `willChange` comes before a published change and `changed` after
+/// it, once for all that one event changed, and only when something did. Everything happens on
+/// the main thread.
 class MoxSparkleManager final : public QObject {
     Q_OBJECT
 
@@ -37,7 +38,12 @@ class MoxSparkleManager final : public QObject {
     [[nodiscard]] const MoxSparkleConfig& config() const { return config_; }
     [[nodiscard]] const MoxBundle& bundle() const { return bundle_; }
 
+    /// Where the time of the last check is kept (read now, for the last-check date); before
+    /// `start`.
+    void setSchedule(MoxUpdater::Schedule schedule);
     void start();
+    /// The machine woke up: a scheduled check that came due meanwhile runs soon.
+    void systemDidWake();
     void checkForUpdates();
     void checkForUpdatesInBackground();
     void resetError();
@@ -63,6 +69,17 @@ class MoxSparkleManager final : public QObject {
     void changed();
 
   private:
+    /// Groups the changes made while it lives into one notification.
+    class Changes {
+      public:
+        explicit Changes(MoxSparkleManager& manager);
+        ~Changes();
+        Changes(const Changes&) = delete;
+        Changes& operator=(const Changes&) = delete;
+
+      private:
+        MoxSparkleManager& manager_;
+    };
     template <typename T>
     void publish(T& field, T value);
     void userInitiatedCheckStarted();
@@ -80,6 +97,8 @@ class MoxSparkleManager final : public QObject {
     std::unique_ptr<SparkleControllerBridge> updater_;
     MoxBundle bundle_;
     bool didStart_ = false;
+    int openChanges_ = 0;
+    bool changing_ = false;
     bool isUserInitiated_ = true;
     MoxSparkleState lastRestingState_;
     std::optional<MoxAppcastItem> foundUpdate_;

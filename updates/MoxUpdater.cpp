@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -18,8 +19,15 @@ MoxUpdater::MoxUpdater(QString currentVersion, Delegate& delegate, Callbacks cal
       currentVersion_(std::move(currentVersion)),
       delegate_(delegate),
       callbacks_(std::move(callbacks)) {
-    schedule_.setSingleShot(true);
-    connect(&schedule_, &QTimer::timeout, this, &MoxUpdater::scheduledCheck);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &MoxUpdater::scheduledCheck);
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+        if (reply_) {
+            reply_->setProperty("deadline", true);
+            reply_->abort();
+        }
+    });
 }
 
 MoxUpdater::~MoxUpdater() {
@@ -44,16 +52,39 @@ void MoxUpdater::start() {
         return;
     }
     started_ = true;
+    notBefore_ = schedule_.now().addMSecs(schedule_.settleMs);
     reschedule();
 }
 
-void MoxUpdater::reschedule() {
-    schedule_.stop();
+void MoxUpdater::systemDidWake() {
+    notBefore_ = schedule_.now().addMSecs(schedule_.settleMs);
+    reschedule();
+}
+
+std::optional<QDateTime> MoxUpdater::due() const {
     if (!started_ || !automaticallyChecks_ || !std::isfinite(interval_) || interval_ <= 0) {
+        return std::nullopt;
+    }
+    const std::optional<QDateTime> last =
+        schedule_.lastCheck ? schedule_.lastCheck() : std::nullopt;
+    const QDateTime now = schedule_.now();
+    // Never checked, or a last check "in the future" (a clock set back): due now.
+    QDateTime when = now;
+    if (last && last->isValid() && *last <= now) {
+        const double seconds = std::min(interval_, 1e9);
+        when = last->addMSecs(static_cast<qint64>(seconds * 1000.0));
+    }
+    return std::max(when, notBefore_);
+}
+
+void MoxUpdater::reschedule() {
+    timer_.stop();
+    const std::optional<QDateTime> when = due();
+    if (!when) {
         return;
     }
-    const double ms = std::min(interval_ * 1000.0, double(std::numeric_limits<int>::max()));
-    schedule_.start(std::max(1, int(ms)));
+    const qint64 wait = schedule_.now().msecsTo(*when);
+    timer_.start(static_cast<int>(std::clamp<qint64>(wait, 1, longestWaitMs)));
 }
 
 void MoxUpdater::checkForUpdates() {
@@ -78,6 +109,10 @@ void MoxUpdater::scheduledCheck() {
     if (reply_) {
         return;
     }
+    if (const auto when = due(); !when || schedule_.now() < *when) {
+        reschedule();  // woken early to read the clock again
+        return;
+    }
     if (callbacks_.willStartScheduledCheck) {
         callbacks_.willStartScheduledCheck();
     }
@@ -96,6 +131,9 @@ void MoxUpdater::check(bool userInitiated) {
         return;
     }
     channels_ = delegate_.allowedChannelsForUpdater();
+    if (schedule_.recordCheck) {
+        schedule_.recordCheck(schedule_.now());
+    }
     if (network_ == nullptr) {
         network_ = new QNetworkAccessManager(this);
     }
@@ -106,6 +144,7 @@ void MoxUpdater::check(bool userInitiated) {
                          QNetworkRequest::AlwaysNetwork);
     request.setTransferTimeout(transferTimeoutMs);
     reply_ = network_->get(request);
+    deadline_.start(checkDeadlineMs_);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
         if ((received > maximumFeedBytes || total > maximumFeedBytes) && reply_) {
             reply_->setProperty("tooLarge", true);
@@ -121,12 +160,16 @@ void MoxUpdater::replyFinished() {
         return;
     }
     reply_ = nullptr;
+    deadline_.stop();
     reply->deleteLater();
     Outcome outcome{Outcome::Kind::failed, std::nullopt, QString(), userInitiated_};
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->property("tooLarge").toBool()) {
         outcome.error = QStringLiteral("the update feed is larger than 1 MiB");
-    } else if (status >= 400 || (reply->error() != QNetworkReply::NoError && status != 0)) {
+    } else if (reply->property("deadline").toBool()) {
+        outcome.error = QStringLiteral("the update server took longer than %1 seconds")
+                            .arg(checkDeadlineMs_ / 1000.0);
+    } else if (status >= 400) {
         const QString reason =
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         outcome.error = QStringLiteral("the update server answered %1%2")

@@ -18,6 +18,7 @@ void SparkleControllerBridge::start() {
     started_ = true;
     delegateProxy_ = std::make_unique<SparkleDelegateProxy>(config_);
     auto updater = std::make_unique<MoxUpdater>(currentVersion_, *delegateProxy_, callbacks_);
+    updater->setSchedule(schedule_);
     updater->setAutomaticallyChecksForUpdates(config_.automaticallyChecksForUpdates);
     updater->setAutomaticallyDownloadsUpdates(config_.automaticallyDownloadsUpdates);
     updater->setUpdateCheckInterval(config_.checkInterval);

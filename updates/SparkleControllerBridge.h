@@ -17,6 +17,8 @@ class SparkleControllerBridge {
                             MoxUpdater::Callbacks callbacks);
     SparkleControllerBridge() = delete;
 
+    /// Where the updater keeps the time of its last check; before `start`.
+    void setSchedule(MoxUpdater::Schedule schedule) { schedule_ = std::move(schedule); }
     /// Creates and starts the updater once; later calls do nothing.
     void start();
     [[nodiscard]] bool started() const { return started_; }
@@ -31,6 +33,7 @@ class SparkleControllerBridge {
     SparkleGentleDriverDelegate& userDriverDelegate_;
     QString currentVersion_;
     MoxUpdater::Callbacks callbacks_;
+    MoxUpdater::Schedule schedule_;
     std::unique_ptr<SparkleDelegateProxy> delegateProxy_;
     std::unique_ptr<MoxUpdater> updaterController_;
     bool started_ = false;

@@ -34,18 +34,23 @@ TovraUpdateBridge::TovraUpdateBridge(mox::MoxSparkleManager& sparkle, QObject* p
       sparkle_(&sparkle) {
     // Read the values a turn later: the notification comes before the change. A bridge or
     // manager gone by then makes the task do nothing.
+    // One read for however many changes come before it runs.
     connect(&sparkle, &mox::MoxSparkleManager::willChange, this, [this] {
-        QMetaObject::invokeMethod(this, &TovraUpdateBridge::syncFromManager, Qt::QueuedConnection);
+        if (!syncQueued_) {
+            syncQueued_ = true;
+            QMetaObject::invokeMethod(this, &TovraUpdateBridge::syncFromManager,
+                                      Qt::QueuedConnection);
+        }
     });
 }
 
 void TovraUpdateBridge::syncFromManager() {
+    syncQueued_ = false;
     if (!sparkle_) {
         return;
     }
-    updateState(makeAppUpdateState(sparkle_->state()));
-    updateCanCheckForUpdates(sparkle_->canCheckForUpdates());
-    updateLastCheckDate(sparkle_->lastCheckDate());
+    update(makeAppUpdateState(sparkle_->state()), sparkle_->canCheckForUpdates(),
+           sparkle_->lastCheckDate());
 }
 
 void TovraUpdateBridge::checkForUpdates() {

@@ -24,6 +24,7 @@ class TovraUpdateBridge final : public mox::AnyMoxUpdateManager {
     void syncFromManager();
 
     QPointer<mox::MoxSparkleManager> sparkle_;
+    bool syncQueued_ = false;
 };
 
 }  // namespace tovra

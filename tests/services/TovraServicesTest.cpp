@@ -51,13 +51,21 @@ TEST(TovraUpdateBridge, CopiesTheManagerOneTurnLater) {
     EXPECT_TRUE(bridge.canCheckForUpdates());
     EXPECT_FALSE(bridge.lastCheckDate().has_value());
 
+    int changes = 0;
+    QObject::connect(&bridge, &mox::AnyMoxUpdateManager::changed, [&] { ++changes; });
     services->sparkle().checkForUpdates();  // not started: the state stays checking
+    services->sparkle().resetError();
+    services->sparkle().checkForUpdates();
     EXPECT_EQ(bridge.state(), MoxAppUpdateState::idle());
     EXPECT_TRUE(bridge.canCheckForUpdates());
     QCoreApplication::processEvents();
     EXPECT_EQ(bridge.state().kind, MoxAppUpdateState::Kind::checking);
     EXPECT_FALSE(bridge.canCheckForUpdates());
     EXPECT_TRUE(bridge.lastCheckDate().has_value());
+    // However many changes the manager made in that turn, the menu and the pages hear once.
+    EXPECT_EQ(changes, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes, 1);
 }
 
 TEST(TovraUpdateBridge, ATaskForAGoneManagerDoesNothing) {

@@ -1,5 +1,7 @@
 #include "LoopbackFeedServer.h"
 
+#include <memory>
+
 #include <QFile>
 #include <QSslConfiguration>
 #include <QSslKey>
@@ -76,12 +78,30 @@ void LoopbackFeedServer::accept() {
             const Response response =
                 routes_.value(path, Response{404, QByteArray("<html>missing</html>"), 0});
             QTimer::singleShot(response.delayMs, socket, [socket, response] {
-                QByteArray answer = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
-                                    reasonPhrase(response.status) +
-                                    "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
-                                    QByteArray::number(response.body.size()) +
-                                    "\r\nConnection: close\r\n\r\n" + response.body;
-                socket->write(answer);
+                const QByteArray head =
+                    "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
+                    reasonPhrase(response.status) +
+                    "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                    QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
+                if (response.resetAfter >= 0) {
+                    socket->write(head + response.body.left(response.resetAfter));
+                    socket->flush();
+                    QTimer::singleShot(50, socket, [socket] { socket->abort(); });
+                    return;
+                }
+                if (response.dripMs > 0) {
+                    socket->write(head);
+                    auto* drip = new QTimer(socket);
+                    auto sent = std::make_shared<qsizetype>(0);
+                    QObject::connect(drip, &QTimer::timeout, socket, [socket, response, sent] {
+                        if (*sent < response.body.size()) {
+                            socket->write(response.body.mid((*sent)++, 1));
+                        }
+                    });
+                    drip->start(response.dripMs);
+                    return;
+                }
+                socket->write(head + response.body);
                 socket->disconnectFromHost();
             });
         });

@@ -14,6 +14,10 @@ class LoopbackFeedServer final {
         int status = 200;
         QByteArray body;
         int delayMs = 0;
+        /// More than zero: the body comes one byte every so many milliseconds.
+        int dripMs = 0;
+        /// Zero or more: the connection is reset after so many bytes of the body.
+        int resetAfter = -1;
     };
 
     LoopbackFeedServer();

@@ -5,6 +5,7 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -29,11 +30,18 @@ class MoxSparkleManagerTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { LoopbackFeedServer::trustTestCertificate(); }
 
+    /// A manager whose schedule keeps its last check here, on a clock `skipped` can move on.
     std::unique_ptr<MoxSparkleManager> makeManager(const QUrl& base, double interval = 86400) {
         auto manager = std::make_unique<MoxSparkleManager>(
             MoxSparkleConfig::make("tovra", "Tovra", base, "stable", true, false, interval, false,
                                    false),
             MoxBundle({{"CFBundleShortVersionString", "1.2"}, {"CFBundleVersion", "120"}}));
+        MoxUpdater::Schedule schedule;
+        schedule.lastCheck = [this] { return lastCheck; };
+        schedule.recordCheck = [this](const QDateTime& when) { lastCheck = when; };
+        schedule.now = [this] { return QDateTime::currentDateTimeUtc().addSecs(skipped); };
+        schedule.settleMs = 50;
+        manager->setSchedule(schedule);
         manager->setUpdateInterface([this] { ++interfaceShown; });
         manager->setURLOpener([this](const QUrl& url) { opened.push_back(url); });
         manager->setActivationPolicyProvider([] { return MoxActivationPolicy::accessory; });
@@ -44,12 +52,18 @@ class MoxSparkleManagerTest : public ::testing::Test {
         return QTest::qWaitFor([&] { return manager.canCheckForUpdates(); }, 10'000);
     }
 
+    [[nodiscard]] QDateTime now() const { return QDateTime::currentDateTimeUtc().addSecs(skipped); }
+
     LoopbackFeedServer server;
+    // Checked an hour ago: nothing is due at launch unless a test says otherwise.
+    std::optional<QDateTime> lastCheck = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    qint64 skipped = 0;
     int interfaceShown = 0;
     std::vector<QUrl> opened;
 };
 
 TEST_F(MoxSparkleManagerTest, ACheckBeforeStartPublishesInOrderAndRunsNothing) {
+    lastCheck.reset();
     auto manager = makeManager(server.baseURL());
     EXPECT_EQ(manager->state(), MoxSparkleState::idle());
     EXPECT_TRUE(manager->canCheckForUpdates());
@@ -62,9 +76,8 @@ TEST_F(MoxSparkleManagerTest, ACheckBeforeStartPublishesInOrderAndRunsNothing) {
     });
     manager->checkForUpdates();
     using Kind = MoxSparkleState::Kind;
-    const std::vector<std::tuple<Kind, bool, bool>> expected{{Kind::checking, true, false},
-                                                             {Kind::checking, false, false},
-                                                             {Kind::checking, false, true}};
+    // Everything the start of a check changes, in one notification.
+    const std::vector<std::tuple<Kind, bool, bool>> expected{{Kind::checking, false, true}};
     EXPECT_EQ(seen, expected);
     QTest::qWait(100);
     EXPECT_EQ(manager->state(), MoxSparkleState::checking());
@@ -73,7 +86,7 @@ TEST_F(MoxSparkleManagerTest, ACheckBeforeStartPublishesInOrderAndRunsNothing) {
     EXPECT_EQ(interfaceShown, 0);
 }
 
-TEST_F(MoxSparkleManagerTest, StartsOneUpdaterAndSchedulesNoCheckAtLaunch) {
+TEST_F(MoxSparkleManagerTest, StartsOneUpdaterAndChecksNothingAtLaunchWhenTheLastCheckIsRecent) {
     auto manager = makeManager(server.baseURL());
     manager->start();
     MoxUpdater* updater = manager->bridge().updaterController();
@@ -83,8 +96,44 @@ TEST_F(MoxSparkleManagerTest, StartsOneUpdaterAndSchedulesNoCheckAtLaunch) {
     EXPECT_TRUE(updater->isScheduled());
     EXPECT_EQ(updater->updateCheckInterval(), 86400);
     EXPECT_FALSE(updater->automaticallyDownloadsUpdates());
+    EXPECT_EQ(manager->lastCheckDate(), lastCheck->toLocalTime());  // kept across restarts
     QTest::qWait(200);
     EXPECT_EQ(server.requestCount(), 0);
+}
+
+TEST_F(MoxSparkleManagerTest, ACheckThatCameDueWhileNotRunningRunsShortlyAfterLaunch) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("120", "1.2"), 0});
+    for (const std::optional<QDateTime>& before :
+         {std::optional<QDateTime>(), std::optional<QDateTime>(now().addDays(-2)),
+          std::optional<QDateTime>(now().addDays(3))}) {  // never; long ago; a clock set back
+        lastCheck = before;
+        const int requests = server.requestCount();
+        auto manager = makeManager(server.baseURL());
+        manager->start();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return manager->state() != MoxSparkleState::idle(); }, 10'000));
+        EXPECT_EQ(server.requestCount(), requests + 1);
+        ASSERT_TRUE(lastCheck.has_value());
+        EXPECT_LE(std::abs(lastCheck->secsTo(now())), 5);  // remembered for the next launch
+        EXPECT_EQ(manager->state(), MoxSparkleState::noUpdateAvailable())
+            << (manager->lastError() ? manager->lastError()->errorDescription().toStdString()
+                                     : std::string());
+    }
+}
+
+TEST_F(MoxSparkleManagerTest, ACheckThatCameDueDuringSleepRunsAfterWakeUp) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    QTest::qWait(150);
+    ASSERT_EQ(server.requestCount(), 0);
+    // Two days asleep: the schedule's timer did not run meanwhile, the wall clock did.
+    skipped = 2 * 86400;
+    manager->systemDidWake();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return manager->pendingUpdateVersion().has_value(); }, 10'000));
+    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_LE(std::abs(lastCheck->secsTo(now())), 5);
 }
 
 TEST_F(MoxSparkleManagerTest, AUserCheckFindsTheNewerVersionWithoutBlockingAndInstallOpensItsPage) {
@@ -142,6 +191,66 @@ TEST_F(MoxSparkleManagerTest, AUserCheckReportsUpToDateAndEachKindOfFailure) {
     EXPECT_FALSE(manager->lastError().has_value());
 }
 
+TEST_F(MoxSparkleManagerTest, OneCheckNotifiesOnceWhenItStartsAndOnceWhenItEnds) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 100});
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    int changes = 0;
+    int warnings = 0;
+    QObject::connect(manager.get(), &MoxSparkleManager::changed, [&] { ++changes; });
+    QObject::connect(manager.get(), &MoxSparkleManager::willChange, [&] { ++warnings; });
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(warnings, 2);
+    manager->resetError();  // nothing to reset: no notification
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(MoxSparkleManagerTest, AFoundUpdateStaysOfferedWhenALaterCheckFails) {
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    ASSERT_EQ(manager->state(), MoxSparkleState::updateAvailable(QString("1.3")));
+    server.serve("/tovra/appcast.xml", {503, QByteArray("busy"), 0});
+    manager->checkForUpdates();  // the menu's Install checks again
+    ASSERT_TRUE(finishes(*manager));
+    EXPECT_EQ(manager->state(), MoxSparkleState::updateAvailable(QString("1.3")));
+    EXPECT_TRUE(manager->lastError().has_value());
+    manager->installUpdate();
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://moxworks.invalid/tovra/1.3")});
+    // A check that says it is gone withdraws it.
+    server.serve("/tovra/appcast.xml", {200, feedWith("120", "1.2"), 0});
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    EXPECT_EQ(manager->state(), MoxSparkleState::noUpdateAvailable());
+    EXPECT_FALSE(manager->hasUpdateToInstall());
+}
+
+TEST_F(MoxSparkleManagerTest, ASlowOrBrokenAnswerEndsTheCheckWithANetworkError) {
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    manager->bridge().updaterController()->setCheckDeadline(400);
+    // A server that drips a byte now and then never trips the inactivity timeout.
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0, 50});
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    ASSERT_EQ(manager->state().kind, MoxSparkleState::Kind::failed);
+    EXPECT_EQ(manager->state().error->errorDescription(),
+              "Update check failed: the update server took longer than 0.4 seconds");
+
+    // Reset after "200 OK" and part of the body: a network error, not the server's answer.
+    server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0, 0, 40});
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    ASSERT_EQ(manager->state().kind, MoxSparkleState::Kind::failed);
+    const QString description = manager->state().error->errorDescription();
+    EXPECT_FALSE(description.contains("answered")) << description.toStdString();
+    EXPECT_FALSE(description.contains("200")) << description.toStdString();
+}
+
 TEST_F(MoxSparkleManagerTest, ADeadServerFailsTheCheck) {
     QTcpServer probe;
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
@@ -169,6 +278,7 @@ TEST_F(MoxSparkleManagerTest, AFeedOutsideHttpsIsNeverFetched) {
 
 TEST_F(MoxSparkleManagerTest, AScheduledFindOnlyRemindsATrayApplication) {
     server.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
+    lastCheck = now();
     auto manager = makeManager(server.baseURL(), 0.3);
     manager->start();
     EXPECT_EQ(server.requestCount(), 0);
