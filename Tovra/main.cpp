@@ -189,7 +189,8 @@ int main(int argc, char** argv) {
         controlWindow.offerMenu(menuController.menu());
     }
 
-    tovra::LogindSleepWatcher sleepWatcher([&app] { app->workspaceWillSleep(); });
+    tovra::LogindSleepWatcher sleepWatcher([&app] { app->workspaceWillSleep(); },
+                                           [&frame] { frame.systemDidWake(); });
 
     // Quitting by signal or with the session goes through the same termination path.
     bool terminated = false;

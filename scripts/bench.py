@@ -13,6 +13,7 @@ Figures only: nothing here passes or fails.
 """
 
 import argparse
+import datetime
 import os
 import pathlib
 import platform
@@ -136,8 +137,11 @@ def main():
         env.pop(name, None)
     config = tempfile.mkdtemp(prefix="tovra-bench-")
     (pathlib.Path(config) / "moxworks").mkdir()
+    # Not a first run, and an update check just done: the measured run never reaches out.
+    checked = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
     (pathlib.Path(config) / "moxworks" / "tovra.conf").write_text(
-        "[General]\nmoxworks.tovra.firstRunCompleted=true\n")
+        "[General]\nmoxworks.tovra.firstRunCompleted=true\n"
+        f"moxworks.tovra.lastUpdateCheck={checked}\n")
     env["XDG_CONFIG_HOME"] = config
     helpers = []
     try:

@@ -32,7 +32,13 @@ capture_all() {
         pids+=($!)
     fi
     sleep 1
-    XDG_CONFIG_HOME=$(mktemp -d) "$tovra" >/dev/null 2>&1 &
+    # A first run, with an update check just done: no scheduled check reaches out.
+    local config
+    config=$(mktemp -d)
+    mkdir -p "$config/moxworks"
+    printf '[General]\nmoxworks.tovra.lastUpdateCheck=%s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" \
+        >"$config/moxworks/tovra.conf"
+    XDG_CONFIG_HOME=$config "$tovra" >/dev/null 2>&1 &
     pids+=($!)
     sleep 2.5
     import -window root "$dir/onboarding.png"  # a first run

@@ -28,10 +28,13 @@ QString sparkleAttribute(const QXmlStreamAttributes& attributes, const QString& 
     return {};
 }
 
+/// Only https: with no signature to check here, TLS is all that vouches for where "Install"
+/// takes the user.
 QUrl webURL(const QString& text) {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QStringLiteral("https") || scheme == QStringLiteral("http"))
+    return url.isValid() &&
+                   url.scheme().compare(QStringLiteral("https"), Qt::CaseInsensitive) == 0 &&
+                   !url.host().isEmpty()
                ? url
                : QUrl();
 }

@@ -44,6 +44,44 @@ int sign(int value) {
     return (value > 0) - (value < 0);
 }
 
+/// Runs of digits and of anything else: "b10" is "b", "10".
+QList<QStringView> runs(QStringView text) {
+    QList<QStringView> result;
+    qsizetype start = 0;
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        if (i == text.size() || text[i].isDigit() != text[start].isDigit()) {
+            result.append(text.mid(start, i - start));
+            start = i;
+        }
+    }
+    return result;
+}
+
+QString withoutLeadingZeros(QStringView digits) {
+    qsizetype first = 0;
+    while (first + 1 < digits.size() && digits[first] == QLatin1Char('0')) {
+        ++first;
+    }
+    return digits.mid(first).toString();
+}
+
+/// Pre-release marks in order: their numbers as numbers (b9 before b10), their words as text
+/// (a before b before rc).
+int compareSuffixes(const QString& a, const QString& b) {
+    const QList<QStringView> left = runs(a);
+    const QList<QStringView> right = runs(b);
+    for (qsizetype i = 0; i < std::min(left.size(), right.size()); ++i) {
+        const bool numbers = left[i].front().isDigit() && right[i].front().isDigit();
+        const int order =
+            numbers ? compareNumbers(withoutLeadingZeros(left[i]), withoutLeadingZeros(right[i]))
+                    : left[i].compare(right[i]);
+        if (order != 0) {
+            return sign(order);
+        }
+    }
+    return sign(static_cast<int>(left.size() - right.size()));
+}
+
 }  // namespace
 
 int MoxVersion::compare(QStringView a, QStringView b) {
@@ -66,7 +104,7 @@ int MoxVersion::compare(QStringView a, QStringView b) {
         if (y.suffix.isEmpty()) {
             return -1;
         }
-        return sign(x.suffix.compare(y.suffix));
+        return compareSuffixes(x.suffix, y.suffix);
     }
     return 0;
 }

@@ -32,6 +32,18 @@ bool TovraApplicationFrame::buildServices() {
         return false;
     }
     commandActions_->setServices(services_);
+    // Scheduled checks count from the last one, across restarts.
+    mox::MoxUpdater::Schedule schedule;
+    schedule.lastCheck = [&store = store_]() -> std::optional<QDateTime> {
+        const QDateTime when = QDateTime::fromString(
+            store.value(QString::fromLatin1(lastUpdateCheckKey)).toString(), Qt::ISODate);
+        return when.isValid() ? std::optional<QDateTime>(when) : std::nullopt;
+    };
+    schedule.recordCheck = [&store = store_](const QDateTime& when) {
+        store.setValue(QString::fromLatin1(lastUpdateCheckKey), when.toUTC().toString(Qt::ISODate));
+        store.sync();
+    };
+    services_->sparkle().setSchedule(std::move(schedule));
     // Download pages open like the frame's other links.
     services_->sparkle().setURLOpener([](const QUrl& url) { mox::sharedURLOpener().open(url); });
     services_->sparkle().setUpdateInterface(
@@ -46,6 +58,12 @@ bool TovraApplicationFrame::buildServices() {
 void TovraApplicationFrame::startUpdates() {
     if (services_) {
         services_->sparkle().start();
+    }
+}
+
+void TovraApplicationFrame::systemDidWake() {
+    if (services_) {
+        services_->sparkle().systemDidWake();
     }
 }
 

@@ -13,7 +13,8 @@ namespace tovra {
 /// The maker's frame wired for Tovra: services, commands, onboarding and the Edit menu.
 class TovraApplicationFrame final : public ApplicationFrame {
   public:
-    /// `store` keeps the first-run flag; it must outlive the onboarding window.
+    /// `store` keeps the first-run flag and the time of the last update check; it must outlive
+    /// the frame.
     TovraApplicationFrame(const mox::MoxBundle& bundle, QSettings& store,
                           QUrl downloadEndpoint = AppServices::defaultDownloadEndpoint());
 
@@ -21,6 +22,10 @@ class TovraApplicationFrame final : public ApplicationFrame {
     bool buildServices() override;
     [[nodiscard]] bool hasServices() const override { return services_ != nullptr; }
     void startUpdates() override;
+    /// The machine woke up: an update check that came due meanwhile runs soon.
+    void systemDidWake();
+    /// The settings key of the last update check's time (UTC, ISO 8601).
+    static constexpr const char* lastUpdateCheckKey = "moxworks.tovra.lastUpdateCheck";
     [[nodiscard]] bool canCheckForUpdates() const override;
     void checkForUpdates() override;
     [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const override;

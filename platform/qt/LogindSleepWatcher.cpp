@@ -12,8 +12,9 @@ const QString path = QStringLiteral("/org/freedesktop/login1");
 const QString interface = QStringLiteral("org.freedesktop.login1.Manager");
 }  // namespace
 
-LogindSleepWatcher::LogindSleepWatcher(std::function<void()> onSleep, QObject* parent)
-    : QObject(parent), onSleep_(std::move(onSleep)) {
+LogindSleepWatcher::LogindSleepWatcher(std::function<void()> onSleep, std::function<void()> onWake,
+                                       QObject* parent)
+    : QObject(parent), onSleep_(std::move(onSleep)), onWake_(std::move(onWake)) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
         return;
@@ -36,6 +37,9 @@ void LogindSleepWatcher::takeInhibitor() {
 void LogindSleepWatcher::prepareForSleep(bool sleeping) {
     if (!sleeping) {
         takeInhibitor();
+        if (onWake_) {
+            onWake_();
+        }
         return;
     }
     if (onSleep_) {

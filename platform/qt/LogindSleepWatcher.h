@@ -13,7 +13,9 @@ class LogindSleepWatcher final : public QObject {
     Q_OBJECT
 
   public:
-    explicit LogindSleepWatcher(std::function<void()> onSleep, QObject* parent = nullptr);
+    /// `onWake` (optional) runs when the machine has woken up again.
+    explicit LogindSleepWatcher(std::function<void()> onSleep, std::function<void()> onWake = {},
+                                QObject* parent = nullptr);
     [[nodiscard]] bool isWatching() const { return watching_; }
 
   private slots:
@@ -23,6 +25,7 @@ class LogindSleepWatcher final : public QObject {
     void takeInhibitor();
 
     std::function<void()> onSleep_;
+    std::function<void()> onWake_;
     QDBusUnixFileDescriptor inhibitor_;
     bool watching_ = false;
 };

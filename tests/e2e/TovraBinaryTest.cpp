@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,6 +22,22 @@
 
 namespace tovra {
 namespace {
+
+/// The settings file a run of the binary starts with. An update check counts as done just now,
+/// so no run ever reaches for the network.
+bool seedConfiguration(const QTemporaryDir& configHome, bool firstRunCompleted) {
+    QDir(configHome.path()).mkpath(QStringLiteral("moxworks"));
+    QFile file(configHome.filePath(QStringLiteral("moxworks/tovra.conf")));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QByteArray text = "[General]\nmoxworks.tovra.lastUpdateCheck=" +
+                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + "\n";
+    if (firstRunCompleted) {
+        text += "moxworks.tovra.firstRunCompleted=true\n";
+    }
+    return file.write(text) == text.size();
+}
 
 using test::runCommand;
 using test::waitUntil;
@@ -39,13 +56,9 @@ class TovraBinaryTest : public ::testing::Test {
         ASSERT_NE(connection, nullptr) << error;
         connection->attach(queue);
         setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
-        if (skipOnboarding) {
-            // Not a first run: no welcome window takes the focus from the target.
-            QDir(configHome.path()).mkpath(QStringLiteral("moxworks"));
-            QFile flag(configHome.filePath(QStringLiteral("moxworks/tovra.conf")));
-            ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
-            flag.write("[General]\nmoxworks.tovra.firstRunCompleted=true\n");
-        }
+        // Not a first run unless a test says so: no welcome window takes the focus from the
+        // target.
+        ASSERT_TRUE(seedConfiguration(configHome, skipOnboarding));
         if (!startTovra) {
             return;
         }
@@ -450,6 +463,7 @@ TEST(TovraUnderWayland, StartsAndSaysWhatItNeeds) {
     auto connection = X11Connection::open(nullptr, error);
     connection->attach(queue);
     QTemporaryDir configHome;
+    ASSERT_TRUE(seedConfiguration(configHome, false));
     setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
     setenv("XDG_SESSION_TYPE", "wayland", 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -114,11 +116,18 @@ TEST(TovraApplicationFrame, ACheckFromTheMenuShowsTheUpdatesPageAndThePendingUpd
                   0});
     QTemporaryDir directory;
     QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
+    // Checked two hours ago, by an earlier run: nothing is due at launch.
+    const QDateTime earlier = QDateTime::currentDateTimeUtc().addSecs(-7200);
+    store.setValue(TovraApplicationFrame::lastUpdateCheckKey, earlier.toString(Qt::ISODate));
     const mox::MoxBundle bundle(
         {{"CFBundleShortVersionString", "0.1.0"}, {"CFBundleVersion", "1"}});
     TovraApplicationFrame frame(bundle, store, server.baseURL());
     ASSERT_TRUE(frame.buildServices());
     frame.startUpdates();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frame.services()->updates().lastCheckDate().has_value());
+    EXPECT_EQ(frame.services()->updates().lastCheckDate()->toUTC().toString(Qt::ISODate),
+              earlier.toString(Qt::ISODate));
     int changes = 0;
     frame.observeUpdates([&] { ++changes; });
     EXPECT_TRUE(frame.canCheckForUpdates());
@@ -129,6 +138,10 @@ TEST(TovraApplicationFrame, ACheckFromTheMenuShowsTheUpdatesPageAndThePendingUpd
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.pendingUpdateVersion().has_value(); }, 10'000));
     EXPECT_EQ(frame.pendingUpdateVersion(), std::optional<std::string>("0.2.0"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.canCheckForUpdates(); }, 10'000));
+    EXPECT_EQ(server.requestCount(), 1);  // the user's check only
+    const QDateTime recorded = QDateTime::fromString(
+        store.value(TovraApplicationFrame::lastUpdateCheckKey).toString(), Qt::ISODate);
+    EXPECT_LE(std::abs(recorded.secsTo(QDateTime::currentDateTimeUtc())), 5);
     EXPECT_GT(changes, 0);
     EXPECT_EQ(frame.services()->updates().state(),
               MoxAppUpdateState::updateAvailable(QString("0.2.0")));

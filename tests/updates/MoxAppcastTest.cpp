@@ -18,6 +18,19 @@ TEST(MoxVersion, ComparesSegmentsAsNumbers) {
     EXPECT_EQ(MoxVersion::compare(u"42", u"42"), 0);
 }
 
+TEST(MoxVersion, OrdersPreReleasesByTheirNumbers) {
+    EXPECT_LT(MoxVersion::compare(u"1.2b9", u"1.2b10"), 0);
+    EXPECT_GT(MoxVersion::compare(u"1.2b10", u"1.2b9"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2b10", u"1.2rc1"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2rc2", u"1.2rc10"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2rc10", u"1.2"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2a3", u"1.2b1"), 0);
+    EXPECT_EQ(MoxVersion::compare(u"1.2b09", u"1.2b9"), 0);
+    EXPECT_EQ(MoxVersion::compare(u"1.2RC1", u"1.2rc1"), 0);
+    EXPECT_LT(MoxVersion::compare(u"1.2.0-beta.3", u"1.2.0"), 0);
+    EXPECT_GT(MoxVersion::compare(u"1.3b1", u"1.2"), 0);
+}
+
 const char* const feed = R"(<?xml version="1.0" encoding="utf-8"?>
 <rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
   <channel>
@@ -65,6 +78,32 @@ TEST(MoxAppcast, OffersTheNewestItemOfTheAllowedChannelsOnly) {
     EXPECT_EQ(appcast.bestUpdate({"beta"}, "100")->version, "2000");
     EXPECT_FALSE(appcast.bestUpdate({}, "1100").has_value());
     EXPECT_FALSE(appcast.bestUpdate({}, "5000").has_value());
+}
+
+TEST(MoxAppcast, OffersOnlyDownloadPagesOverHttps) {
+    const auto itemWith = [](const QString& link) {
+        return QStringLiteral(
+                   R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><item><sparkle:version>900</sparkle:version><link>%1</link></item></channel></rss>)")
+            .arg(link.toHtmlEscaped())
+            .toUtf8();
+    };
+    for (const QString& refused :
+         {QStringLiteral("http://moxworks.invalid/tovra/9"), QStringLiteral("file:///etc/passwd"),
+          QStringLiteral("javascript:alert(1)"), QStringLiteral("data:text/html,<b>9</b>"),
+          QStringLiteral("ftp://moxworks.invalid/tovra-9.tar.gz"),
+          QStringLiteral("https:///nohost"), QStringLiteral("moxworks.invalid/tovra/9")}) {
+        QString error;
+        const MoxAppcast appcast = MoxAppcast::parse(itemWith(refused), &error);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        EXPECT_TRUE(appcast.items.empty()) << refused.toStdString();
+        EXPECT_FALSE(appcast.bestUpdate({}, "100").has_value()) << refused.toStdString();
+    }
+    QString error;
+    const MoxAppcast https =
+        MoxAppcast::parse(itemWith("HTTPS://moxworks.invalid/tovra/9"), &error);
+    ASSERT_EQ(https.items.size(), 1U);
+    EXPECT_EQ(https.items[0].downloadURL.host(), "moxworks.invalid");
 }
 
 TEST(MoxAppcast, ExplainsWhyAFeedCannotBeRead) {
