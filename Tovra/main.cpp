@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -75,6 +76,12 @@ int main(int argc, char** argv) {
     // Clipboard contents must never end up in a core dump.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tovra %s (build %s)\n", TOVRA_VERSION, TOVRA_BUILD_NUMBER);
+            return 0;
+        }
+    }
     if (!tovra::graphicalSessionPresent()) {
         std::fprintf(stderr,
                      "tovra: no graphical session found (DISPLAY is not set). Start Tovra from "

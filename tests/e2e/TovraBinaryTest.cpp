@@ -476,6 +476,17 @@ TEST(TovraUnderWayland, StartsAndSaysWhatItNeeds) {
     EXPECT_TRUE(tovra.isRunning());
 }
 
+TEST(TovraVersion, IsTheProjectVersionWithTheBuildNumberFollowingFromIt) {
+    const auto result = runCommand({TOVRA_BINARY, "--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    // 0.1.0 is build 100, 1.2.3 would be 10203: every release is newer than the one before.
+    const QStringList parts = QString::fromLatin1(TOVRA_PROJECT_VERSION).split('.');
+    ASSERT_EQ(parts.size(), 3);
+    const int build = parts[0].toInt() * 10000 + parts[1].toInt() * 100 + parts[2].toInt();
+    EXPECT_EQ(result.output, "tovra " + std::string(TOVRA_PROJECT_VERSION) + " (build " +
+                                 std::to_string(build) + ")\n");
+}
+
 TEST(TovraWithoutDisplay, ExitsWithAClearMessage) {
     const std::string display = getenv("DISPLAY");
     unsetenv("DISPLAY");
