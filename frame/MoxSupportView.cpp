@@ -80,8 +80,8 @@ MoxSupportView::MoxSupportView(MoxSupportActions actions, QWidget* parent)
          links.documentationURL.has_value()},
         {"globe", "Open Website", &MoxSupportActions::openWebsite, true},
         {"envelope", "Contact", &MoxSupportActions::contactSupport, true},
-        {"doc.on.doc", "Copy Diagnostic Info", &MoxSupportActions::copyDiagnosticInfo,
-         actions_.diagnostics.has_value()},
+        // Shown once a record arrives, which may be after the window opened.
+        {"doc.on.doc", "Copy Diagnostic Info", &MoxSupportActions::copyDiagnosticInfo, true},
         {"hand.raised", "Privacy Policy", &MoxSupportActions::openPrivacyPolicy,
          links.privacyURL.has_value()},
         {"doc.text", "Terms", &MoxSupportActions::openTerms, links.termsURL.has_value()},
@@ -95,14 +95,25 @@ MoxSupportView::MoxSupportView(MoxSupportActions actions, QWidget* parent)
         connect(button, &QAbstractButton::clicked, this,
                 [this, action = row.action] { (actions_.*action)(); });
         column->addWidget(button);
+        if (row.action == &MoxSupportActions::copyDiagnosticInfo) {
+            copyRow_ = button;
+        }
     }
     column->addStretch();
+    copyRow_->setVisible(actions_.diagnostics.has_value());
+}
+
+void MoxSupportView::setDiagnostics(std::optional<MoxAppDiagnostics> diagnostics) {
+    actions_.diagnostics = std::move(diagnostics);
+    copyRow_->setVisible(actions_.diagnostics.has_value());
 }
 
 QStringList MoxSupportView::rowLabels() const {
     QStringList labels;
     for (const auto* row : findChildren<QAbstractButton*>()) {
-        labels << row->text();
+        if (row->isVisibleTo(this)) {
+            labels << row->text();
+        }
     }
     return labels;
 }

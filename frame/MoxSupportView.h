@@ -15,13 +15,12 @@ class MoxSupportView final : public QWidget {
     [[nodiscard]] QStringList rowLabels() const;
     /// Performs the row with that label, as a click does.
     bool activate(const QString& label);
-    /// A newer record for the mail and the copy.
-    void setDiagnostics(std::optional<MoxAppDiagnostics> diagnostics) {
-        actions_.diagnostics = std::move(diagnostics);
-    }
+    /// A newer record for the mail and the copy; the copy's row shows while there is one.
+    void setDiagnostics(std::optional<MoxAppDiagnostics> diagnostics);
 
   private:
     MoxSupportActions actions_;
+    QWidget* copyRow_ = nullptr;
 };
 
 /// The "support" window (540 x 480), reused while it is open.

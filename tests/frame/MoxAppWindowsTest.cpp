@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QTest>
+
 #include <QApplication>
 #include <QMenuBar>
 
@@ -92,6 +95,22 @@ TEST(MoxSupportView, ListsOnlyRowsThatCanActAndPerformsThem) {
               (QStringList{"Open Support", "Open Website", "Contact", "Privacy Policy", "Terms"}));
     EXPECT_TRUE(view.activate("Terms"));
     EXPECT_EQ(opener.opened, QList<QUrl>{*MoxAppIdentity::tovra().links.termsURL});
+}
+
+TEST(MoxSupportView, TheCopyRowAppearsWhenDiagnosticsArriveLater) {
+    RecordingOpener opener;
+    RecordingClipboard clipboard;
+    MoxSupportView view(MoxSupportActions{withoutContact(), std::nullopt, opener, clipboard});
+    view.show();
+    EXPECT_FALSE(view.rowLabels().contains("Copy Diagnostic Info"));
+    view.setDiagnostics(diagnostics(QString("1.2")));
+    ASSERT_TRUE(view.rowLabels().contains("Copy Diagnostic Info"));
+    for (QAbstractButton* row : view.findChildren<QAbstractButton*>()) {
+        if (row->text() == "Copy Diagnostic Info") {
+            QTest::mouseClick(row, Qt::LeftButton);
+        }
+    }
+    EXPECT_EQ(clipboard.written, QStringList{diagnostics(QString("1.2")).formattedText()});
 }
 
 TEST(MoxAboutView, VersionLineAndLinks) {
