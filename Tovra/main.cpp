@@ -125,6 +125,9 @@ int main(int argc, char** argv) {
     const std::unique_ptr<QSettings> firstRunStore(mox::MoxFirstRunGuard::standardStore("tovra"));
     tovra::TovraApplicationFrame frame(mox::MoxBundle::main(), *firstRunStore);
     tovra::XdgAutostartLoginItem loginItem;
+    if (const auto error = loginItem.repair()) {
+        qWarning("tovra: the login item could not be repaired: %s", error->c_str());
+    }
     tovra::PermissionOnboardingWindow permissionWindow(platform.trust());
     tovra::QtAlerts alerts;
     QSystemTrayIcon statusItem;

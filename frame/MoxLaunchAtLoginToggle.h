@@ -6,8 +6,11 @@
 
 namespace mox {
 
-/// Starting the application at login, as an XDG autostart entry. Enabled means the entry
-/// exists, is not hidden and starts this very program.
+/// Starting the application at login, as an XDG autostart entry named after the application.
+/// The user's entry of that name is ours whatever it runs; without one, an entry the system
+/// gives everyone ($XDG_CONFIG_DIRS/autostart) counts. An entry is on unless `Hidden=true` or
+/// `X-GNOME-Autostart-enabled=false`. Entries are read and written with GLib's key-file
+/// reader, which keeps what it does not know (other keys, groups, translations, comments).
 struct MoxLaunchAtLoginToggle {
     struct LaunchAtLoginError : std::exception {
         enum class Kind { underlying, unavailableOnThisOSVersion };
@@ -20,8 +23,10 @@ struct MoxLaunchAtLoginToggle {
 
     /// Which entry, for which program.
     struct Service {
-        QString entryPath;   // $XDG_CONFIG_HOME/autostart/<name>.desktop
-        QString executable;  // the running binary's real path
+        QString entryPath;  // $XDG_CONFIG_HOME/autostart/<name>.desktop
+        /// What a new entry runs: the program's name when it is installed on the PATH, else
+        /// the running binary's real path.
+        QString command;
         QString displayName;
         /// Entries the system provides for everyone ($XDG_CONFIG_DIRS/autostart/<name>.desktop).
         QStringList systemEntryPaths;
@@ -31,11 +36,20 @@ struct MoxLaunchAtLoginToggle {
     static Service mainAppService();
 
     static bool isEnabled(const Service& service = mainAppService());
-    /// Throws LaunchAtLoginError (underlying) with the system's message.
+    /// Throws LaunchAtLoginError (underlying) with the system's message. Turning on an entry
+    /// that exists keeps what it runs while that still exists.
     static void setEnabled(bool enabled, const Service& service = mainAppService());
+    /// Points the user's entry at `command` when what it runs no longer exists (the program
+    /// moved or was upgraded away); anything else is left as it is. True when it rewrote it.
+    /// Throws LaunchAtLoginError like `setEnabled`.
+    static bool repair(const Service& service = mainAppService());
 
-    /// The entry's Exec value for a program path, quoted and escaped for desktop files.
-    static QString execValue(const QString& executable);
+    /// `name` when the PATH finds this very `executable` under it (an installed program),
+    /// else `executable`.
+    static QString commandFor(const QString& executable, const QString& name);
+    /// The Exec argument for a program: quoted when it needs to be, with "%" doubled. (The
+    /// file's own escapes, for newlines and backslashes, are the key-file writer's.)
+    static QString execArgument(const QString& program);
 };
 
 }  // namespace mox

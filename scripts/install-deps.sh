@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
-    libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+    libicu-dev libglib2.0-dev libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins qt6-wayland dbus-daemon
     fonts-inter-variable fonts-dancingscript
     libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-keysyms1-dev

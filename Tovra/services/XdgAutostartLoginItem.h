@@ -15,6 +15,16 @@ class XdgAutostartLoginItem final : public LoginItem {
     bool isEnabled() override { return mox::MoxLaunchAtLoginToggle::isEnabled(service_); }
     std::optional<std::string> enable() override { return set(true); }
     std::optional<std::string> disable() override { return set(false); }
+    /// Points an entry whose program is gone (moved, upgraded away) at this one; nothing else
+    /// is rewritten. The error message, if it could not.
+    std::optional<std::string> repair() {
+        try {
+            mox::MoxLaunchAtLoginToggle::repair(service_);
+        } catch (const mox::MoxLaunchAtLoginToggle::LaunchAtLoginError& error) {
+            return error.message.toStdString();
+        }
+        return std::nullopt;
+    }
 
   private:
     std::optional<std::string> set(bool enabled) {

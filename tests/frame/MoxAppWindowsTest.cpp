@@ -200,8 +200,14 @@ TEST(MoxAppMenu, CommandsFollowTheSectionsAndTheUpdateManager) {
     EXPECT_EQ(actions->copies, 1);
     EXPECT_EQ(opener.opened, QList<QUrl>{MoxAppIdentity::tovra().links.supportURL});
 
-    actions.reset();  // held weakly: the commands just do nothing now
+    // Held weakly: once the owner let go, a command reaches nobody and opens nothing itself.
+    const std::weak_ptr<RecordingActions> released = actions;
+    actions.reset();
+    ASSERT_TRUE(released.expired());
     menu.command("About Tovra")->trigger();
+    menu.command("Copy Diagnostic Info")->trigger();
+    EXPECT_EQ(MoxSatelliteWindowPresenter::shared().window("about-app"), nullptr);
+    EXPECT_EQ(opener.opened.size(), 1);
 
     MoxAppMenu few(MoxAppIdentity::tovra(), nullptr, {}, opener, {MoxAppMenuSection::about});
     EXPECT_EQ(few.applicationMenu()->actions().size(), 1);

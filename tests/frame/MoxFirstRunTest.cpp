@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <stdexcept>
 
 #include "MoxUI/MoxBrandPack.h"
@@ -61,6 +64,25 @@ TEST_F(MoxFirstRunTest, ShownUntilDismissedThenNeverAgain) {
     EXPECT_EQ(presentOnboardingIfNeeded("tovra", Kind::menubar, std::nullopt, {}, nullptr, store,
                                         &presenter),
               nullptr);
+}
+
+TEST_F(MoxFirstRunTest, TheLoginSwitchWritesIntoTheTestsOwnHomeOnly) {
+    const QString configHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    EXPECT_EQ(configHome, QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")));
+    EXPECT_FALSE(configHome.startsWith(QDir::homePath() + "/.config"));
+    const QString entry =
+        configHome + "/autostart/" + QCoreApplication::applicationName() + ".desktop";
+    QWidget* window = presentOnboardingIfNeeded("tovra", Kind::menubar, std::nullopt, {}, nullptr,
+                                                store, &presenter);
+    ASSERT_NE(window, nullptr);
+    auto* toggle = window->findChild<QAbstractButton*>("launchAtLogin");
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_FALSE(toggle->isChecked());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(QFile::exists(entry));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(entry));
 }
 
 TEST_F(MoxFirstRunTest, SizesLabelsAndButtonsFollowTheKind) {
@@ -119,76 +141,6 @@ TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
     EXPECT_TRUE(toggle->isChecked());
     EXPECT_FALSE(view.launchAtLoginError().has_value());
     EXPECT_EQ(asked, (std::vector<bool>{true, false, true}));
-}
-
-class MoxLaunchAtLoginTest : public ::testing::Test {
-  protected:
-    QTemporaryDir home;
-    MoxLaunchAtLoginToggle::Service service{home.filePath("autostart/tovra.desktop"),
-                                            "/opt/Tovra 1/bin/tovra",
-                                            "Tovra",
-                                            {home.filePath("etc/autostart/tovra.desktop")}};
-
-    void writeEntry(const QString& path, const QByteArray& contents) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-    }
-};
-
-TEST_F(MoxLaunchAtLoginTest, EnablingWritesAnEntryForThisVeryProgram) {
-    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
-    MoxLaunchAtLoginToggle::setEnabled(true, service);
-    EXPECT_TRUE(MoxLaunchAtLoginToggle::isEnabled(service));
-    QFile entry(service.entryPath);
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(entry.readAll());
-    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(text.contains("\nExec=\"/opt/Tovra 1/bin/tovra\"\n"));
-    EXPECT_TRUE(text.contains("\nName=Tovra\n"));
-
-    MoxLaunchAtLoginToggle::Service moved = service;
-    moved.executable = "/usr/bin/tovra";
-    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(moved));  // starts another copy
-
-    MoxLaunchAtLoginToggle::setEnabled(false, service);
-    EXPECT_FALSE(QFile::exists(service.entryPath));
-    MoxLaunchAtLoginToggle::setEnabled(false, service);  // nothing to remove is fine
-}
-
-TEST_F(MoxLaunchAtLoginTest, HiddenEntriesAreOffAndASystemEntryIsHiddenForTheUser) {
-    writeEntry(
-        service.entryPath,
-        "[Desktop Entry]\nExec=" + MoxLaunchAtLoginToggle::execValue(service.executable).toUtf8() +
-            "\nHidden=true\n");
-    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
-    writeEntry(service.systemEntryPaths[0], "[Desktop Entry]\nExec=tovra\n");
-    MoxLaunchAtLoginToggle::setEnabled(true, service);
-    EXPECT_TRUE(MoxLaunchAtLoginToggle::isEnabled(service));
-    MoxLaunchAtLoginToggle::setEnabled(false, service);
-    ASSERT_TRUE(QFile::exists(service.entryPath));
-    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
-}
-
-TEST_F(MoxLaunchAtLoginTest, ExecIsQuotedAndEscapedForTheDesktopFile) {
-    EXPECT_EQ(MoxLaunchAtLoginToggle::execValue("/usr/bin/tovra"), "\"/usr/bin/tovra\"");
-    EXPECT_EQ(MoxLaunchAtLoginToggle::execValue("/a$b/100%/\"q\""),
-              "\"/a\\\\$b/100%%/\\\\\"q\\\\\"\"");
-}
-
-TEST_F(MoxLaunchAtLoginTest, AFailureCarriesTheSystemsMessage) {
-    // A file where the autostart folder belongs: no entry can be written, even by root.
-    writeEntry(home.filePath("autostart"), "not a folder");
-    try {
-        MoxLaunchAtLoginToggle::setEnabled(true, service);
-        ADD_FAILURE() << "the entry was written";
-    } catch (const MoxLaunchAtLoginToggle::LaunchAtLoginError& error) {
-        EXPECT_EQ(error.kind, MoxLaunchAtLoginToggle::LaunchAtLoginError::Kind::underlying);
-        EXPECT_TRUE(error.message.contains(home.filePath("autostart")))
-            << error.message.toStdString();
-    }
-    EXPECT_FALSE(MoxLaunchAtLoginToggle::isEnabled(service));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "PrivateHome.h"
 #include "XvfbServer.h"
 
 #ifdef TOVRA_TEST_WIDGETS
@@ -17,6 +18,7 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    const tovra::test::PrivateHome home;
     // Listing tests (ctest discovery) needs no server.
     if (::testing::GTEST_FLAG(list_tests)) {
         return RUN_ALL_TESTS();
