@@ -1,10 +1,8 @@
 #include "MoxAppDiagnostics.h"
 
-#include <sys/utsname.h>
-
-#include <QRegularExpression>
 #include <QStringList>
 #include <QSysInfo>
+#include <QVersionNumber>
 
 namespace mox {
 
@@ -66,26 +64,18 @@ QString MoxAppDiagnostics::supportMailBody() const {
 }
 
 QString MoxDiagnosticInfoBuilder::versionTriple(const QString& release) {
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("^(\\d+)(?:\\.(\\d+))?(?:\\.(\\d+))?")).match(release);
-    if (!match.hasMatch()) {
-        return QStringLiteral("0.0.0");
-    }
-    auto part = [&](int i) {
-        return match.captured(i).isEmpty() ? QStringLiteral("0") : match.captured(i);
-    };
-    return part(1) + QLatin1Char('.') + part(2) + QLatin1Char('.') + part(3);
+    const QVersionNumber version = QVersionNumber::fromString(release);
+    return QStringLiteral("%1.%2.%3")
+        .arg(version.majorVersion())
+        .arg(version.minorVersion())
+        .arg(version.microVersion());
 }
 
 MoxAppDiagnostics MoxDiagnosticInfoBuilder::build(const MoxAppIdentity& identity,
                                                   std::optional<QString> updateSummary,
                                                   std::optional<QUrl> appcastURL,
                                                   const MoxBundle& bundle) {
-    utsname system{};
-    QString release;
-    if (uname(&system) == 0) {
-        release = QString::fromLocal8Bit(system.release);
-    }
+    const QString release = QSysInfo::kernelVersion();
     return {identity.productSlug,   identity.productDisplayName, identity.bundleIdentifier,
             bundle.shortVersion(),  bundle.buildVersion(),       QStringLiteral("Linux"),
             versionTriple(release), buildArchitecture(),         std::move(updateSummary),

@@ -42,19 +42,26 @@ MoxAppLinks::MoxAppLinks(QUrl website, QUrl support, std::optional<QUrl> documen
     }
 }
 
+/// The address as a mailto path: anything but the "@" encoded, so no character of it (a "?",
+/// a "&", a "#") can start a query of its own.
+QString mailtoPath(const QString& address) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(address, QByteArrayLiteral("@")));
+}
+
 std::optional<QUrl> MoxAppLinks::contactMailURL() const {
     if (!contactEmail) {
         return std::nullopt;
     }
-    return QUrl(QStringLiteral("mailto:") + *contactEmail);
+    return QUrl(QStringLiteral("mailto:") + mailtoPath(*contactEmail), QUrl::StrictMode);
 }
 
 std::optional<QUrl> MoxAppLinks::mailURL(const QString& subject, const QString& body) const {
     if (!contactEmail) {
         return std::nullopt;
     }
-    return QUrl(QStringLiteral("mailto:") + *contactEmail + QStringLiteral("?subject=") +
-                    percentEncoded(subject) + QStringLiteral("&body=") + percentEncoded(body),
+    return QUrl(QStringLiteral("mailto:") + mailtoPath(*contactEmail) +
+                    QStringLiteral("?subject=") + percentEncoded(subject) +
+                    QStringLiteral("&body=") + percentEncoded(body),
                 QUrl::StrictMode);
 }
 

@@ -5,12 +5,14 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include "MoxUI/MoxBadge.h"
 #include "MoxUI/MoxBrandHeader.h"
 #include "MoxUI/MoxBrandPack.h"
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxDateFormatter.h"
 #include "MoxUI/MoxEmptyState.h"
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxGlyph.h"
@@ -202,6 +204,21 @@ int inkedPixels(const QImage& image) {
         }
     }
     return inked;
+}
+
+TEST(MoxDateFormatterTest, WritesTheLocalesMediumDateAndShortTime) {
+    const QDateTime date(QDate(2026, 12, 6), QTime(15, 4), Qt::UTC);
+    const QString english = MoxDateFormatter(QLocale("en_US")).string(date);
+    EXPECT_TRUE(english.startsWith("Dec 6, 2026")) << english.toStdString();
+    EXPECT_TRUE(english.contains("3:04")) << english.toStdString();
+    const QString german = MoxDateFormatter(QLocale("de_DE")).string(date);
+    EXPECT_TRUE(german.startsWith("06.12.2026")) << german.toStdString();
+    EXPECT_TRUE(german.contains("15:04")) << german.toStdString();
+    const QString french = MoxDateFormatter(QLocale("fr_FR")).string(date);
+    EXPECT_TRUE(french.startsWith("6 d\u00E9c. 2026")) << french.toStdString();
+    // The time is the date's own, wherever the tests run.
+    const QDateTime east(QDate(2026, 12, 6), QTime(23, 30), QTimeZone(9 * 3600));
+    EXPECT_TRUE(MoxDateFormatter(QLocale("de_DE")).string(east).contains("23:30"));
 }
 
 TEST(MoxGlyphTest, EveryGlyphDrawsInsideItsBoxAtEveryPixelRatio) {

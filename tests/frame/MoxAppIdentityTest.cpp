@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QUrlQuery>
+
 #include "frame/MoxAppIdentityValidator.h"
 
 namespace mox {
@@ -75,6 +77,17 @@ TEST(MoxAppLinks, MailLinksCarryAPercentEncodedSubjectAndBody) {
     EXPECT_EQ(mail.contactMailURL()->toString(), "mailto:help@a.invalid");
     EXPECT_EQ(mail.mailURL("Bugs & ideas", "line 1\nZ\u00E9_~")->toString(QUrl::FullyEncoded),
               "mailto:help@a.invalid?subject=Bugs%20%26%20ideas&body=line%201%0AZ%C3%A9_~");
+}
+
+TEST(MoxAppLinks, AnAddressCannotAddAQueryOfItsOwn) {
+    // Valid as an address; as a bare mailto path its "?" and "&" would add recipients.
+    const MoxAppLinks mail = links(QUrl("https://a.invalid"), "help?cc=x&bcc=y#z@a.invalid");
+    for (const QUrl& url : {*mail.contactMailURL(), *mail.mailURL("s", "b")}) {
+        EXPECT_EQ(url.path(QUrl::FullyDecoded), "help?cc=x&bcc=y#z@a.invalid");
+        EXPECT_FALSE(url.hasFragment());
+    }
+    EXPECT_FALSE(mail.contactMailURL()->hasQuery());
+    EXPECT_EQ(QUrlQuery(*mail.mailURL("s", "b")).queryItems().size(), 2);
 }
 
 TEST(MoxAppIdentity, BuildsTovrasOwnIdentityAndRefusesEmptyNames) {
