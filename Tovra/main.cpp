@@ -21,10 +21,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "MoxUI/MoxBrandPack.h"
 #include "MoxUI/MoxBundle.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/cli/CommandClient.h"
+#include "Tovra/cli/CommandLine.h"
+#include "Tovra/cli/CommandService.h"
+#include "Tovra/cli/SessionBus.h"
 #include "Tovra/core/ClipboardPayload.h"
 #include "Tovra/services/AppServices.h"
 #include "Tovra/services/TovraApplicationFrame.h"
@@ -70,18 +75,68 @@ void describeBundle() {
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon)));
 }
 
+/// `tovra <command>`: sent to the running instance; its answer or why not is printed.
+int sendCommand(int argc, char** argv, const tovra::cli::Invocation& invocation) {
+    QCoreApplication application(argc, argv);
+    std::string output;
+    std::string error;
+    const int status = tovra::cli::sendCommand(invocation, output, error);
+    std::fputs(output.c_str(), stdout);
+    if (!error.empty()) {
+        std::fprintf(stderr, "tovra %s: %s\n",
+                     std::string(tovra::cli::commandName(*invocation.command)).c_str(),
+                     error.c_str());
+    }
+    return status;
+}
+
+/// The commands of the running instance, answered by the controller.
+tovra::cli::CommandHandlers commandHandlers(const std::shared_ptr<tovra::AppDelegate>& app) {
+    tovra::cli::CommandHandlers handlers;
+    handlers.toggle = [&app] { app->toggleStackFromMenu(); };
+    handlers.setActive = [&app](bool on) { app->setStackActive(on); };
+    handlers.pasteNext = [&app] { return app->pasteNextFromCommandLine(); };
+    handlers.pasteAll = [&app] { return app->pasteAllFromCommandLine(); };
+    handlers.showQueue = [&app] { app->openQueueFromMenu(); };
+    handlers.showOverlay = [&app] {
+        // The answer goes back at once; the overlay shows as for the overlay key.
+        (void)app->showOverlayFromCommandLine();
+    };
+    handlers.selectStack = [&app](int number) { return app->selectStackFromCommandLine(number); };
+    handlers.clear = [&app] { app->clearFromCommandLine(); };
+    handlers.quit = [] { QApplication::quit(); };
+    handlers.status = [&app] { return app->commandLineStatus(); };
+    return handlers;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Clipboard contents must never end up in a core dump.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
+    // The command line first: help, version and the commands need no display.
+    const tovra::cli::Invocation invocation =
+        tovra::cli::parse(std::vector<std::string>(argv + 1, argv + argc));
+    switch (invocation.kind) {
+        case tovra::cli::Invocation::Kind::help:
+            std::fputs(tovra::cli::usage().c_str(), stdout);
+            return tovra::cli::exitDone;
+        case tovra::cli::Invocation::Kind::version:
             std::printf("tovra %s (build %s)\n", TOVRA_VERSION, TOVRA_BUILD_NUMBER);
-            return 0;
-        }
+            return tovra::cli::exitDone;
+        case tovra::cli::Invocation::Kind::usageError:
+            std::fprintf(stderr, "tovra: %s\n\n%s", invocation.error.c_str(),
+                         tovra::cli::usage().c_str());
+            return tovra::cli::exitUsage;
+        case tovra::cli::Invocation::Kind::command:
+            return sendCommand(argc, argv, invocation);
+        case tovra::cli::Invocation::Kind::run:
+            break;
     }
+    // Find the session bus without ever starting one: Qt (the tray, accessibility) would
+    // otherwise spawn dbus-launch, whose daemons outlive Tovra.
+    tovra::cli::settleSessionBus();
     if (!tovra::graphicalSessionPresent()) {
         std::fprintf(stderr,
                      "tovra: no graphical session found (DISPLAY is not set). Start Tovra from "
@@ -197,6 +252,12 @@ int main(int argc, char** argv) {
         // No tray to host the status item: the control window stays on screen and gives the
         // way to the menu, without taking the focus from the application in front.
         controlWindow.offerMenu(menuController.menu());
+    }
+
+    // The command line reaches this instance over the session bus.
+    tovra::cli::CommandService commands(commandHandlers(app));
+    if (QString reason; !commands.publish(&reason)) {
+        qWarning("tovra: the command line cannot reach this Tovra: %s", qPrintable(reason));
     }
 
     tovra::LogindSleepWatcher sleepWatcher([&app] { app->workspaceWillSleep(); },

@@ -34,4 +34,56 @@ void AppDelegate::applicationDidFinishLaunching() {
     activation_.applicationDidFinishLaunching([this] { paste_.openQueueFromMenu(); });
 }
 
+std::optional<std::string> AppDelegate::pasteNextFromCommandLine() {
+    if (!context_.isStackActive) {
+        return "Tovra is off: nothing was pasted (tovra on switches it on)";
+    }
+    if (context_.activeQueue().isEmpty()) {
+        return "the queue is empty: nothing was pasted";
+    }
+    if (!paste_.pasteNext(true)) {
+        return "nothing was pasted: the window in front has no key that pastes the clipboard";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> AppDelegate::pasteAllFromCommandLine() {
+    if (!context_.isStackActive) {
+        return "Tovra is off: nothing was pasted (tovra on switches it on)";
+    }
+    if (context_.activeQueue().isEmpty()) {
+        return "the queue is empty: nothing was pasted";
+    }
+    if (!paste_.burstPasteFromMenu()) {
+        return "nothing was pasted: the window in front has no key that pastes the clipboard";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> AppDelegate::showOverlayFromCommandLine() {
+    if (!edits_.revealOverlay()) {
+        return "Tovra is off: the overlay shows the queue while it is on";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> AppDelegate::selectStackFromCommandLine(int number) {
+    if (number < 1 || number > availableStackCount()) {
+        return "there is no stack " + std::to_string(number);
+    }
+    edits_.selectStackFromMenu(number - 1);
+    return std::nullopt;
+}
+
+std::string AppDelegate::commandLineStatus() const {
+    const QueueMode selected = panelSelectedMode();
+    std::string mode(rawValue(selected));
+    if (selected == QueueMode::smart) {
+        mode += " (" + std::string(rawValue(panelQueueMode())) + ")";
+    }
+    return std::string("state: ") + (context_.isStackActive ? "on" : "off") +
+           "\nstack: " + std::to_string(activeStackIndex() + 1) +
+           "\nitems: " + std::to_string(context_.activeQueue().count()) + "\nmode: " + mode + "\n";
+}
+
 }  // namespace tovra

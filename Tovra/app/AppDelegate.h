@@ -110,6 +110,17 @@ class AppDelegate final : public PasteControllerDelegate,
     }
     void clearQueueFromMenu() { edits_.clearQueueFromMenu(); }
     void clearFromControlWindow() { edits_.clearFromControlWindow(); }
+
+    // The command line's commands (`tovra paste-next` and the rest): a failure comes back as
+    // the sentence the terminal shows, and nothing here ever names an item's text.
+    std::optional<std::string> pasteNextFromCommandLine();
+    std::optional<std::string> pasteAllFromCommandLine();
+    std::optional<std::string> showOverlayFromCommandLine();
+    std::optional<std::string> selectStackFromCommandLine(int number);
+    /// Without asking: the command was typed on purpose, and a script has nobody to answer.
+    void clearFromCommandLine() { edits_.clearFromControlWindow(); }
+    /// "state: on", "stack: 1", "items: 3", "mode: Smart (LIFO)", a line each.
+    [[nodiscard]] std::string commandLineStatus() const;
     void openQueueFromMenu() { paste_.openQueueFromMenu(); }
     void showStackFromMenu() { frameCommands_.showStackFromMenu(); }
     void showAboutFromMenu() { frameCommands_.showAboutFromMenu(); }

@@ -98,6 +98,16 @@ bool PasteHandler::burstPaste() {
     return written;
 }
 
+bool PasteHandler::burstPasteFromMenu() {
+    const auto target = context_.frontmostId();
+    if (!context_.isStackActive || context_.activeQueue().isEmpty() || !canTypePasteInto(target) ||
+        !burstPaste()) {
+        return false;
+    }
+    typePasteLater(target);
+    return true;
+}
+
 bool PasteHandler::pasteQueueItemFromMenu(std::optional<long> position) {
     const auto& items = context_.activeQueue().items();
     if (!position || *position < 0 || static_cast<std::size_t>(*position) >= items.size()) {

@@ -30,6 +30,8 @@ class PasteHandler {
     /// Stages the whole stack joined by the separator; the stack stays as it is.
     bool burstPaste();
     void pasteNextFromMenu() { pasteNext(true); }
+    /// The whole stack typed into the application in front, as the menu pastes one item.
+    bool burstPasteFromMenu();
     /// The menu's rows of the first items, by position in the stack as stored.
     bool pasteQueueItemFromMenu(std::optional<long> position);
     /// A row of the panel: back to the application in front before the panel, then pasted.

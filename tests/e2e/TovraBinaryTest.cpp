@@ -532,5 +532,109 @@ TEST_F(TovraFirstRunTest, TheWelcomeShowsUntilItIsDismissed) {
     EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") == shown - 1; }, 5000));
 }
 
+/// The command line against a running Tovra on a private session bus, as a window manager's
+/// key binding or a script drives it.
+class TovraCommandTest : public TovraBinaryTest {
+  protected:
+    void SetUp() override {
+        bus = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(waitUntil([&] { return bus->output().find('\n') != std::string::npos; }, 5000));
+        const std::string address = bus->output().substr(0, bus->output().find('\n'));
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        TovraBinaryTest::SetUp();
+        ASSERT_TRUE(waitUntil([&] { return tovraCommand({"status"}).exitCode == 0; }, 5000));
+    }
+    void TearDown() override {
+        TovraBinaryTest::TearDown();
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+
+    /// `tovra <arguments>`, with what it printed on either stream.
+    static test::CommandResult tovraCommand(const std::vector<std::string>& arguments) {
+        std::string line = std::string(TOVRA_BINARY);
+        for (const std::string& argument : arguments) {
+            line += " '" + argument + "'";
+        }
+        return runCommand({"sh", "-c", line + " 2>&1"});
+    }
+    static std::string status() { return tovraCommand({"status"}).output; }
+
+    std::unique_ptr<test::BackgroundProcess> bus;
+};
+
+TEST_F(TovraCommandTest, EveryCommandReachesTheRunningTovra) {
+    EXPECT_EQ(status(), "state: on\nstack: 1\nitems: 0\nmode: FIFO\n");
+    copyElsewhere("x\ny");
+    EXPECT_EQ(status(), "state: on\nstack: 1\nitems: 2\nmode: FIFO\n");
+    EXPECT_EQ(tovraCommand({"stack", "2"}).exitCode, 0);
+    EXPECT_EQ(status(), "state: on\nstack: 2\nitems: 0\nmode: FIFO\n");
+    EXPECT_EQ(tovraCommand({"stack", "1"}).exitCode, 0);
+    EXPECT_EQ(tovraCommand({"clear"}).exitCode, 0);  // no question asked
+    EXPECT_EQ(status(), "state: on\nstack: 1\nitems: 0\nmode: FIFO\n");
+
+    EXPECT_EQ(tovraCommand({"off"}).exitCode, 0);
+    EXPECT_TRUE(status().starts_with("state: off\n"));
+    const auto refused = tovraCommand({"paste-next"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.output.find("Tovra is off"), std::string::npos) << refused.output;
+    EXPECT_EQ(tovraCommand({"toggle"}).exitCode, 0);
+    EXPECT_TRUE(status().starts_with("state: on\n"));
+    EXPECT_EQ(tovraCommand({"toggle"}).exitCode, 0);
+    EXPECT_EQ(tovraCommand({"on"}).exitCode, 0);
+    EXPECT_TRUE(status().starts_with("state: on\n"));
+
+    // Into the focused window, as the menu pastes: what a key binding of the window manager does.
+    startTarget();
+    copyElsewhere("a\nb\nc");
+    EXPECT_EQ(tovraCommand({"paste-next"}).exitCode, 0);
+    settle(400);
+    EXPECT_EQ(tovraCommand({"paste-all"}).exitCode, 0);
+    settle(400);
+    EXPECT_EQ(finishTarget(), "ab\tc");
+
+    EXPECT_EQ(tovraCommand({"show-overlay"}).exitCode, 0);
+    const int windows = windowsTitled(*connection, "Tovra");
+    EXPECT_EQ(tovraCommand({"show-queue"}).exitCode, 0);
+    EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") > windows; }, 5000));
+
+    EXPECT_EQ(tovraCommand({"quit"}).exitCode, 0);
+    EXPECT_TRUE(waitUntil([&] { return !tovra->isRunning(); }, 5000));
+    const auto gone = tovraCommand({"status"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_NE(gone.output.find("Tovra is not running"), std::string::npos) << gone.output;
+}
+
+TEST_F(TovraBinaryTest, WithoutASessionBusCommandsSayWhyAndTovraRunsOn) {
+    const auto result = runCommand({"sh", "-c", std::string(TOVRA_BINARY) + " status 2>&1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("no D-Bus session bus"), std::string::npos) << result.output;
+    EXPECT_TRUE(tovra->isRunning());
+    copyElsewhere("still\nworks");
+    startTarget();
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "still");
+}
+
+TEST(TovraCommandLine, HelpAndVersionNeedNoDisplayAndAWrongLineExitsTwo) {
+    const std::string display = getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    const auto help = runCommand({TOVRA_BINARY, "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.output.starts_with("Usage: tovra [COMMAND]")) << help.output;
+    EXPECT_NE(help.output.find("paste-next"), std::string::npos);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--bogus"}, {"frobnicate"}, {"stack", "9"}, {"status", "x"}}) {
+        std::string line = std::string(TOVRA_BINARY);
+        for (const std::string& argument : wrong) {
+            line += " " + argument;
+        }
+        const auto result = runCommand({"sh", "-c", line + " 2>&1 >/dev/null"});
+        EXPECT_EQ(result.exitCode, 2) << line;
+        EXPECT_NE(result.output.find("Usage: tovra"), std::string::npos) << result.output;
+    }
+    setenv("DISPLAY", display.c_str(), 1);
+}
+
 }  // namespace
 }  // namespace tovra
