@@ -102,6 +102,7 @@ tovra::cli::CommandHandlers commandHandlers(const std::shared_ptr<tovra::AppDele
         // The answer goes back at once; the overlay shows as for the overlay key.
         (void)app->showOverlayFromCommandLine();
     };
+    handlers.showPreferences = [&app] { app->openPreferencesFromMenu(); };
     handlers.selectStack = [&app](int number) { return app->selectStackFromCommandLine(number); };
     handlers.clear = [&app] { app->clearFromCommandLine(); };
     handlers.quit = [] { QApplication::quit(); };

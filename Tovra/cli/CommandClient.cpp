@@ -29,6 +29,8 @@ const char* methodFor(Command command) {
             return "ShowQueue";
         case Command::showOverlay:
             return "ShowOverlay";
+        case Command::preferences:
+            return "ShowPreferences";
         case Command::stack:
             return "Stack";
         case Command::clear:

@@ -7,7 +7,7 @@ namespace tovra::cli {
 
 namespace {
 
-constexpr std::array<std::pair<Command, std::string_view>, 11> names{{
+constexpr std::array<std::pair<Command, std::string_view>, 12> names{{
     {Command::toggle, "toggle"},
     {Command::on, "on"},
     {Command::off, "off"},
@@ -15,6 +15,7 @@ constexpr std::array<std::pair<Command, std::string_view>, 11> names{{
     {Command::pasteAll, "paste-all"},
     {Command::showQueue, "show-queue"},
     {Command::showOverlay, "show-overlay"},
+    {Command::preferences, "preferences"},
     {Command::stack, "stack"},
     {Command::clear, "clear"},
     {Command::quit, "quit"},
@@ -94,6 +95,7 @@ std::string usage() {
            "  paste-all      paste the whole stack, joined by the separator\n"
            "  show-queue     open the queue panel\n"
            "  show-overlay   show the overlay\n"
+           "  preferences    open the preferences\n"
            "  stack 1|2|3    make that stack the active one\n"
            "  clear          empty the active stack\n"
            "  quit           quit Tovra (the queue is emptied)\n"

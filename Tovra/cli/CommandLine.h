@@ -16,6 +16,7 @@ enum class Command {
     pasteAll,
     showQueue,
     showOverlay,
+    preferences,
     stack,
     clear,
     quit,

@@ -78,6 +78,10 @@ void CommandService::ShowOverlay() {
     handlers_.showOverlay();
 }
 
+void CommandService::ShowPreferences() {
+    handlers_.showPreferences();
+}
+
 void CommandService::Stack(int number) {
     answer(handlers_.selectStack(number));
 }

@@ -25,6 +25,7 @@ struct CommandHandlers {
     std::function<std::optional<std::string>()> pasteAll;
     std::function<void()> showQueue;
     std::function<void()> showOverlay;
+    std::function<void()> showPreferences;
     std::function<std::optional<std::string>(int stack)> selectStack;
     std::function<void()> clear;
     std::function<void()> quit;
@@ -53,6 +54,7 @@ class CommandService final : public QObject, protected QDBusContext {
     Q_SCRIPTABLE void PasteAll();
     Q_SCRIPTABLE void ShowQueue();
     Q_SCRIPTABLE void ShowOverlay();
+    Q_SCRIPTABLE void ShowPreferences();
     Q_SCRIPTABLE void Stack(int number);
     Q_SCRIPTABLE void Clear();
     Q_SCRIPTABLE void Quit();

@@ -597,6 +597,8 @@ TEST_F(TovraCommandTest, EveryCommandReachesTheRunningTovra) {
     const int windows = windowsTitled(*connection, "Tovra");
     EXPECT_EQ(tovraCommand({"show-queue"}).exitCode, 0);
     EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") > windows; }, 5000));
+    EXPECT_EQ(tovraCommand({"preferences"}).exitCode, 0);
+    EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") > windows + 1; }, 5000));
 
     EXPECT_EQ(tovraCommand({"quit"}).exitCode, 0);
     EXPECT_TRUE(waitUntil([&] { return !tovra->isRunning(); }, 5000));
