@@ -72,7 +72,9 @@ void describeBundle() {
     const QImage icon =
         tovra::StatusGlyph::applicationIcon(128, mox::MoxBrandPack::current().accent);
     bundle.setImage(QStringLiteral("TovraIcon"), icon);
-    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    // The icon theme's (the installed hicolor icons, or the desktop's own), else drawn.
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(tovra::cli::applicationId),
+                                                 QIcon(QPixmap::fromImage(icon))));
 }
 
 /// `tovra <command>`: sent to the running instance; its answer or why not is printed.
@@ -147,6 +149,8 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovra"));
+    // Windows belong to the desktop entry; the autostart entry bears the same name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(tovra::cli::applicationId));
     QApplication::setApplicationVersion(QStringLiteral(TOVRA_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);  // a tray application lives on
     mox::MoxBrandPack::configure(mox::MoxBrandPack::tovra());

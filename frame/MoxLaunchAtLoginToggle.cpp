@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <memory>
@@ -162,15 +163,24 @@ void complete(GKeyFile* file, const MoxLaunchAtLoginToggle::Service& service) {
 }  // namespace
 
 MoxLaunchAtLoginToggle::Service MoxLaunchAtLoginToggle::mainAppService() {
-    const QString name = QCoreApplication::applicationName();
+    const QString program = QCoreApplication::applicationName();
+    const QString desktopId = QGuiApplication::desktopFileName();
+    const QString name = desktopId.isEmpty() ? program : desktopId;
+    const QString autostart =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/autostart/");
     Service service;
-    service.entryPath = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                        QStringLiteral("/autostart/") + name + QStringLiteral(".desktop");
+    service.entryPath = autostart + name + QStringLiteral(".desktop");
+    if (name != program) {
+        service.formerEntryPaths << autostart + program + QStringLiteral(".desktop");
+    }
+    service.templatePath = QStandardPaths::locate(QStandardPaths::ApplicationsLocation,
+                                                  name + QStringLiteral(".desktop"));
     QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     if (executable.isEmpty()) {
         executable = QCoreApplication::applicationFilePath();
     }
-    service.command = commandFor(executable, name);
+    service.command = commandFor(executable, program);
     service.displayName = MoxBrandPack::current().displayName;
     const QStringList configDirs =
         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
@@ -229,14 +239,18 @@ void MoxLaunchAtLoginToggle::setEnabled(bool enabled, const Service& service) {
             if (systemEntryRuns(service) && !QFileInfo::exists(service.entryPath)) {
                 return;  // the system's entry starts it already
             }
-            entry = newKeyFile();
-            g_key_file_set_string(entry.get(), group, G_KEY_FILE_DESKTOP_KEY_TYPE,
-                                  G_KEY_FILE_DESKTOP_TYPE_APPLICATION);
-            setString(entry.get(), G_KEY_FILE_DESKTOP_KEY_NAME,
-                      service.displayName.isEmpty() ? QStringLiteral("Application")
-                                                    : service.displayName);
+            // The installed desktop entry, so the login item reads as the application does.
+            entry = service.templatePath.isEmpty() ? nullptr : load(service.templatePath);
+            if (!entry) {
+                entry = newKeyFile();
+                g_key_file_set_string(entry.get(), group, G_KEY_FILE_DESKTOP_KEY_TYPE,
+                                      G_KEY_FILE_DESKTOP_TYPE_APPLICATION);
+                setString(entry.get(), G_KEY_FILE_DESKTOP_KEY_NAME,
+                          service.displayName.isEmpty() ? QStringLiteral("Application")
+                                                        : service.displayName);
+                g_key_file_set_boolean(entry.get(), group, G_KEY_FILE_DESKTOP_KEY_TERMINAL, FALSE);
+            }
             setString(entry.get(), G_KEY_FILE_DESKTOP_KEY_EXEC, execArgument(service.command));
-            g_key_file_set_boolean(entry.get(), group, G_KEY_FILE_DESKTOP_KEY_TERMINAL, FALSE);
         }
         g_key_file_remove_key(entry.get(), group, G_KEY_FILE_DESKTOP_KEY_HIDDEN, nullptr);
         g_key_file_set_boolean(entry.get(), group, "X-GNOME-Autostart-enabled", TRUE);
@@ -262,10 +276,19 @@ void MoxLaunchAtLoginToggle::setEnabled(bool enabled, const Service& service) {
 }
 
 bool MoxLaunchAtLoginToggle::repair(const Service& service) {
+    bool renamed = false;
+    if (!QFileInfo::exists(service.entryPath)) {
+        for (const QString& former : service.formerEntryPaths) {
+            if (QFileInfo::exists(former) && QFile::rename(former, service.entryPath)) {
+                renamed = true;
+                break;
+            }
+        }
+    }
     const KeyFile entry = load(service.entryPath);
     if (!entry || !runs(entry.get()) ||
         programExists(stringValue(entry.get(), G_KEY_FILE_DESKTOP_KEY_EXEC))) {
-        return false;
+        return renamed;
     }
     setString(entry.get(), G_KEY_FILE_DESKTOP_KEY_EXEC, execArgument(service.command));
     write(service.entryPath, entry.get());

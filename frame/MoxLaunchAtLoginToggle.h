@@ -30,9 +30,15 @@ struct MoxLaunchAtLoginToggle {
         QString displayName;
         /// Entries the system provides for everyone ($XDG_CONFIG_DIRS/autostart/<name>.desktop).
         QStringList systemEntryPaths;
+        /// The installed desktop entry a new autostart entry starts from (the same name, the
+        /// same icon and texts), when there is one.
+        QString templatePath;
+        /// Entries of ours under an older name; `repair` gives one the current name.
+        QStringList formerEntryPaths;
     };
 
-    /// The running application's entry, named after its application name.
+    /// The running application's entry, named after its desktop file name (else its
+    /// application name).
     static Service mainAppService();
 
     static bool isEnabled(const Service& service = mainAppService());

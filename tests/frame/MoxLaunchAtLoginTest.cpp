@@ -74,10 +74,12 @@ class MoxLaunchAtLoginTest : public ::testing::Test {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     [[nodiscard]] MoxLaunchAtLoginToggle::Service service() const {
-        return {home.filePath("config/autostart/tovra.desktop"),
+        return {home.filePath("config/autostart/invalid.moxworks.tovra.desktop"),
                 program,
                 "Tovra",
-                {home.filePath("xdg/autostart/tovra.desktop")}};
+                {home.filePath("xdg/autostart/invalid.moxworks.tovra.desktop")},
+                home.filePath("share/applications/invalid.moxworks.tovra.desktop"),
+                {home.filePath("config/autostart/tovra.desktop")}};
     }
 
     QTemporaryDir home;
@@ -209,6 +211,31 @@ TEST_F(MoxLaunchAtLoginTest, AnInstalledProgramIsStartedByItsName) {
     EXPECT_EQ(MoxLaunchAtLoginToggle::commandFor(other, "tovra-login-test"), other);
     EXPECT_EQ(MoxLaunchAtLoginToggle::commandFor(program, "tovra-not-installed"), program);
     qputenv("PATH", path);
+}
+
+TEST_F(MoxLaunchAtLoginTest, ANewEntryReadsAsTheInstalledDesktopEntryDoes) {
+    const auto tovra = service();
+    writeEntry(tovra.templatePath,
+               "[Desktop Entry]\nType=Application\nName=Tovra\n"
+               "Comment=Collect copies in a queue\nIcon=invalid.moxworks.tovra\n"
+               "Exec=tovra\nCategories=Utility;\n");
+    MoxLaunchAtLoginToggle::setEnabled(true, tovra);
+    const Entry entry(tovra.entryPath);
+    EXPECT_EQ(entry.value("Icon"), "invalid.moxworks.tovra");
+    EXPECT_EQ(entry.value("Comment"), "Collect copies in a queue");
+    EXPECT_EQ(entry.program(), program);  // what this installation runs
+    EXPECT_EQ(entry.value("X-GNOME-Autostart-enabled"), "true");
+}
+
+TEST_F(MoxLaunchAtLoginTest, AnEntryUnderTheFormerNameIsTakenOver) {
+    const auto tovra = service();
+    const QByteArray text =
+        "[Desktop Entry]\nType=Application\nName=Tovra\nExec=\"" + program.toUtf8() + "\"\n";
+    writeEntry(tovra.formerEntryPaths[0], text);
+    EXPECT_TRUE(MoxLaunchAtLoginToggle::repair(tovra));
+    EXPECT_FALSE(QFile::exists(tovra.formerEntryPaths[0]));
+    EXPECT_EQ(contents(tovra.entryPath), text);
+    EXPECT_TRUE(MoxLaunchAtLoginToggle::isEnabled(tovra));
 }
 
 TEST_F(MoxLaunchAtLoginTest, AFailureCarriesTheSystemsMessage) {
