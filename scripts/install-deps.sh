@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libicu-dev libglib2.0-dev libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-qpa-plugins qt6-wayland dbus-daemon
+    qt6-base-dev qt6-qpa-plugins qt6-wayland dbus-daemon dbus-x11
     fonts-inter-variable fonts-dancingscript
     libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-keysyms1-dev
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-res0-dev libxcb-xkb-dev

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "BackgroundProcess.h"
@@ -636,6 +638,41 @@ TEST(TovraCommandLine, HelpAndVersionNeedNoDisplayAndAWrongLineExitsTwo) {
         EXPECT_NE(result.output.find("Usage: tovra"), std::string::npos) << result.output;
     }
     setenv("DISPLAY", display.c_str(), 1);
+}
+
+/// The processes whose environment holds `marker`: the ones a program started, daemons included.
+std::vector<std::string> processesMarked(const std::string& marker) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream environment(entry.path() / "environ", std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(environment)),
+                               std::istreambuf_iterator<char>());
+        if (text.find(marker) != std::string::npos) {
+            std::ifstream name(entry.path() / "comm");
+            std::string command;
+            std::getline(name, command);
+            found.push_back(command);
+        }
+    }
+    return found;
+}
+
+class TovraWithoutSessionBusTest : public TovraBinaryTest {
+  protected:
+    void SetUp() override {
+        setenv("TOVRA_TEST_MARKER", marker.c_str(), 1);
+        TovraBinaryTest::SetUp();
+        unsetenv("TOVRA_TEST_MARKER");
+    }
+    const std::string marker = "TOVRA_TEST_MARKER=" + std::to_string(getpid());
+};
+
+TEST_F(TovraWithoutSessionBusTest, NoBusOrAccessibilityDaemonIsStartedForIt) {
+    settle(2000);  // the tray, the menu and accessibility have looked for a bus by now
+    EXPECT_EQ(processesMarked(marker), std::vector<std::string>{"tovra"});
+    tovra->stop();
+    settle(500);
+    EXPECT_EQ(processesMarked(marker), std::vector<std::string>{});  // nothing outlives it
 }
 
 }  // namespace
