@@ -8,7 +8,7 @@ share="$(cd "$(dirname "$tovra")/../share" && pwd)"
 
 "$tovra" --version
 "$tovra" --help >/dev/null
-man -w tovra >/dev/null
+MANWIDTH=80 man -l "$share/man/man1/tovra.1.gz" >/dev/null
 for file in "$share/applications/invalid.moxworks.tovra.desktop" \
     "$share/metainfo/invalid.moxworks.tovra.metainfo.xml" \
     "$share/icons/hicolor/scalable/apps/invalid.moxworks.tovra.svg"; do
