@@ -201,10 +201,13 @@ QString MoxLaunchAtLoginToggle::commandFor(const QString& executable, const QStr
 }
 
 QString MoxLaunchAtLoginToggle::execArgument(const QString& program) {
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    // Quoted unless every character is one no reader splits on or treats specially (GLib's
+    // reader takes a form feed for a separator, which the format does not reserve).
+    static const QString plain = QStringLiteral("/._+-,:=@%");
     bool needsQuotes = program.isEmpty();
     for (const QChar c : program) {
-        needsQuotes = needsQuotes || reserved.contains(c) || c == QLatin1Char('\r');
+        const bool isPlain = (c.isLetterOrNumber() && c.unicode() < 0x80) || plain.contains(c);
+        needsQuotes = needsQuotes || !isPlain;
     }
     QString argument;
     if (needsQuotes) {

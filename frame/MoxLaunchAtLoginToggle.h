@@ -53,7 +53,8 @@ struct MoxLaunchAtLoginToggle {
     /// `name` when the PATH finds this very `executable` under it (an installed program),
     /// else `executable`.
     static QString commandFor(const QString& executable, const QString& name);
-    /// The Exec argument for a program: quoted when it needs to be, with "%" doubled. (The
+    /// The Exec argument for a program: quoted unless it is plain letters, digits and path
+    /// punctuation, with "%" doubled. (The
     /// file's own escapes, for newlines and backslashes, are the key-file writer's.)
     static QString execArgument(const QString& program);
 };

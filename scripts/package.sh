@@ -8,8 +8,11 @@ build="${1:-$root/build-package}"
 
 "$root/scripts/install-deps.sh" dpkg-dev fakeroot lintian desktop-file-utils appstream man-db
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVRA_BUILD_TESTS=OFF \
-    -DTOVRA_BUILD_BENCH=OFF >/dev/null
+# A build directory made already (CI's, say) is packaged as it is configured.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVRA_BUILD_TESTS=OFF \
+        -DTOVRA_BUILD_BENCH=OFF >/dev/null
+fi
 cmake --build "$build" --parallel "$(nproc)"
 
 echo "== The files desktops read"

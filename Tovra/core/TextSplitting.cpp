@@ -135,23 +135,21 @@ bool isQuoteAt(std::string_view text, std::size_t i) {
     return text[i] == '"' && isWholeCharacterAt(text, i);
 }
 
-/// Whether the field holds anything but white space once its quotes are gone.
+/// Whether the field holds anything but white space once its quotes are gone. Judged on the
+/// field as it will be kept: bytes on either side of a dropped quote meet then.
 bool hasContent(std::string_view text, const Field& field) {
+    const std::string_view raw = text.substr(field.begin, field.end - field.begin);
     if (!field.quoted) {
-        return !unicode::trimmed(text.substr(field.begin, field.end - field.begin)).empty();
+        return !unicode::trimmed(raw).empty();
     }
-    for (std::size_t i = field.begin; i < field.end;) {
-        if (isQuoteAt(text, i)) {
-            ++i;
-            continue;
+    std::string unquoted;
+    unquoted.reserve(raw.size());
+    for (std::size_t i = field.begin; i < field.end; ++i) {
+        if (!isQuoteAt(text, i)) {
+            unquoted.push_back(text[i]);
         }
-        const auto c = unicode::codePointAt(text, i);
-        if (!c.wellFormed || !unicode::isTrimmable(c.value)) {
-            return true;
-        }
-        i = c.boundary;
     }
-    return false;
+    return !unicode::trimmed(unquoted).empty();
 }
 
 std::vector<std::string> copies(const TextPieces& split) {

@@ -138,6 +138,16 @@ TEST(SplitCommaFields, QuotesGroupCommasAndAreDropped) {
     EXPECT_EQ(splitCommaFields("a,\"b,c"), (Texts{"a", "b,c"}));
 }
 
+TEST(SplitCommaFields, AFieldBlankOnceItsQuotesAreGoneIsDropped) {
+    // Found by fuzzing: the bytes on either side of a dropped quote meet and make a line
+    // separator (U+2028), so the field is blank although each half alone is not white space.
+    const auto pieces = splitCommaPieces("a,b,\"\xE2\"\x80\xA8");
+    EXPECT_EQ(pieces.count, 2U);
+    ASSERT_EQ(pieces.pieces.size(), 2U);
+    EXPECT_EQ(pieces.pieces[1], "b");
+    EXPECT_EQ(splitCommaFields("x,\" \",y"), (std::vector<std::string>{"x", "y"}));
+}
+
 TEST(SplitCommaFields, ACommaCarryingACombiningMarkIsNotASeparator) {
     // Comma + combining acute accent is one character that is not a comma.
     EXPECT_EQ(splitCapturedText("a,\xCC\x81"

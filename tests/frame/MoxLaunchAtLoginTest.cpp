@@ -183,6 +183,9 @@ TEST_F(MoxLaunchAtLoginTest, ASystemEntryCountsUntilTheUsersOwnOverridesIt) {
 TEST_F(MoxLaunchAtLoginTest, ExecQuotesWhatTheFormatReservesAndEscapesLineBreaks) {
     EXPECT_EQ(MoxLaunchAtLoginToggle::execArgument("/usr/bin/tovra"), "/usr/bin/tovra");
     EXPECT_EQ(MoxLaunchAtLoginToggle::execArgument("tovra"), "tovra");
+    // A form feed is no reserved character, but GLib's reader splits on it (found by fuzzing).
+    EXPECT_EQ(MoxLaunchAtLoginToggle::execArgument("/a\fb"), "\"/a\fb\"");
+    EXPECT_EQ(MoxLaunchAtLoginToggle::execArgument("/caf\u00E9"), "\"/caf\u00E9\"");
     EXPECT_EQ(MoxLaunchAtLoginToggle::execArgument("/a b/100%/t"), "\"/a b/100%%/t\"");
     EXPECT_EQ(MoxLaunchAtLoginToggle::execArgument("/a$b/\"q\"\\"), "\"/a\\$b/\\\"q\\\"\\\\\"");
 
