@@ -32,4 +32,12 @@ Bytes utf8ToLatin1(std::string_view utf8) {
     return latin1;
 }
 
+Bytes bytesFromProperty(std::string_view target, std::string_view property) {
+    return target == latin1Target ? latin1ToUtf8(property) : Bytes(property);
+}
+
+Bytes propertyFromBytes(std::string_view target, std::string_view bytes) {
+    return target == latin1Target ? utf8ToLatin1(bytes) : Bytes(bytes);
+}
+
 }  // namespace tovra::x11

@@ -32,4 +32,9 @@ Bytes latin1ToUtf8(std::string_view latin1);
 /// Characters Latin-1 cannot hold become "?".
 Bytes utf8ToLatin1(std::string_view utf8);
 
+/// What an owner's property under `target` holds, as our bytes of that target's type.
+Bytes bytesFromProperty(std::string_view target, std::string_view property);
+/// What we put in a requestor's property for `target`, from our bytes of its type.
+Bytes propertyFromBytes(std::string_view target, std::string_view bytes);
+
 }  // namespace tovra::x11
