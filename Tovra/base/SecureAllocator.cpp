@@ -4,6 +4,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
+
 namespace tovra {
 
 namespace {
@@ -14,6 +16,8 @@ constexpr bool ownPages = false;
 #else
 constexpr bool ownPages = true;
 #endif
+
+std::atomic<std::size_t> liveBytes{0};
 
 std::size_t pageRounded(std::size_t bytes) {
     static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -32,9 +36,15 @@ void secureZero(void* data, std::size_t size) noexcept {
     }
 }
 
+std::size_t secureLiveBytes() noexcept {
+    return liveBytes.load(std::memory_order_relaxed);
+}
+
 void* secureAllocate(std::size_t bytes) {
     if (!ownPages) {
-        return ::operator new(bytes);
+        void* memory = ::operator new(bytes);
+        liveBytes.fetch_add(bytes, std::memory_order_relaxed);
+        return memory;
     }
     const std::size_t length = pageRounded(bytes);
     void* pages = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -45,6 +55,7 @@ void* secureAllocate(std::size_t bytes) {
     // ordinary, and the process is not dumpable in any case.
     (void)madvise(pages, length, MADV_DONTDUMP);
     (void)mlock(pages, length);
+    liveBytes.fetch_add(bytes, std::memory_order_relaxed);
     return pages;
 }
 
@@ -52,6 +63,7 @@ void secureRelease(void* data, std::size_t bytes) noexcept {
     if (data == nullptr) {
         return;
     }
+    liveBytes.fetch_sub(bytes, std::memory_order_relaxed);
     if (!ownPages) {
         secureZero(data, bytes);
         ::operator delete(data);

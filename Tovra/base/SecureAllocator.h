@@ -14,6 +14,9 @@ void secureZero(void* data, std::size_t size) noexcept;
 void* secureAllocate(std::size_t bytes);
 /// Overwrites and returns what `secureAllocate` gave.
 void secureRelease(void* data, std::size_t bytes) noexcept;
+/// How many bytes `secureAllocate` gave that are not yet released: what the process holds of
+/// captured content, including every copy of it.
+std::size_t secureLiveBytes() noexcept;
 
 /// The one allocator for captured clipboard bytes. Memory is overwritten before it is given back,
 /// so released content does not linger, and it never reaches swap or a core dump where the

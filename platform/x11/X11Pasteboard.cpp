@@ -101,6 +101,10 @@ std::optional<Bytes> X11Pasteboard::data(std::string_view type) {
     return representation->data;
 }
 
+std::size_t X11Pasteboard::transfersInProgress() const {
+    return owner_ ? owner_->transfersInProgress() : 0;
+}
+
 bool X11Pasteboard::ownsSelection() const {
     return owner_ && owner_->owns();
 }

@@ -69,6 +69,8 @@ class X11Pasteboard final : public Pasteboard {
     [[nodiscard]] bool hasPendingWrite() const { return writePending_; }
     /// True while we are the selection's owner.
     [[nodiscard]] bool ownsSelection() const;
+    /// Transfers of our contents in chunks still under way.
+    [[nodiscard]] std::size_t transfersInProgress() const;
     /// The window others' contents are read into.
     [[nodiscard]] xcb_window_t window() const { return window_; }
     /// The time of the keystroke being held for a paste, if any: a write made for it is served

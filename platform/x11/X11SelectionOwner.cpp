@@ -14,6 +14,8 @@ namespace tovra {
 
 namespace {
 constexpr std::size_t maxChunkBytes = 256 * 1024;
+/// More transfers at once than any one requestor needs.
+constexpr std::size_t maxTransfersPerRequestor = 8;
 
 xcb_atom_t intern(xcb_connection_t* c, std::string_view name) {
     XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
@@ -278,23 +280,30 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
             if (representation.type != x11::clipboardTargets[i].type) {
                 continue;
             }
-            bytes =
-                target == atoms_->latin1
-                    ? std::make_shared<const Bytes>(x11::utf8ToLatin1(representation.data.view()))
-                    // Shares the staged contents: a newer write cannot pull them away.
-                    : std::shared_ptr<const Bytes>(contents, &representation.data);
+            bytes = target == atoms_->latin1
+                        ? latin1Text(contents, representation.data)
+                        // Shares the staged contents: a newer write cannot pull them away.
+                        : std::shared_ptr<const Bytes>(contents, &representation.data);
             break;
         }
     }
     if (!bytes) {
         return false;
     }
-    servedData = true;
     if (bytes->size() <= chunkBytes_) {
+        servedData = true;
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, target,
                             8, static_cast<std::uint32_t>(bytes->size()), bytes->data());
         return true;
     }
+    const auto running =
+        std::count_if(transfers_.begin(), transfers_.end(),
+                      [requestor](const auto& t) { return t.first.first == requestor; });
+    if (static_cast<std::size_t>(running) >= maxTransfersPerRequestor) {
+        // A requestor that starts transfers and never takes them cannot pile them up.
+        return false;
+    }
+    servedData = true;
     // Too big for one property: hand it over in chunks as the requestor takes each one.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection_.get(), requestor, XCB_CW_EVENT_MASK, &mask);
@@ -306,7 +315,23 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
     transfer->type = target;
     transfer->deadline = std::chrono::steady_clock::now() + transferTimeout_;
     transfers_[{requestor, property}] = std::move(transfer);
+    transferCount_ = transfers_.size();
     return true;
+}
+
+std::shared_ptr<const Bytes> X11SelectionOwner::latin1Text(
+    const std::shared_ptr<const Contents>& contents, const Bytes& utf8) {
+    // Every transfer of the same contents shares one conversion: many requestors asking at
+    // once cost one copy, not one each.
+    std::shared_ptr<const Bytes> shared = latin1_.lock();
+    const bool same = !latin1Of_.owner_before(contents) && !contents.owner_before(latin1Of_);
+    if (!shared || !same) {
+        shared =
+            std::make_shared<const Bytes>(x11::propertyFromBytes(x11::latin1Target, utf8.view()));
+        latin1_ = shared;
+        latin1Of_ = contents;
+    }
+    return shared;
 }
 
 void X11SelectionOwner::continueTransfer(xcb_window_t window, xcb_atom_t property) {
@@ -341,6 +366,7 @@ void X11SelectionOwner::endTransfers(const Ends& ends) {
             ++it;
         }
     }
+    transferCount_ = transfers_.size();
     // Stop watching a requestor's window once none of its transfers is left.
     for (const xcb_window_t window : requestors) {
         const bool others =

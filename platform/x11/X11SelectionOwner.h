@@ -59,6 +59,8 @@ class X11SelectionOwner {
     /// Lets the clipboard go unless someone took it since we did; true when it is no longer ours.
     bool release();
     [[nodiscard]] bool owns() const { return owns_; }
+    /// INCR transfers under way, each holding on to the contents it serves.
+    [[nodiscard]] std::size_t transfersInProgress() const { return transferCount_; }
 
   private:
     struct Atoms;
@@ -73,6 +75,8 @@ class X11SelectionOwner {
     bool convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property,
                  const std::shared_ptr<const Contents>& contents, xcb_timestamp_t ownTime,
                  bool& servedData);
+    std::shared_ptr<const Bytes> latin1Text(const std::shared_ptr<const Contents>& contents,
+                                            const Bytes& utf8);
     void continueTransfer(xcb_window_t window, xcb_atom_t property);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
     void expireTransfers();
@@ -101,8 +105,13 @@ class X11SelectionOwner {
     std::atomic<bool> stopping_{false};
     std::atomic<bool> dropTransfers_{false};
 
+    std::atomic<std::size_t> transferCount_{0};
+
     // Serving thread only.
     std::map<std::pair<xcb_window_t, xcb_atom_t>, std::unique_ptr<Transfer>> transfers_;
+    /// The Latin-1 text transfers share, while any runs, and the contents it was made from.
+    std::weak_ptr<const Bytes> latin1_;
+    std::weak_ptr<const Contents> latin1Of_;
     std::thread thread_;
 };
 

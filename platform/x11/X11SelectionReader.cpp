@@ -14,9 +14,12 @@ namespace tovra {
 namespace {
 
 using x11::clipboardTargets;
-using x11::latin1ToUtf8;
+
+constexpr x11::TargetName utf8Text{pasteboardType::string, "UTF8_STRING"};
 
 constexpr std::uint32_t wholeProperty = 0x1FFFFFFF;  // in 32-bit units: everything there is
+/// How many read steps an owner may spend sending what we refuse.
+constexpr int drainSteps = 10;
 
 }  // namespace
 
@@ -24,9 +27,9 @@ struct X11SelectionReader::Read {
     std::uint64_t id = 0;
     xcb_timestamp_t time = XCB_CURRENT_TIME;
     bool gotTargets = false;
-    std::vector<std::pair<std::string_view, xcb_atom_t>> wanted;  // (type, target)
+    std::vector<std::pair<x11::TargetName, xcb_atom_t>> wanted;
     std::size_t nextWanted = 0;
-    std::string_view type;
+    x11::TargetName name;
     xcb_atom_t target = XCB_ATOM_NONE;
     xcb_atom_t property = XCB_ATOM_NONE;
     bool incremental = false;
@@ -121,8 +124,8 @@ void X11SelectionReader::requestNext() {
         finish();
         return;
     }
-    const auto [type, target] = read.wanted[read.nextWanted++];
-    read.type = type;
+    const auto [name, target] = read.wanted[read.nextWanted++];
+    read.name = name;
     read.target = target;
     ++sequence_;
     read.property = nextProperty();
@@ -142,7 +145,7 @@ void X11SelectionReader::onSelectionNotify(const xcb_selection_notify_event_t& e
         if (!read.gotTargets) {
             // An owner that lists no targets may still convert to text.
             read.gotTargets = true;
-            read.wanted = {{pasteboardType::string, connection_.atom("UTF8_STRING")}};
+            read.wanted = {{utf8Text, connection_.atom(utf8Text.target)}};
         }
         requestNext();
         connection_.flush();
@@ -178,10 +181,17 @@ void X11SelectionReader::onSelectionNotify(const xcb_selection_notify_event_t& e
                     }
                     const xcb_atom_t atom = connection_.atom(name.target);
                     if (std::find(offered.begin(), offered.end(), atom) != offered.end()) {
-                        read.wanted.emplace_back(type, atom);
+                        read.wanted.emplace_back(name, atom);
                         break;
                     }
                 }
+            }
+            // A list too long to read whole may name text further on: ask for it anyway.
+            const bool text =
+                std::any_of(read.wanted.begin(), read.wanted.end(),
+                            [](const auto& w) { return w.first.type == pasteboardType::string; });
+            if (reply->bytes_after > 0 && !text) {
+                read.wanted.emplace_back(utf8Text, connection_.atom(utf8Text.target));
             }
         }
         requestNext();
@@ -228,9 +238,8 @@ void X11SelectionReader::onSelectionNotify(const xcb_selection_notify_event_t& e
         static_cast<std::size_t>(xcb_get_property_value_length(reply.get())) == size) {
         const std::string_view bytes(static_cast<const char*>(xcb_get_property_value(reply.get())),
                                      size);
-        const bool latin1 = read.target == connection_.atom("STRING");
         read.contents.push_back(
-            {std::string(read.type), latin1 ? latin1ToUtf8(bytes) : Bytes(bytes)});
+            {std::string(read.name.type), x11::bytesFromProperty(read.name.target, bytes)});
         read.budgetUsed += size;
         secureZero(xcb_get_property_value(reply.get()), size);
     }
@@ -256,7 +265,10 @@ void X11SelectionReader::onPropertyNewValue() {
         read.incremental = false;
         if (!read.incrementalData.empty()) {
             read.budgetUsed += read.incrementalData.size();
-            read.contents.push_back({std::string(read.type), std::move(read.incrementalData)});
+            Bytes whole = read.name.target == x11::latin1Target
+                              ? x11::latin1ToUtf8(read.incrementalData.view())
+                              : std::move(read.incrementalData);
+            read.contents.push_back({std::string(read.name.type), std::move(whole)});
         }
         read.incrementalData = Bytes();
         requestNext();
@@ -277,7 +289,12 @@ void X11SelectionReader::onPropertyNewValue() {
 }
 
 void X11SelectionReader::drain(xcb_atom_t property) {
-    draining_[property] = mainQueue_.after(options_.step, [this, property] {
+    draining_[property].giveUpAt = std::chrono::steady_clock::now() + options_.step * drainSteps;
+    askForNextChunk(property);
+}
+
+void X11SelectionReader::askForNextChunk(xcb_atom_t property) {
+    draining_[property].idle = mainQueue_.after(options_.step, [this, property] {
         // The owner stopped sending: take away what it left.
         xcb_delete_property(connection_.get(), window_, property);
         connection_.flush();
@@ -298,7 +315,13 @@ void X11SelectionReader::drainChunk(xcb_atom_t property) {
         draining_.erase(property);  // the transfer is over
         return;
     }
-    drain(property);
+    if (std::chrono::steady_clock::now() >= draining_[property].giveUpAt) {
+        // An owner that sends without end would keep us busy for ever: not deleting this chunk
+        // leaves it waiting.
+        draining_.erase(property);
+        return;
+    }
+    askForNextChunk(property);
 }
 
 void X11SelectionReader::finish() {

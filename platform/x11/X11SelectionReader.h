@@ -60,8 +60,10 @@ class X11SelectionReader {
     void armDeadline();
     xcb_atom_t nextProperty();
     /// Refuses the rest of an INCR transfer into `property`: each chunk the owner sends is
-    /// deleted unread, so nothing of it stays on our window and the owner finishes.
+    /// deleted unread, so nothing of it stays on our window and the owner finishes. An owner
+    /// that never finishes is left waiting after a while.
     void drain(xcb_atom_t property);
+    void askForNextChunk(xcb_atom_t property);
     void drainChunk(xcb_atom_t property);
 
     X11Connection& connection_;
@@ -70,8 +72,12 @@ class X11SelectionReader {
     xcb_atom_t selection_;
     Options options_;
     std::unique_ptr<Read> read_;
-    /// Properties being drained, each with its inactivity deadline.
-    std::map<xcb_atom_t, TaskHandle> draining_;
+    struct Drain {
+        TaskHandle idle;
+        std::chrono::steady_clock::time_point giveUpAt;
+    };
+    /// Properties being drained.
+    std::map<xcb_atom_t, Drain> draining_;
     std::uint64_t sequence_ = 0;
 };
 

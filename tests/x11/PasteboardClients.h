@@ -1,0 +1,225 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Processes.h"
+#include "TestEventLoop.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11HelperWindow.h"
+#include "platform/x11/X11Pasteboard.h"
+
+// Both ends of the clipboard for the pasteboard's tests: our pasteboard on a connection of its
+// own, and other clients (xclip, or raw ones that misbehave).
+namespace tovra::test {
+
+using Contents = X11Pasteboard::Contents;
+
+// The queue's 10 MiB budget, with quick steps.
+inline constexpr X11Pasteboard::Options fastOptions{
+    std::size_t{10} << 20, std::chrono::milliseconds(300), std::chrono::milliseconds(3000)};
+
+inline std::string textOfSize(std::size_t size) {
+    std::string text;
+    text.reserve(size);
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\n";
+    }
+    text.resize(size - 1);
+    text.push_back('\n');
+    return text;
+}
+
+inline std::string repeated(std::string_view unit, std::size_t times) {
+    std::string text;
+    text.reserve(unit.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        text.append(unit);
+    }
+    return text;
+}
+
+/// Another client offering `content` under `target`, as a user's copy in an application.
+inline void copyWithXclip(const std::string& target, const std::string& content) {
+    ASSERT_EQ(runDetaching({"xclip", "-selection", "clipboard", "-t", target, "-i"}, content), 0);
+}
+
+inline std::string pasteWithXclip(const std::string& target) {
+    return runCommand({"xclip", "-selection", "clipboard", "-t", target, "-o"}).output;
+}
+
+/// One end of the clipboard: a connection with its own pasteboard.
+struct Client {
+    Client() {
+        std::string error;
+        connection = X11Connection::open(nullptr, error);
+        EXPECT_NE(connection, nullptr) << error;
+        connection->attach(queue);
+        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, fastOptions);
+        EXPECT_TRUE(pasteboard->observeChanges(
+            [this](const PasteboardChange& change) { changes.push_back(change); }));
+        EXPECT_TRUE(waitUntil([&] { return !pasteboard->isReading(); }));
+    }
+    ~Client() {
+        pasteboard.reset();
+        waitUntil([] { return false; }, 20);
+    }
+    /// Waits until the count moves past `count` and no read is under way.
+    bool waitForChangeAfter(std::int64_t count, int timeoutMs = 5000) {
+        return waitUntil(
+            [&] { return pasteboard->changeCount() > count && !pasteboard->isReading(); },
+            timeoutMs);
+    }
+    void write(const Contents& contents) {
+        pasteboard->clearContents();
+        for (const auto& representation : contents) {
+            pasteboard->setData(representation.data, representation.type);
+        }
+        waitUntil([&] { return !pasteboard->hasPendingWrite() && pasteboard->ownsSelection(); },
+                  2000);
+    }
+    std::string text() {
+        const auto bytes = pasteboard->string();
+        return bytes ? std::string(bytes->view()) : "<none>";
+    }
+
+    test::TestEventLoop queue;
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11Pasteboard> pasteboard;
+    /// Every change another client made, as reported.
+    std::vector<PasteboardChange> changes;
+};
+
+/// A client that takes the selection and then misbehaves.
+class RogueOwner {
+  public:
+    enum class Behaviour {
+        silent,
+        wrongFormat,
+        diesInIncrementalTransfer,
+        keepsOwnership,
+        /// Lists 100,000 targets, the text one last, and serves the text.
+        hundredThousandTargets,
+        /// Announces a small INCR transfer and sends chunks for as long as it is asked.
+        endlessIncrementalTransfer,
+        /// Destroys its window once it announced an INCR transfer, and stays connected.
+        destroysWindowInIncrementalTransfer,
+    };
+
+    explicit RogueOwner(Behaviour behaviour) : behaviour_(behaviour) {
+        std::string error;
+        connection_ = X11Connection::open(nullptr, error);
+        window_ = connection_->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+        const xcb_timestamp_t time = connection_->serverTime(*window_);
+        xcb_set_selection_owner(connection_->get(), *window_, connection_->atom("CLIPBOARD"), time);
+        connection_->flush();
+        if (behaviour_ != Behaviour::silent) {
+            connection_->attach(queue_);
+            subscription_ = connection_->subscribe([this](const xcb_generic_event_t& event) {
+                const auto type = event.response_type & 0x7F;
+                if (type == XCB_SELECTION_REQUEST) {
+                    answer(reinterpret_cast<const xcb_selection_request_event_t&>(event));
+                } else if (type == XCB_PROPERTY_NOTIFY) {
+                    onPropertyNotify(reinterpret_cast<const xcb_property_notify_event_t&>(event));
+                }
+            });
+        }
+    }
+
+    [[nodiscard]] bool gone() const { return !connection_; }
+    /// Chunks sent in INCR transfers so far.
+    [[nodiscard]] int chunksSent() const { return chunksSent_; }
+    /// What a well-behaved owner that never re-takes the selection serves from now on.
+    std::string text = "first";
+
+  private:
+    void answer(const xcb_selection_request_event_t& request) {
+        xcb_connection_t* c = connection_->get();
+        const bool incremental = behaviour_ == Behaviour::diesInIncrementalTransfer ||
+                                 behaviour_ == Behaviour::endlessIncrementalTransfer ||
+                                 behaviour_ == Behaviour::destroysWindowInIncrementalTransfer;
+        if (request.target == connection_->atom("TARGETS")) {
+            std::vector<xcb_atom_t> targets{connection_->atom("TARGETS")};
+            if (behaviour_ == Behaviour::hundredThousandTargets) {
+                // Numbers no atom has yet: the list is long, not meaningful.
+                for (xcb_atom_t junk = 0x10000000; targets.size() < 100'000; ++junk) {
+                    targets.push_back(junk);
+                }
+            }
+            targets.push_back(connection_->atom("UTF8_STRING"));
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(targets.size()),
+                                targets.data());
+        } else if (behaviour_ == Behaviour::keepsOwnership ||
+                   behaviour_ == Behaviour::hundredThousandTargets) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                request.target, 8, static_cast<std::uint32_t>(text.size()),
+                                text.data());
+        } else if (behaviour_ == Behaviour::wrongFormat) {
+            const std::uint32_t words[] = {0x41414141, 0x42424242};
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                request.target, 32, 2, words);
+        } else {
+            const std::uint32_t announced = 1000;
+            const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_change_window_attributes(c, request.requestor, XCB_CW_EVENT_MASK, &mask);
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                connection_->atom("INCR"), 32, 1, &announced);
+            requestor_ = request.requestor;
+            property_ = request.property;
+            target_ = request.target;
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = request.property;
+        xcb_send_event(c, 0, request.requestor, 0, reinterpret_cast<const char*>(&notify));
+        connection_->flush();
+        if (!incremental || request.target == connection_->atom("TARGETS")) {
+            return;
+        }
+        if (behaviour_ == Behaviour::diesInIncrementalTransfer) {
+            queue_.post([this] {
+                subscription_.cancel();
+                window_.reset();
+                connection_.reset();
+            });
+        } else if (behaviour_ == Behaviour::destroysWindowInIncrementalTransfer) {
+            queue_.post([this] {
+                window_.reset();
+                connection_->flush();
+            });
+        }
+    }
+
+    void onPropertyNotify(const xcb_property_notify_event_t& event) {
+        if (behaviour_ != Behaviour::endlessIncrementalTransfer || event.window != requestor_ ||
+            event.atom != property_ || event.state != XCB_PROPERTY_DELETE) {
+            return;
+        }
+        const std::string chunk(64 * 1024, 'e');
+        xcb_change_property(connection_->get(), XCB_PROP_MODE_REPLACE, requestor_, property_,
+                            target_, 8, static_cast<std::uint32_t>(chunk.size()), chunk.data());
+        connection_->flush();
+        ++chunksSent_;
+    }
+
+    Behaviour behaviour_;
+    TestEventLoop queue_;
+    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11HelperWindow> window_;
+    TaskHandle subscription_;
+    xcb_window_t requestor_ = XCB_WINDOW_NONE;
+    xcb_atom_t property_ = XCB_ATOM_NONE;
+    xcb_atom_t target_ = XCB_ATOM_NONE;
+    int chunksSent_ = 0;
+};
+
+}  // namespace tovra::test
