@@ -47,6 +47,21 @@ bool BackgroundProcess::isRunning() {
     return true;
 }
 
+std::optional<int> BackgroundProcess::waitForExit(int timeoutMs) {
+    for (int waited = 0; pid_ > 0; waited += 10) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return status;
+        }
+        if (waited >= timeoutMs) {
+            break;
+        }
+        usleep(10'000);
+    }
+    return std::nullopt;
+}
+
 std::string BackgroundProcess::output() {
     char buffer[4096];
     ssize_t n;

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ class BackgroundProcess {
     [[nodiscard]] bool isRunning();
     [[nodiscard]] pid_t pid() const { return pid_; }
     void stop();
+    /// Waits up to `timeoutMs` for it to end on its own: its wait status, or nothing.
+    std::optional<int> waitForExit(int timeoutMs);
     /// What it printed on its standard output so far.
     std::string output();
 

@@ -1,6 +1,7 @@
 // A stand-in for logind on a private bus: it owns org.freedesktop.login1, hands out delay
-// inhibitors, and announces sleep when it receives SIGUSR1. It prints "ready" once it owns the
-// name, and "released" when the last inhibitor it handed out has been closed.
+// inhibitors, announces sleep when it receives SIGUSR1 and waking when it receives SIGUSR2. It
+// prints "ready" once it owns the name, "inhibited N" when it handed out its Nth inhibitor, and
+// "released" when the last inhibitor it handed out has been closed.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -19,8 +20,8 @@ namespace {
 
 int sleepPipe[2];
 
-void onUsr1(int) {
-    const char byte = 1;
+void onSignal(int signal) {
+    const char byte = signal == SIGUSR1 ? 1 : 0;
     (void)!write(sleepPipe[1], &byte, 1);
 }
 
@@ -32,6 +33,7 @@ class Manager final : public QObject {
 
   public:
     int inhibitorReadEnd = -1;
+    int inhibitors = 0;
 
   public slots:
     QDBusUnixFileDescriptor Inhibit(const QString&, const QString&, const QString&,
@@ -46,6 +48,8 @@ class Manager final : public QObject {
         inhibitorReadEnd = fds[0];
         QDBusUnixFileDescriptor handed(fds[1]);  // dup'ed by Qt
         close(fds[1]);
+        std::printf("inhibited %d\n", ++inhibitors);
+        std::fflush(stdout);
         return handed;
     }
 };
@@ -64,17 +68,23 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     (void)!pipe2(sleepPipe, O_CLOEXEC | O_NONBLOCK);
-    signal(SIGUSR1, onUsr1);
+    signal(SIGUSR1, onSignal);
+    signal(SIGUSR2, onSignal);
     QSocketNotifier notifier(sleepPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, &application, [&] {
         char byte;
+        bool sleeping = false;
         while (read(sleepPipe[0], &byte, 1) > 0) {
+            sleeping = byte == 1;
         }
         QDBusMessage message = QDBusMessage::createSignal(
             QStringLiteral("/org/freedesktop/login1"),
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
-        message << true;
+        message << sleeping;
         bus.send(message);
+        if (!sleeping) {
+            return;
+        }
         // Report when the client lets its inhibitor go (the read end sees end of file).
         auto* poller = new QTimer(&application);
         QObject::connect(poller, &QTimer::timeout, &application, [&manager, poller] {

@@ -1,0 +1,152 @@
+// Faults around the running binary: its X server or session bus dying, sleep announced twice
+// and never followed by waking, termination with a paste key held, two launches racing.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <map>
+
+#include "TovraBinaryFixture.h"
+
+namespace tovra {
+namespace {
+
+using test::BackgroundProcess;
+using test::settle;
+using test::TovraBinaryTest;
+using test::TovraCommandTest;
+using test::TovraSleepTest;
+using test::waitUntil;
+
+/// Every file under `directory` with its size and modification time.
+std::map<QString, std::pair<qint64, QDateTime>> filesUnder(const QString& directory) {
+    std::map<QString, std::pair<qint64, QDateTime>> files;
+    QDirIterator it(directory, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files[info.filePath()] = {info.size(), info.lastModified()};
+    }
+    return files;
+}
+
+bool ownsInstance(X11Connection& connection) {
+    xcb_connection_t* c = connection.get();
+    XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        c, xcb_get_selection_owner(c, connection.atom("_TOVRA_INSTANCE")), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+TEST(TovraFaults, AnXServerThatDiesEndsTovraWithoutACoreAHangOrAFile) {
+    // A server of its own: the one the other tests share must live on.
+    BackgroundProcess server(
+        {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+    ASSERT_TRUE(waitUntil([&] { return server.output().find('\n') != std::string::npos; }, 10000));
+    const std::string display = ":" + server.output().substr(0, server.output().find('\n'));
+    std::string error;
+    auto connection = X11Connection::open(display.c_str(), error);
+    ASSERT_NE(connection, nullptr) << error;
+
+    QTemporaryDir configHome;
+    ASSERT_TRUE(test::seedConfiguration(configHome, true));
+    const std::string config = "XDG_CONFIG_HOME=" + configHome.path().toStdString();
+    BackgroundProcess tovra({"env", "DISPLAY=" + display, config, TOVRA_BINARY});
+    ASSERT_TRUE(waitUntil([&] { return ownsInstance(*connection); }, 10000));
+    ASSERT_EQ(
+        test::runDetaching({"env", "DISPLAY=" + display, "xclip", "-selection", "clipboard", "-i"},
+                           "held\nin\nthe queue"),
+        0);
+    settle(800);
+    const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+    const auto homeBefore = filesUnder(home);
+    const auto configBefore = filesUnder(configHome.path());
+
+    connection.reset();
+    kill(server.pid(), SIGKILL);
+    const auto status = tovra.waitForExit(10000);
+    ASSERT_TRUE(status.has_value()) << "still running after its X server died";
+    EXPECT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(filesUnder(home), homeBefore);
+    EXPECT_EQ(filesUnder(configHome.path()), configBefore);
+}
+
+TEST_F(TovraSleepTest, SleepAnnouncedTwiceAndNeverEndedStillLetsTheQueueWork) {
+    startTarget();
+    copyElsewhere("a\nb");
+    kill(logind->pid(), SIGUSR1);
+    ASSERT_TRUE(
+        waitUntil([&] { return logind->output().find("released") != std::string::npos; }, 5000));
+    kill(logind->pid(), SIGUSR1);  // again, with nothing left to let go of
+    settle(500);
+    EXPECT_TRUE(tovra->isRunning());
+
+    // The machine never says it woke: copies are still queued and pasted.
+    copyElsewhere("c\nd");
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+
+    // When it does, the next sleep is delayed again.
+    kill(logind->pid(), SIGUSR2);
+    EXPECT_TRUE(
+        waitUntil([&] { return logind->output().find("inhibited 2") != std::string::npos; }, 5000));
+    EXPECT_EQ(finishTarget(), "cd");
+}
+
+TEST_F(TovraBinaryTest, TerminatedWithThePasteKeyDownItLeavesTheKeyboardFree) {
+    startTarget();
+    copyElsewhere("queued");
+    keyboard.press("Control_L");
+    keyboard.press("v");
+    kill(tovra->pid(), SIGTERM);
+    keyboard.release("v");
+    keyboard.release("Control_L");
+    const auto status = tovra->waitForExit(5000);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    tovra.reset();
+
+    // Nothing grabbed or held is left behind: keys reach the application.
+    for (const char* key : {"o", "k"}) {
+        keyboard.chord({key});
+    }
+    settle(300);
+    // The paste went through once, or not at all if it came too late.
+    const std::string text = finishTarget();
+    EXPECT_TRUE(text == "queuedok" || text == "ok") << text;
+}
+
+TEST_F(TovraCommandTest, ASessionBusThatGoesAwayLeavesTheQueueWorking) {
+    startTarget();
+    bus->stop();
+    settle(500);
+    ASSERT_TRUE(tovra->isRunning());
+    copyElsewhere("one\ntwo");
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "onetwo");
+}
+
+class TovraLaunchRaceTest : public TovraBinaryTest {
+  protected:
+    TovraLaunchRaceTest() { startTovra = false; }
+};
+
+TEST_F(TovraLaunchRaceTest, TwoLaunchesAtOnceLeaveOneQueue) {
+    BackgroundProcess first({TOVRA_BINARY});
+    BackgroundProcess second({TOVRA_BINARY});
+    ASSERT_TRUE(waitUntil([&] { return !first.isRunning() || !second.isRunning(); }, 10000));
+    settle(1000);
+    EXPECT_NE(first.isRunning(), second.isRunning());
+
+    // One queue: each copy is queued and pasted once.
+    startTarget();
+    copyElsewhere("x\ny");
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+    paste({"Control_L", "v"});
+    EXPECT_EQ(finishTarget(), "xyy");
+}
+
+}  // namespace
+}  // namespace tovra
