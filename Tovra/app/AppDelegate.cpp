@@ -1,5 +1,7 @@
 #include "AppDelegate.h"
 
+#include "Tovra/base/SecureAllocator.h"
+
 #include "platform/MainQueue.h"
 
 namespace tovra {
@@ -83,7 +85,9 @@ std::string AppDelegate::commandLineStatus() const {
     }
     return std::string("state: ") + (context_.isStackActive ? "on" : "off") +
            "\nstack: " + std::to_string(activeStackIndex() + 1) +
-           "\nitems: " + std::to_string(context_.activeQueue().count()) + "\nmode: " + mode + "\n";
+           "\nitems: " + std::to_string(context_.activeQueue().count()) + "\nmode: " + mode +
+           // Every copy of captured content still in memory, staged items included.
+           "\nheld: " + std::to_string(secureLiveBytes()) + " bytes\n";
 }
 
 }  // namespace tovra

@@ -195,9 +195,11 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
         acceptFrom = acceptFrom_;
         generation = generation_;
     }
-    // Requests made before the paste keystroke were meant for an earlier owner.
+    // Requests made before the paste keystroke were meant for an earlier owner. The server
+    // sends us only requests made while we were the owner: one can come before `own` has heard
+    // back that we are, and a wipe takes the contents away.
     const bool valid =
-        request.owner == window_ && request.selection == atoms_->clipboard && owns_ && contents &&
+        request.owner == window_ && request.selection == atoms_->clipboard && contents &&
         (request.time == XCB_CURRENT_TIME || !x11::isEarlier(request.time, acceptFrom));
     if (!valid) {
         notify(request, XCB_ATOM_NONE);
