@@ -133,7 +133,8 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
     std::mt19937 random(20261207);
     std::array<std::deque<std::string>, 3> stacks;
     std::size_t active = 0;
-    int copies = 0, pastes = 0, bursts = 0, switches = 0, offs = 0;
+    int copies = 0, pastes = 0, bursts = 0, switches = 0, offs = 0, passedThrough = 0;
+    std::string lastDelivered;
     const auto chance = [&](int percent) {
         return std::uniform_int_distribution<int>(0, 99)(random) < percent;
     };
@@ -171,8 +172,17 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
         } else if (roll < 80 && !stack.empty()) {
             const std::string expected = stack.front();
             stack.pop_front();
-            const std::string pasted = pasteWith({"Control_L", "v"});
+            std::string pasted = pasteWith({"Control_L", "v"});
+            if (pasted != expected && pasted == lastDelivered) {
+                // A main loop too busy to answer in time: the keyboard was let go without a
+                // paste from the queue, and the item is (or comes back) in its place.
+                ++passedThrough;
+                ASSERT_TRUE(waitUntil(
+                    [&] { return itemCount() == static_cast<int>(stack.size() + 1); }, 8000));
+                pasted = pasteWith({"Control_L", "v"});
+            }
             ASSERT_TRUE(pasted == expected) << brief(pasted) << " for " << brief(expected);
+            lastDelivered = pasted;
             ++pastes;
         } else if (roll < 88 && !stack.empty()) {
             std::string expected;
@@ -182,6 +192,7 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
             stack.clear();
             const std::string pasted = pasteWith({"Control_L", "Shift_L", "v"});
             ASSERT_TRUE(pasted == expected) << brief(pasted) << " for " << brief(expected);
+            lastDelivered = pasted;
             ++bursts;
         } else if (roll < 97) {
             active = (active + 1 + random() % 2) % 3;
