@@ -173,6 +173,10 @@ bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
 }
 
 void X11Pasteboard::onDataRequested(xcb_window_t requestor, std::uint64_t generation) {
+    if (stagedFocus_ && generation == stagedGeneration_ && !othersReadStaged_ &&
+        !connection_.sameApplication(requestor, *stagedFocus_)) {
+        othersReadStaged_ = true;
+    }
     if (!deliveryWatch_ || deliveryWatch_->generation != generation ||
         !connection_.sameApplication(requestor, deliveryWatch_->focus)) {
         return;
@@ -372,6 +376,8 @@ void X11Pasteboard::commitWrite() {
         std::shared_ptr<const Contents> contents = own_;
         const auto keystroke = heldKeystrokeTime_ ? heldKeystrokeTime_() : std::nullopt;
         if (takeOwnership(contents, keystroke)) {
+            stagedGeneration_ = owner_->generation();
+            stagedFocus_ = deliveryWatch_ ? std::optional(deliveryWatch_->focus) : std::nullopt;
             if (deliveryWatch_ && !deliveryWatch_->generation) {
                 // The watch asked for before this commit is for these contents.
                 deliveryWatch_->generation = owner_->generation();
@@ -389,20 +395,30 @@ void X11Pasteboard::commitWrite() {
         own_.reset();
         endDeliveryWatch(std::nullopt);  // wiped: nothing to wait for
         lastStaged_.reset();             // and nothing of it kept here
-        if (owner_->owns()) {
-            if (owner_->release()) {
+        if (owner_->owns() || stagedHeldElsewhere_) {
+            // Ours, or what we staged held by a clipboard manager: take it back and let it go.
+            stagedHeldElsewhere_ = false;
+            if (othersReadStaged_) {
+                holdEmptyText();
+            } else if (!owner_->owns()) {
+                owner_->own(std::make_shared<Contents>(), connection_.serverTime(window_));
+                owner_->release();
+                snapshot_ = std::make_shared<Contents>();
+            } else if (owner_->release()) {
                 snapshot_ = std::make_shared<Contents>();
             }
-        } else if (stagedHeldElsewhere_) {
-            // A clipboard manager holds what we staged: take it back and let it go.
-            owner_->own(std::make_shared<Contents>(), connection_.serverTime(window_));
-            owner_->release();
-            stagedHeldElsewhere_ = false;
-            snapshot_ = std::make_shared<Contents>();
         }
     }
     connection_.flush();
     connection_.scheduleDispatch();
+}
+
+void X11Pasteboard::holdEmptyText() {
+    snapshot_ = std::make_shared<Contents>();
+    auto empty = std::make_shared<Contents>(
+        Contents{{std::string(pasteboardType::string), Bytes(std::string_view())}});
+    owner_->own(std::move(empty), connection_.serverTime(window_));
+    connection_.flush();
 }
 
 }  // namespace tovra

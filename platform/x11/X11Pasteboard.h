@@ -133,6 +133,14 @@ class X11Pasteboard final : public Pasteboard {
     /// Our last staged contents are held by another client (a clipboard manager): still ours.
     bool stagedHeldElsewhere_ = false;
     std::shared_ptr<const Contents> lastStaged_;
+    /// Another client than the one pasting read what we staged: a clipboard manager, which
+    /// puts its last text back whenever the clipboard is left without an owner.
+    bool othersReadStaged_ = false;
+    /// The window pasting what we staged last, and that staging's generation.
+    std::optional<xcb_window_t> stagedFocus_;
+    std::uint64_t stagedGeneration_ = 0;
+    /// Wipes by owning an empty text, leaving such a manager nothing to put back.
+    void holdEmptyText();
     std::chrono::steady_clock::time_point lastStagedAt_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

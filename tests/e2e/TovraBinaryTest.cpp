@@ -333,7 +333,7 @@ TEST(TovraUnderWayland, StartsAndSaysWhatItNeeds) {
     auto connection = X11Connection::open(nullptr, error);
     connection->attach(queue);
     QTemporaryDir configHome;
-    ASSERT_TRUE(seedConfiguration(configHome, false));
+    ASSERT_TRUE(seedConfiguration(configHome.path(), false));
     setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
     setenv("XDG_SESSION_TYPE", "wayland", 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);

@@ -48,35 +48,38 @@ TEST(TovraFaults, AnXServerThatDiesEndsTovraWithoutACoreAHangOrAFile) {
     auto connection = X11Connection::open(display.c_str(), error);
     ASSERT_NE(connection, nullptr) << error;
 
-    QTemporaryDir configHome;
+    // A home of its own, where everything it may write goes.
+    QTemporaryDir home;
+    const QString configHome = home.filePath(QStringLiteral(".config"));
+    QDir().mkpath(configHome);
     ASSERT_TRUE(test::seedConfiguration(configHome, true));
-    const std::string config = "XDG_CONFIG_HOME=" + configHome.path().toStdString();
-    BackgroundProcess tovra({"env", "DISPLAY=" + display, config, TOVRA_BINARY});
+    const std::string root = home.path().toStdString();
+    BackgroundProcess tovra(
+        {"env", "DISPLAY=" + display, "HOME=" + root, "XDG_CONFIG_HOME=" + root + "/.config",
+         "XDG_CACHE_HOME=" + root + "/.cache", "XDG_DATA_HOME=" + root + "/.local/share",
+         "XDG_STATE_HOME=" + root + "/.local/state", TOVRA_BINARY});
     ASSERT_TRUE(waitUntil([&] { return ownsInstance(*connection); }, 10000));
     ASSERT_EQ(
         test::runDetaching({"env", "DISPLAY=" + display, "xclip", "-selection", "clipboard", "-i"},
                            "held\nin\nthe queue"),
         0);
     // Once it has written what it writes at start (caches under load can take a while).
-    const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
-    auto homeBefore = filesUnder(home);
+    auto before = filesUnder(home.path());
     for (int i = 0; i < 20; ++i) {
         settle(500);
-        auto now = filesUnder(home);
-        if (now == homeBefore) {
+        auto now = filesUnder(home.path());
+        if (now == before) {
             break;
         }
-        homeBefore = std::move(now);
+        before = std::move(now);
     }
-    const auto configBefore = filesUnder(configHome.path());
 
     connection.reset();
     kill(server.pid(), SIGKILL);
     const auto status = tovra.waitForExit(10000);
     ASSERT_TRUE(status.has_value()) << "still running after its X server died";
     EXPECT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
-    EXPECT_EQ(filesUnder(home), homeBefore);
-    EXPECT_EQ(filesUnder(configHome.path()), configBefore);
+    EXPECT_TRUE(filesUnder(home.path()) == before) << "a file was written as it ended";
 }
 
 TEST_F(TovraSleepTest, SleepAnnouncedTwiceAndNeverEndedStillLetsTheQueueWork) {
