@@ -315,6 +315,13 @@ void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
     }
     if (!press) {
         pressed_.erase(code);
+        if (raw.sourceid != xtestDevice_ && pressedAgain_.erase(code) != 0) {
+            // The user let go of a modifier we pressed again for them. Had they let go just
+            // before that press, nothing would ever release it: release it on XTEST too.
+            xcb_test_fake_input(connection_.get(), XCB_KEY_RELEASE, code, XCB_CURRENT_TIME,
+                                XCB_WINDOW_NONE, 0, 0, 0);
+            connection_.flush();
+        }
         if (!injectionsWaiting_.empty() && !isHeldDown(Key::v)) {
             injectPasteNow();
         }
@@ -515,6 +522,7 @@ void X11KeyboardTap::injectPasteNow() {
         }
         for (const xcb_keycode_t code : lifted) {
             fake(XCB_KEY_PRESS, code);
+            pressedAgain_.insert(code);
         }
     }
     connection_.flush();

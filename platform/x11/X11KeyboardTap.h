@@ -121,6 +121,9 @@ class X11KeyboardTap final : public KeyboardTap {
     std::uint8_t xinputOpcode_ = 0;
     std::uint16_t xtestDevice_ = 0;
     std::set<xcb_keycode_t> pressed_;
+    /// Modifiers pressed again with XTEST after an injected paste, for the user still holding
+    /// them: each goes up on XTEST too when the user lets go of it.
+    std::set<xcb_keycode_t> pressedAgain_;
     std::map<xcb_keycode_t, std::uint16_t> lastPressSource_;
 
     std::uint64_t nextSerial_ = 1;

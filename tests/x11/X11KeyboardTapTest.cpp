@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 #include <algorithm>
 #include <chrono>
@@ -297,6 +298,66 @@ TEST_F(X11KeyboardTapTest, BurstIsDeliveredAsOneMarkedPlainPasteLeavingNoModifie
     ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 2; }));
     settle();
     EXPECT_TRUE(app.keysDown().empty());
+}
+
+/// The keys the XTEST device itself holds down (what we type is typed on it).
+std::vector<int> keysDownOnXtest(xcb_connection_t* c) {
+    std::vector<int> down;
+    XcbReply<xcb_input_xi_query_device_reply_t> devices(xcb_input_xi_query_device_reply(
+        c, xcb_input_xi_query_device(c, XCB_INPUT_DEVICE_ALL), nullptr));
+    if (!devices) {
+        return down;
+    }
+    for (auto it = xcb_input_xi_query_device_infos_iterator(devices.get()); it.rem > 0;
+         xcb_input_xi_device_info_next(&it)) {
+        const std::string name(
+            xcb_input_xi_device_info_name(it.data),
+            static_cast<std::size_t>(xcb_input_xi_device_info_name_length(it.data)));
+        if (name != "Virtual core XTEST keyboard") {
+            continue;
+        }
+        XcbReply<xcb_input_query_device_state_reply_t> state(xcb_input_query_device_state_reply(
+            c, xcb_input_query_device_state(c, static_cast<std::uint8_t>(it.data->deviceid)),
+            nullptr));
+        if (!state) {
+            return down;
+        }
+        for (auto cls = xcb_input_query_device_state_classes_iterator(state.get()); cls.rem > 0;
+             xcb_input_input_state_next(&cls)) {
+            if (cls.data->class_id != XCB_INPUT_INPUT_CLASS_KEY) {
+                continue;
+            }
+            const auto* keys = reinterpret_cast<const xcb_input_key_state_t*>(cls.data);
+            for (int code = 8; code < 256; ++code) {
+                if ((keys->keys[code / 8] & (1 << (code % 8))) != 0) {
+                    down.push_back(code);
+                }
+            }
+        }
+    }
+    return down;
+}
+
+TEST_F(X11KeyboardTapTest, AModifierPressedAgainForTheUserGoesUpWithTheUsersOwnKey) {
+    ASSERT_TRUE(tap->start([this](const KeyPress& press) {
+        if (!press.synthetic && press.modifiers == (command | shift)) {
+            tap->postSyntheticPaste(command);  // Shift is let go for the paste, then pressed again
+            return KeyAnswer::swallow;
+        }
+        return KeyAnswer::pass;
+    }));
+    keyboard.press("Control_L");
+    keyboard.press("Shift_L");
+    keyboard.chord({"v"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 1; }));
+    settle();
+    keyboard.release("Shift_L");
+    keyboard.release("Control_L");
+    settle();
+    EXPECT_TRUE(app.keysDown().empty());
+    // Held on the device we type with, Shift would stay down for good had the user let go of
+    // theirs just before it was pressed again.
+    EXPECT_TRUE(keysDownOnXtest(app.connection()).empty());
 }
 
 TEST_F(X11KeyboardTapTest, OverlayKeysAreTakenOnlyWhileTheOverlayShows) {
