@@ -75,7 +75,8 @@ bool MoxAppIdentityValidator::isValidEmail(const QString& address) {
         return false;
     }
     for (const QChar c : trimmed) {
-        if (c.isSpace()) {
+        // Control characters are never part of an address, and a mail link cannot carry them.
+        if (c.isSpace() || c.category() == QChar::Other_Control) {
             return false;
         }
     }

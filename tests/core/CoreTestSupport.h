@@ -8,6 +8,7 @@
 #include "Tovra/core/ClipboardPayload.h"
 #include "Tovra/core/QueueManager.h"
 #include "platform/Pasteboard.h"
+#include "tests/support/RepeatedText.h"
 
 namespace tovra::test {
 
@@ -17,15 +18,6 @@ inline ClipboardRepresentation representation(std::string_view type, std::string
 
 inline ClipboardPayload plainPayload(std::string_view text) {
     return {std::string(text), {representation(pasteboardType::string, text)}};
-}
-
-inline std::string repeated(std::string_view unit, std::size_t times) {
-    std::string text;
-    text.reserve(unit.size() * times);
-    for (std::size_t i = 0; i < times; ++i) {
-        text.append(unit);
-    }
-    return text;
 }
 
 /// The plain text of every stored item, oldest first ("<no text>" for items without one).

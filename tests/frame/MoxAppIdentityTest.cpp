@@ -62,8 +62,10 @@ TEST(MoxAppIdentityValidator, LinksNeedHttpsAndNameTheirField) {
 }
 
 TEST(MoxAppIdentityValidator, ContactAddressesMustLookLikeMail) {
-    for (const QString& bad : {QString("   "), QString("a@b@c.invalid"), QString("a@localhost"),
-                               QString(250, 'a') + "@b.io", QString("a b@c.invalid")}) {
+    for (const QString& bad :
+         {QString("   "), QString("a@b@c.invalid"), QString("a@localhost"),
+          QString(250, 'a') + "@b.io", QString("a b@c.invalid"),
+          QString("a") + QChar(1) + "@b.invalid", QString("a@b") + QChar(0) + ".invalid"}) {
         EXPECT_THROW(links(QUrl("https://a.invalid"), bad), MoxAppKitError) << bad.toStdString();
     }
     EXPECT_EQ(links(QUrl("https://a.invalid"), " help@a.invalid ").contactEmail, "help@a.invalid");

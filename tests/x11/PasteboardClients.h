@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Processes.h"
+#include "RepeatedText.h"
 #include "TestEventLoop.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HelperWindow.h"
@@ -31,15 +32,6 @@ inline std::string textOfSize(std::size_t size) {
     }
     text.resize(size - 1);
     text.push_back('\n');
-    return text;
-}
-
-inline std::string repeated(std::string_view unit, std::size_t times) {
-    std::string text;
-    text.reserve(unit.size() * times);
-    for (std::size_t i = 0; i < times; ++i) {
-        text.append(unit);
-    }
     return text;
 }
 
