@@ -109,6 +109,8 @@ class X11Pasteboard final : public Pasteboard {
     /// Owns the selection with `contents` for a keystroke at `keystroke`, or for now.
     bool takeOwnership(std::shared_ptr<const Contents> contents,
                        std::optional<xcb_timestamp_t> keystroke);
+    /// Wipes by owning an empty text, leaving a clipboard manager nothing to put back.
+    void holdEmptyText();
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -139,8 +141,6 @@ class X11Pasteboard final : public Pasteboard {
     /// The window pasting what we staged last, and that staging's generation.
     std::optional<xcb_window_t> stagedFocus_;
     std::uint64_t stagedGeneration_ = 0;
-    /// Wipes by owning an empty text, leaving such a manager nothing to put back.
-    void holdEmptyText();
     std::chrono::steady_clock::time_point lastStagedAt_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
