@@ -23,8 +23,11 @@ bool XvfbServer::start(std::string& error) {
     }
     // -displayfd picks a free display and writes its number to us once it accepts clients.
     const std::string fd = std::to_string(pipeFds[1]);
-    std::vector<std::string> args{"Xvfb",        "-displayfd", fd,    "-screen", "0",
-                                  "1280x800x24", "-nolisten",  "tcp", "-noreset"};
+    // It goes with the test even when the test dies without cleaning up (a sanitizer's abort):
+    // an orphaned server would keep the test's output open and ctest waiting for ever.
+    std::vector<std::string> args{"setpriv", "--pdeathsig", "TERM", "Xvfb",        "-displayfd",
+                                  fd,        "-screen",     "0",    "1280x800x24", "-nolisten",
+                                  "tcp",     "-noreset"};
     std::vector<char*> argv;
     for (auto& arg : args) {
         argv.push_back(arg.data());
@@ -33,8 +36,9 @@ bool XvfbServer::start(std::string& error) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&pid_, "setpriv", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     if (spawned != 0) {
