@@ -1,5 +1,5 @@
-// Usage: tovra_icon_renderer OUTPUT_DIR. Writes the application icon at the sizes the icon
-// theme specification lists, as OUTPUT_DIR/NxN/apps/invalid.moxworks.tovra.png.
+// Usage: tovra_icon_renderer OUTPUT_DIR. Writes the application icon at the sizes desktop icon
+// themes hold, as OUTPUT_DIR/NxN/apps/invalid.moxworks.tovra.png.
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>

@@ -173,12 +173,18 @@ bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
 }
 
 void X11Pasteboard::onDataRequested(xcb_window_t requestor, std::uint64_t generation) {
-    if (stagedFocus_ && generation == stagedGeneration_ && !othersReadStaged_ &&
-        !connection_.sameApplication(requestor, *stagedFocus_)) {
+    const bool watched = deliveryWatch_ && deliveryWatch_->generation == generation;
+    const bool staged = stagedFocus_ && generation == stagedGeneration_;
+    if (!watched && (!staged || othersReadStaged_)) {
+        return;
+    }
+    // The watch's window and the staging's are the same window when both are known.
+    const xcb_window_t focus = watched ? deliveryWatch_->focus : *stagedFocus_;
+    const bool pasting = connection_.sameApplication(requestor, focus);
+    if (!pasting && staged) {
         othersReadStaged_ = true;
     }
-    if (!deliveryWatch_ || deliveryWatch_->generation != generation ||
-        !connection_.sameApplication(requestor, deliveryWatch_->focus)) {
+    if (!watched || !pasting) {
         return;
     }
     // Reported even after "not requested": a late request takes the item out again.
