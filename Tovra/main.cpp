@@ -142,11 +142,17 @@ int main(int argc, char** argv) {
     tovra::cli::settleSessionBus();
     if (!tovra::graphicalSessionPresent()) {
         std::fprintf(stderr,
-                     "tovra: no graphical session found (DISPLAY is not set). Start Tovra from "
-                     "an X11 desktop session.\n");
+                     "tovra: no graphical session found (neither DISPLAY nor WAYLAND_DISPLAY is "
+                     "set). Start Tovra from a desktop session.\n");
         return 1;
     }
 
+    if (std::getenv("WAYLAND_DISPLAY") != nullptr && std::getenv("DISPLAY") != nullptr &&
+        std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        // Windows through XWayland: Wayland lets no client place its own windows, and the
+        // overlay must sit where the user put it.
+        setenv("QT_QPA_PLATFORM", "xcb", 0);
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovra"));
     // Windows belong to the desktop entry; the autostart entry bears the same name.
@@ -164,7 +170,12 @@ int main(int argc, char** argv) {
     request.openHelp = [] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
     };
-    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    request.sessionEnded = [] {
+        std::fputs("tovra: the display server has gone away.\n", stderr);
+        QApplication::quit();
+    };
+    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        x11 != nullptr && x11->connection() != nullptr) {
         // Our own text fields paste the clipboard as it is.
         request.isOwnWindow = tovra::X11KeyboardTap::windowsOf(x11->connection());
         request.ownWindowMayHaveFocus = [] { return QGuiApplication::focusWindow() != nullptr; };
@@ -232,7 +243,8 @@ int main(int argc, char** argv) {
     actions.checkForUpdates = [&app] { app->checkForUpdatesFromMenu(); };
     actions.installPendingUpdate = [&app] { app->installPendingUpdateFromMenu(); };
     actions.quit = [] { QApplication::quit(); };
-    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        x11 != nullptr && x11->connection() != nullptr) {
         // The tray says which colour its icons draw in, light panel or dark.
         char* host = nullptr;
         int display = 0;

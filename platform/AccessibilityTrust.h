@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace tovra {
 
 /// Whether the system lets us catch global shortcuts and type pastes (on X11: an X11 session
@@ -16,6 +18,8 @@ class AccessibilityTrust {
     virtual bool isTrustedWithPrompt() = 0;
     /// Opens what explains how to grant it.
     virtual void openSettings() = 0;
+    /// What this desktop gives and lacks, for the user; empty for the usual words.
+    [[nodiscard]] virtual std::string explanation() const { return {}; }
 };
 
 }  // namespace tovra

@@ -57,6 +57,9 @@ class KeyboardTap {
     /// Delivers a paste keystroke of our own, V with exactly `modifiers` (Command: Ctrl+V; a
     /// terminal's Ctrl+Shift+V), marked `synthetic`, once the user has let go of V.
     virtual void postSyntheticPaste(unsigned modifiers) = 0;
+    /// False where the system lets no program type keys: a staged item waits for the user's
+    /// own paste key.
+    [[nodiscard]] virtual bool canTypeKeys() const { return true; }
 
     /// Shortcuts another program holds; they never reach the handler.
     struct Shortcut {

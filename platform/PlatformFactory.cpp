@@ -3,11 +3,48 @@
 #include <cstdlib>
 
 #include "platform/NullPlatform.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
 
 namespace tovra {
 
+namespace {
+
+bool hasText(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+/// A Wayland session, or a compositor that is the only display there is.
+bool waylandSession() {
+    return hasText("WAYLAND_DISPLAY") &&
+           (X11AccessibilityTrust::isWaylandSession() || !hasText("DISPLAY"));
+}
+
+}  // namespace
+
 OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request) {
+    if (waylandSession()) {
+        std::string error;
+        if (auto connection = WaylandConnection::open(nullptr, error)) {
+            auto instance =
+                WaylandSingleInstance::claim(nullptr, mainQueue, std::move(request.bringForward));
+            if (!instance) {
+                return {OpenedPlatform::Status::alreadyRunning, nullptr, {}, true};
+            }
+            WaylandPlatform::Options options;
+            options.pasteboard.maxBytes = request.maxPayloadBytes;
+            options.openHelp = std::move(request.openHelp);
+            options.lost = std::move(request.sessionEnded);
+            auto platform = std::make_unique<WaylandPlatform>(
+                std::move(connection), mainQueue, std::move(options), std::move(instance));
+            const bool reaches = platform->waylandPasteboard().isAvailable();
+            return {OpenedPlatform::Status::opened, std::move(platform), {}, reaches};
+        }
+        if (!hasText("DISPLAY")) {
+            return {OpenedPlatform::Status::failed, nullptr, error, false};
+        }
+    }
     const char* display = std::getenv("DISPLAY");
     if (display != nullptr && display[0] != '\0') {
         std::string error;
@@ -39,12 +76,7 @@ OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request) {
 }
 
 bool graphicalSessionPresent() {
-    auto hasText = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value != nullptr && value[0] != '\0';
-    };
-    return hasText("DISPLAY") ||
-           (X11AccessibilityTrust::isWaylandSession() && hasText("WAYLAND_DISPLAY"));
+    return hasText("DISPLAY") || hasText("WAYLAND_DISPLAY");
 }
 
 }  // namespace tovra

@@ -20,6 +20,8 @@ struct PlatformRequest {
     std::function<void()> bringForward;
     /// Opens what explains the session Tovra needs.
     std::function<void()> openHelp;
+    /// Runs when the display server goes away (a toolkit on it would end the process itself).
+    std::function<void()> sessionEnded;
     /// True for windows of this process's own toolkit: keys typed there pass untouched.
     std::function<bool(std::uint32_t window)> isOwnWindow;
     /// True while one of this process's windows may have the keyboard focus, known without
@@ -37,13 +39,13 @@ struct OpenedPlatform {
     bool reachesDesktop = false;
 };
 
-/// A session Tovra can start in: an X11 display, or a Wayland session (where a window explains
-/// what is missing).
+/// A session Tovra can start in: an X11 display or a Wayland compositor.
 bool graphicalSessionPresent();
 
-/// The one place the backend is chosen: X11 where a display is reachable (after claiming it,
-/// so one Tovra runs per display), the null ports in a session without one (Wayland only), a
-/// failure when an X11 session's display cannot be reached.
+/// The one place the backend is chosen, after claiming the display so one Tovra runs on each:
+/// Wayland in a Wayland session (its window says what a compositor without data control
+/// lacks), X11 where a display is reachable, the null ports where none is, a failure when the
+/// session's display cannot be reached.
 OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request);
 
 }  // namespace tovra

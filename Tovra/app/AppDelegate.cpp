@@ -46,7 +46,7 @@ std::optional<std::string> AppDelegate::pasteNextFromCommandLine() {
     if (!paste_.pasteNext(true)) {
         return "nothing was pasted: the window in front has no key that pastes the clipboard";
     }
-    return std::nullopt;
+    return stagedForTheUsersPaste();
 }
 
 std::optional<std::string> AppDelegate::pasteAllFromCommandLine() {
@@ -59,7 +59,15 @@ std::optional<std::string> AppDelegate::pasteAllFromCommandLine() {
     if (!paste_.burstPasteFromMenu()) {
         return "nothing was pasted: the window in front has no key that pastes the clipboard";
     }
-    return std::nullopt;
+    return stagedForTheUsersPaste();
+}
+
+std::optional<std::string> AppDelegate::stagedForTheUsersPaste() const {
+    if (context_.environment.keyboardTap.canTypeKeys()) {
+        return std::nullopt;
+    }
+    return "the item is on the clipboard, not pasted: this desktop lets no program type keys, "
+           "so paste it with your own paste key (Ctrl+V)";
 }
 
 std::optional<std::string> AppDelegate::showOverlayFromCommandLine() {

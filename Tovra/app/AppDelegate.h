@@ -174,6 +174,8 @@ class AppDelegate final : public PasteControllerDelegate,
     [[nodiscard]] std::string overlayTitle() const { return refresher_.overlayTitle(); }
 
   private:
+    /// Where no program may type keys, why a paste the command line staged was not delivered.
+    [[nodiscard]] std::optional<std::string> stagedForTheUsersPaste() const;
     AppDelegate(AppEnvironment environment, AppSurfaces surfaces);
 
     AppContext context_;

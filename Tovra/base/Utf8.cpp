@@ -54,4 +54,20 @@ CodePoint codePointAt(std::string_view text, std::size_t offset) noexcept {
     return {c < 0 ? U'\uFFFD' : static_cast<char32_t>(c), c >= 0, next};
 }
 
+Bytes latin1ToUtf8(std::string_view latin1) {
+    Bytes utf8;
+    utf8.reserve(latin1.size() + latin1.size() / 4);
+    for (const char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8.append(std::string_view(&c, 1));
+        } else {
+            const char pair[2] = {static_cast<char>(0xC0 | (byte >> 6)),
+                                  static_cast<char>(0x80 | (byte & 0x3F))};
+            utf8.append(std::string_view(pair, 2));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace tovra::unicode

@@ -3,7 +3,12 @@
 #include <cstddef>
 #include <string_view>
 
+#include "Bytes.h"
+
 namespace tovra::unicode {
+
+/// Latin-1 bytes (an older client's STRING) as UTF-8.
+[[nodiscard]] Bytes latin1ToUtf8(std::string_view latin1);
 
 /// Strict: overlong forms, surrogates, code points above U+10FFFF and truncated sequences fail.
 [[nodiscard]] bool isValidUtf8(std::string_view bytes) noexcept;

@@ -16,7 +16,7 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
                            Qt::WindowCloseButtonHint),
       trust_(trust) {
     setWindowTitle(QStringLiteral("Tovra Permissions"));
-    setFixedSize(420, 220);
+    setFixedSize(440, 250);
 
     auto* title = mox::plainLabel(QStringLiteral("Keyboard access is needed"), this);
     QFont titleFont = title->font();
@@ -24,11 +24,15 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
 
-    // On this desktop the permission is the session itself.
+    // On this desktop the permission is the session itself; a Wayland compositor says what
+    // it lacks.
+    const std::string explanation = trust.explanation();
     auto* body = mox::plainLabel(
-        QStringLiteral("Tovra needs an X11 session to catch global shortcuts and prepare the next "
-                       "queued item before paste reaches the focused app. Queue contents still "
-                       "stay RAM-only."),
+        explanation.empty()
+            ? QStringLiteral("Tovra needs an X11 session to catch global shortcuts and prepare "
+                             "the next queued item before paste reaches the focused app. Queue "
+                             "contents still stay RAM-only.")
+            : QString::fromStdString(explanation),
         this);
     body->setWordWrap(true);
     QFont bodyFont = body->font();

@@ -1,8 +1,13 @@
 // A real Qt application to paste into: one text field that starts with the text given on the
 // command line, all selected (so Ctrl+C copies it). Return prints the field's text and quits.
+// With TOVRA_TARGET_REPORT_CHANGES set, every change is printed too, as a JSON string on a line
+// of its own: where no test keyboard can type Return (Wayland).
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLineEdit>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -18,6 +23,14 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         QApplication::quit();
     });
+    if (std::getenv("TOVRA_TARGET_REPORT_CHANGES") != nullptr) {
+        QObject::connect(&field, &QLineEdit::textChanged, &field, [](const QString& text) {
+            // A one-element array is the JSON string followed by its brackets.
+            const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+            std::printf("%s\n", array.mid(1, array.size() - 2).constData());
+            std::fflush(stdout);
+        });
+    }
     field.show();
     field.activateWindow();
     return application.exec();

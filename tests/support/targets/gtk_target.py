@@ -3,8 +3,13 @@
 with the text given, all selected. Return (F2 in a text view, where Return is a new line)
 prints the widget's text and quits.
 
+With TOVRA_TARGET_REPORT_CHANGES set, every change of the text is printed too, as a JSON
+string on a line of its own: where no test keyboard can type the finishing key (Wayland).
+
 Usage: gtk_target.py 3|4 entry|textview|label [initial text]
 """
+import json
+import os
 import sys
 
 import gi
@@ -26,9 +31,18 @@ def finish(text):
         loop.quit()
 
 
+REPORT_CHANGES = bool(os.environ.get("TOVRA_TARGET_REPORT_CHANGES"))
+
+
+def report(text):
+    if REPORT_CHANGES:
+        print(json.dumps(text), flush=True)
+
+
 def build_entry():
     entry = Gtk.Entry()
     entry.set_text(initial)
+    entry.connect("changed", lambda e: report(e.get_text()))
     entry.connect("activate", lambda e: finish(e.get_text()))
     return entry, lambda: entry.select_region(0, -1)
 
@@ -37,6 +51,8 @@ def build_text_view():
     view = Gtk.TextView()
     buffer = view.get_buffer()
     buffer.set_text(initial)
+    buffer.connect(
+        "changed", lambda b: report(b.get_text(b.get_start_iter(), b.get_end_iter(), True)))
 
     def on_key(keyval):
         if keyval == Gdk.KEY_F2:

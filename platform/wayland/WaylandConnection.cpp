@@ -1,0 +1,181 @@
+#include "WaylandConnection.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "ext-data-control-v1-client.h"
+#include "platform/MainQueue.h"
+#include "virtual-keyboard-unstable-v1-client.h"
+#include "wlr-data-control-unstable-v1-client.h"
+#include "wlr-foreign-toplevel-management-unstable-v1-client.h"
+
+namespace tovra {
+
+namespace {
+
+struct Global {
+    std::uint32_t name;
+    std::string interface;
+    std::uint32_t version;
+};
+
+void onGlobal(void* data, wl_registry* /*registry*/, std::uint32_t name, const char* interface,
+              std::uint32_t version) {
+    static_cast<std::vector<Global>*>(data)->push_back({name, interface, version});
+}
+
+void onGlobalRemove(void* /*data*/, wl_registry* /*registry*/, std::uint32_t /*name*/) {}
+
+const wl_registry_listener registryListener{onGlobal, onGlobalRemove};
+
+}  // namespace
+
+std::unique_ptr<WaylandConnection> WaylandConnection::open(const char* displayName,
+                                                           std::string& error) {
+    wl_display* display = wl_display_connect(displayName);
+    if (display == nullptr) {
+        error = "cannot reach the Wayland compositor";
+        return nullptr;
+    }
+    std::unique_ptr<WaylandConnection> connection(new WaylandConnection(display));
+    std::vector<Global> globals;
+    connection->registry_ = wl_display_get_registry(display);
+    wl_registry_add_listener(connection->registry_, &registryListener, &globals);
+    if (wl_display_roundtrip(display) < 0) {
+        error = "the Wayland compositor closed the connection";
+        return nullptr;
+    }
+    // Binding after the whole list is known: the standard protocol wins over wlroots' own.
+    for (const Global& global : globals) {
+        connection->offered_.insert(global.interface);
+    }
+    for (const Global& global : globals) {
+        connection->bindGlobal(connection->registry_, global.name, global.interface.c_str(),
+                               global.version);
+    }
+    if (wl_display_roundtrip(display) < 0) {
+        error = "the Wayland compositor closed the connection";
+        return nullptr;
+    }
+    return connection;
+}
+
+WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {}
+
+WaylandConnection::~WaylandConnection() {
+    readWatch_.cancel();
+    if (toplevelManager_ != nullptr) {
+        zwlr_foreign_toplevel_manager_v1_destroy(toplevelManager_);
+    }
+    if (virtualKeyboardManager_ != nullptr) {
+        zwp_virtual_keyboard_manager_v1_destroy(virtualKeyboardManager_);
+    }
+    if (dataControlManager_ != nullptr) {
+        wl_proxy_destroy(dataControlManager_);
+    }
+    if (seat_ != nullptr) {
+        wl_seat_destroy(seat_);
+    }
+    if (registry_ != nullptr) {
+        wl_registry_destroy(registry_);
+    }
+    wl_display_flush(display_);
+    wl_display_disconnect(display_);
+}
+
+void WaylandConnection::bindGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                                   std::uint32_t version) {
+    auto bind = [&](const wl_interface* type, std::uint32_t highest) {
+        return wl_registry_bind(registry, name, type, std::min(version, highest));
+    };
+    if (std::strcmp(interface, wl_seat_interface.name) == 0 && seat_ == nullptr) {
+        seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 1));
+    } else if (std::strcmp(interface, ext_data_control_manager_v1_interface.name) == 0) {
+        if (dataControlFlavor_ == DataControlFlavor::wlr) {
+            wl_proxy_destroy(dataControlManager_);
+        }
+        dataControlManager_ =
+            static_cast<wl_proxy*>(bind(&ext_data_control_manager_v1_interface, 1));
+        dataControlFlavor_ = DataControlFlavor::ext;
+    } else if (std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0 &&
+               dataControlFlavor_ == DataControlFlavor::none) {
+        dataControlManager_ =
+            static_cast<wl_proxy*>(bind(&zwlr_data_control_manager_v1_interface, 1));
+        dataControlFlavor_ = DataControlFlavor::wlr;
+    } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
+        virtualKeyboardManager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
+            bind(&zwp_virtual_keyboard_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, zwlr_foreign_toplevel_manager_v1_interface.name) == 0) {
+        toplevelManager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(
+            bind(&zwlr_foreign_toplevel_manager_v1_interface, 1));
+    }
+}
+
+bool WaylandConnection::offers(const std::string& interfaceName) const {
+    return offered_.count(interfaceName) != 0;
+}
+
+void WaylandConnection::attach(MainQueue& mainQueue, std::function<void()> lost) {
+    mainQueue_ = &mainQueue;
+    lost_ = std::move(lost);
+    readWatch_ = mainQueue.watchReadable(wl_display_get_fd(display_), [this] { dispatch(); });
+    // Events read during the set-up wait in the queue: the descriptor will not announce them.
+    scheduleDispatch();
+}
+
+void WaylandConnection::scheduleDispatch() {
+    if (mainQueue_ == nullptr) {
+        return;
+    }
+    mainQueue_->post([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (const auto stillAlive = alive.lock(); stillAlive && !isLost()) {
+            dispatch();
+        }
+    });
+}
+
+void WaylandConnection::dispatch() {
+    while (wl_display_prepare_read(display_) != 0) {
+        if (wl_display_dispatch_pending(display_) < 0) {
+            checkLost();
+            return;
+        }
+    }
+    // Reads only what has arrived: the descriptor said something has, or a sync took it.
+    wl_display_read_events(display_);
+    wl_display_dispatch_pending(display_);
+    flush();
+}
+
+void WaylandConnection::flush() {
+    wl_display_flush(display_);
+    checkLost();
+}
+
+bool WaylandConnection::sync() {
+    wl_event_queue* queue = wl_display_create_queue(display_);
+    const bool done = wl_display_roundtrip_queue(display_, queue) >= 0;
+    wl_event_queue_destroy(queue);
+    // The wait may have read others' events off the descriptor.
+    scheduleDispatch();
+    checkLost();
+    return done;
+}
+
+bool WaylandConnection::isLost() const {
+    return wl_display_get_error(display_) != 0;
+}
+
+void WaylandConnection::checkLost() {
+    if (lostReported_ || !isLost()) {
+        return;
+    }
+    lostReported_ = true;
+    readWatch_.cancel();
+    if (lost_) {
+        mainQueue_->post(lost_);
+    }
+}
+
+}  // namespace tovra

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <wayland-client.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/TaskHandle.h"
+
+struct zwp_virtual_keyboard_manager_v1;
+struct zwlr_foreign_toplevel_manager_v1;
+
+namespace tovra {
+
+class MainQueue;
+
+/// Which data-control protocol the compositor offers: the standard one, or wlroots' own.
+enum class DataControlFlavor { none, ext, wlr };
+
+/// One connection to the compositor, shared by the Wayland backends: the globals Tovra uses,
+/// bound once, and the descriptor read by the main loop. Requests are flushed after each
+/// dispatch and whenever a backend asks.
+class WaylandConnection {
+  public:
+    /// Connects to the compositor named (null: $WAYLAND_DISPLAY) and binds what it offers;
+    /// null with a reason when it cannot be reached.
+    static std::unique_ptr<WaylandConnection> open(const char* displayName, std::string& error);
+    ~WaylandConnection();
+    WaylandConnection(const WaylandConnection&) = delete;
+    WaylandConnection& operator=(const WaylandConnection&) = delete;
+
+    [[nodiscard]] wl_display* display() const { return display_; }
+    [[nodiscard]] wl_seat* seat() const { return seat_; }
+    [[nodiscard]] DataControlFlavor dataControlFlavor() const { return dataControlFlavor_; }
+    /// The data-control manager of `dataControlFlavor()`, or null.
+    [[nodiscard]] wl_proxy* dataControlManager() const { return dataControlManager_; }
+    [[nodiscard]] zwp_virtual_keyboard_manager_v1* virtualKeyboardManager() const {
+        return virtualKeyboardManager_;
+    }
+    [[nodiscard]] zwlr_foreign_toplevel_manager_v1* toplevelManager() const {
+        return toplevelManager_;
+    }
+    /// The global interfaces this compositor offers, by name, for telling what is missing.
+    [[nodiscard]] bool offers(const std::string& interfaceName) const;
+
+    /// Starts reading events from the main loop; `lost` runs once when the compositor goes.
+    void attach(MainQueue& mainQueue, std::function<void()> lost);
+    /// Sends the requests made so far.
+    void flush();
+    /// Waits until the compositor has handled every request sent so far, without running any
+    /// event handler meanwhile (their events wait for the next dispatch). False when it is gone.
+    bool sync();
+    [[nodiscard]] bool isLost() const;
+
+  private:
+    explicit WaylandConnection(wl_display* display);
+    void bindGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                    std::uint32_t version);
+    void dispatch();
+    void scheduleDispatch();
+    void checkLost();
+
+    wl_display* display_;
+    wl_registry* registry_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    DataControlFlavor dataControlFlavor_ = DataControlFlavor::none;
+    wl_proxy* dataControlManager_ = nullptr;
+    zwp_virtual_keyboard_manager_v1* virtualKeyboardManager_ = nullptr;
+    zwlr_foreign_toplevel_manager_v1* toplevelManager_ = nullptr;
+    std::set<std::string> offered_;
+    MainQueue* mainQueue_ = nullptr;
+    TaskHandle readWatch_;
+    std::function<void()> lost_;
+    bool lostReported_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace tovra

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/KeyboardTap.h"
+
+struct zwp_virtual_keyboard_v1;
+
+namespace tovra {
+
+class WaylandConnection;
+
+/// Wayland lets no client catch another's keys: the shortcuts reach Tovra through the
+/// compositor's own key bindings, which run the command line. What remains of the tap is typing
+/// the paste, through a virtual keyboard where the compositor offers one (wlroots compositors);
+/// elsewhere (KWin) the item stays staged for the user's own paste key.
+class WaylandKeyboardTap final : public KeyboardTap {
+  public:
+    explicit WaylandKeyboardTap(WaylandConnection& connection);
+    ~WaylandKeyboardTap() override;
+
+    /// Always succeeds: no key is intercepted, so none can be refused.
+    bool start(Handler handler) override;
+    void stop() override { running_ = false; }
+    [[nodiscard]] bool isRunning() const override { return running_; }
+    // Nothing is ever held.
+    void replayHeld(std::uint64_t /*serial*/) override {}
+    void swallowHeld(std::uint64_t /*serial*/) override {}
+    /// Types V with `modifiers` on the virtual keyboard; nothing where there is none.
+    void postSyntheticPaste(unsigned modifiers) override;
+    [[nodiscard]] bool canTypeKeys() const override { return keyboard_ != nullptr; }
+    [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
+    void setOverlayShortcutsActive(bool /*active*/) override {}
+
+    /// The keymap the virtual keyboard types with: the modifiers and V, nothing else.
+    static const char* keymap();
+
+  private:
+    void sendModifiers(unsigned mask);
+    void sendKey(std::uint32_t key, bool pressed);
+
+    WaylandConnection& connection_;
+    zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+    bool running_ = false;
+};
+
+}  // namespace tovra

@@ -1,0 +1,331 @@
+#include "WaylandPasteboard.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "Tovra/base/PasteboardTypes.h"
+#include "WaylandConnection.h"
+#include "WaylandMimeTypes.h"
+#include "platform/MainQueue.h"
+
+namespace tovra {
+
+namespace {
+WaylandPasteboard* self(void* data) {
+    return static_cast<WaylandPasteboard*>(data);
+}
+}  // namespace
+
+// The protocol's C callbacks reach the members through these tables.
+const WaylandDataControl::DeviceListener WaylandPasteboard::deviceListener{
+    [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onDataOffer(offer); },
+    [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onSelection(offer); },
+    [](void* data, wl_proxy*) {
+        // The seat is gone: nothing more comes from this device.
+        auto* pasteboard = self(data);
+        WaylandDataControl::destroy(pasteboard->device_);
+        pasteboard->device_ = nullptr;
+    },
+    [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onPrimarySelection(offer); },
+};
+
+const WaylandDataControl::SourceListener WaylandPasteboard::sourceListener{
+    [](void* data, wl_proxy* source, const char* mimeType, std::int32_t fd) {
+        self(data)->onSend(source, mimeType, fd);
+    },
+    [](void* data, wl_proxy* source) { self(data)->onCancelled(source); },
+};
+
+const WaylandDataControl::OfferListener WaylandPasteboard::offerListener{
+    [](void* data, wl_proxy* offer, const char* mimeType) {
+        auto& introduced = self(data)->introduced_;
+        if (const auto found = introduced.find(offer); found != introduced.end()) {
+            found->second.emplace_back(mimeType);
+        }
+    },
+};
+
+WaylandPasteboard::WaylandPasteboard(WaylandConnection& connection, MainQueue& mainQueue,
+                                     Options options)
+    : connection_(connection),
+      mainQueue_(mainQueue),
+      options_(options),
+      dataControl_(connection.dataControlManager(), connection.dataControlFlavor()),
+      snapshot_(std::make_shared<Contents>()),
+      server_(options.serveStep) {
+    if (dataControl_.isAvailable() && connection.seat() != nullptr) {
+        device_ = dataControl_.getDevice(connection.seat());
+        wl_proxy_add_listener(device_,
+                              reinterpret_cast<void (**)(void)>(
+                                  const_cast<WaylandDataControl::DeviceListener*>(&deviceListener)),
+                              this);
+        connection.flush();
+    }
+}
+
+WaylandPasteboard::~WaylandPasteboard() {
+    *alive_ = false;
+    reads_.clear();
+    for (const auto& [offer, types] : introduced_) {
+        WaylandDataControl::destroy(offer);
+    }
+    dropSource();
+    if (device_ != nullptr) {
+        WaylandDataControl::destroy(device_);
+    }
+    connection_.flush();
+}
+
+// ---- Others' copies ------------------------------------------------------------------------
+
+void WaylandPasteboard::onDataOffer(wl_proxy* offer) {
+    introduced_[offer];
+    wl_proxy_add_listener(offer,
+                          reinterpret_cast<void (**)(void)>(
+                              const_cast<WaylandDataControl::OfferListener*>(&offerListener)),
+                          this);
+}
+
+void WaylandPasteboard::onPrimarySelection(wl_proxy* offer) {
+    // The middle-click selection changes with every text selected: it is never a copy.
+    if (offer != nullptr) {
+        introduced_.erase(offer);
+        WaylandDataControl::destroy(offer);
+    }
+}
+
+void WaylandPasteboard::onSelection(wl_proxy* offer) {
+    const bool initial = !initialSelectionSeen_;
+    initialSelectionSeen_ = true;
+    if (offer == nullptr) {
+        if (ownClearsAnnounced_ > 0) {
+            --ownClearsAnnounced_;
+            return;  // our own wipe, counted when asked for
+        }
+        stagedHeldElsewhere_ = false;
+        snapshot_ = std::make_shared<Contents>();
+        if (!initial) {
+            countForeignChange(snapshot_);
+        }
+        return;
+    }
+    std::vector<std::string> types;
+    if (const auto found = introduced_.find(offer); found != introduced_.end()) {
+        types = std::move(found->second);
+        introduced_.erase(found);
+    }
+    const bool ours =
+        std::find(types.begin(), types.end(), wayland::ownContentsMarker) != types.end();
+    if (ours) {
+        WaylandDataControl::destroy(offer);
+        if (source_ == nullptr) {
+            // Our contents, offered by another client: a clipboard manager keeping the last
+            // copy. Still ours, and put away again if we had wiped them.
+            stagedHeldElsewhere_ = true;
+            if (wiped_) {
+                wiped_ = false;
+                WaylandDataControl::setSelection(device_, nullptr);
+                ++ownClearsAnnounced_;
+                stagedHeldElsewhere_ = false;
+                connection_.flush();
+            }
+        }
+        return;
+    }
+    if (!initial) {
+        // Someone else's now (our own source, if any, hears it is cancelled).
+        stagedHeldElsewhere_ = false;
+        wiped_ = false;
+    }
+    if (!onChange_ && !initial) {
+        // Nobody listens: others' copies are not read.
+        WaylandDataControl::destroy(offer);
+        snapshot_ = std::make_shared<Contents>();
+        ++changeCount_;
+        return;
+    }
+    WaylandOfferReader::Options readOptions{options_.maxBytes, options_.readStep};
+    reads_.push_back(
+        {std::make_unique<WaylandOfferReader>(connection_, mainQueue_, readOptions, offer, types,
+                                              [this] { deliverReads(); }),
+         initial});
+}
+
+void WaylandPasteboard::deliverReads() {
+    while (!reads_.empty() && reads_.front().reader->isDone()) {
+        Read read = std::move(reads_.front());
+        reads_.pop_front();
+        auto contents = read.reader->contents();
+        if (source_ == nullptr && !writePending_) {
+            snapshot_ = contents;  // unless our own write has replaced it since
+        }
+        if (!read.initial) {
+            countForeignChange(std::move(contents));  // a copy made, whatever came after
+        }
+    }
+    connection_.flush();
+}
+
+void WaylandPasteboard::countForeignChange(std::shared_ptr<const Contents> contents) {
+    ++changeCount_;
+    if (onChange_) {
+        const auto onChange = onChange_;  // it may stop the observation
+        onChange({changeCount_, std::move(contents)});
+    }
+}
+
+bool WaylandPasteboard::observeChanges(std::function<void(const PasteboardChange&)> onChange) {
+    onChange_ = std::move(onChange);
+    if (!onChange_) {
+        reads_.clear();
+    }
+    return device_ != nullptr;
+}
+
+std::optional<Bytes> WaylandPasteboard::string() {
+    return data(pasteboardType::string);
+}
+
+std::optional<Bytes> WaylandPasteboard::data(std::string_view type) {
+    for (const auto& representation : *snapshot_) {
+        if (representation.type == type) {
+            return representation.data;
+        }
+    }
+    return std::nullopt;
+}
+
+// ---- Our writes ----------------------------------------------------------------------------
+
+void WaylandPasteboard::clearContents() {
+    own_ = std::make_shared<Contents>();
+    writePending_ = true;
+    ++changeCount_;
+    scheduleCommit();
+}
+
+bool WaylandPasteboard::setString(std::string_view text, std::string_view type) {
+    return setData(Bytes(text), type);
+}
+
+bool WaylandPasteboard::setData(Bytes data, std::string_view type) {
+    if (!writePending_ || device_ == nullptr || wayland::mimeTypesOf(type).empty()) {
+        return false;
+    }
+    for (auto& representation : *own_) {
+        if (representation.type == type) {
+            representation.data = std::move(data);
+            return true;
+        }
+    }
+    own_->push_back({std::string(type), std::move(data)});
+    return true;
+}
+
+void WaylandPasteboard::scheduleCommit() {
+    // What follows in this turn (the types of one write) goes out as one selection.
+    if (commitScheduled_) {
+        return;
+    }
+    commitScheduled_ = true;
+    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
+            commitWrite();
+        }
+    });
+}
+
+void WaylandPasteboard::commitWrite() {
+    commitScheduled_ = false;
+    if (!writePending_) {
+        return;
+    }
+    writePending_ = false;
+    std::shared_ptr<Contents> contents = std::move(own_);
+    if (device_ == nullptr) {
+        return;
+    }
+    if (!contents->empty()) {
+        wiped_ = false;
+        offerContents(std::move(contents));
+    } else {
+        // A wipe: only what is still ours goes.
+        if (source_ != nullptr || stagedHeldElsewhere_) {
+            dropSource();
+            WaylandDataControl::setSelection(device_, nullptr);
+            ++ownClearsAnnounced_;
+            snapshot_ = std::make_shared<Contents>();
+            wiped_ = true;
+        }
+        stagedHeldElsewhere_ = false;
+    }
+    connection_.flush();
+}
+
+void WaylandPasteboard::offerContents(std::shared_ptr<const Contents> contents) {
+    wl_proxy* source = dataControl_.createSource();
+    wl_proxy_add_listener(source,
+                          reinterpret_cast<void (**)(void)>(
+                              const_cast<WaylandDataControl::SourceListener*>(&sourceListener)),
+                          this);
+    for (const auto& representation : *contents) {
+        for (const std::string_view mime : wayland::mimeTypesOf(representation.type)) {
+            WaylandDataControl::offer(source, std::string(mime).c_str());
+        }
+    }
+    WaylandDataControl::offer(source, std::string(wayland::ownContentsMarker).c_str());
+    WaylandDataControl::setSelection(device_, source);
+    // The selection we replace is cancelled by the compositor; we need nothing more of it.
+    dropSource();
+    source_ = source;
+    sourceContents_ = contents;
+    snapshot_ = std::move(contents);
+    stagedHeldElsewhere_ = false;
+}
+
+void WaylandPasteboard::dropSource() {
+    if (source_ != nullptr) {
+        WaylandDataControl::destroy(source_);
+        source_ = nullptr;
+        sourceContents_.reset();
+    }
+}
+
+void WaylandPasteboard::onSend(wl_proxy* source, const char* mimeType, int fd) {
+    if (source != source_ || sourceContents_ == nullptr) {
+        close(fd);
+        return;
+    }
+    const std::string_view type = wayland::typeOfMime(mimeType);
+    const auto& contents = *sourceContents_;
+    const auto found = std::find_if(contents.begin(), contents.end(),
+                                    [type](const auto& item) { return item.type == type; });
+    if (type.empty() || found == contents.end()) {
+        close(fd);  // the marker, or a type we never offered: nothing to say
+        return;
+    }
+    server_.serve(fd, sourceContents_, static_cast<std::size_t>(found - contents.begin()));
+}
+
+void WaylandPasteboard::onCancelled(wl_proxy* source) {
+    // Only the current source is alive to hear it: another client's selection replaced ours,
+    // and a wipe must leave that alone.
+    if (source == source_) {
+        dropSource();
+    }
+}
+
+void WaylandPasteboard::commitPendingWrites() {
+    commitWrite();
+    connection_.sync();
+}
+
+bool WaylandPasteboard::publishWrites() {
+    commitWrite();
+    connection_.flush();
+    return device_ != nullptr;
+}
+
+}  // namespace tovra

@@ -1,0 +1,136 @@
+#include "SwayServer.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "Processes.h"
+
+extern char** environ;
+
+namespace tovra::test {
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+
+std::string makeDirectory(const char* pattern) {
+    std::string path = std::string(std::filesystem::temp_directory_path()) + "/" + pattern;
+    return mkdtemp(path.data()) != nullptr ? path : std::string();
+}
+
+/// The socket sway made in `directory`, once it has.
+std::string findSocket(const std::string& directory) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ignored)) {
+        const std::string name = entry.path().filename();
+        if (name.rfind("wayland-", 0) == 0 && name.find(".lock") == std::string::npos &&
+            entry.is_socket(ignored)) {
+            return entry.path();
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool SwayServer::start(std::string& error) {
+    serverDirectory_ = makeDirectory("tovra-sway-XXXXXX");
+    clientDirectory_ = makeDirectory("tovra-wayland-client-XXXXXX");
+    if (serverDirectory_.empty() || clientDirectory_.empty()) {
+        error = "cannot make the runtime directories";
+        return false;
+    }
+    const bool root = geteuid() == 0;
+    const std::string config = serverDirectory_ + "/config";
+    std::ofstream(config) << "xwayland disable\n"
+                             "output HEADLESS-1 resolution 1280x800\n"
+                             "focus_on_window_activation focus\n";
+    if (root && (chown(serverDirectory_.c_str(), nobody, nobody) != 0 ||
+                 chown(config.c_str(), nobody, nobody) != 0)) {
+        error = "cannot hand the runtime directory to nobody";
+        return false;
+    }
+    // It goes with the test even when the test dies without cleaning up.
+    std::vector<std::string> args{"setpriv", "--pdeathsig", "TERM"};
+    if (root) {
+        args.insert(args.end(), {"--reuid", std::to_string(nobody), "--regid",
+                                 std::to_string(nobody), "--clear-groups"});
+    }
+    args.insert(args.end(), {"env", "-i", "PATH=/usr/local/bin:/usr/bin:/bin",
+                             "XDG_RUNTIME_DIR=" + serverDirectory_, "HOME=" + serverDirectory_,
+                             "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
+                             "WLR_RENDERER=pixman", "sway", "-c", config});
+    SpawnArguments spawn(args);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
+    const int spawned =
+        posix_spawnp(&pid_, "setpriv", &actions, nullptr, spawn.argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        pid_ = -1;
+        error = "cannot start sway (is the sway package installed?)";
+        return false;
+    }
+    // Before any event loop exists: a plain wait.
+    for (int waited = 0; waited < 20000 && (socket_ = findSocket(serverDirectory_)).empty();
+         waited += 20) {
+        usleep(20'000);
+    }
+    if (socket_.empty()) {
+        stop();
+        error = "sway made no socket (TOVRA_TEST_STDERR=1 shows why)";
+        return false;
+    }
+    chmod(clientDirectory_.c_str(), 0700);
+    setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", clientDirectory_.c_str(), 1);
+    setenv("XDG_SESSION_TYPE", "wayland", 1);
+    unsetenv("DISPLAY");
+    unsetenv("XAUTHORITY");
+    return true;
+}
+
+bool SwayServer::command(const std::string& text) const {
+    // sway's IPC socket sits beside the Wayland one.
+    std::string ipc;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(serverDirectory_, ignored)) {
+        if (entry.path().filename().string().rfind("sway-ipc.", 0) == 0) {
+            ipc = entry.path();
+        }
+    }
+    return !ipc.empty() && runCommand({"swaymsg", "-s", ipc, text}).exitCode == 0;
+}
+
+void SwayServer::stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+    std::error_code ignored;
+    for (std::string* directory : {&serverDirectory_, &clientDirectory_}) {
+        if (!directory->empty()) {
+            std::filesystem::remove_all(*directory, ignored);
+            directory->clear();
+        }
+    }
+}
+
+}  // namespace tovra::test

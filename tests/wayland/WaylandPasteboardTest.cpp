@@ -1,0 +1,144 @@
+#include "platform/wayland/WaylandPasteboard.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <string>
+
+#include "RepeatedText.h"
+#include "Tovra/base/PasteboardTypes.h"
+#include "WaylandClients.h"
+
+namespace tovra {
+namespace {
+
+using test::Client;
+using test::copyWithWlCopy;
+using test::pasteWithWlPaste;
+using test::runCommand;
+using test::waitUntil;
+
+TEST(WaylandPasteboardReading, CopiesArriveInOrderWithTheirTypes) {
+    Client us;
+    ASSERT_NE(us.pasteboard, nullptr);
+    const auto before = us.changes.size();
+    copyWithWlCopy("first");
+    copyWithWlCopy("<b>second</b>", "text/html");
+    copyWithWlCopy("{\\rtf1 third}", "text/rtf");
+    copyWithWlCopy(std::string("\x89PNG\r\n\x1A\n\0\0", 10), "image/png");
+    copyWithWlCopy("h\xC3\xA9llo w\xC3\xB6rld");
+    ASSERT_TRUE(us.waitForChanges(before + 5));
+    ASSERT_EQ(us.changes.size(), before + 5);
+    EXPECT_EQ(Client::textOf(us.changes[before]), "first");
+    const auto typeOf = [&](std::size_t index) { return (*us.changes[index].contents)[0].type; };
+    EXPECT_EQ(typeOf(before + 1), pasteboardType::html);
+    EXPECT_EQ(typeOf(before + 2), pasteboardType::rtf);
+    EXPECT_EQ(typeOf(before + 3), pasteboardType::png);
+    EXPECT_EQ((*us.changes[before + 3].contents)[0].data.view(),
+              std::string_view("\x89PNG\r\n\x1A\n\0\0", 10));
+    EXPECT_EQ(Client::textOf(us.changes[before + 4]), "h\xC3\xA9llo w\xC3\xB6rld");
+    // Each change counted once, in order.
+    for (std::size_t i = before + 1; i < us.changes.size(); ++i) {
+        EXPECT_EQ(us.changes[i].changeCount, us.changes[i - 1].changeCount + 1);
+    }
+    EXPECT_EQ(std::string(us.pasteboard->string()->view()), "h\xC3\xA9llo w\xC3\xB6rld");
+}
+
+TEST(WaylandPasteboardReading, TextThatIsNotUtf8IsReadAsLatin1) {
+    Client us;
+    const auto before = us.changes.size();
+    copyWithWlCopy("caf\xE9 cr\xE8me", "text/plain");
+    ASSERT_TRUE(us.waitForChanges(before + 1));
+    EXPECT_EQ(Client::textOf(us.changes.back()), "caf\xC3\xA9 cr\xC3\xA8me");
+}
+
+TEST(WaylandPasteboardReading, ACopyOverTheBudgetIsLeftOutAndTheNextOneIsRead) {
+    Client us(
+        {std::size_t{1} << 20, std::chrono::milliseconds(300), std::chrono::milliseconds(3000)});
+    const auto before = us.changes.size();
+    copyWithWlCopy(test::repeated("x", (std::size_t{1} << 20) + 1));
+    copyWithWlCopy("small after big");
+    ASSERT_TRUE(us.waitForChanges(before + 2));
+    EXPECT_TRUE(us.changes[before].contents->empty());
+    EXPECT_EQ(Client::textOf(us.changes[before + 1]), "small after big");
+}
+
+TEST(WaylandPasteboardReading, AnOwnerThatNeverWritesCostsOneStepAndNothingElse) {
+    Client us;
+    const auto before = us.changes.size();
+    // A client that offers and then never answers: a stopped wl-copy.
+    test::BackgroundProcess silent({"wl-copy", "--foreground", "never sent"});
+    ASSERT_TRUE(
+        waitUntil([&] { return us.changes.size() > before || us.pasteboard->isReading(); }));
+    kill(silent.pid(), SIGSTOP);
+    ASSERT_TRUE(us.waitForChanges(before + 1, 3000));
+    copyWithWlCopy("answered");
+    ASSERT_TRUE(us.waitForChanges(before + 2, 3000));
+    EXPECT_EQ(Client::textOf(us.changes.back()), "answered");
+    kill(silent.pid(), SIGCONT);
+}
+
+TEST(WaylandPasteboardWriting, OurContentsAreServedWholeAndNeverComeBackAsCopies) {
+    Client us;
+    const auto before = us.changes.size();
+    const std::string large = test::repeated("line \xC3\xA9t\xC3\xA9\n", 300'000);  // ~3.3 MB
+    us.stage(large);
+    EXPECT_TRUE(us.pasteboard->ownsSelection());
+    EXPECT_EQ(pasteWithWlPaste("text/plain;charset=utf-8"), large);
+    us.stage("staged");
+    EXPECT_EQ(pasteWithWlPaste("UTF8_STRING"), "staged");
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(us.changes.size(), before);  // our own writes are no copies
+    EXPECT_EQ(us.pasteboard->transfersInProgress(), 0U);
+}
+
+TEST(WaylandPasteboardWriting, AReaderThatNeverReadsDoesNotHoldTheLoop) {
+    Client us;
+    us.stage(test::repeated("x", 4 << 20));
+    // A reader that takes the first bytes and then stops reading.
+    test::BackgroundProcess stalled({"sh", "-c", "wl-paste --no-newline | sleep 30"});
+    ASSERT_TRUE(waitUntil([&] { return us.pasteboard->transfersInProgress() == 1; }));
+    const auto before = us.changes.size();
+    copyWithWlCopy("still read");
+    ASSERT_TRUE(us.waitForChanges(before + 1));
+    EXPECT_EQ(Client::textOf(us.changes.back()), "still read");
+    // The transfer gives up once its reader has taken nothing for a whole step.
+    EXPECT_TRUE(waitUntil([&] { return us.pasteboard->transfersInProgress() == 0; }, 6000));
+}
+
+TEST(WaylandPasteboardWriting, AWipeTakesOnlyWhatIsStillOurs) {
+    Client us;
+    us.stage("ours");
+    us.pasteboard->clearContents();
+    us.pasteboard->commitPendingWrites();
+    EXPECT_EQ(pasteWithWlPaste(), "<none>");
+    EXPECT_FALSE(us.pasteboard->ownsSelection());
+
+    us.stage("ours again");
+    const auto before = us.changes.size();
+    copyWithWlCopy("the user's copy");
+    ASSERT_TRUE(us.waitForChanges(before + 1));
+    EXPECT_FALSE(us.pasteboard->ownsSelection());  // our source was cancelled
+    us.pasteboard->clearContents();
+    us.pasteboard->commitPendingWrites();
+    EXPECT_EQ(pasteWithWlPaste(), "the user's copy");
+}
+
+TEST(WaylandPasteboardWriting, OurContentsOfferedByAnotherClientAreStillOurs) {
+    Client us;
+    us.stage("staged");
+    const auto before = us.changes.size();
+    // A clipboard manager taking over what we offer, markers and all.
+    const auto types = runCommand({"wl-paste", "--list-types"}).output;
+    ASSERT_NE(types.find("application/x-tovra-staged"), std::string::npos);
+    ASSERT_EQ(test::runDetaching({"wl-copy", "--type", "application/x-tovra-staged"}, "staged"), 0);
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(us.changes.size(), before);  // no copy of the user's
+    us.pasteboard->clearContents();
+    us.pasteboard->commitPendingWrites();
+    // Still ours: the wipe takes it from the manager too.
+    EXPECT_EQ(pasteWithWlPaste("application/x-tovra-staged"), "<none>");
+}
+
+}  // namespace
+}  // namespace tovra
