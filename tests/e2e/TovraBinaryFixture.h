@@ -20,27 +20,12 @@
 #include "PasteTargetProcess.h"
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
+#include "SeededConfiguration.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11Connection.h"
 #include "tests/x11/WindowManager.h"
 
 namespace tovra::test {
-
-/// The settings file a run of the binary starts with. An update check counts as done just now,
-/// so no run ever reaches for the network.
-inline bool seedConfiguration(const QString& configHome, bool firstRunCompleted) {
-    QDir(configHome).mkpath(QStringLiteral("moxworks"));
-    QFile file(QDir(configHome).filePath(QStringLiteral("moxworks/tovra.conf")));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    QByteArray text = "[General]\nmoxworks.tovra.lastUpdateCheck=" +
-                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + "\n";
-    if (firstRunCompleted) {
-        text += "moxworks.tovra.firstRunCompleted=true\n";
-    }
-    return file.write(text) == text.size();
-}
 
 using test::runCommand;
 using test::waitUntil;

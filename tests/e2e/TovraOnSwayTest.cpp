@@ -1,0 +1,205 @@
+// The real tovra binary on a private headless sway, as a Wayland user runs it: copies made by
+// other clients, paste next and paste all from the command line (what a compositor key binding
+// runs), typed into toolkit windows running natively on Wayland and into a terminal.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BackgroundProcess.h"
+#include "Processes.h"
+#include "SeededConfiguration.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandKeyboardTap.h"
+
+namespace tovra::test {
+namespace {
+
+void settle(int milliseconds) {
+    waitUntil([] { return false; }, milliseconds);
+}
+
+std::string clipboard() {
+    const auto result = runCommand({"wl-paste", "--no-newline"});
+    return result.exitCode == 0 ? result.output : "<none>";
+}
+
+/// A window running natively on the compositor that prints its text as it changes.
+struct Target {
+    std::string name;
+    std::vector<std::string> argv;
+};
+
+std::vector<Target> toolkitTargets() {
+    const std::string gtk = TOVRA_GTK_TARGET;
+    return {
+        {"GTK 3", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "3", "entry"}},
+        {"GTK 4", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "4", "entry"}},
+        {"Qt 6", {"env", "QT_QPA_PLATFORM=wayland", TOVRA_PASTE_TARGET}},
+    };
+}
+
+class TovraOnSway : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        bus = std::make_unique<BackgroundProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(waitUntil([&] { return bus->output().find('\n') != std::string::npos; }, 5000));
+        const std::string address = bus->output().substr(0, bus->output().find('\n'));
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
+        setenv("TOVRA_TARGET_REPORT_CHANGES", "1", 1);
+        ASSERT_TRUE(seedConfiguration(configHome.path(), true));
+        if (startTovra) {
+            tovra = std::make_unique<BackgroundProcess>(
+                std::vector<std::string>{"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
+            ASSERT_TRUE(waitUntil([&] { return command({"status"}).exitCode == 0; }, 10000));
+        }
+    }
+    void TearDown() override {
+        tovra.reset();
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+
+    static CommandResult command(const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv{TOVRA_BINARY};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        return runCommand(argv);
+    }
+    static int items() {
+        const std::string status = command({"status"}).output;
+        const auto at = status.find("items: ");
+        return at == std::string::npos ? -1 : std::stoi(status.substr(at + 7));
+    }
+    /// Another client's copy, captured once the queue holds `expected` items.
+    static void copy(const std::string& text, int expected) {
+        ASSERT_EQ(runDetaching({"wl-copy", "--", text}, {}), 0);
+        ASSERT_TRUE(waitUntil([&] { return items() == expected; }, 3000)) << text;
+    }
+    /// Starts a window and waits until it is mapped and focused.
+    static std::unique_ptr<BackgroundProcess> start(const std::vector<std::string>& argv) {
+        auto process = std::make_unique<BackgroundProcess>(argv);
+        settle(1500);
+        return process;
+    }
+    static bool printed(BackgroundProcess& process, const std::string& text) {
+        return waitUntil(
+            [&] { return process.output().find('"' + text + "\"\n") != std::string::npos; }, 3000);
+    }
+
+    QTemporaryDir configHome;
+    bool startTovra = true;
+    std::unique_ptr<BackgroundProcess> bus;
+    std::unique_ptr<BackgroundProcess> tovra;
+};
+
+TEST_F(TovraOnSway, CopiesAreQueuedInOrderAndPastedOneByOneThenAllAtOnce) {
+    auto target = start(toolkitTargets()[0].argv);
+    copy("one", 1);
+    copy("two", 2);
+    copy("three\nfour", 4);  // lines become items
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    EXPECT_TRUE(printed(*target, "one")) << target->output();
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    EXPECT_TRUE(printed(*target, "onetwo")) << target->output();
+    ASSERT_EQ(command({"paste-all"}).exitCode, 0);
+    // Joined by the default separator, a tab (as JSON prints it).
+    EXPECT_TRUE(printed(*target, "onetwothree\\tfour")) << target->output();
+    EXPECT_EQ(items(), 0);
+    // Nothing we staged came back as a copy.
+    settle(300);
+    EXPECT_EQ(items(), 0);
+}
+
+TEST_F(TovraOnSway, PasteNextReachesEveryToolkit) {
+    int expected = 0;
+    for (const Target& target : toolkitTargets()) {
+        auto window = start(target.argv);
+        copy("for " + target.name, ++expected);
+        ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+        EXPECT_TRUE(printed(*window, "for " + target.name)) << target.name << window->output();
+        expected = 0;
+    }
+}
+
+TEST_F(TovraOnSway, ATerminalIsPastedWithItsOwnKey) {
+    QTemporaryDir directory;
+    const std::string file = directory.filePath("typed").toStdString();
+    auto terminal = start(
+        {"foot", "--app-id", "foot", "sh", "-c", "stty raw -echo; exec cat > '" + file + "'"});
+    copy("into foot", 1);
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    const auto typed = [&] {
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    // Ctrl+V there would have typed a control character instead.
+    EXPECT_TRUE(waitUntil([&] { return typed() == "into foot"; }, 3000)) << typed();
+}
+
+TEST_F(TovraOnSway, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
+    auto target = start(toolkitTargets()[0].argv);
+    copy("first", 1);
+    copy("second", 2);
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    ASSERT_TRUE(printed(*target, "first"));
+    EXPECT_EQ(clipboard(), "first");
+    ASSERT_EQ(command({"off"}).exitCode, 0);
+    EXPECT_TRUE(waitUntil([] { return clipboard() == "<none>"; }, 2000)) << clipboard();
+
+    // The user's own copy after a paste is theirs: switching off leaves it.
+    ASSERT_EQ(command({"on"}).exitCode, 0);
+    copy("third", 1);
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    ASSERT_TRUE(printed(*target, "firstthird"));
+    copy("the user's", 1);
+    ASSERT_EQ(command({"off"}).exitCode, 0);
+    settle(300);
+    EXPECT_EQ(clipboard(), "the user's");
+
+    ASSERT_EQ(command({"on"}).exitCode, 0);
+    copy("last", 1);
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    ASSERT_TRUE(printed(*target, "firstthirdlast"));
+    EXPECT_EQ(clipboard(), "last");
+    ASSERT_EQ(command({"quit"}).exitCode, 0);
+    ASSERT_TRUE(tovra->waitForExit(5000).has_value());
+    EXPECT_EQ(clipboard(), "<none>");
+}
+
+TEST_F(TovraOnSway, ASecondLaunchLeavesTheFirstInCharge) {
+    BackgroundProcess second({"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
+    const auto status = second.waitForExit(10000);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    copy("once", 1);  // one instance captures it, once
+}
+
+class TovraOnSwayProbe : public TovraOnSway {
+  protected:
+    TovraOnSwayProbe() { startTovra = false; }
+};
+
+TEST_F(TovraOnSwayProbe, WithoutTovraACopyAndATypedCtrlVPasteIntoEveryToolkit) {
+    std::string error;
+    auto connection = WaylandConnection::open(nullptr, error);
+    ASSERT_NE(connection, nullptr) << error;
+    WaylandKeyboardTap keyboard(*connection);
+    ASSERT_TRUE(keyboard.canTypeKeys());
+    for (const Target& target : toolkitTargets()) {
+        auto window = start(target.argv);
+        ASSERT_EQ(runDetaching({"wl-copy", "--", "probe " + target.name}, {}), 0);
+        settle(200);
+        keyboard.postSyntheticPaste(tovra::command);
+        EXPECT_TRUE(printed(*window, "probe " + target.name)) << target.name << window->output();
+    }
+}
+
+}  // namespace
+}  // namespace tovra::test
