@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Bytes.h"
 
@@ -14,5 +17,18 @@ struct ClipboardRepresentation {
     friend bool operator==(const ClipboardRepresentation&,
                            const ClipboardRepresentation&) = default;
 };
+
+/// Sets the bytes of `type` in `contents`: replaced where the type is there, added at the end
+/// where it is not.
+inline void putRepresentation(std::vector<ClipboardRepresentation>& contents, std::string_view type,
+                              Bytes data) {
+    for (auto& representation : contents) {
+        if (representation.type == type) {
+            representation.data = std::move(data);
+            return;
+        }
+    }
+    contents.push_back({std::string(type), std::move(data)});
+}
 
 }  // namespace tovra

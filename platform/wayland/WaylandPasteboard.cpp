@@ -214,13 +214,7 @@ bool WaylandPasteboard::setData(Bytes data, std::string_view type) {
     if (!writePending_ || device_ == nullptr || wayland::mimeTypesOf(type).empty()) {
         return false;
     }
-    for (auto& representation : *own_) {
-        if (representation.type == type) {
-            representation.data = std::move(data);
-            return true;
-        }
-    }
-    own_->push_back({std::string(type), std::move(data)});
+    putRepresentation(*own_, type, std::move(data));
     return true;
 }
 

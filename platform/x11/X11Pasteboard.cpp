@@ -343,13 +343,7 @@ bool X11Pasteboard::setData(Bytes data, std::string_view type) {
     if (!writePending_) {
         return false;  // only right after our own clear, as owner
     }
-    for (auto& representation : *own_) {
-        if (representation.type == type) {
-            representation.data = std::move(data);
-            return true;
-        }
-    }
-    own_->push_back({std::string(type), std::move(data)});
+    putRepresentation(*own_, type, std::move(data));
     return true;
 }
 
