@@ -80,6 +80,13 @@ bool MoxAppIdentityValidator::isValidEmail(const QString& address) {
             return false;
         }
     }
+    for (const char32_t c : trimmed.toUcs4()) {
+        // Nor can it carry noncharacters (a link read back turns them into U+FFFD), and U+FFFD
+        // itself stands for bytes that were no text.
+        if (QChar::isNonCharacter(c) || c == 0xFFFD) {
+            return false;
+        }
+    }
     const QStringList pieces = trimmed.split(QLatin1Char('@'), Qt::KeepEmptyParts);
     return pieces.size() == 2 && !pieces[0].isEmpty() && !pieces[1].isEmpty() &&
            pieces[1].contains(QLatin1Char('.'));

@@ -65,7 +65,10 @@ TEST(MoxAppIdentityValidator, ContactAddressesMustLookLikeMail) {
     for (const QString& bad :
          {QString("   "), QString("a@b@c.invalid"), QString("a@localhost"),
           QString(250, 'a') + "@b.io", QString("a b@c.invalid"),
-          QString("a") + QChar(1) + "@b.invalid", QString("a@b") + QChar(0) + ".invalid"}) {
+          QString("a") + QChar(1) + "@b.invalid", QString("a@b") + QChar(0) + ".invalid",
+          // A noncharacter comes back from a mail link as U+FFFD, which stands for broken bytes.
+          QString("a") + QString::fromUcs4(U"\U0007FFFF") + "@b.invalid",
+          QString("a\uFFFD@b.invalid")}) {
         EXPECT_THROW(links(QUrl("https://a.invalid"), bad), MoxAppKitError) << bad.toStdString();
     }
     EXPECT_EQ(links(QUrl("https://a.invalid"), " help@a.invalid ").contactEmail, "help@a.invalid");
