@@ -54,6 +54,10 @@ class KeyboardTap {
     /// The held keystroke reaches the focused application as the user typed it.
     virtual void replayHeld(std::uint64_t serial) = 0;
     virtual void swallowHeld(std::uint64_t serial) = 0;
+    /// True while the keystroke `serial` still waits for `replayHeld` or `swallowHeld`; false
+    /// once something else answered it (a watchdog that frees a stuck keyboard lets it reach the
+    /// application as typed): nothing may be done for it then.
+    [[nodiscard]] virtual bool isHeld(std::uint64_t serial) = 0;
     /// Delivers a paste keystroke of our own, V with exactly `modifiers` (Command: Ctrl+V; a
     /// terminal's Ctrl+Shift+V), marked `synthetic`, once the user has let go of V.
     virtual void postSyntheticPaste(unsigned modifiers) = 0;

@@ -29,6 +29,7 @@ class NullKeyboardTap final : public KeyboardTap {
     [[nodiscard]] bool isRunning() const override { return false; }
     void replayHeld(std::uint64_t) override {}
     void swallowHeld(std::uint64_t) override {}
+    [[nodiscard]] bool isHeld(std::uint64_t /*serial*/) override { return false; }
     void postSyntheticPaste(unsigned) override {}
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
     void setOverlayShortcutsActive(bool) override {}

@@ -242,7 +242,10 @@ void PasteController::endPacing() {
     if (waiting_) {
         const WaitingPaste waiting = *waiting_;
         waiting_.reset();
-        handlePaste(waiting.serial, waiting.burst, waiting.style, true);
+        // A keyboard freed by the watchdog meanwhile pasted what the clipboard held then.
+        if (tap_.isHeld(waiting.serial)) {
+            handlePaste(waiting.serial, waiting.burst, waiting.style, true);
+        }
     }
 }
 

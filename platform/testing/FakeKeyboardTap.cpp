@@ -64,7 +64,23 @@ void FakeKeyboardTap::drainQueue() {
     }
 }
 
+void FakeKeyboardTap::simulateWatchdogRelease() {
+    if (held_) {
+        letGo_.push_back(held_->serial);
+        delivered_.push_back(*held_);
+        held_.reset();
+        drainQueue();
+    }
+}
+
+bool FakeKeyboardTap::answeredElsewhere(std::uint64_t serial) const {
+    return std::find(letGo_.begin(), letGo_.end(), serial) != letGo_.end();
+}
+
 void FakeKeyboardTap::replayHeld(std::uint64_t serial) {
+    if (answeredElsewhere(serial)) {
+        return;  // a late answer: the real keyboard ignores it
+    }
     if (!held_ || held_->serial != serial) {
         ++strayResolutions_;
         return;
@@ -76,6 +92,9 @@ void FakeKeyboardTap::replayHeld(std::uint64_t serial) {
 }
 
 void FakeKeyboardTap::swallowHeld(std::uint64_t serial) {
+    if (answeredElsewhere(serial)) {
+        return;
+    }
     if (!held_ || held_->serial != serial) {
         ++strayResolutions_;
         return;

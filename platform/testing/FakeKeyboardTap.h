@@ -18,6 +18,11 @@ class FakeKeyboardTap final : public KeyboardTap {
     [[nodiscard]] bool isRunning() const override { return running_; }
     void replayHeld(std::uint64_t serial) override;
     void swallowHeld(std::uint64_t serial) override;
+    [[nodiscard]] bool isHeld(std::uint64_t serial) override {
+        return held_ && held_->serial == serial;
+    }
+    /// A stuck main loop's keyboard freed: the held key reaches the application unanswered.
+    void simulateWatchdogRelease();
     void postSyntheticPaste(unsigned modifiers) override;
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override {
         return unavailable_;
@@ -55,6 +60,7 @@ class FakeKeyboardTap final : public KeyboardTap {
 
   private:
     void deliver(const KeyPress& press);
+    [[nodiscard]] bool answeredElsewhere(std::uint64_t serial) const;
     void drainQueue();
 
     Handler handler_;
@@ -65,6 +71,7 @@ class FakeKeyboardTap final : public KeyboardTap {
     bool overlayShortcutsActive_ = false;
     std::uint64_t nextSerial_ = 1;
     std::optional<KeyPress> held_;
+    std::vector<std::uint64_t> letGo_;
     std::deque<KeyPress> queued_;
     std::vector<KeyPress> delivered_;
     std::vector<KeyPress> swallowed_;

@@ -27,6 +27,7 @@ class WaylandKeyboardTap final : public KeyboardTap {
     // Nothing is ever held.
     void replayHeld(std::uint64_t /*serial*/) override {}
     void swallowHeld(std::uint64_t /*serial*/) override {}
+    [[nodiscard]] bool isHeld(std::uint64_t /*serial*/) override { return false; }
     /// Types V with `modifiers` on the virtual keyboard; nothing where there is none.
     void postSyntheticPaste(unsigned modifiers) override;
     [[nodiscard]] bool canTypeKeys() const override { return keyboard_ != nullptr; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "X11Connection.h"
+
 namespace tovra {
 
 namespace {
@@ -112,6 +114,14 @@ xcb_keycode_t X11KeyLayout::codeIn(Key key, int group) const {
         }
     }
     return 0;
+}
+
+int X11KeyLayout::currentGroup(X11Connection& connection) {
+    xcb_connection_t* c = connection.get();
+    XcbReply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection.root()), nullptr));
+    connection.scheduleDispatch();
+    return pointer ? groupOf(pointer->mask) : 0;
 }
 
 }  // namespace tovra

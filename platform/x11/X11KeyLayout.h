@@ -12,6 +12,8 @@
 
 namespace tovra {
 
+class X11Connection;
+
 /// Where the keys of our shortcuts are in each layout group of the keyboard (XKB shows up to
 /// four groups in the core keymap, two columns each). A key is what it types in the group the
 /// user types in, as applications read it, except that a group without Latin letters (Russian,
@@ -26,6 +28,8 @@ class X11KeyLayout {
 
     /// The XKB group of a core event's state.
     static int groupOf(std::uint16_t state) { return (state >> 13) & 3; }
+    /// The group the user types in now (one round trip).
+    static int currentGroup(X11Connection& connection);
 
     /// The shortcut key `code` is in `group`, if any.
     [[nodiscard]] std::optional<Key> keyAt(xcb_keycode_t code, int group) const;

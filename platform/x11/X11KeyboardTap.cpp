@@ -5,8 +5,6 @@
 #include <xcb/xtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 #include "X11Connection.h"
 #include "platform/MainQueue.h"
@@ -14,11 +12,6 @@
 namespace tovra {
 
 namespace {
-
-constexpr xcb_keysym_t controlLeftKeysym = 0xffe3;
-constexpr xcb_keysym_t shiftLeftKeysym = 0xffe1;
-constexpr xcb_keysym_t altLeftKeysym = 0xffe9;
-constexpr xcb_keysym_t numLockKeysym = 0xff7f;
 
 unsigned modifiersOf(std::uint16_t state) {
     unsigned modifiers = noModifier;
@@ -62,7 +55,10 @@ const std::vector<KeyboardTap::Shortcut>& X11KeyboardTap::interceptedShortcuts()
 }
 
 X11KeyboardTap::X11KeyboardTap(X11Connection& connection, MainQueue& mainQueue, Options options)
-    : connection_(connection), mainQueue_(mainQueue), options_(options) {}
+    : connection_(connection),
+      mainQueue_(mainQueue),
+      options_(options),
+      typing_(connection, mainQueue, layout_, modifiers_, options.releaseWait) {}
 
 X11KeyboardTap::~X11KeyboardTap() {
     stop();
@@ -114,7 +110,7 @@ bool X11KeyboardTap::start(Handler handler) {
     xcb_input_xi_select_events(c, connection_.root(), 1, &rawMask.header);
 
     // Start from the keys already down (a modifier held while we start).
-    refreshPressedKeys();
+    readKeysDown();
     running_ = true;
     connection_.flush();
     connection_.scheduleDispatch();
@@ -129,23 +125,17 @@ void X11KeyboardTap::stop() {
         return;
     }
     // Never leave the keyboard frozen or grabbed behind us.
-    if (held_) {
-        xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, held_->time);
-        held_.reset();
-        setFrozen(false);
-    }
+    answer(KeyAnswer::pass);
     watchdog_.reset();
     grabs_.ungrabAll();
-    injectionDeadline_.cancel();
-    injectionsWaiting_.clear();
-    activeGrabKey_.reset();
+    typing_.cancel();
     subscription_.cancel();
     handler_ = nullptr;
     running_ = false;
     connection_.flush();
 }
 
-void X11KeyboardTap::refreshPressedKeys() {
+void X11KeyboardTap::readKeysDown() {
     xcb_connection_t* c = connection_.get();
     XcbReply<xcb_query_keymap_reply_t> keymap(
         xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
@@ -153,12 +143,23 @@ void X11KeyboardTap::refreshPressedKeys() {
     if (!keymap) {
         return;
     }
-    pressed_.clear();
+    std::map<xcb_keycode_t, KeyDown> down;
     for (int code = 8; code < 256; ++code) {
         if ((keymap->keys[code / 8] & (1 << (code % 8))) != 0) {
-            pressed_.insert(static_cast<xcb_keycode_t>(code));
+            const auto key = static_cast<xcb_keycode_t>(code);
+            const auto known = keysDown_.find(key);
+            down[key] = known != keysDown_.end() ? known->second : KeyDown{};
         }
     }
+    keysDown_ = std::move(down);
+}
+
+std::set<xcb_keycode_t> X11KeyboardTap::codesDown() const {
+    std::set<xcb_keycode_t> codes;
+    for (const auto& entry : keysDown_) {
+        codes.insert(entry.first);
+    }
+    return codes;
 }
 
 bool X11KeyboardTap::loadKeymap() {
@@ -171,71 +172,13 @@ bool X11KeyboardTap::loadKeymap() {
     }
     const xcb_setup_t* setup = xcb_get_setup(c);
     layout_.load(symbols_.get(), setup->min_keycode, setup->max_keycode);
-    auto codesFor = [&](xcb_keysym_t keysym) {
-        std::vector<xcb_keycode_t> codes;
-        XcbReply<xcb_keycode_t> list(xcb_key_symbols_get_keycode(symbols_.get(), keysym));
-        for (const xcb_keycode_t* code = list.get(); code != nullptr && *code != XCB_NO_SYMBOL;
-             ++code) {
-            // Only keys that produce the symbol unshifted, as applications read shortcuts.
-            if (xcb_key_symbols_get_keysym(symbols_.get(), *code, 0) == keysym &&
-                std::find(codes.begin(), codes.end(), *code) == codes.end()) {
-                codes.push_back(*code);
-            }
-        }
-        return codes;
-    };
-    auto firstCode = [&](xcb_keysym_t keysym) {
-        const auto codes = codesFor(keysym);
-        return codes.empty() ? xcb_keycode_t{0} : codes.front();
-    };
-    controlLeft_ = firstCode(controlLeftKeysym);
-    shiftLeft_ = firstCode(shiftLeftKeysym);
-    altLeft_ = firstCode(altLeftKeysym);
-    const auto numLocks = codesFor(numLockKeysym);
-
-    XcbReply<xcb_get_modifier_mapping_reply_t> mapping(
-        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
-    controlCodes_.clear();
-    shiftCodes_.clear();
-    altCodes_.clear();
-    superCodes_.clear();
-    numLockMask_ = 0;
-    if (mapping) {
-        const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(mapping.get());
-        const int perModifier = mapping->keycodes_per_modifier;
-        for (int modifier = 0; modifier < 8; ++modifier) {
-            for (int i = 0; i < perModifier; ++i) {
-                const xcb_keycode_t code = codes[modifier * perModifier + i];
-                if (code == 0) {
-                    continue;
-                }
-                switch (modifier) {
-                    case 0:
-                        shiftCodes_.insert(code);
-                        break;
-                    case 2:
-                        controlCodes_.insert(code);
-                        break;
-                    case 3:
-                        altCodes_.insert(code);
-                        break;
-                    case 6:
-                        superCodes_.insert(code);
-                        break;
-                    default:
-                        break;
-                }
-                if (std::find(numLocks.begin(), numLocks.end(), code) != numLocks.end()) {
-                    numLockMask_ = static_cast<std::uint16_t>(1U << modifier);
-                }
-            }
-        }
-    }
+    modifiers_ = X11ModifierKeys::load(c, symbols_.get());
+    connection_.scheduleDispatch();
     return !layout_.codesOf(Key::v).empty();
 }
 
 bool X11KeyboardTap::grabAll() {
-    const bool grabbed = grabs_.grabAll(interceptedShortcuts(), numLockMask_);
+    const bool grabbed = grabs_.grabAll(interceptedShortcuts(), modifiers_.numLockMask);
     connection_.scheduleDispatch();
     return grabbed;
 }
@@ -249,47 +192,22 @@ void X11KeyboardTap::setOverlayShortcutsActive(bool active) {
 }
 
 void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
-    const std::uint8_t type = event.response_type & 0x7F;
-    switch (type) {
+    switch (event.response_type & 0x7F) {
         case XCB_KEY_PRESS:
             onKeyPress(reinterpret_cast<const xcb_key_press_event_t&>(event));
             break;
         case XCB_KEY_RELEASE: {
-            // Under our active grab (a swallowed shortcut) key releases come to us, and our own
-            // raw events do not: the grab ends with the release of its key.
+            // Comes to us while a grab of ours is active, and for the release the server puts
+            // before each repeat of a key held down: the key itself stays down (raw events say
+            // when it goes up).
             const auto& release = reinterpret_cast<const xcb_key_release_event_t&>(event);
-            pressed_.erase(release.detail);
-            if (activeGrabKey_ == release.detail) {
-                activeGrabKey_.reset();
-            }
-            if (!injectionsWaiting_.empty() && !isHeldDown(Key::v)) {
-                injectPasteNow();
-            }
+            typing_.keyReleased(release.detail, false);
             break;
         }
-        case XCB_MAPPING_NOTIFY: {
-            auto& mapping = const_cast<xcb_mapping_notify_event_t&>(
-                reinterpret_cast<const xcb_mapping_notify_event_t&>(event));
-            if (mapping.request == XCB_MAPPING_POINTER) {
-                break;
-            }
-            xcb_refresh_keyboard_mapping(symbols_.get(), &mapping);
-            // The server also says this when typing moves from one keyboard device to another;
-            // regrab only when the keys of our shortcuts really moved, since keys pressed
-            // between the ungrab and the grab would slip past us.
-            const auto previousLayout = layout_;
-            const auto previousNumLock = numLockMask_;
-            loadKeymap();
-            if (!(layout_ == previousLayout) || numLockMask_ != previousNumLock) {
-                const auto previousUnavailable = grabs_.unavailable();
-                grabs_.ungrabAll();
-                grabAll();
-                if (grabs_.unavailable() != previousUnavailable && shortcutsChanged_) {
-                    shortcutsChanged_();
-                }
-            }
+        case XCB_MAPPING_NOTIFY:
+            onMappingChanged(const_cast<xcb_mapping_notify_event_t&>(
+                reinterpret_cast<const xcb_mapping_notify_event_t&>(event)));
             break;
-        }
         case XCB_GE_GENERIC: {
             const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
             if (generic.extension != xinputOpcode_) {
@@ -307,6 +225,28 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event) {
     }
 }
 
+void X11KeyboardTap::onMappingChanged(xcb_mapping_notify_event_t& mapping) {
+    if (mapping.request == XCB_MAPPING_POINTER) {
+        return;
+    }
+    xcb_refresh_keyboard_mapping(symbols_.get(), &mapping);
+    // The server also says this when typing moves from one keyboard device to another; regrab
+    // only when the keys of our shortcuts really moved, since keys pressed between the ungrab
+    // and the grab would slip past us.
+    const auto previousLayout = layout_;
+    const auto previousNumLock = modifiers_.numLockMask;
+    loadKeymap();
+    if (layout_ == previousLayout && modifiers_.numLockMask == previousNumLock) {
+        return;
+    }
+    const auto previousUnavailable = grabs_.unavailable();
+    grabs_.ungrabAll();
+    grabAll();
+    if (grabs_.unavailable() != previousUnavailable && shortcutsChanged_) {
+        shortcutsChanged_();
+    }
+}
+
 void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
     const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
     const auto code = static_cast<xcb_keycode_t>(raw.detail);
@@ -314,89 +254,57 @@ void X11KeyboardTap::onRawKey(const xcb_generic_event_t& event, bool press) {
         watchdog_->keySeen(raw.time);
     }
     if (!press) {
-        pressed_.erase(code);
-        if (raw.sourceid != xtestDevice_ && pressedAgain_.erase(code) != 0) {
-            // The user let go of a modifier we pressed again for them. Had they let go just
-            // before that press, nothing would ever release it: release it on XTEST too.
-            xcb_test_fake_input(connection_.get(), XCB_KEY_RELEASE, code, XCB_CURRENT_TIME,
-                                XCB_WINDOW_NONE, 0, 0, 0);
-            connection_.flush();
-        }
-        if (!injectionsWaiting_.empty() && !isHeldDown(Key::v)) {
-            injectPasteNow();
-        }
+        keysDown_.erase(code);
+        typing_.keyReleased(code, raw.sourceid != xtestDevice_);
         return;
     }
     const bool autoRepeat = (raw.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0;
-    pressed_.insert(code);
-    lastPressSource_[code] = raw.sourceid;
+    KeyDown& down = keysDown_[code];
+    down.source = raw.sourceid;
+    if (!autoRepeat) {
+        down = KeyDown{raw.sourceid};  // a new press
+    }
     // A copy is only observed: the application gets it untouched, without any grab.
     if (!autoRepeat && layout_.isKeyInAnyGroup(code, Key::c) && raw.sourceid != xtestDevice_ &&
-        handler_ && trackedModifiers() == command &&
-        layout_.keyAt(code, currentGroup()) == Key::c) {
+        handler_ && modifiers_.heldBy(codesDown()) == command &&
+        layout_.keyAt(code, X11KeyLayout::currentGroup(connection_)) == Key::c) {
         handler_(KeyPress{Key::c, command, false, nextSerial_++});
     }
 }
 
-unsigned X11KeyboardTap::trackedModifiers() const {
-    auto any = [&](const std::set<xcb_keycode_t>& codes) {
-        return std::any_of(codes.begin(), codes.end(),
-                           [&](xcb_keycode_t code) { return pressed_.contains(code); });
-    };
-    unsigned modifiers = noModifier;
-    if (any(controlCodes_)) {
-        modifiers |= command;
-    }
-    if (any(shiftCodes_)) {
-        modifiers |= shift;
-    }
-    if (any(altCodes_)) {
-        modifiers |= option;
-    }
-    if (any(superCodes_)) {
-        modifiers |= control;
-    }
-    return modifiers;
-}
-
-bool X11KeyboardTap::isHeldDown(Key key) const {
-    const auto& codes = layout_.codesOf(key);
-    return std::any_of(codes.begin(), codes.end(),
-                       [&](xcb_keycode_t code) { return pressed_.contains(code); });
-}
-
 void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
-    if (activeGrabKey_) {
-        // Our grab is still active from a swallowed shortcut: this is its auto-repeat or a key
-        // typed while it is held. Nothing is frozen; nothing to answer.
-        pressed_.insert(event.detail);
-        return;
-    }
     if (watchdog_) {
         watchdog_->keySeen(event.time);
+        if (watchdog_->wasLetGo(event.time)) {
+            return;  // it reached the application already: too late to act on it
+        }
     }
-    setFrozen(true);
+    // The server delivers a grabbed key only once the previous one is no longer frozen: one
+    // still waiting here was let go meanwhile.
+    setWaiting(Waiting{nextSerial_++, event.detail, event.time});
+    KeyDown& down = keysDown_[event.detail];
     // The key as the application in front reads it: in the group the user types in.
     const auto key = layout_.keyAt(event.detail, X11KeyLayout::groupOf(event.state));
     if (!handler_ || !key) {
-        answer(KeyAnswer::pass, event.detail, event.time);
-        setFrozen(false);
+        answer(KeyAnswer::pass);
         return;
     }
-    const auto source = lastPressSource_.find(event.detail);
-    const bool synthetic =
-        xtestDevice_ != 0 && source != lastPressSource_.end() && source->second == xtestDevice_;
-    const KeyPress press{*key, modifiersOf(event.state), synthetic, nextSerial_++,
+    // The server repeats a held key with presses of its own, between no releases.
+    const bool repeat = down.grabbedPresses++ > 0;
+    if (repeat && down.swallowed) {
+        answer(KeyAnswer::swallow);  // a swallowed shortcut held down acts once
+        return;
+    }
+    const KeyPress press{*key, modifiersOf(event.state),
+                         xtestDevice_ != 0 && down.source == xtestDevice_, waiting_->serial,
                          focusPassesThrough()};
-    deciding_ = event.time;
     const KeyAnswer decision = handler_(press);
-    deciding_.reset();
     if (decision == KeyAnswer::hold) {
-        held_ = Held{press.serial, event.time};
         return;
     }
-    answer(decision, event.detail, event.time);
-    setFrozen(false);
+    if (waiting_ && waiting_->serial == press.serial) {
+        answer(decision);
+    }
 }
 
 bool X11KeyboardTap::focusPassesThrough() {
@@ -420,125 +328,59 @@ std::function<bool(xcb_window_t)> X11KeyboardTap::windowsOf(xcb_connection_t* co
     };
 }
 
-void X11KeyboardTap::answer(KeyAnswer decision, xcb_keycode_t keycode, xcb_timestamp_t time) {
+bool X11KeyboardTap::waitingWasLetGo() {
+    if (waiting_ && watchdog_ && watchdog_->wasLetGo(waiting_->time)) {
+        setWaiting(std::nullopt);
+        return true;
+    }
+    return false;
+}
+
+void X11KeyboardTap::setWaiting(std::optional<Waiting> waiting) {
+    waiting_ = waiting;
+    if (watchdog_) {
+        watchdog_->setFrozen(waiting ? std::optional(waiting->time) : std::nullopt);
+    }
+}
+
+void X11KeyboardTap::answer(KeyAnswer decision) {
+    if (!waiting_ || waitingWasLetGo()) {
+        return;
+    }
     // The event's own time: an answer that comes too late cannot thaw a newer keystroke.
+    const Waiting waiting = *waiting_;
+    setWaiting(std::nullopt);
     if (decision == KeyAnswer::swallow) {
-        xcb_allow_events(connection_.get(), XCB_ALLOW_ASYNC_KEYBOARD, time);
-        activeGrabKey_ = keycode;
+        // Dropping the grab drops the key and lets every key typed behind it go on, in order,
+        // to the focused window.
+        xcb_ungrab_keyboard(connection_.get(), waiting.time);
+        keysDown_[waiting.code].swallowed = true;
     } else {
-        xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, time);
+        xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, waiting.time);
+        keysDown_[waiting.code].swallowed = false;
     }
     connection_.flush();
+}
+
+bool X11KeyboardTap::isHeld(std::uint64_t serial) {
+    return waiting_ && waiting_->serial == serial && !waitingWasLetGo();
 }
 
 void X11KeyboardTap::replayHeld(std::uint64_t serial) {
-    if (!held_ || held_->serial != serial) {
-        return;
+    if (waiting_ && waiting_->serial == serial) {
+        answer(KeyAnswer::pass);
     }
-    const Held held = *held_;
-    held_.reset();
-    setFrozen(false);
-    xcb_allow_events(connection_.get(), XCB_ALLOW_REPLAY_KEYBOARD, held.time);
-    connection_.flush();
 }
 
 void X11KeyboardTap::swallowHeld(std::uint64_t serial) {
-    if (!held_ || held_->serial != serial) {
-        return;
+    if (waiting_ && waiting_->serial == serial) {
+        answer(KeyAnswer::swallow);
     }
-    const Held held = *held_;
-    held_.reset();
-    setFrozen(false);
-    xcb_allow_events(connection_.get(), XCB_ALLOW_ASYNC_KEYBOARD, held.time);
-    connection_.flush();
 }
 
 void X11KeyboardTap::postSyntheticPaste(unsigned modifiers) {
-    if (!running_) {
-        return;
-    }
-    injectionsWaiting_.push_back(modifiers);
-    refreshPressedKeys();
-    if (!isHeldDown(Key::v)) {
-        injectPasteNow();
-        return;
-    }
-    // An XTEST V press is dropped while the user still holds V: wait for the release.
-    injectionDeadline_ = mainQueue_.after(options_.releaseWait, [this] {
-        if (!injectionsWaiting_.empty()) {
-            injectPasteNow();
-        }
-    });
-}
-
-void X11KeyboardTap::injectPasteNow() {
-    xcb_connection_t* c = connection_.get();
-    injectionDeadline_.cancel();
-    // The key that types V in the group the user types in now.
-    const xcb_keycode_t v = layout_.codeIn(Key::v, currentGroup());
-    if (v == 0 || controlLeft_ == 0) {
-        injectionsWaiting_.clear();
-        return;
-    }
-    refreshPressedKeys();  // the server's own key state: what the user holds right now
-    auto fake = [&](std::uint8_t type, xcb_keycode_t code) {
-        xcb_test_fake_input(c, type, code, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
-    };
-    struct Group {
-        unsigned modifier;
-        const std::set<xcb_keycode_t>* codes;
-        xcb_keycode_t left;
-    };
-    const Group groups[] = {{command, &controlCodes_, controlLeft_},
-                            {shift, &shiftCodes_, shiftLeft_},
-                            {option, &altCodes_, altLeft_},
-                            {control, &superCodes_, 0}};
-    for (; !injectionsWaiting_.empty(); injectionsWaiting_.pop_front()) {
-        const unsigned wanted = injectionsWaiting_.front();
-        // Exactly the chord asked for: modifiers the user holds beyond it are let go for it and
-        // pressed again after; the ones it needs and the user does not hold are added.
-        std::vector<xcb_keycode_t> lifted;
-        std::vector<xcb_keycode_t> added;
-        for (const Group& group : groups) {
-            const bool held =
-                std::any_of(group.codes->begin(), group.codes->end(),
-                            [&](xcb_keycode_t code) { return pressed_.contains(code); });
-            if ((wanted & group.modifier) == 0) {
-                for (const xcb_keycode_t code : *group.codes) {
-                    if (pressed_.contains(code)) {
-                        lifted.push_back(code);
-                        fake(XCB_KEY_RELEASE, code);
-                    }
-                }
-            } else if (!held && group.left != 0) {
-                added.push_back(group.left);
-                fake(XCB_KEY_PRESS, group.left);
-            }
-        }
-        fake(XCB_KEY_PRESS, v);
-        fake(XCB_KEY_RELEASE, v);
-        for (auto code = added.rbegin(); code != added.rend(); ++code) {
-            fake(XCB_KEY_RELEASE, *code);
-        }
-        for (const xcb_keycode_t code : lifted) {
-            fake(XCB_KEY_PRESS, code);
-            pressedAgain_.insert(code);
-        }
-    }
-    connection_.flush();
-}
-
-int X11KeyboardTap::currentGroup() {
-    xcb_connection_t* c = connection_.get();
-    XcbReply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection_.root()), nullptr));
-    connection_.scheduleDispatch();
-    return pointer ? X11KeyLayout::groupOf(pointer->mask) : 0;
-}
-
-void X11KeyboardTap::setFrozen(bool frozen) {
-    if (watchdog_) {
-        watchdog_->setFrozen(frozen);
+    if (running_) {
+        typing_.post(modifiers);
     }
 }
 

@@ -5,16 +5,16 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "X11KeyLayout.h"
 #include "X11KeyboardWatchdog.h"
+#include "X11ModifierKeys.h"
+#include "X11PasteTyping.h"
 #include "X11ShortcutGrabs.h"
 #include "platform/CHandle.h"
 #include "platform/KeyboardTap.h"
@@ -28,9 +28,10 @@ class MainQueue;
 class X11Connection;
 
 /// Global shortcuts on X11. Each shortcut is a synchronous passive grab (X11ShortcutGrabs): while
-/// the handler decides, the keyboard waits, and its answer replays the keystroke
-/// to the focused window, swallows it, or keeps it frozen until later. Copies are observed,
-/// never grabbed, through XInput2 raw events; injected pastes go through XTEST.
+/// the handler decides, the keyboard waits, and its answer replays the keystroke to the focused
+/// window, swallows it, or keeps it frozen until later. A swallowed key lets the keyboard go at
+/// once, so keys typed behind it reach their window in order. Copies are observed, never
+/// grabbed, through XInput2 raw events; injected pastes go through XTEST (X11PasteTyping).
 class X11KeyboardTap final : public KeyboardTap {
   public:
     struct Options {
@@ -48,6 +49,7 @@ class X11KeyboardTap final : public KeyboardTap {
     [[nodiscard]] bool isRunning() const override { return running_; }
     void replayHeld(std::uint64_t serial) override;
     void swallowHeld(std::uint64_t serial) override;
+    [[nodiscard]] bool isHeld(std::uint64_t serial) override;
     void postSyntheticPaste(unsigned modifiers) override;
     void setShortcutsChangedHandler(std::function<void()> changed) override {
         shortcutsChanged_ = std::move(changed);
@@ -72,7 +74,7 @@ class X11KeyboardTap final : public KeyboardTap {
     }
     /// The time of the keystroke being decided or held, while there is one.
     [[nodiscard]] std::optional<xcb_timestamp_t> heldKeystrokeTime() const {
-        return held_ ? std::optional<xcb_timestamp_t>(held_->time) : deciding_;
+        return waiting_ ? std::optional<xcb_timestamp_t>(waiting_->time) : std::nullopt;
     }
     /// While running; null where the display offers no watchdog.
     [[nodiscard]] const X11KeyboardWatchdog* watchdog() const { return watchdog_.get(); }
@@ -80,26 +82,37 @@ class X11KeyboardTap final : public KeyboardTap {
     static std::function<bool(xcb_window_t)> windowsOf(xcb_connection_t* connection);
 
   private:
-    struct Held {
+    /// One key that is down, as the server's raw events tell: from its press to its release.
+    struct KeyDown {
+        /// The device that pressed it: the XTEST keyboard for what we type.
+        std::uint16_t source = 0;
+        /// Grabbed presses of it we were handed since it went down: more than one means the key
+        /// is held and repeating.
+        int grabbedPresses = 0;
+        /// Our answer to its last grabbed press was to swallow it: its repeats are swallowed too.
+        bool swallowed = false;
+    };
+    /// The grabbed keystroke the keyboard waits for, being decided or held.
+    struct Waiting {
         std::uint64_t serial;
+        xcb_keycode_t code;
         xcb_timestamp_t time;
     };
 
     bool loadKeymap();
-    void refreshPressedKeys();
+    void readKeysDown();
     bool grabAll();
     void handleEvent(const xcb_generic_event_t& event);
     void onKeyPress(const xcb_key_press_event_t& event);
     void onRawKey(const xcb_generic_event_t& event, bool press);
-    void answer(KeyAnswer answer, xcb_keycode_t keycode, xcb_timestamp_t time);
+    void onMappingChanged(xcb_mapping_notify_event_t& mapping);
+    /// Answers the keystroke waiting, unless the watchdog let it go first.
+    void answer(KeyAnswer answer);
+    /// True once the watchdog let the waiting keystroke go: it is no longer ours to answer.
+    bool waitingWasLetGo();
+    void setWaiting(std::optional<Waiting> waiting);
     bool focusPassesThrough();
-    void injectPasteNow();
-    /// The layout group the user types in now (one round trip).
-    int currentGroup();
-    [[nodiscard]] bool isHeldDown(Key key) const;
-    [[nodiscard]] unsigned trackedModifiers() const;
-    /// The keystroke being decided or held waits for us, or none does.
-    void setFrozen(bool frozen);
+    [[nodiscard]] std::set<xcb_keycode_t> codesDown() const;
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -113,27 +126,15 @@ class X11KeyboardTap final : public KeyboardTap {
     CHandle<xcb_key_symbols_t, xcb_key_symbols_free> symbols_;
 
     X11KeyLayout layout_;
-    std::uint16_t numLockMask_ = 0;
-    std::set<xcb_keycode_t> controlCodes_, shiftCodes_, altCodes_, superCodes_;
-    xcb_keycode_t controlLeft_ = 0, shiftLeft_ = 0, altLeft_ = 0;
+    X11ModifierKeys modifiers_;
     X11ShortcutGrabs grabs_{connection_, layout_};
+    X11PasteTyping typing_;
 
     std::uint8_t xinputOpcode_ = 0;
     std::uint16_t xtestDevice_ = 0;
-    std::set<xcb_keycode_t> pressed_;
-    /// Modifiers pressed again with XTEST after an injected paste, for the user still holding
-    /// them: each goes up on XTEST too when the user lets go of it.
-    std::set<xcb_keycode_t> pressedAgain_;
-    std::map<xcb_keycode_t, std::uint16_t> lastPressSource_;
-
+    std::map<xcb_keycode_t, KeyDown> keysDown_;
     std::uint64_t nextSerial_ = 1;
-    std::optional<Held> held_;
-    std::optional<xcb_timestamp_t> deciding_;
-    /// The key whose swallowed press keeps our grab active until it is released.
-    std::optional<xcb_keycode_t> activeGrabKey_;
-    /// The modifiers of each injected paste still to type, in order.
-    std::deque<unsigned> injectionsWaiting_;
-    TaskHandle injectionDeadline_;
+    std::optional<Waiting> waiting_;
 
     std::unique_ptr<X11KeyboardWatchdog> watchdog_;
 };

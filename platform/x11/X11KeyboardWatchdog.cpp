@@ -1,11 +1,6 @@
 #include "X11KeyboardWatchdog.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 #include <xcb/xinput.h>
-
-#include <deque>
 
 #include "X11Connection.h"
 
@@ -13,16 +8,10 @@ namespace tovra {
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-std::int64_t steadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               SteadyClock::now().time_since_epoch())
-        .count();
-}
-
 // Presses waiting for their check; beyond this, typing is far faster than any stall.
 constexpr std::size_t maxWatchedPresses = 256;
+// Releases nobody asked about yet; more would mean keys the main thread never reads.
+constexpr std::size_t maxReleasesToTell = 32;
 
 }  // namespace
 
@@ -60,26 +49,14 @@ X11KeyboardWatchdog::X11KeyboardWatchdog(XcbConnection connection, xcb_connectio
       grabbing_(grabbing),
       stall_(stall),
       xinputOpcode_(xinputOpcode) {
-    if (pipe2(wakeFds_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        wakeFds_[0] = wakeFds_[1] = -1;
-    }
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::make_unique<X11EventThread>(
+        connection_.get(),
+        X11EventThread::Loop{[this](const xcb_generic_event_t& event) { onEvent(event); },
+                             [this] { return afterWake(); }});
 }
 
 X11KeyboardWatchdog::~X11KeyboardWatchdog() {
-    stop_ = true;
-    if (wakeFds_[1] >= 0) {
-        const char byte = 0;
-        (void)!write(wakeFds_[1], &byte, 1);
-    }
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    for (const int fd : wakeFds_) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
+    thread_.reset();
 }
 
 void X11KeyboardWatchdog::keySeen(xcb_timestamp_t time) {
@@ -89,73 +66,90 @@ void X11KeyboardWatchdog::keySeen(xcb_timestamp_t time) {
     seenAny_ = true;
 }
 
-void X11KeyboardWatchdog::setFrozen(bool frozen) {
-    frozenAt_ = frozen ? steadyMilliseconds() : 0;
+void X11KeyboardWatchdog::setFrozen(std::optional<xcb_timestamp_t> key) {
+    {
+        std::lock_guard lock(mutex_);
+        frozen_.reset();
+        frozenReleased_ = false;
+        if (key) {
+            frozen_.emplace(Clock::now(), *key);
+        }
+    }
+    if (key) {
+        thread_->wake();  // to look again once it is `stall` old
+    }
 }
 
-void X11KeyboardWatchdog::release() {
+bool X11KeyboardWatchdog::wasLetGo(xcb_timestamp_t key) {
+    std::lock_guard lock(mutex_);
+    // A release that ends before this key can let go of nothing the main thread reads later.
+    while (!releasesToTell_.empty() && x11::isEarlier(releasesToTell_.front().upTo, key)) {
+        releasesToTell_.pop_front();
+    }
+    if (releasesToTell_.empty() || x11::isEarlier(key, releasesToTell_.front().from)) {
+        return false;
+    }
+    releasesToTell_.pop_front();
+    return true;
+}
+
+void X11KeyboardWatchdog::release(Release released) {
     // The time of "now": whatever is frozen goes to the focused window as typed.
     xcb_allow_events(grabbing_, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
     xcb_flush(grabbing_);
     ++releases_;
+    if (releasesToTell_.size() >= maxReleasesToTell) {
+        releasesToTell_.pop_front();
+    }
+    releasesToTell_.push_back(released);
 }
 
-void X11KeyboardWatchdog::run() {
-    xcb_connection_t* c = connection_.get();
-    struct Press {
-        xcb_timestamp_t time;
-        std::int64_t checkAt;
-    };
-    std::deque<Press> presses;
-    std::int64_t releasedFrozenAt = 0;
-    while (!stop_ && xcb_connection_has_error(c) == 0) {
-        const std::int64_t frozenAt = frozenAt_;
-        std::int64_t nextCheck = -1;
-        if (!presses.empty()) {
-            nextCheck = presses.front().checkAt;
-        }
-        if (frozenAt != 0 && frozenAt != releasedFrozenAt) {
-            const std::int64_t frozenCheck = frozenAt + stall_.count();
-            nextCheck = nextCheck < 0 ? frozenCheck : std::min(nextCheck, frozenCheck);
-        }
-        int timeout = -1;  // nothing to check: sleep until a key is pressed
-        if (nextCheck >= 0) {
-            timeout = static_cast<int>(std::max<std::int64_t>(0, nextCheck - steadyMilliseconds()));
-        }
-        pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFds_[0], POLLIN, 0}};
-        poll(fds, wakeFds_[0] >= 0 ? 2 : 1, timeout);
-        ++wakeUps_;
-        if (stop_) {
-            break;
-        }
-        const std::int64_t now = steadyMilliseconds();
-        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-            const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
-            if ((event->response_type & 0x7F) == XCB_GE_GENERIC &&
-                generic->extension == xinputOpcode_ &&
-                generic->event_type == XCB_INPUT_RAW_KEY_PRESS &&
-                presses.size() < maxWatchedPresses) {
-                const auto* raw = reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event);
-                presses.push_back({raw->time, now + stall_.count()});
-            }
-            std::free(event);
-        }
-        bool stuck = false;
-        while (!presses.empty() && presses.front().checkAt <= now) {
-            // The main loop never even read this key.
-            stuck = stuck || !seenAny_ || x11::isEarlier(lastSeen_, presses.front().time);
-            presses.pop_front();
-        }
-        const std::int64_t stillFrozenAt = frozenAt_;
-        if (stillFrozenAt != 0 && stillFrozenAt != releasedFrozenAt &&
-            now - stillFrozenAt >= stall_.count()) {
-            stuck = true;  // read, but held far longer than any paste needs
-            releasedFrozenAt = stillFrozenAt;
-        }
-        if (stuck) {
-            release();
-        }
+void X11KeyboardWatchdog::onEvent(const xcb_generic_event_t& event) {
+    const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+    if ((event.response_type & 0x7F) != XCB_GE_GENERIC || generic.extension != xinputOpcode_ ||
+        generic.event_type != XCB_INPUT_RAW_KEY_PRESS) {
+        return;
     }
+    const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+    if (presses_.empty() || x11::isEarlier(newestPress_, raw.time)) {
+        newestPress_ = raw.time;
+    }
+    if (presses_.size() < maxWatchedPresses) {
+        presses_.push_back({raw.time, Clock::now() + stall_});
+    }
+}
+
+std::optional<X11KeyboardWatchdog::Clock::time_point> X11KeyboardWatchdog::afterWake() {
+    const auto now = Clock::now();
+    std::optional<xcb_timestamp_t> firstUnread;
+    while (!presses_.empty() && presses_.front().checkAt <= now) {
+        // The main loop never even read this key.
+        const xcb_timestamp_t time = presses_.front().time;
+        if (!firstUnread && (!seenAny_ || x11::isEarlier(lastSeen_, time))) {
+            firstUnread = time;
+        }
+        presses_.pop_front();
+    }
+    std::optional<Clock::time_point> next;
+    if (!presses_.empty()) {
+        next = presses_.front().checkAt;
+    }
+    std::lock_guard lock(mutex_);
+    if (frozen_ && !frozenReleased_) {
+        // Read, but held far longer than any paste needs, or keys pile up behind it: the key
+        // being decided is the one frozen.
+        if (firstUnread || now - frozen_->first >= stall_) {
+            frozenReleased_ = true;
+            release({frozen_->second, frozen_->second});
+            return next;
+        }
+        const auto frozenCheck = frozen_->first + stall_;
+        next = next ? std::min(*next, frozenCheck) : frozenCheck;
+    }
+    if (firstUnread) {
+        release({*firstUnread, newestPress_});
+    }
+    return next;
 }
 
 }  // namespace tovra

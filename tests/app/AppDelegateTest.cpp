@@ -199,6 +199,20 @@ TEST_F(AppDelegateTest, AnItemNobodyAsksForGoesBackWhereItWasAndALateRequestTake
     EXPECT_EQ(paste(), "c");
 }
 
+TEST_F(AppDelegateTest, AWaitingPasteTheKeyboardWatchdogLetGoStagesNothing) {
+    pasteboard.setPublishesAtOnce(true);  // as on X11: the first paste goes on at once
+    copy("a\nb");
+    keyboard.press(Key::v, command);  // staged, and nobody asks yet
+    keyboard.press(Key::v, command);  // held until the first is asked for
+    ASSERT_TRUE(keyboard.held().has_value());
+    keyboard.simulateWatchdogRelease();  // the main loop was stuck: it pasted what was there
+    pasteboard.simulateTargetRequest();  // the first paste is asked for, which frees the second
+    wait(PasteController::pacingCap * 1000 + 10);
+    EXPECT_EQ(test::clipboardText(pasteboard), "a");
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b"}));
+    EXPECT_EQ(keyboard.strayResolutions(), 0);
+}
+
 TEST_F(AppDelegateTest, AnItemAnotherApplicationTookCountsAsPasted) {
     copy("a\nb");
     keyboard.press(Key::v, command);
