@@ -76,14 +76,20 @@ class Pasteboard {
 
     /// Watches the write just made for a paste into the window in front. `report` runs once with
     /// the outcome, at the latest when `window` has passed; after `notRequested` it may run once
-    /// more with `requested`, for a late request while the contents are still ours. A newer
-    /// write ends the watch without a report. False where the system cannot tell.
+    /// more with `requested`, for a late request while the contents are still ours. Watching
+    /// the same write again (pasted a second time before anyone asked for it) watches for both
+    /// pastes: the window starts again and `report` replaces the earlier one. A newer write or a
+    /// wipe ends the watch with `notRequested` when nothing was reported yet. False where the
+    /// system cannot tell.
     virtual bool watchPasteDelivery(std::chrono::milliseconds window,
                                     std::function<void(PasteDelivery)> report) {
         (void)window;
         (void)report;
         return false;
     }
+    /// Reports now what is known of the watched write: a request already answered is told
+    /// before this returns, not in a later turn of the loop.
+    virtual void settleDeliveries() {}
 };
 
 }  // namespace tovra

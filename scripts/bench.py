@@ -6,7 +6,8 @@ Usage: scripts/bench.py [--build DIR] [--samples N] [--idle SECONDS]
 - latencies come from build/bench/tovra_x11_bench (the real X11 backends in one process; the
   floor is the same key with nothing grabbing it);
 - idle CPU, wake-ups and memory come from the real binary under Xvfb + openbox, measured from
-  /proc while nothing happens, with the queue on and off;
+  /proc while nothing happens: after start with the queue on and off, and again after use (a
+  copy, a paste into a GTK 3 entry, a burst, a paste nobody took, switching off);
 - peak memory for large copies: xclip offers the text, Tovra captures it, /proc says how far
   resident memory rose above idle (VmHWM, reset before each copy).
 Figures only: nothing here passes or fails.
@@ -94,6 +95,44 @@ def idle_figures(pid, seconds):
     return 100 * (cpu_seconds(pid) - cpu) / elapsed, switches / elapsed
 
 
+def rest_after(label, pid, seconds):
+    cpu, wakeups = idle_figures(pid, seconds)
+    print(f"{'at rest after ' + label + ': CPU / wake-ups':52} {cpu:7.3f} %   {wakeups:6.2f} per s")
+
+
+def rest_after_use(env, pid, seconds):
+    """The events of a session, each followed by a look at what Tovra does while nothing happens."""
+    target = subprocess.Popen(["/usr/bin/python3", str(ROOT / "tests/support/targets/gtk_target.py"),
+                               "3", "entry"], env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    time.sleep(2)
+    clip = offer_clipboard(env, b"one\ntwo\nthree\nfour\nfive")
+    time.sleep(1)
+    rest_after("a copy", pid, seconds)
+    xdotool(env, "ctrl+v")
+    time.sleep(1)
+    rest_after("a paste", pid, seconds)
+    xdotool(env, "ctrl+shift+v")
+    time.sleep(1)
+    rest_after("a burst", pid, seconds)
+    target.terminate()
+    target.wait()
+    clip.terminate()
+    clip.wait()
+    clip = offer_clipboard(env, b"six\nseven")
+    time.sleep(1)
+    xdotool(env, "ctrl+v")  # no window takes it: the item comes back after 3 s
+    time.sleep(4)
+    rest_after("a paste nobody took", pid, seconds)
+    xdotool(env, "ctrl+shift+s")
+    time.sleep(4)
+    rest_after("switching off", pid, seconds)
+    xdotool(env, "ctrl+shift+s")
+    time.sleep(1)
+    clip.terminate()
+    clip.wait()
+
+
 def xdotool(env, *keys):
     subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], env=env, check=False)
 
@@ -169,6 +208,7 @@ def main():
         print(f"{'idle, queue off: CPU / wake-ups':52} {cpu:7.3f} %   {wakeups:6.2f} per s")
         xdotool(env, "ctrl+shift+s")  # on again
         time.sleep(1)
+        rest_after_use(env, pid, args.idle / 4)
 
         # One small copy first: the overlay's first showing allocates what it keeps for later.
         clip = offer_clipboard(env, b"warm-up")

@@ -12,8 +12,8 @@ std::shared_ptr<AppDelegate> AppDelegate::create(AppEnvironment environment, App
 
 AppDelegate::AppDelegate(AppEnvironment environment, AppSurfaces surfaces)
     : context_(environment, surfaces) {
-    context_.lifecycle.setClearObserver([this] {
-        paste_.forgetStaged();
+    context_.lifecycle.setClearObserver([this](std::optional<int> stack) {
+        paste_.forgetStaged(stack);
         if (context_.environment.releaseFreedMemory) {
             // After this turn, once everything the clear dropped is freed.
             context_.environment.mainQueue.post(

@@ -53,11 +53,43 @@ bool PasteHandler::canTypePasteInto(const std::optional<std::string>& target) {
     return false;
 }
 
+bool PasteHandler::redeliverPending() {
+    context_.environment.pasteboard.settleDeliveries();
+    if (!pending_ || pending_->restored ||
+        pending_->stackIndex != context_.stackStore.activeIndex()) {
+        return false;
+    }
+    const Uuid id = pending_->taken.item.id;
+    return context_.environment.pasteboard.watchPasteDelivery(
+        deliveryWindow,
+        context_.guarded([this, id](PasteDelivery delivery) { onDelivery(id, delivery); }));
+}
+
+void PasteHandler::settlePending() {
+    context_.environment.pasteboard.settleDeliveries();
+    if (pending_ && !pending_->restored) {
+        // Nobody asked for it, and what is written next takes it off the clipboard.
+        context_.stackStore.queue(static_cast<std::size_t>(pending_->stackIndex))
+            .putBack(pending_->taken);
+    }
+    pending_.reset();
+}
+
 bool PasteHandler::pasteNext(bool triggerPaste) {
     const auto target = context_.frontmostId();
     if (triggerPaste && !canTypePasteInto(target)) {
         return false;
     }
+    if (redeliverPending()) {
+        // The item before was never asked for: this paste is the one that delivers it.
+        surfaces_.rescheduleTimeout();
+        surfaces_.refresh(false);
+        if (triggerPaste) {
+            typePasteLater(target);
+        }
+        return true;
+    }
+    settlePending();
     std::optional<QueueManager::TakenItem> taken;
     const bool staged = stageRecordingSmartChoice(
         [this, &taken](QueueManager& queue, const std::optional<std::string>& context) {
@@ -81,6 +113,7 @@ bool PasteHandler::burstPaste() {
     if (!context_.isStackActive || context_.activeQueue().isEmpty()) {
         return false;
     }
+    settlePending();
     const QueueSettings& settings = context_.settings;
     const std::string separator =
         separatorText(settings.burstSeparator, settings.customBurstSeparator);
@@ -121,6 +154,7 @@ void PasteHandler::pasteChosen(const Uuid& id, const std::optional<std::string>&
     if (!canTypePasteInto(target)) {
         return;  // the item stays where it is
     }
+    settlePending();
     QueueManager& queue = context_.activeQueue();
     const auto found = std::find_if(queue.items().begin(), queue.items().end(),
                                     [&](const StackItem& item) { return item.id == id; });

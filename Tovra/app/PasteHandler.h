@@ -41,9 +41,12 @@ class PasteHandler {
     [[nodiscard]] PasteKeyStyle pasteKeyStyle() const;
     /// A paste key in an application with no key that pastes the clipboard: say so.
     void pasteUnavailable();
-    /// The stacks were emptied: nothing staged comes back, and its bytes go now.
-    void forgetStaged() {
-        pending_.reset();
+    /// A stack (none: every stack) was emptied: nothing staged from it comes back, and its
+    /// bytes go now.
+    void forgetStaged(std::optional<int> stack) {
+        if (pending_ && (!stack || pending_->stackIndex == *stack)) {
+            pending_.reset();
+        }
         reactivation_.cancel();
     }
     /// Remembered when the panel opens, so a paste from it goes back to that application.
@@ -66,6 +69,11 @@ class PasteHandler {
 
     /// Watches what becomes of `taken`: back in its stack if nobody asks for it.
     void watchDelivery(QueueManager::TakenItem taken);
+    /// A paste while the item staged before was never asked for delivers that item again;
+    /// false when there is none to deliver.
+    bool redeliverPending();
+    /// Puts an item nobody asked for back in its stack before anything else is written.
+    void settlePending();
     void onDelivery(const Uuid& id, PasteDelivery delivery);
     /// Smart order is resolved for the frontmost application before `stage` takes from the
     /// queue, and recorded as that application's choice only when something was staged.

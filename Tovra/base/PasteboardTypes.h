@@ -13,6 +13,10 @@ inline constexpr std::string_view html = "public.html";
 inline constexpr std::string_view string = "public.utf8-plain-text";
 inline constexpr std::string_view png = "public.png";
 inline constexpr std::string_view tiff = "public.tiff";
+/// Marks contents that clipboard history tools should not keep; staged items carry it with
+/// `concealedValue`.
+inline constexpr std::string_view concealed = "org.nspasteboard.ConcealedType";
+inline constexpr std::string_view concealedValue = "secret";
 }  // namespace pasteboardType
 
 /// The types a capture reads, in the order it reads them: a payload's representations keep it.

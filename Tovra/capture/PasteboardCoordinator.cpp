@@ -13,6 +13,8 @@ PasteboardCoordinator::PasteboardCoordinator(Pasteboard& pasteboard, ClipboardWa
 
 void PasteboardCoordinator::write(const ClipboardPayload& payload) {
     writeToPasteboard(payload, pasteboard_);
+    // Clipboard history tools that honour it keep none of what we stage.
+    pasteboard_.setString(pasteboardType::concealedValue, pasteboardType::concealed);
     ownsPasteboard_ = true;
     watcher_.setIgnoredChangeCount(pasteboard_.changeCount());
 }

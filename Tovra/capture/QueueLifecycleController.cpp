@@ -30,6 +30,9 @@ void QueueLifecycleController::expireStack(int index, const std::function<void()
     if (found != timeoutWorkItems_.end()) {
         timeoutWorkItems_.erase(found);
     }
+    if (cleared_) {
+        cleared_(index);
+    }
     if (index != stackStore_.activeIndex()) {
         return;
     }
@@ -41,20 +44,22 @@ void QueueLifecycleController::expireStack(int index, const std::function<void()
 
 void QueueLifecycleController::clearActiveQueue() {
     stackStore_.activeQueue().clear();
-    coordinator_.clearIfOwned();
     timeoutWorkItems_.erase(stackStore_.activeIndex());
     if (cleared_) {
-        cleared_();
+        cleared_(stackStore_.activeIndex());
     }
+    coordinator_.clearIfOwned();
 }
 
 void QueueLifecycleController::clearAllQueues() {
     stackStore_.clearAll();
-    coordinator_.clearIfOwned();
     cancelAllTimeouts();
+    // Told before the wipe: an item staged for a paste must not come back into emptied stacks
+    // when the wipe ends its watch.
     if (cleared_) {
-        cleared_();
+        cleared_(std::nullopt);
     }
+    coordinator_.clearIfOwned();
 }
 
 void QueueLifecycleController::cancelAllTimeouts() {

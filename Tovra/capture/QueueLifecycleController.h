@@ -33,8 +33,11 @@ class QueueLifecycleController {
     void clearActiveQueue();
     void clearAllQueues();
     void cancelAllTimeouts();
-    /// `cleared` runs after every clear of a whole stack or of all of them.
-    void setClearObserver(std::function<void()> cleared) { cleared_ = std::move(cleared); }
+    /// `cleared` runs for every clear of a whole stack (its index) or of all of them (none),
+    /// before the clipboard is wiped.
+    void setClearObserver(std::function<void(std::optional<int> stack)> cleared) {
+        cleared_ = std::move(cleared);
+    }
 
     [[nodiscard]] bool hasPendingTimeout(int index) const;
 
@@ -44,7 +47,7 @@ class QueueLifecycleController {
     MainQueue& mainQueue_;
     // Handles are owned here: once the controller is gone no expiry runs.
     std::map<int, TaskHandle> timeoutWorkItems_;
-    std::function<void()> cleared_;
+    std::function<void(std::optional<int>)> cleared_;
 };
 
 }  // namespace tovra

@@ -37,9 +37,11 @@ std::optional<Bytes> FakePasteboard::data(std::string_view type) {
 }
 
 void FakePasteboard::clearContents() {
-    // A newer write ends the watch of the one before.
-    deliveryReport_ = nullptr;
+    // A newer write ends the watch of the one before: nobody asked for that one.
     deliveryDeadline_.cancel();
+    if (auto report = std::exchange(deliveryReport_, nullptr); report && !reportedNotRequested_) {
+        report(PasteDelivery::notRequested);
+    }
     contents_.clear();
     stringWrites_.clear();
     dataWrites_.clear();
@@ -87,7 +89,9 @@ void FakePasteboard::simulateForeignCopy(std::vector<ClipboardRepresentation> co
     ++changeCount_;
     if (auto report = std::exchange(deliveryReport_, nullptr)) {
         deliveryDeadline_.cancel();
-        report(PasteDelivery::takenElsewhere);
+        if (!reportedNotRequested_) {
+            report(PasteDelivery::takenElsewhere);
+        }
     }
     if (onChange_) {
         // A copy of the handler: it may stop the observation.
@@ -102,10 +106,13 @@ bool FakePasteboard::watchPasteDelivery(std::chrono::milliseconds window,
     if (mainQueue_ == nullptr || !ownedByUs_) {
         return false;
     }
+    // Watching the same write again replaces the report and starts the window again.
     deliveryReport_ = std::move(report);
+    reportedNotRequested_ = false;
     deliveryDeadline_ = mainQueue_->after(window, [this] {
         if (deliveryReport_) {
             // Still listening: a late request may yet come.
+            reportedNotRequested_ = true;
             const auto notify = deliveryReport_;
             notify(PasteDelivery::notRequested);
         }

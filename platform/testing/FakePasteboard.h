@@ -75,6 +75,7 @@ class FakePasteboard final : public Pasteboard {
     std::function<void(const PasteboardChange&)> onChange_;
     MainQueue* mainQueue_ = nullptr;
     std::function<void(PasteDelivery)> deliveryReport_;
+    bool reportedNotRequested_ = false;
     TaskHandle deliveryDeadline_;
     int clearCount_ = 0;
     mutable int changeCountReads_ = 0;

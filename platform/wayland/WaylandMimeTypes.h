@@ -18,7 +18,7 @@ struct MimeName {
 
 /// Our pasteboard types as MIME types, most preferred first for each type. The X11 names of
 /// plain text stay: XWayland clients and many native ones still offer and ask for them.
-inline constexpr std::array<MimeName, 10> clipboardMimeTypes{{
+inline constexpr std::array<MimeName, 11> clipboardMimeTypes{{
     {pasteboardType::rtf, "text/rtf"},
     {pasteboardType::rtf, "application/rtf"},
     {pasteboardType::html, "text/html"},
@@ -29,6 +29,8 @@ inline constexpr std::array<MimeName, 10> clipboardMimeTypes{{
     {pasteboardType::string, "TEXT"},
     {pasteboardType::png, "image/png"},
     {pasteboardType::tiff, "image/tiff"},
+    // Clipboard history tools that honour it never record what we stage.
+    {pasteboardType::concealed, "x-kde-passwordManagerHint"},
 }};
 
 /// Offered with everything we put on the clipboard, so our own contents are known again when

@@ -14,7 +14,7 @@ struct TargetName {
 };
 
 /// Our pasteboard types as X selection targets, most preferred first for each type.
-inline constexpr std::array<TargetName, 8> clipboardTargets{{
+inline constexpr std::array<TargetName, 9> clipboardTargets{{
     {pasteboardType::rtf, "text/rtf"},
     {pasteboardType::rtf, "application/rtf"},
     {pasteboardType::html, "text/html"},
@@ -23,6 +23,8 @@ inline constexpr std::array<TargetName, 8> clipboardTargets{{
     {pasteboardType::string, "STRING"},
     {pasteboardType::png, "image/png"},
     {pasteboardType::tiff, "image/tiff"},
+    // Clipboard history tools that honour it never record what we stage.
+    {pasteboardType::concealed, "x-kde-passwordManagerHint"},
 }};
 
 /// The one text target that is Latin-1 rather than UTF-8.

@@ -3,14 +3,11 @@
 #include <xcb/xfixes.h>
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 #include "Tovra/base/PasteboardTypes.h"
 #include "Tovra/base/Utf8.h"
 #include "X11ClipboardTargets.h"
 #include "X11Connection.h"
-#include "X11SelectionOwner.h"
 #include "platform/MainQueue.h"
 
 namespace tovra {
@@ -19,6 +16,8 @@ namespace {
 
 // A clipboard manager takes what we stage within moments; later equal contents are a new copy.
 constexpr std::chrono::milliseconds stagedRecognitionWindow{1500};
+// Two reads of one write this far apart come from a client that looks at every change.
+constexpr std::chrono::milliseconds pollingGap{250};
 
 const ClipboardRepresentation* find(const X11Pasteboard::Contents& contents,
                                     std::string_view type) {
@@ -47,20 +46,27 @@ X11Pasteboard::X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Op
       window_(connection.get(), connection.root(), XCB_EVENT_MASK_PROPERTY_CHANGE),
       clipboard_(connection.atom("CLIPBOARD")),
       snapshot_(std::make_shared<Contents>()),
-      reader_(connection, mainQueue, window_, clipboard_, {options.maxBytes, options.readStep}) {
+      reader_(connection, mainQueue, clipboard_,
+              {options.maxBytes, options.readStep, options.readTotal}) {
     std::string error;
-    owner_ = X11SelectionOwner::start(connection.displayName(), options.serveStep, error,
-                                      [this, &mainQueue, alive = std::weak_ptr<bool>(alive_)](
-                                          xcb_window_t requestor, std::uint64_t generation) {
-                                          // On the serving thread: hand it to the main loop, where
-                                          // the watch lives.
-                                          mainQueue.post([this, alive, requestor, generation] {
-                                              if (const auto stillAlive = alive.lock();
-                                                  stillAlive && *stillAlive) {
-                                                  onDataRequested(requestor, generation);
-                                              }
-                                          });
-                                      });
+    owner_ = X11SelectionOwner::start(
+        connection, options.serveStep, error,
+        [this, alive = std::weak_ptr<bool>(alive_)](const X11SelectionOwner::ServedRequest& s) {
+            // On the serving thread: the main loop looks at these in order, in one turn.
+            bool first = false;
+            {
+                std::lock_guard lock(servedMutex_);
+                first = served_.empty();
+                served_.push_back(s);
+            }
+            if (first) {
+                mainQueue_.post([this, alive] {
+                    if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
+                        takeServedRequests();
+                    }
+                });
+            }
+        });
     subscription_ = connection_.subscribe([this](const xcb_generic_event_t& e) { handleEvent(e); });
     xcb_connection_t* c = connection_.get();
     if (connection_.xfixesFirstEvent() != 0) {
@@ -84,7 +90,7 @@ X11Pasteboard::~X11Pasteboard() {
 // ---- Reading -------------------------------------------------------------------------------
 
 std::optional<Bytes> X11Pasteboard::string() {
-    const Contents& contents = writePending_ ? *own_ : *snapshot_;
+    const Contents& contents = pending_ ? *pending_ : *snapshot_;
     const ClipboardRepresentation* text = find(contents, pasteboardType::string);
     if (text == nullptr || !unicode::isValidUtf8(text->data.view())) {
         return std::nullopt;
@@ -93,7 +99,7 @@ std::optional<Bytes> X11Pasteboard::string() {
 }
 
 std::optional<Bytes> X11Pasteboard::data(std::string_view type) {
-    const Contents& contents = writePending_ ? *own_ : *snapshot_;
+    const Contents& contents = pending_ ? *pending_ : *snapshot_;
     const ClipboardRepresentation* representation = find(contents, type);
     if (representation == nullptr) {
         return std::nullopt;
@@ -107,18 +113,6 @@ std::size_t X11Pasteboard::transfersInProgress() const {
 
 bool X11Pasteboard::ownsSelection() const {
     return owner_ && owner_->owns();
-}
-
-void X11Pasteboard::commitPendingWrites() {
-    commitWrite();
-    if (owner_) {
-        owner_->sync();
-    }
-}
-
-bool X11Pasteboard::publishWrites() {
-    commitWrite();
-    return true;
 }
 
 bool X11Pasteboard::observeChanges(std::function<void(const PasteboardChange&)> onChange) {
@@ -135,87 +129,16 @@ bool X11Pasteboard::observeChanges(std::function<void(const PasteboardChange&)> 
     }
     if (starting && !ownsSelection()) {
         // Know what is there now, so a later re-read can tell whether anything changed.
-        xcb_connection_t* c = connection_.get();
-        XcbReply<xcb_get_selection_owner_reply_t> owner(
-            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard_), nullptr));
-        connection_.scheduleDispatch();
-        if (owner && owner->owner != XCB_WINDOW_NONE) {
-            startRead(ReadReason::initial, XCB_CURRENT_TIME);
-            connection_.flush();
-        }
+        startRead(ReadReason::initial, std::nullopt, XCB_CURRENT_TIME);
     }
     return true;
 }
 
-bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
-                                       std::function<void(PasteDelivery)> report) {
-    if (!owner_ || (!writePending_ && !owner_->owns())) {
-        return false;
-    }
-    xcb_connection_t* c = connection_.get();
-    XcbReply<xcb_get_input_focus_reply_t> focus(
-        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    connection_.scheduleDispatch();
-    if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) {
-        return false;  // no window to tell the target's requests by
-    }
-    endDeliveryWatch(std::nullopt);
-    DeliveryWatch watch;
-    watch.report = std::move(report);
-    watch.focus = focus->focus;
-    watch.window = window;
-    if (!writePending_) {
-        watch.generation = owner_->generation();
-        watch.deadline = mainQueue_.after(window, [this] { onDeliveryDeadline(); });
-    }
-    deliveryWatch_ = std::move(watch);
-    return true;
-}
-
-void X11Pasteboard::onDataRequested(xcb_window_t requestor, std::uint64_t generation) {
-    const bool watched = deliveryWatch_ && deliveryWatch_->generation == generation;
-    const bool staged = stagedFocus_ && generation == stagedGeneration_;
-    if (!watched && (!staged || othersReadStaged_)) {
+void X11Pasteboard::recheck() {
+    if (!onChange_ || ownsSelection() || reader_.isReading() || pending_) {
         return;
     }
-    // The watch's window and the staging's are the same window when both are known.
-    const xcb_window_t focus = watched ? deliveryWatch_->focus : *stagedFocus_;
-    const bool pasting = connection_.sameApplication(requestor, focus);
-    if (!pasting && staged) {
-        othersReadStaged_ = true;
-    }
-    if (!watched || !pasting) {
-        return;
-    }
-    // Reported even after "not requested": a late request takes the item out again.
-    auto report = std::move(deliveryWatch_->report);
-    deliveryWatch_.reset();
-    report(PasteDelivery::requested);
-}
-
-void X11Pasteboard::onDeliveryDeadline() {
-    if (!deliveryWatch_) {
-        return;
-    }
-    if (owner_->owns() && deliveryWatch_->generation == owner_->generation()) {
-        // Still ours and nobody asked; a late request may still come.
-        deliveryWatch_->reportedNotRequested = true;
-        const auto report = deliveryWatch_->report;
-        report(PasteDelivery::notRequested);
-        return;
-    }
-    endDeliveryWatch(PasteDelivery::takenElsewhere);
-}
-
-void X11Pasteboard::endDeliveryWatch(std::optional<PasteDelivery> outcome) {
-    if (!deliveryWatch_) {
-        return;
-    }
-    auto watch = std::move(*deliveryWatch_);
-    deliveryWatch_.reset();
-    if (outcome && !watch.reportedNotRequested) {
-        watch.report(*outcome);
-    }
+    startRead(ReadReason::recheck, std::nullopt, XCB_CURRENT_TIME);
 }
 
 void X11Pasteboard::countForeignChange() {
@@ -225,14 +148,6 @@ void X11Pasteboard::countForeignChange() {
         const auto onChange = onChange_;
         onChange({changeCount_, snapshot_});
     }
-}
-
-void X11Pasteboard::recheck() {
-    if (!onChange_ || ownsSelection() || reader_.isReading() || writePending_) {
-        return;
-    }
-    startRead(ReadReason::recheck, XCB_CURRENT_TIME);
-    connection_.flush();
 }
 
 void X11Pasteboard::handleEvent(const xcb_generic_event_t& event) {
@@ -247,13 +162,8 @@ void X11Pasteboard::handleEvent(const xcb_generic_event_t& event) {
         }
         return;
     }
-    switch (type) {
-        case XCB_SELECTION_NOTIFY:
-        case XCB_PROPERTY_NOTIFY:
-            reader_.handle(event);
-            break;
-        default:
-            break;
+    if (type == XCB_SELECTION_NOTIFY || type == XCB_PROPERTY_NOTIFY) {
+        reader_.handle(event);
     }
 }
 
@@ -261,14 +171,18 @@ void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
     if (owner_ && owner == owner_->window()) {
         return;  // our own write, counted when it was made
     }
-    // Someone else holds it now: it may serve the paste for us.
-    endDeliveryWatch(PasteDelivery::takenElsewhere);
-    reader_.cancel();
+    takeServedRequests();
+    if (staging_) {
+        // Someone else holds it now: it may serve the paste for us.
+        staging_->endWatch(PasteDelivery::takenElsewhere);
+    }
     if (owner == XCB_WINDOW_NONE) {
         // Our own release was counted by the clear that asked for it; an owner that went away
-        // leaves an empty clipboard.
-        const bool ours = !ownsSelection() && own_ == nullptr && snapshot_->empty();
-        stagedHeldElsewhere_ = false;
+        // (a clipboard manager holding our item among them) leaves an empty clipboard.
+        const bool ours = !ownsSelection() && !pending_ && snapshot_->empty();
+        if (staging_ && staging_->heldElsewhere) {
+            staging_.reset();
+        }
         if (!ours) {
             snapshot_ = std::make_shared<Contents>();
             countForeignChange();
@@ -277,41 +191,52 @@ void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
     }
     if (!onChange_) {
         // Nobody listens: others' copies are not read. Ours it is not any more.
-        stagedHeldElsewhere_ = false;
+        staging_.reset();
         snapshot_ = std::make_shared<Contents>();
         ++changeCount_;
         return;
     }
-    startRead(ReadReason::ownerChanged, time);
+    startRead(ReadReason::ownerChanged, owner, time);
+}
+
+void X11Pasteboard::startRead(ReadReason reason, std::optional<xcb_window_t> owner,
+                              xcb_timestamp_t time) {
+    const auto staged = staging_ ? std::optional(staging_->generation) : std::nullopt;
+    reader_.start(owner, time, [this, reason, owner, staged](Contents contents) {
+        auto read = std::make_shared<Contents>(std::move(contents));
+        if (reason == ReadReason::ownerChanged && staging_ && staged == staging_->generation &&
+            !ownsSelection()) {
+            // A clipboard manager taking over what we just staged is no copy of the user's.
+            if (mainQueue_.now() - staging_->at < stagedRecognitionWindow &&
+                isPartOf(*read, *staging_->contents)) {
+                staging_->heldElsewhere = true;
+                knownReaders_.insert(readerOf(*owner));
+                snapshot_ = std::move(read);
+                return;
+            }
+            staging_.reset();
+        }
+        finishRead(reason, std::move(read));
+    });
     connection_.flush();
 }
 
-void X11Pasteboard::startRead(ReadReason reason, xcb_timestamp_t time) {
-    reader_.start(time, [this, reason](Contents contents) {
-        finishRead(reason, std::make_shared<Contents>(std::move(contents)));
-    });
-}
-
 void X11Pasteboard::finishRead(ReadReason reason, std::shared_ptr<const Contents> contents) {
-    const bool recentlyStaged =
-        lastStaged_ && mainQueue_.now() - lastStagedAt_ < stagedRecognitionWindow;
     switch (reason) {
         case ReadReason::initial:
             snapshot_ = std::move(contents);
             return;
         case ReadReason::ownerChanged:
-            // A clipboard manager taking over what we just staged is no copy of the user's.
-            stagedHeldElsewhere_ = recentlyStaged && isPartOf(*contents, *lastStaged_);
+            // The user's copy: what a clipboard manager would put back now is theirs.
+            othersReadSinceCopy_ = false;
             snapshot_ = std::move(contents);
-            if (!stagedHeldElsewhere_) {
-                countForeignChange();
-            }
+            countForeignChange();
             return;
         case ReadReason::recheck:
             // An owner too slow to answer this time has not changed anything.
             if (!contents->empty() && *contents != *snapshot_) {
                 snapshot_ = std::move(contents);
-                stagedHeldElsewhere_ = false;
+                othersReadSinceCopy_ = false;
                 countForeignChange();
             }
             return;
@@ -321,8 +246,7 @@ void X11Pasteboard::finishRead(ReadReason reason, std::shared_ptr<const Contents
 // ---- Writing -------------------------------------------------------------------------------
 
 void X11Pasteboard::clearContents() {
-    own_ = std::make_shared<Contents>();
-    writePending_ = true;
+    pending_ = std::make_shared<Contents>();
     ++changeCount_;
     // What follows in this turn (the types of one write) is committed as one ownership change.
     if (!commitScheduled_) {
@@ -340,10 +264,22 @@ bool X11Pasteboard::setString(std::string_view text, std::string_view type) {
 }
 
 bool X11Pasteboard::setData(Bytes data, std::string_view type) {
-    if (!writePending_) {
+    if (!pending_) {
         return false;  // only right after our own clear, as owner
     }
-    putRepresentation(*own_, type, std::move(data));
+    putRepresentation(*pending_, type, std::move(data));
+    return true;
+}
+
+void X11Pasteboard::commitPendingWrites() {
+    commitWrite();
+    if (owner_) {
+        owner_->sync();
+    }
+}
+
+bool X11Pasteboard::publishWrites() {
+    commitWrite();
     return true;
 }
 
@@ -363,54 +299,65 @@ bool X11Pasteboard::takeOwnership(std::shared_ptr<const Contents> contents,
 
 void X11Pasteboard::commitWrite() {
     commitScheduled_ = false;
-    if (!writePending_) {
+    if (!pending_) {
         return;
     }
-    writePending_ = false;
+    std::shared_ptr<const Contents> contents = std::move(pending_);
+    pending_.reset();
+    auto watch = std::exchange(pendingWatch_, std::nullopt);
+    // What the previous write's readers did is known before it is replaced.
+    takeServedRequests();
+    if (staging_) {
+        staging_->endWatch(PasteDelivery::notRequested);  // replaced before anyone asked
+    }
     if (!owner_) {
-        own_.reset();
+        staging_.reset();
         return;
     }
-    if (!own_->empty()) {
-        reader_.cancel();
-        std::shared_ptr<const Contents> contents = own_;
+    if (contents->empty()) {
+        wipe();
+    } else {
         const auto keystroke = heldKeystrokeTime_ ? heldKeystrokeTime_() : std::nullopt;
         if (takeOwnership(contents, keystroke)) {
-            stagedGeneration_ = owner_->generation();
-            stagedFocus_ = deliveryWatch_ ? std::optional(deliveryWatch_->focus) : std::nullopt;
-            if (deliveryWatch_ && !deliveryWatch_->generation) {
-                // The watch asked for before this commit is for these contents.
-                deliveryWatch_->generation = owner_->generation();
-                deliveryWatch_->deadline =
-                    mainQueue_.after(deliveryWatch_->window, [this] { onDeliveryDeadline(); });
-            } else {
-                endDeliveryWatch(std::nullopt);  // a newer write
+            X11Staging staging;
+            staging.contents = contents;
+            staging.generation = owner_->generation();
+            staging.at = mainQueue_.now();
+            if (watch) {
+                staging.pasting.push_back(watch->first);
+                staging.watch = std::move(watch->second);
+                staging.watch->deadline =
+                    mainQueue_.after(staging.watch->window, [this] { onDeliveryDeadline(); });
+            } else if (const auto focus = keystroke ? focusedWindow() : std::nullopt) {
+                staging.pasting.push_back(*focus);  // a burst: pasted by a key, not watched
             }
-            snapshot_ = contents;
-            lastStaged_ = contents;
-            lastStagedAt_ = mainQueue_.now();
-            stagedHeldElsewhere_ = false;
-        }
-    } else {
-        own_.reset();
-        endDeliveryWatch(std::nullopt);  // wiped: nothing to wait for
-        lastStaged_.reset();             // and nothing of it kept here
-        if (owner_->owns() || stagedHeldElsewhere_) {
-            // Ours, or what we staged held by a clipboard manager: take it back and let it go.
-            stagedHeldElsewhere_ = false;
-            if (othersReadStaged_) {
-                holdEmptyText();
-            } else if (!owner_->owns()) {
-                owner_->own(std::make_shared<Contents>(), connection_.serverTime(window_));
-                owner_->release();
-                snapshot_ = std::make_shared<Contents>();
-            } else if (owner_->release()) {
-                snapshot_ = std::make_shared<Contents>();
+            staging_ = std::move(staging);
+            snapshot_ = std::move(contents);
+        } else {
+            staging_.reset();
+            if (watch && watch->second.report) {
+                watch->second.report(PasteDelivery::notRequested);  // never on the clipboard
             }
         }
     }
     connection_.flush();
     connection_.scheduleDispatch();
+}
+
+void X11Pasteboard::wipe() {
+    const bool ours = staging_ && (owner_->owns() || staging_->heldElsewhere);
+    const bool held = ours && staging_->heldElsewhere;
+    staging_.reset();  // and nothing of it kept here
+    if (!ours) {
+        return;
+    }
+    if (othersReadSinceCopy_ || held) {
+        // A clipboard manager read it, and puts its last text back whenever the clipboard is
+        // left without an owner.
+        holdEmptyText();
+    } else if (owner_->release()) {
+        snapshot_ = std::make_shared<Contents>();
+    }
 }
 
 void X11Pasteboard::holdEmptyText() {
@@ -419,6 +366,120 @@ void X11Pasteboard::holdEmptyText() {
         Contents{{std::string(pasteboardType::string), Bytes(std::string_view())}});
     owner_->own(std::move(empty), connection_.serverTime(window_));
     connection_.flush();
+}
+
+// ---- Deliveries ----------------------------------------------------------------------------
+
+std::optional<xcb_window_t> X11Pasteboard::focusedWindow() {
+    xcb_connection_t* c = connection_.get();
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    connection_.scheduleDispatch();
+    if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) {
+        return std::nullopt;
+    }
+    return focus->focus;
+}
+
+bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
+                                       std::function<void(PasteDelivery)> report) {
+    takeServedRequests();
+    const bool stagedNow =
+        staging_ && ownsSelection() && owner_->generation() == staging_->generation;
+    if (!pending_ && !stagedNow) {
+        return false;
+    }
+    const auto focus = focusedWindow();
+    if (!focus) {
+        return false;  // no window to tell the pasting application's requests by
+    }
+    X11Staging::Watch watch{std::move(report), window, TaskHandle(), false};
+    if (pending_) {
+        pendingWatch_.emplace(*focus, std::move(watch));
+        return true;
+    }
+    // Pasted again before anyone asked for it: either paste may take it.
+    if (std::find(staging_->pasting.begin(), staging_->pasting.end(), *focus) ==
+        staging_->pasting.end()) {
+        staging_->pasting.push_back(*focus);
+    }
+    watch.deadline = mainQueue_.after(window, [this] { onDeliveryDeadline(); });
+    staging_->watch = std::move(watch);
+    return true;
+}
+
+void X11Pasteboard::takeServedRequests() {
+    std::vector<X11SelectionOwner::ServedRequest> served;
+    {
+        std::lock_guard lock(servedMutex_);
+        served.swap(served_);
+    }
+    for (const auto& request : served) {
+        onServed(request);
+    }
+}
+
+std::int64_t X11Pasteboard::readerOf(xcb_window_t window) {
+    if (const auto process = connection_.clientProcessId(window)) {
+        return *process;
+    }
+    // Negative, so it never equals a process id.
+    return -static_cast<std::int64_t>(window & ~xcb_get_setup(connection_.get())->resource_id_mask);
+}
+
+void X11Pasteboard::onServed(const X11SelectionOwner::ServedRequest& served) {
+    if (!staging_ || served.generation != staging_->generation) {
+        return;  // an earlier write: nobody waits for it any more
+    }
+    X11Staging& staging = *staging_;
+    const bool pasting = std::any_of(
+        staging.pasting.begin(), staging.pasting.end(),
+        [&](xcb_window_t focus) { return connection_.sameApplication(served.requestor, focus); });
+    if (pasting) {
+        staging.requestedByPasting = true;
+        // Whoever else read it reads every change.
+        for (const auto& read : staging.otherReads) {
+            knownReaders_.insert(read.reader);
+        }
+        // Told even after "not requested": a late request takes the item out again.
+        if (staging.watch) {
+            auto report = std::move(staging.watch->report);
+            staging.watch.reset();
+            report(PasteDelivery::requested);
+        }
+        return;
+    }
+    const std::int64_t reader = readerOf(served.requestor);
+    const bool readBefore =
+        std::any_of(staging.otherReads.begin(), staging.otherReads.end(), [&](const auto& read) {
+            return read.reader == reader && served.at - read.at >= pollingGap;
+        });
+    if (readBefore || staging.requestedByPasting) {
+        knownReaders_.insert(reader);
+    }
+    staging.otherReads.push_back({reader, served.at});
+    othersReadSinceCopy_ = true;
+}
+
+bool X11Pasteboard::readByUnknownClient() const {
+    return std::any_of(staging_->otherReads.begin(), staging_->otherReads.end(),
+                       [&](const auto& read) { return !knownReaders_.contains(read.reader); });
+}
+
+void X11Pasteboard::onDeliveryDeadline() {
+    takeServedRequests();
+    if (!staging_ || !staging_->watch || staging_->watch->reportedNotRequested) {
+        return;
+    }
+    if (readByUnknownClient()) {
+        // Applications whose clipboard is served by another process of theirs ask from there.
+        staging_->endWatch(PasteDelivery::requested);
+        return;
+    }
+    // Still ours and nobody asked; a late request may still come.
+    staging_->watch->reportedNotRequested = true;
+    const auto report = staging_->watch->report;
+    report(PasteDelivery::notRequested);
 }
 
 }  // namespace tovra

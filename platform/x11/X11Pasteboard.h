@@ -6,13 +6,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
 #include "X11HelperWindow.h"
+#include "X11SelectionOwner.h"
 #include "X11SelectionReader.h"
+#include "X11Staging.h"
 #include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 
@@ -20,21 +24,21 @@ namespace tovra {
 
 class MainQueue;
 class X11Connection;
-class X11SelectionOwner;
 
-/// The CLIPBOARD selection as a pasteboard. Reading never blocks the main loop: when another
-/// client takes the selection, its contents are fetched step by step into a snapshot (each step
-/// with a deadline, sizes checked before bytes are copied, the byte budget held on every INCR
-/// chunk) and the change count rises once the snapshot is complete, failed or timed out.
-/// Writing makes us the owner (served by an X11SelectionOwner); a wipe releases ownership only
-/// if nobody took it since.
+/// The CLIPBOARD selection as a pasteboard. Reading never blocks the main loop: every change
+/// another client makes is read into a snapshot (X11SelectionReader) and counted, in order, once
+/// its read is done. Writing makes us the owner (served by an X11SelectionOwner); each write is
+/// one staging record (X11Staging) that knows who read it, so a paste nobody asked for is told
+/// and a wipe leaves a clipboard manager nothing of ours to put back.
 class X11Pasteboard final : public Pasteboard {
   public:
     struct Options {
         /// The most bytes one read may take in all its types together: the queue's budget.
         std::size_t maxBytes = 0;
-        /// How long one step of a read may wait for the owner.
+        /// How long one request of a read may wait for the owner without progress.
         std::chrono::milliseconds readStep{300};
+        /// How long the read of one copy may take in all.
+        std::chrono::milliseconds readTotal{10000};
         /// How long a transfer we serve may wait for the requestor between chunks.
         std::chrono::milliseconds serveStep{5000};
     };
@@ -59,20 +63,26 @@ class X11Pasteboard final : public Pasteboard {
     /// Told by XFixes: every change is read and reported. Others' contents are read only while
     /// someone observes.
     bool observeChanges(std::function<void(const PasteboardChange&)> onChange) override;
-    /// The application in front is the client that owns the input focus now; a request from
-    /// another client (a clipboard manager reading every change) does not count.
+    /// The pasting application is the client that owns the input focus at the paste, or one of
+    /// its process. A request from another client counts too, unless that client is known to
+    /// read every change (a clipboard manager): it read what the pasting application also read,
+    /// read one write more than once, or took our contents over.
     bool watchPasteDelivery(std::chrono::milliseconds window,
                             std::function<void(PasteDelivery)> report) override;
+    void settleDeliveries() override { takeServedRequests(); }
+
     /// True while a read is under way.
     [[nodiscard]] bool isReading() const { return reader_.isReading(); }
     /// True between a clear and the moment the write it starts takes the selection.
-    [[nodiscard]] bool hasPendingWrite() const { return writePending_; }
+    [[nodiscard]] bool hasPendingWrite() const { return pending_ != nullptr; }
     /// True while we are the selection's owner.
     [[nodiscard]] bool ownsSelection() const;
     /// Transfers of our contents in chunks still under way.
     [[nodiscard]] std::size_t transfersInProgress() const;
-    /// The window others' contents are read into.
-    [[nodiscard]] xcb_window_t window() const { return window_; }
+    /// The windows others' contents are read into.
+    [[nodiscard]] std::vector<xcb_window_t> readWindows() const { return reader_.windows(); }
+    /// How many of them an owner may still write to.
+    [[nodiscard]] std::size_t readWindowsInUse() const { return reader_.windowsInUse(); }
     /// The time of the keystroke being held for a paste, if any: a write made for it is served
     /// to requests stamped with that keystroke (GTK 3 asks with the key event's time).
     void setHeldKeystrokeTime(std::function<std::optional<xcb_timestamp_t>()> time) {
@@ -86,31 +96,29 @@ class X11Pasteboard final : public Pasteboard {
 
     void handleEvent(const xcb_generic_event_t& event);
     void onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time);
-    void startRead(ReadReason reason, xcb_timestamp_t time);
+    void startRead(ReadReason reason, std::optional<xcb_window_t> owner, xcb_timestamp_t time);
     void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents);
     /// A change another application made is counted and reported.
     void countForeignChange();
-
-    struct DeliveryWatch {
-        std::function<void(PasteDelivery)> report;
-        xcb_window_t focus = XCB_WINDOW_NONE;
-        /// The contents watched, once committed.
-        std::optional<std::uint64_t> generation;
-        std::chrono::milliseconds window{};
-        bool reportedNotRequested = false;
-        TaskHandle deadline;
-    };
-    void onDataRequested(xcb_window_t requestor, std::uint64_t generation);
-    void onDeliveryDeadline();
-    /// Ends the watch, reporting `outcome` unless it already said nothing was requested.
-    void endDeliveryWatch(std::optional<PasteDelivery> outcome);
 
     void commitWrite();
     /// Owns the selection with `contents` for a keystroke at `keystroke`, or for now.
     bool takeOwnership(std::shared_ptr<const Contents> contents,
                        std::optional<xcb_timestamp_t> keystroke);
+    void wipe();
     /// Wipes by owning an empty text, leaving a clipboard manager nothing to put back.
     void holdEmptyText();
+
+    /// Handles the requests the serving thread answered since the last look, in order.
+    void takeServedRequests();
+    void onServed(const X11SelectionOwner::ServedRequest& served);
+    void onDeliveryDeadline();
+    /// What the watch of the current staging reports now that its window passed or another
+    /// paste asks: requested when a client not known to read every change read it.
+    [[nodiscard]] bool readByUnknownClient() const;
+    /// The process of the client that made `window`, or its resource id base.
+    std::int64_t readerOf(xcb_window_t window);
+    std::optional<xcb_window_t> focusedWindow();
 
     X11Connection& connection_;
     MainQueue& mainQueue_;
@@ -123,26 +131,27 @@ class X11Pasteboard final : public Pasteboard {
     /// What the clipboard holds as far as we have read or written it.
     std::shared_ptr<const Contents> snapshot_;
     X11SelectionReader reader_;
-
-    /// Our own contents: being written (`writePending_`) or owned.
-    std::shared_ptr<Contents> own_;
-    bool writePending_ = false;
-    bool commitScheduled_ = false;
-    std::unique_ptr<X11SelectionOwner> owner_;
-    std::function<std::optional<xcb_timestamp_t>()> heldKeystrokeTime_;
     std::function<void(const PasteboardChange&)> onChange_;
-    std::optional<DeliveryWatch> deliveryWatch_;
-    /// Our last staged contents are held by another client (a clipboard manager): still ours.
-    bool stagedHeldElsewhere_ = false;
-    std::shared_ptr<const Contents> lastStaged_;
-    /// Another client than the one pasting read what we staged: a clipboard manager, which
-    /// puts its last text back whenever the clipboard is left without an owner.
-    bool othersReadStaged_ = false;
-    /// The window pasting what we staged last, and that staging's generation.
-    std::optional<xcb_window_t> stagedFocus_;
-    std::uint64_t stagedGeneration_ = 0;
-    std::chrono::steady_clock::time_point lastStagedAt_;
+    std::function<std::optional<xcb_timestamp_t>()> heldKeystrokeTime_;
+
+    /// A write asked for, from the clear that starts it until the commit that owns it.
+    std::shared_ptr<Contents> pending_;
+    bool commitScheduled_ = false;
+    /// A watch asked for before the write it is for was committed.
+    std::optional<std::pair<xcb_window_t, X11Staging::Watch>> pendingWatch_;
+    /// The last write of ours, while it is ours (or a clipboard manager holds it for us).
+    std::optional<X11Staging> staging_;
+    /// Clients known to read every change: never the paste.
+    std::set<std::int64_t> knownReaders_;
+    /// Another client read a write of ours since the user's last copy: a clipboard manager may
+    /// put it back whenever the clipboard is left without an owner.
+    bool othersReadSinceCopy_ = false;
+
+    std::mutex servedMutex_;  // guards served_ between the serving thread and ours
+    std::vector<X11SelectionOwner::ServedRequest> served_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    /// Last: its thread reports into what is above.
+    std::unique_ptr<X11SelectionOwner> owner_;
 };
 
 }  // namespace tovra

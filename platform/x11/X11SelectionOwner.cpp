@@ -1,9 +1,5 @@
 #include "X11SelectionOwner.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <set>
 
@@ -16,20 +12,7 @@ namespace {
 constexpr std::size_t maxChunkBytes = 256 * 1024;
 /// More transfers at once than any one requestor needs.
 constexpr std::size_t maxTransfersPerRequestor = 8;
-
-xcb_atom_t intern(xcb_connection_t* c, std::string_view name) {
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 }  // namespace
-
-/// Interned before the thread starts and never changed: both threads read them freely.
-struct X11SelectionOwner::Atoms {
-    xcb_atom_t clipboard, targets, timestamp, multiple, incr;
-    std::array<xcb_atom_t, x11::clipboardTargets.size()> mapped;
-    xcb_atom_t latin1;
-};
 
 struct X11SelectionOwner::Transfer {
     std::shared_ptr<const Bytes> bytes;
@@ -39,49 +22,51 @@ struct X11SelectionOwner::Transfer {
 };
 
 std::unique_ptr<X11SelectionOwner> X11SelectionOwner::start(
-    const std::string& display, std::chrono::milliseconds transferTimeout, std::string& error,
+    X11Connection& names, std::chrono::milliseconds transferTimeout, std::string& error,
     DataRequestObserver onDataRequest) {
     xcb_screen_t* screen = nullptr;
+    const std::string& display = names.displayName();
     XcbConnection connection =
         X11Connection::connect(display.empty() ? nullptr : display.c_str(), screen, error);
     if (!connection) {
         return nullptr;
     }
-    auto owner = std::unique_ptr<X11SelectionOwner>(
-        new X11SelectionOwner(std::move(connection), screen->root, transferTimeout));
-    owner->onDataRequest_ = std::move(onDataRequest);  // before the thread that calls it
-    owner->thread_ = std::thread([raw = owner.get()] { raw->run(); });
-    return owner;
+    Atoms atoms{};
+    atoms.clipboard = names.atom("CLIPBOARD");
+    atoms.targets = names.atom("TARGETS");
+    atoms.timestamp = names.atom("TIMESTAMP");
+    atoms.multiple = names.atom("MULTIPLE");
+    atoms.incr = names.atom("INCR");
+    atoms.latin1 = names.atom(x11::latin1Target);
+    for (std::size_t i = 0; i < x11::clipboardTargets.size(); ++i) {
+        atoms.mapped[i] = names.atom(x11::clipboardTargets[i].target);
+        if (x11::clipboardTargets[i].type == pasteboardType::concealed) {
+            atoms.concealed = atoms.mapped[i];
+        }
+    }
+    return std::unique_ptr<X11SelectionOwner>(new X11SelectionOwner(
+        std::move(connection), screen->root, atoms, transferTimeout, std::move(onDataRequest)));
 }
 
-X11SelectionOwner::X11SelectionOwner(XcbConnection owned, xcb_window_t root,
-                                     std::chrono::milliseconds transferTimeout)
+X11SelectionOwner::X11SelectionOwner(XcbConnection owned, xcb_window_t root, Atoms atoms,
+                                     std::chrono::milliseconds transferTimeout,
+                                     DataRequestObserver observer)
     : connection_(std::move(owned)),
       window_(connection_.get(), root, XCB_EVENT_MASK_PROPERTY_CHANGE),
-      atoms_(std::make_unique<Atoms>()),
+      atoms_(atoms),
       transferTimeout_(transferTimeout),
-      wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-    atoms_->clipboard = intern(connection_.get(), "CLIPBOARD");
-    atoms_->targets = intern(connection_.get(), "TARGETS");
-    atoms_->timestamp = intern(connection_.get(), "TIMESTAMP");
-    atoms_->multiple = intern(connection_.get(), "MULTIPLE");
-    atoms_->incr = intern(connection_.get(), "INCR");
-    atoms_->latin1 = intern(connection_.get(), x11::latin1Target);
-    for (std::size_t i = 0; i < x11::clipboardTargets.size(); ++i) {
-        atoms_->mapped[i] = intern(connection_.get(), x11::clipboardTargets[i].target);
-    }
+      onDataRequest_(std::move(observer)) {
     const std::size_t maxRequest =
         static_cast<std::size_t>(xcb_get_maximum_request_length(connection_.get())) * 4 - 64;
     chunkBytes_ = std::min(maxChunkBytes, maxRequest);
+    thread_ = std::make_unique<X11EventThread>(
+        connection_.get(),
+        X11EventThread::Loop{[this](const xcb_generic_event_t& event) { handle(event); },
+                             [this] { return afterWake(); }});
 }
 
 X11SelectionOwner::~X11SelectionOwner() {
-    stopping_ = true;
-    wake();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    close(wakeFd_);
+    thread_.reset();
 }
 
 bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timestamp_t time,
@@ -93,16 +78,16 @@ bool X11SelectionOwner::own(std::shared_ptr<const Contents> contents, xcb_timest
         acceptFrom_ = acceptFrom.value_or(time);
         ++generation_;
     }
-    xcb_set_selection_owner(connection_.get(), window_, atoms_->clipboard, time);
+    xcb_set_selection_owner(connection_.get(), window_, atoms_.clipboard, time);
     owns_ = currentOwner() == window_;
     return owns_;
 }
 
 xcb_window_t X11SelectionOwner::currentOwner() {
     XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-        connection_.get(), xcb_get_selection_owner(connection_.get(), atoms_->clipboard), nullptr));
+        connection_.get(), xcb_get_selection_owner(connection_.get(), atoms_.clipboard), nullptr));
     // Waiting for the reply may have read events the serving thread's poll will never see.
-    wake();
+    thread_->wake();
     return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
@@ -122,7 +107,7 @@ bool X11SelectionOwner::release() {
         releasedAt_ = time;
     }
     // Ignored by the server if someone took the selection since: a copy made meanwhile stays.
-    xcb_set_selection_owner(connection_.get(), XCB_WINDOW_NONE, atoms_->clipboard, time);
+    xcb_set_selection_owner(connection_.get(), XCB_WINDOW_NONE, atoms_.clipboard, time);
     owns_ = currentOwner() == window_;
     if (!owns_) {
         std::lock_guard lock(mutex_);
@@ -130,25 +115,22 @@ bool X11SelectionOwner::release() {
         // Transfers still running hold the wiped bytes: the serving thread drops them.
         dropTransfers_ = true;
     }
-    wake();
+    thread_->wake();
     return !owns_;
 }
 
-void X11SelectionOwner::run() {
-    const int fd = xcb_get_file_descriptor(connection_.get());
-    while (!stopping_ && xcb_connection_has_error(connection_.get()) == 0) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        // Sleep until something happens; wake only to time out transfers in progress.
-        poll(fds, 2, transfers_.empty() ? -1 : 100);
-        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())}) {
-            handle(*event);
-        }
-        if (dropTransfers_.exchange(false)) {
-            endTransfers([](const auto&) { return true; });
-        }
-        expireTransfers();
-        xcb_flush(connection_.get());
+std::optional<X11EventThread::Clock::time_point> X11SelectionOwner::afterWake() {
+    if (dropTransfers_.exchange(false)) {
+        endTransfers([](const auto&) { return true; });
     }
+    const auto now = std::chrono::steady_clock::now();
+    endTransfers([now](const auto& entry) { return entry.second->deadline < now; });
+    xcb_flush(connection_.get());
+    std::optional<X11EventThread::Clock::time_point> next;
+    for (const auto& [key, transfer] : transfers_) {
+        next = next ? std::min(*next, transfer->deadline) : transfer->deadline;
+    }
+    return next;
 }
 
 void X11SelectionOwner::handle(const xcb_generic_event_t& event) {
@@ -156,20 +138,9 @@ void X11SelectionOwner::handle(const xcb_generic_event_t& event) {
         case XCB_SELECTION_REQUEST:
             onRequest(reinterpret_cast<const xcb_selection_request_event_t&>(event));
             break;
-        case XCB_SELECTION_CLEAR: {
-            const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
-            if (clear.owner == window_ && clear.selection == atoms_->clipboard) {
-                // Our own release sends us this too, possibly after we took the clipboard
-                // again: it carries the time we released with.
-                std::lock_guard lock(mutex_);
-                if (releasedAt_ && clear.time == *releasedAt_) {
-                    releasedAt_.reset();
-                } else {
-                    owns_ = false;
-                }
-            }
+        case XCB_SELECTION_CLEAR:
+            onClear(reinterpret_cast<const xcb_selection_clear_event_t&>(event));
             break;
-        }
         case XCB_PROPERTY_NOTIFY: {
             const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (property.state == XCB_PROPERTY_DELETE &&
@@ -181,6 +152,22 @@ void X11SelectionOwner::handle(const xcb_generic_event_t& event) {
         default:
             break;
     }
+}
+
+void X11SelectionOwner::onClear(const xcb_selection_clear_event_t& clear) {
+    if (clear.owner != window_ || clear.selection != atoms_.clipboard) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (releasedAt_ && clear.time == *releasedAt_) {
+        // Our own release tells us too, possibly after we took the clipboard again.
+        releasedAt_.reset();
+        return;
+    }
+    if (owns_ && x11::isEarlier(clear.time, ownTime_)) {
+        return;  // someone took it before we did: read only now, it says nothing of our ownership
+    }
+    owns_ = false;
 }
 
 void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) {
@@ -199,7 +186,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     // sends us only requests made while we were the owner: one can come before `own` has heard
     // back that we are, and a wipe takes the contents away.
     const bool valid =
-        request.owner == window_ && request.selection == atoms_->clipboard && contents &&
+        request.owner == window_ && request.selection == atoms_.clipboard && contents &&
         (request.time == XCB_CURRENT_TIME || !x11::isEarlier(request.time, acceptFrom));
     if (!valid) {
         notify(request, XCB_ATOM_NONE);
@@ -210,13 +197,13 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     bool servedData = false;
     const auto tellServed = [&] {
         if (servedData && onDataRequest_) {
-            onDataRequest_(request.requestor, generation);
+            onDataRequest_({request.requestor, generation, std::chrono::steady_clock::now()});
         }
     };
     // Clients that name no property get the target as property.
     const xcb_atom_t property =
         request.property == XCB_ATOM_NONE ? request.target : request.property;
-    if (request.target != atoms_->multiple) {
+    if (request.target != atoms_.multiple) {
         notify(request,
                convert(request.requestor, request.target, property, contents, ownTime, servedData)
                    ? property
@@ -253,14 +240,14 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
 bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property,
                                 const std::shared_ptr<const Contents>& contents,
                                 xcb_timestamp_t ownTime, bool& servedData) {
-    if (target == atoms_->targets) {
-        std::vector<xcb_atom_t> targets{atoms_->targets, atoms_->timestamp, atoms_->multiple};
+    if (target == atoms_.targets) {
+        std::vector<xcb_atom_t> targets{atoms_.targets, atoms_.timestamp, atoms_.multiple};
         for (std::size_t i = 0; i < x11::clipboardTargets.size(); ++i) {
             const bool offered =
                 std::any_of(contents->begin(), contents->end(),
                             [&](const auto& r) { return r.type == x11::clipboardTargets[i].type; });
             if (offered) {
-                targets.push_back(atoms_->mapped[i]);
+                targets.push_back(atoms_.mapped[i]);
             }
         }
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property,
@@ -268,21 +255,21 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
                             targets.data());
         return true;
     }
-    if (target == atoms_->timestamp) {
+    if (target == atoms_.timestamp) {
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property,
                             XCB_ATOM_INTEGER, 32, 1, &ownTime);
         return true;
     }
     std::shared_ptr<const Bytes> bytes;
     for (std::size_t i = 0; i < x11::clipboardTargets.size() && !bytes; ++i) {
-        if (atoms_->mapped[i] != target) {
+        if (atoms_.mapped[i] != target) {
             continue;
         }
         for (const auto& representation : *contents) {
             if (representation.type != x11::clipboardTargets[i].type) {
                 continue;
             }
-            bytes = target == atoms_->latin1
+            bytes = target == atoms_.latin1
                         ? latin1Text(contents, representation.data)
                         // Shares the staged contents: a newer write cannot pull them away.
                         : std::shared_ptr<const Bytes>(contents, &representation.data);
@@ -293,7 +280,8 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
         return false;
     }
     if (bytes->size() <= chunkBytes_) {
-        servedData = true;
+        // A history tool asking whether to keep what we staged has not read it.
+        servedData = servedData || target != atoms_.concealed;
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, target,
                             8, static_cast<std::uint32_t>(bytes->size()), bytes->data());
         return true;
@@ -310,7 +298,7 @@ bool X11SelectionOwner::convert(xcb_window_t requestor, xcb_atom_t target, xcb_a
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection_.get(), requestor, XCB_CW_EVENT_MASK, &mask);
     const auto announced = static_cast<std::uint32_t>(bytes->size());
-    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, atoms_->incr,
+    xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, requestor, property, atoms_.incr,
                         32, 1, &announced);
     auto transfer = std::make_unique<Transfer>();
     transfer->bytes = std::move(bytes);
@@ -352,11 +340,6 @@ void X11SelectionOwner::continueTransfer(xcb_window_t window, xcb_atom_t propert
     endTransfers([&](const auto& entry) { return entry.first == key; });
 }
 
-void X11SelectionOwner::expireTransfers() {
-    const auto now = std::chrono::steady_clock::now();
-    endTransfers([now](const auto& entry) { return entry.second->deadline < now; });
-}
-
 template <class Ends>
 void X11SelectionOwner::endTransfers(const Ends& ends) {
     std::set<xcb_window_t> requestors;
@@ -379,11 +362,6 @@ void X11SelectionOwner::endTransfers(const Ends& ends) {
             xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &none);
         }
     }
-}
-
-void X11SelectionOwner::wake() {
-    const std::uint64_t one = 1;
-    (void)!write(wakeFd_, &one, sizeof one);
 }
 
 void X11SelectionOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {

@@ -11,11 +11,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
+#include "X11ClipboardTargets.h"
 #include "X11Connection.h"
+#include "X11EventThread.h"
 #include "X11HelperWindow.h"
 
 namespace tovra {
@@ -29,14 +30,20 @@ class X11SelectionOwner {
   public:
     using Contents = std::vector<ClipboardRepresentation>;
 
-    /// Runs on the serving thread once a request was answered with our contents' data (not
-    /// TARGETS, TIMESTAMP or a type we lack), with the requestor's window and the generation of
-    /// the contents it got.
-    using DataRequestObserver =
-        std::function<void(xcb_window_t requestor, std::uint64_t generation)>;
+    /// A request answered with some of our contents (not TARGETS, TIMESTAMP, the concealed
+    /// marker or a type we lack).
+    struct ServedRequest {
+        xcb_window_t requestor = XCB_WINDOW_NONE;
+        /// The generation of the contents it got.
+        std::uint64_t generation = 0;
+        std::chrono::steady_clock::time_point at;
+    };
+    /// Runs on the serving thread after each served request.
+    using DataRequestObserver = std::function<void(const ServedRequest&)>;
 
-    /// Connects to the display (empty for $DISPLAY) and starts serving; nullptr with a reason.
-    static std::unique_ptr<X11SelectionOwner> start(const std::string& display,
+    /// Connects to the display `names` was opened on and starts serving; nullptr with a reason.
+    /// `names` only interns the atoms, before the serving thread starts.
+    static std::unique_ptr<X11SelectionOwner> start(X11Connection& names,
                                                     std::chrono::milliseconds transferTimeout,
                                                     std::string& error,
                                                     DataRequestObserver onDataRequest = nullptr);
@@ -61,17 +68,23 @@ class X11SelectionOwner {
     [[nodiscard]] bool owns() const { return owns_; }
     /// INCR transfers under way, each holding on to the contents it serves.
     [[nodiscard]] std::size_t transfersInProgress() const { return transferCount_; }
+    /// How often the serving thread woke up.
+    [[nodiscard]] int wakeUps() const { return thread_ ? thread_->wakeUps() : 0; }
 
   private:
-    struct Atoms;
+    /// Interned before the thread starts and never changed: both threads read them freely.
+    struct Atoms {
+        xcb_atom_t clipboard, targets, timestamp, multiple, incr, latin1, concealed;
+        std::array<xcb_atom_t, x11::clipboardTargets.size()> mapped;
+    };
     struct Transfer;
-    X11SelectionOwner(XcbConnection connection, xcb_window_t root,
-                      std::chrono::milliseconds transferTimeout);
-    void run();
+    X11SelectionOwner(XcbConnection connection, xcb_window_t root, Atoms atoms,
+                      std::chrono::milliseconds transferTimeout, DataRequestObserver observer);
     void handle(const xcb_generic_event_t& event);
+    void onClear(const xcb_selection_clear_event_t& clear);
     void onRequest(const xcb_selection_request_event_t& request);
     /// Writes `target` of `contents` for the requestor; `servedData` turns true when that was
-    /// some of the contents themselves, not a list of types or a time.
+    /// some of the contents themselves, not a list of types, a time or the concealed marker.
     bool convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property,
                  const std::shared_ptr<const Contents>& contents, xcb_timestamp_t ownTime,
                  bool& servedData);
@@ -79,20 +92,19 @@ class X11SelectionOwner {
                                             const Bytes& utf8);
     void continueTransfer(xcb_window_t window, xcb_atom_t property);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
-    void expireTransfers();
+    /// After each wake-up: drops wiped and stale transfers; when to look again.
+    std::optional<X11EventThread::Clock::time_point> afterWake();
     /// Ends the transfers `ends` picks, on the serving thread.
     template <class Ends>
     void endTransfers(const Ends& ends);
-    /// Makes the serving thread look at its connection again.
-    void wake();
     xcb_window_t currentOwner();
 
     XcbConnection connection_;
     X11HelperWindow window_;
-    std::unique_ptr<Atoms> atoms_;
+    const Atoms atoms_;
     std::chrono::milliseconds transferTimeout_;
     std::size_t chunkBytes_;
-    int wakeFd_ = -1;
+    const DataRequestObserver onDataRequest_;
 
     mutable std::mutex mutex_;  // guards contents_ and the times between the two threads
     std::shared_ptr<const Contents> contents_;
@@ -101,10 +113,7 @@ class X11SelectionOwner {
     std::optional<xcb_timestamp_t> releasedAt_;
     std::atomic<bool> owns_{false};
     std::atomic<std::uint64_t> generation_{0};
-    DataRequestObserver onDataRequest_;
-    std::atomic<bool> stopping_{false};
     std::atomic<bool> dropTransfers_{false};
-
     std::atomic<std::size_t> transferCount_{0};
 
     // Serving thread only.
@@ -112,7 +121,9 @@ class X11SelectionOwner {
     /// The Latin-1 text transfers share, while any runs, and the contents it was made from.
     std::weak_ptr<const Bytes> latin1_;
     std::weak_ptr<const Contents> latin1Of_;
-    std::thread thread_;
+
+    /// Last: it runs on everything above.
+    std::unique_ptr<X11EventThread> thread_;
 };
 
 }  // namespace tovra

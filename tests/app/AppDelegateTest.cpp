@@ -199,6 +199,24 @@ TEST_F(AppDelegateTest, AnItemNobodyAsksForGoesBackWhereItWasAndALateRequestTake
     EXPECT_EQ(paste(), "c");
 }
 
+TEST_F(AppDelegateTest, APasteBeforeTheLastItemWasAskedForDeliversThatItem) {
+    app->selectQueueMode("FIFO");
+    copy("a\nb\nc");
+    keyboard.press(Key::v, command);  // into a window that ignores it
+    wait(1000);
+    EXPECT_EQ(paste(), "a");  // the user clicks the right field and pastes a second later
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b", "c"}));
+    wait(PasteHandler::deliveryWindow.count());
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"b", "c"}));
+
+    // Burst meanwhile: the item nobody asked for is part of it.
+    keyboard.press(Key::v, command);
+    wait(500);
+    keyboard.press(Key::v, command | shift);
+    wait(200);
+    EXPECT_EQ(test::clipboardText(pasteboard), "b\tc");
+}
+
 TEST_F(AppDelegateTest, AWaitingPasteTheKeyboardWatchdogLetGoStagesNothing) {
     pasteboard.setPublishesAtOnce(true);  // as on X11: the first paste goes on at once
     copy("a\nb");

@@ -63,14 +63,21 @@ TEST_F(PasteboardCoordinatorTest, WipesOnlyWhileTheClipboardHoldsOurWrite) {
     EXPECT_EQ(clipboardText(h.pasteboard), "user copy");
 }
 
-TEST_F(PasteboardCoordinatorTest, WritesEveryRepresentationInOrderWithTextAsAString) {
+TEST_F(PasteboardCoordinatorTest,
+       AStagedWriteCarriesEveryRepresentationAndTellsHistoryToolsToSkipIt) {
     const ClipboardPayload rich{"x",
                                 {representation(pasteboardType::rtf, "{\\rtf1 x}"),
                                  representation(pasteboardType::html, "<i>x</i>"),
                                  representation(pasteboardType::string, "x")}};
     h.coordinator.write(rich);
-    EXPECT_EQ(h.pasteboard.contents(), rich.representations);
-    EXPECT_EQ(h.pasteboard.stringWrites(), std::vector<std::string>{"public.utf8-plain-text"});
+    auto expected = rich.representations;
+    expected.push_back(representation(pasteboardType::concealed, "secret"));
+    EXPECT_EQ(h.pasteboard.contents(), expected);
+
+    // A copy made in our own windows is the user's: history tools may keep it.
+    h.coordinator.writeCopy("diagnostics");
+    EXPECT_EQ(h.pasteboard.contents(),
+              std::vector{representation(pasteboardType::string, "diagnostics")});
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ class TovraSoakTest : public TovraCommandTest {
         window =
             test::mapFocusedWindow(*app, XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_PROPERTY_CHANGE);
         reader = std::make_unique<X11SelectionReader>(
-            *app, appQueue, window, app->atom("CLIPBOARD"),
+            *app, appQueue, app->atom("CLIPBOARD"),
             X11SelectionReader::Options{std::size_t{64} << 20, std::chrono::milliseconds(2000)});
         xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(app->get());
         xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 0x76 /* v */);
@@ -124,7 +124,7 @@ class TovraSoakTest : public TovraCommandTest {
         // burst.
         EXPECT_TRUE(waitUntil([&] { return vPresses > before; }, 5000));
         std::optional<std::string> text;
-        reader->start(lastKeyTime, [&](X11SelectionReader::Contents contents) {
+        reader->start(std::nullopt, lastKeyTime, [&](X11SelectionReader::Contents contents) {
             text = contents.empty() ? "<nothing>" : std::string(contents.front().data.view());
         });
         app->flush();

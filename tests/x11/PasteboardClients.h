@@ -22,7 +22,8 @@ using Contents = X11Pasteboard::Contents;
 
 // The queue's 10 MiB budget, with quick steps.
 inline constexpr X11Pasteboard::Options fastOptions{
-    std::size_t{10} << 20, std::chrono::milliseconds(300), std::chrono::milliseconds(3000)};
+    std::size_t{10} << 20, std::chrono::milliseconds(300), std::chrono::milliseconds(10000),
+    std::chrono::milliseconds(3000)};
 
 inline std::string textOfSize(std::size_t size) {
     std::string text;
@@ -74,6 +75,20 @@ struct Client {
         waitUntil([&] { return !pasteboard->hasPendingWrite() && pasteboard->ownsSelection(); },
                   2000);
     }
+    /// No property is left on the windows others' contents are read into: every answer an
+    /// owner wrote there was deleted.
+    bool nothingLeftOnOurWindows() {
+        xcb_connection_t* c = connection->get();
+        for (const xcb_window_t window : pasteboard->readWindows()) {
+            XcbReply<xcb_list_properties_reply_t> listed(
+                xcb_list_properties_reply(c, xcb_list_properties(c, window), nullptr));
+            connection->scheduleDispatch();  // the round trip may have read our events
+            if (!listed || xcb_list_properties_atoms_length(listed.get()) != 0) {
+                return false;
+            }
+        }
+        return true;
+    }
     std::string text() {
         const auto bytes = pasteboard->string();
         return bytes ? std::string(bytes->view()) : "<none>";
@@ -100,9 +115,12 @@ class RogueOwner {
         endlessIncrementalTransfer,
         /// Destroys its window once it announced an INCR transfer, and stays connected.
         destroysWindowInIncrementalTransfer,
+        /// Serves `text` as UTF8_STRING, each answer `delay` after the request.
+        slow,
     };
 
-    explicit RogueOwner(Behaviour behaviour) : behaviour_(behaviour) {
+    explicit RogueOwner(Behaviour behaviour, std::chrono::milliseconds delay = {})
+        : behaviour_(behaviour), delay_(delay) {
         std::string error;
         connection_ = X11Connection::open(nullptr, error);
         window_ = connection_->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
@@ -113,7 +131,11 @@ class RogueOwner {
             connection_->attach(queue_);
             subscription_ = connection_->subscribe([this](const xcb_generic_event_t& event) {
                 const auto type = event.response_type & 0x7F;
-                if (type == XCB_SELECTION_REQUEST) {
+                if (type == XCB_SELECTION_REQUEST && behaviour_ == Behaviour::slow) {
+                    const auto request =
+                        reinterpret_cast<const xcb_selection_request_event_t&>(event);
+                    late_.push_back(queue_.after(delay_, [this, request] { answer(request); }));
+                } else if (type == XCB_SELECTION_REQUEST) {
                     answer(reinterpret_cast<const xcb_selection_request_event_t&>(event));
                 } else if (type == XCB_PROPERTY_NOTIFY) {
                     onPropertyNotify(reinterpret_cast<const xcb_property_notify_event_t&>(event));
@@ -125,6 +147,8 @@ class RogueOwner {
     [[nodiscard]] bool gone() const { return !connection_; }
     /// Chunks sent in INCR transfers so far.
     [[nodiscard]] int chunksSent() const { return chunksSent_; }
+    /// Requests answered so far.
+    [[nodiscard]] int answered() const { return answered_; }
     /// What a well-behaved owner that never re-takes the selection serves from now on.
     std::string text = "first";
 
@@ -147,7 +171,8 @@ class RogueOwner {
                                 XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(targets.size()),
                                 targets.data());
         } else if (behaviour_ == Behaviour::keepsOwnership ||
-                   behaviour_ == Behaviour::hundredThousandTargets) {
+                   behaviour_ == Behaviour::hundredThousandTargets ||
+                   behaviour_ == Behaviour::slow) {
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
                                 request.target, 8, static_cast<std::uint32_t>(text.size()),
                                 text.data());
@@ -174,6 +199,7 @@ class RogueOwner {
         notify.property = request.property;
         xcb_send_event(c, 0, request.requestor, 0, reinterpret_cast<const char*>(&notify));
         connection_->flush();
+        ++answered_;
         if (!incremental || request.target == connection_->atom("TARGETS")) {
             return;
         }
@@ -204,7 +230,10 @@ class RogueOwner {
     }
 
     Behaviour behaviour_;
+    std::chrono::milliseconds delay_;
     TestEventLoop queue_;
+    std::vector<TaskHandle> late_;
+    int answered_ = 0;
     std::unique_ptr<X11Connection> connection_;
     std::unique_ptr<X11HelperWindow> window_;
     TaskHandle subscription_;

@@ -7,8 +7,10 @@
 #include <fstream>
 #include <memory>
 
+#include "BackgroundProcess.h"
 #include "FocusedWindow.h"
 #include "PasteboardClients.h"
+#include "ThreadWakeUps.h"
 #include "Tovra/base/PasteboardTypes.h"
 
 namespace tovra {
@@ -79,6 +81,37 @@ TEST(X11PasteboardReading, NobodyObservingMeansNothingOfOthersIsRead) {
     EXPECT_TRUE(us.changes.empty());
 }
 
+TEST(X11PasteboardReading, ACopyWhileASlowOwnerAnswersIsReportedAfterItsOwnCopy) {
+    Client us;
+    const auto before = us.changes.size();
+    // It answers only after the next copy took the clipboard: its text was asked for at once.
+    RogueOwner slow(RogueOwner::Behaviour::slow, std::chrono::milliseconds(120));
+    slow.text = "first copy";
+    waitUntil([] { return false; }, 40);
+    copyWithXclip("UTF8_STRING", "second copy");
+    ASSERT_TRUE(waitUntil([&] { return us.changes.size() >= before + 2; }));
+    ASSERT_EQ(us.changes.size(), before + 2);
+    const auto textOf = [&](std::size_t i) {
+        const auto& contents = *us.changes[before + i].contents;
+        return contents.empty() ? std::string("<nothing>") : std::string(contents[0].data.view());
+    };
+    EXPECT_EQ(textOf(0), "first copy");
+    EXPECT_EQ(textOf(1), "second copy");
+}
+
+TEST(X11PasteboardReading, AnswersThatComeTooLateAreDeletedEvenWithNobodyObserving) {
+    Client us;
+    const auto before = us.pasteboard->changeCount();
+    RogueOwner slow(RogueOwner::Behaviour::slow, std::chrono::milliseconds(700));
+    ASSERT_TRUE(us.waitForChangeAfter(before));  // given up after a step without an answer
+    EXPECT_EQ(us.pasteboard->string(), std::nullopt);
+    us.pasteboard->observeChanges(nullptr);  // switched off meanwhile
+    // The answers come to windows nobody reads any more: none of their text stays there.
+    ASSERT_TRUE(waitUntil([&] { return slow.answered() >= 1; }, 3000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return us.pasteboard->readWindowsInUse() == 0 && us.nothingLeftOnOurWindows(); }));
+}
+
 TEST(X11PasteboardReading, LargeTextArrivesWholeThroughIncrementalTransfer) {
     Client us;
     const std::string text = textOfSize(10 << 20);
@@ -106,13 +139,8 @@ TEST(X11PasteboardReading, ContentOverTheBudgetIsSkippedButTheChangeCounts) {
     copyWithXclip("image/png", std::string(11 << 20, 'p'));
     ASSERT_TRUE(us.waitForChangeAfter(before, 20000));
     EXPECT_EQ(us.pasteboard->data(pasteboardType::png), std::nullopt);
-    // The refused transfer is drained: none of its bytes stay on our window in the server.
-    xcb_connection_t* c = us.connection->get();
-    EXPECT_TRUE(waitUntil([&] {
-        XcbReply<xcb_list_properties_reply_t> listed(
-            xcb_list_properties_reply(c, xcb_list_properties(c, us.pasteboard->window()), nullptr));
-        return listed && xcb_list_properties_atoms_length(listed.get()) == 0;
-    }));
+    // The refused transfer is drained: none of its bytes stay on our windows in the server.
+    EXPECT_TRUE(waitUntil([&] { return us.nothingLeftOnOurWindows(); }));
 
     const auto after = us.pasteboard->changeCount();
     copyWithXclip("UTF8_STRING", "next copy");
@@ -138,6 +166,22 @@ TEST(X11PasteboardWriting, WhatWeWriteIsReadBackWholeByAnotherClient) {
     const std::string targets = pasteWithXclip("TARGETS");
     EXPECT_NE(targets.find("text/html"), std::string::npos);
     EXPECT_NE(targets.find("TIMESTAMP"), std::string::npos);
+}
+
+TEST(X11PasteboardWriting, AfterServingRequestsEveryThreadOfOursSleeps) {
+    Client us;
+    const std::string large = textOfSize(1 << 20);
+    us.write({{std::string(pasteboardType::string), Bytes(large)},
+              {std::string(pasteboardType::html), Bytes("<i>small</i>")}});
+    EXPECT_EQ(pasteWithXclip("text/html"), "<i>small</i>");
+    EXPECT_EQ(pasteWithXclip("UTF8_STRING").size(), large.size());  // in chunks
+    ASSERT_TRUE(waitUntil([&] { return us.pasteboard->transfersInProgress() == 0; }));
+    waitUntil([] { return false; }, 100);
+    const auto before = test::backgroundThreadActivity();
+    waitUntil([] { return false; }, 1000);
+    const auto atRest = test::backgroundThreadActivity() - before;
+    EXPECT_LT(atRest.switches, 3);
+    EXPECT_LT(atRest.cpuNanoseconds, 5'000'000);
 }
 
 TEST(X11PasteboardWriting, TwoOfUsExchangeEveryTypeInOrder) {
@@ -185,6 +229,12 @@ TEST(X11PasteboardWriting, AWriteRightAfterAWipeIsServed) {
         waitUntil([] { return false; }, 20);
         ASSERT_EQ(pasteWithXclip("UTF8_STRING"), text) << "round " << round;
     }
+}
+
+/// No owner, or one offering an empty text (left so a clipboard manager puts nothing back).
+bool nothingOnTheClipboard() {
+    const auto pasted = runCommand({"xclip", "-selection", "clipboard", "-o"});
+    return pasted.exitCode != 0 || pasted.output.empty();
 }
 
 /// Asks for the clipboard's text from `window` as a toolkit does for a paste key: stamped with a
@@ -279,21 +329,49 @@ TEST(X11PasteDelivery, AskingForATypeWeLackIsNoPasteYet) {
     EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::requested});
 }
 
-TEST(X11PasteDelivery, AClipboardManagerReadingIsNoPasteAndALateRequestStillCounts) {
+TEST(X11PasteDelivery, ARequestFromAnotherProcessThanTheFocusedWindowIsAPaste) {
     FocusedApplication target;
     Client us;
     Outcomes outcomes;
     us.write({{std::string(pasteboardType::string), Bytes("item")}});
     ASSERT_TRUE(us.pasteboard->watchPasteDelivery(shortDeliveryWindow, outcomes.recorder()));
-    EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "item");  // another client reads every change
-    ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 2000));
+    // Some applications serve their clipboard from a process of their own.
+    EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "item");
+    ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 3000));
+    EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::requested});
+}
+
+TEST(X11PasteDelivery, AClipboardManagerReadingEveryChangeIsNoPasteAndALateRequestStillCounts) {
+    FocusedApplication target;
+    Client us;
+    // It looks at the clipboard twice a second: it reads whatever we write, more than once.
+    test::BackgroundProcess manager({"parcellite", "-n"});
+    us.write({{std::string(pasteboardType::string), Bytes("item")}});
+    Outcomes outcomes;
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, outcomes.recorder()));
+    ASSERT_TRUE(waitUntil([&] { return !outcomes.reported.empty(); }, 6000));
     EXPECT_EQ(outcomes.reported, std::vector{PasteDelivery::notRequested});
     EXPECT_EQ(target.paste(), "item");  // the target asks after all
     ASSERT_TRUE(waitUntil([&] { return outcomes.reported.size() == 2; }, 2000));
     EXPECT_EQ(outcomes.reported.back(), PasteDelivery::requested);
 }
 
-TEST(X11PasteDelivery, AnotherOwnerMeanwhileCountsAsTakenAndANewerWriteEndsTheWatch) {
+TEST(X11PasteDelivery, PastedAgainBeforeAnyoneAskedEitherPasteMayTakeIt) {
+    FocusedApplication ignoring;
+    Client us;
+    us.write({{std::string(pasteboardType::string), Bytes("item")}});
+    Outcomes first;
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, first.recorder()));
+    FocusedApplication target;  // the user clicks the right field and pastes again
+    Outcomes second;
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, second.recorder()));
+    EXPECT_EQ(target.paste(), "item");
+    ASSERT_TRUE(waitUntil([&] { return !second.reported.empty(); }, 2000));
+    EXPECT_EQ(second.reported, std::vector{PasteDelivery::requested});
+    EXPECT_TRUE(first.reported.empty());
+}
+
+TEST(X11PasteDelivery, AnotherOwnerMeanwhileCountsAsTakenAndANewerWriteIsNoRequest) {
     FocusedApplication target;
     Client us;
     Outcomes outcomes;
@@ -305,10 +383,9 @@ TEST(X11PasteDelivery, AnotherOwnerMeanwhileCountsAsTakenAndANewerWriteEndsTheWa
 
     Outcomes second;
     us.write({{std::string(pasteboardType::string), Bytes("next")}});
-    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(shortDeliveryWindow, second.recorder()));
+    ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, second.recorder()));
     us.write({{std::string(pasteboardType::string), Bytes("newer")}});
-    waitUntil([] { return false; }, shortDeliveryWindow.count() + 200);
-    EXPECT_TRUE(second.reported.empty());
+    EXPECT_EQ(second.reported, std::vector{PasteDelivery::notRequested});
 }
 
 TEST(X11PasteboardWriting, AHeldPasteKeystrokeGetsItsItemAndTheWipeStillWorks) {
@@ -326,8 +403,7 @@ TEST(X11PasteboardWriting, AHeldPasteKeystrokeGetsItsItemAndTheWipeStillWorks) {
     EXPECT_EQ(requestTextAt(keystroke - 1), std::nullopt);  // meant for an earlier owner
 
     us.pasteboard->clearContents();
-    waitUntil([&] { return !us.pasteboard->ownsSelection(); }, 2000);
-    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+    EXPECT_TRUE(waitUntil([&] { return nothingOnTheClipboard(); }, 2000));
 }
 
 TEST(X11PasteboardWriting, AHeldPasteKeystrokeNewerThanOurOwnershipIsOwnedAsOfItself) {
@@ -339,8 +415,7 @@ TEST(X11PasteboardWriting, AHeldPasteKeystrokeNewerThanOurOwnershipIsOwnedAsOfIt
     // A GTK 3 entry asks with the key event's time, older than any fresh server time.
     EXPECT_EQ(requestTextAt(keystroke), "item");
     us.pasteboard->clearContents();
-    waitUntil([&] { return !us.pasteboard->ownsSelection(); }, 2000);
-    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+    EXPECT_TRUE(waitUntil([&] { return nothingOnTheClipboard(); }, 2000));
 }
 
 TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
@@ -352,6 +427,29 @@ TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
     us.pasteboard->clearContents();
     waitUntil([&] { return us.pasteboard->changeCount() > before + 1; });
     EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "the user's copy");
+}
+
+TEST(X11PasteboardWriting, AClearFromBeforeOurOwnershipLeavesItOursAndTheWipeWorks) {
+    Client us;
+    us.write({{std::string(pasteboardType::string), Bytes("staged")}});
+    xcb_connection_t* c = us.connection->get();
+    XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        c, xcb_get_selection_owner(c, us.connection->atom("CLIPBOARD")), nullptr));
+    ASSERT_TRUE(owner);
+    // Told only now that someone took the clipboard before we did.
+    xcb_selection_clear_event_t clear{};
+    clear.response_type = XCB_SELECTION_CLEAR;
+    clear.time = 1;
+    clear.owner = owner->owner;
+    clear.selection = us.connection->atom("CLIPBOARD");
+    xcb_send_event(c, 0, owner->owner, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&clear));
+    XcbReply<xcb_get_input_focus_reply_t> roundTrip(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(us.pasteboard->ownsSelection());
+    us.pasteboard->clearContents();
+    EXPECT_TRUE(waitUntil([&] { return nothingOnTheClipboard(); }, 2000));
 }
 
 TEST(X11PasteboardReading, MisbehavingOwnersCostABoundedWaitAndNoPayload) {
@@ -401,8 +499,7 @@ TEST(X11PasteboardWriting, AClipboardManagerTakingOverOurItemIsNoCopyAndIsStillW
     EXPECT_EQ(us.pasteboard->changeCount(), count);
 
     us.pasteboard->clearContents();
-    waitUntil([] { return false; }, 200);
-    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+    EXPECT_TRUE(waitUntil([&] { return nothingOnTheClipboard(); }, 2000));
 }
 
 TEST(X11PasteboardReading, RecheckCountsOnlyWhenTheContentsChanged) {
