@@ -54,7 +54,7 @@ class PasteController {
     static constexpr double syntheticPasteDelay = 0.03;
     /// The longest a paste in flight keeps the next one waiting when nobody says it was asked
     /// for; the unmarked-paste bypass lasts as long.
-    static constexpr double pacingCap = 0.25;
+    static constexpr double pacingCap = 0.5;
 
     /// The tap and queue must outlive the controller.
     PasteController(KeyboardTap& tap, MainQueue& mainQueue);

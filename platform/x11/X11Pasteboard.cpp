@@ -202,7 +202,7 @@ void X11Pasteboard::onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time) {
 void X11Pasteboard::startRead(ReadReason reason, std::optional<xcb_window_t> owner,
                               xcb_timestamp_t time) {
     const auto staged = staging_ ? std::optional(staging_->generation) : std::nullopt;
-    reader_.start(owner, time, [this, reason, owner, staged](Contents contents) {
+    reader_.start(owner, time, [this, reason, staged](Contents contents, xcb_window_t readFrom) {
         auto read = std::make_shared<Contents>(std::move(contents));
         if (reason == ReadReason::ownerChanged && staging_ && staged == staging_->generation &&
             !ownsSelection()) {
@@ -210,31 +210,36 @@ void X11Pasteboard::startRead(ReadReason reason, std::optional<xcb_window_t> own
             if (mainQueue_.now() - staging_->at < stagedRecognitionWindow &&
                 isPartOf(*read, *staging_->contents)) {
                 staging_->heldElsewhere = true;
-                knownReaders_.insert(readerOf(*owner));
+                knownReaders_.insert(readerOf(readFrom));
                 snapshot_ = std::move(read);
+                snapshotOwner_ = readFrom;
                 return;
             }
             staging_.reset();
         }
-        finishRead(reason, std::move(read));
+        finishRead(reason, std::move(read), readFrom);
     });
     connection_.flush();
 }
 
-void X11Pasteboard::finishRead(ReadReason reason, std::shared_ptr<const Contents> contents) {
+void X11Pasteboard::finishRead(ReadReason reason, std::shared_ptr<const Contents> contents,
+                               xcb_window_t owner) {
     switch (reason) {
         case ReadReason::initial:
             snapshot_ = std::move(contents);
+            snapshotOwner_ = owner;
             return;
         case ReadReason::ownerChanged:
             // The user's copy: what a clipboard manager would put back now is theirs.
             othersReadSinceCopy_ = false;
             snapshot_ = std::move(contents);
+            snapshotOwner_ = owner;
             countForeignChange();
             return;
         case ReadReason::recheck:
-            // An owner too slow to answer this time has not changed anything.
-            if (!contents->empty() && *contents != *snapshot_) {
+            // An owner too slow to answer this time has not changed anything, and one that is
+            // new since the last copy was read is told of by its own change.
+            if (owner == snapshotOwner_ && !contents->empty() && *contents != *snapshot_) {
                 snapshot_ = std::move(contents);
                 othersReadSinceCopy_ = false;
                 countForeignChange();
@@ -393,7 +398,7 @@ bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
     if (!focus) {
         return false;  // no window to tell the pasting application's requests by
     }
-    X11Staging::Watch watch{std::move(report), window, TaskHandle(), false};
+    X11Staging::Watch watch{std::move(report), window, TaskHandle(), false, TaskHandle()};
     if (pending_) {
         pendingWatch_.emplace(*focus, std::move(watch));
         return true;
@@ -441,11 +446,16 @@ void X11Pasteboard::onServed(const X11SelectionOwner::ServedRequest& served) {
         for (const auto& read : staging.otherReads) {
             knownReaders_.insert(read.reader);
         }
-        // Told even after "not requested": a late request takes the item out again.
+        // Told even after "not requested": a late request takes the item out again. Told once
+        // it stops asking, so the next paste cannot replace what it is still reading.
         if (staging.watch) {
-            auto report = std::move(staging.watch->report);
-            staging.watch.reset();
-            report(PasteDelivery::requested);
+            staging.watch->settling = mainQueue_.after(options_.pasteSettle, [this] {
+                if (staging_ && staging_->watch) {
+                    auto report = std::move(staging_->watch->report);
+                    staging_->watch.reset();
+                    report(PasteDelivery::requested);
+                }
+            });
         }
         return;
     }

@@ -41,6 +41,10 @@ class X11Pasteboard final : public Pasteboard {
         std::chrono::milliseconds readTotal{10000};
         /// How long a transfer we serve may wait for the requestor between chunks.
         std::chrono::milliseconds serveStep{5000};
+        /// How long the pasting application must have stopped asking before its paste counts
+        /// as taken: some read a paste more than once (LibreOffice's own X11 code every
+        /// 100 ms), and the next item must not replace it in between.
+        std::chrono::milliseconds pasteSettle{200};
     };
 
     X11Pasteboard(X11Connection& connection, MainQueue& mainQueue, Options options);
@@ -97,7 +101,8 @@ class X11Pasteboard final : public Pasteboard {
     void handleEvent(const xcb_generic_event_t& event);
     void onOwnerChanged(xcb_window_t owner, xcb_timestamp_t time);
     void startRead(ReadReason reason, std::optional<xcb_window_t> owner, xcb_timestamp_t time);
-    void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents);
+    void finishRead(ReadReason reason, std::shared_ptr<const Contents> contents,
+                    xcb_window_t owner);
     /// A change another application made is counted and reported.
     void countForeignChange();
 
@@ -130,6 +135,8 @@ class X11Pasteboard final : public Pasteboard {
     std::int64_t changeCount_ = 0;
     /// What the clipboard holds as far as we have read or written it.
     std::shared_ptr<const Contents> snapshot_;
+    /// Whose contents the snapshot holds.
+    xcb_window_t snapshotOwner_ = XCB_WINDOW_NONE;
     X11SelectionReader reader_;
     std::function<void(const PasteboardChange&)> onChange_;
     std::function<std::optional<xcb_timestamp_t>()> heldKeystrokeTime_;

@@ -481,7 +481,7 @@ void X11SelectionReader::finishInOrder() {
         std::unique_ptr<Read> read = std::move(reads_.front());
         reads_.pop_front();
         if (read->onDone) {
-            read->onDone(std::move(read->contents));
+            read->onDone(std::move(read->contents), read->owner);
         }
     }
 }

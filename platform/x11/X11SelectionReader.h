@@ -36,8 +36,9 @@ class X11Connection;
 class X11SelectionReader {
   public:
     using Contents = std::vector<ClipboardRepresentation>;
-    /// Gets what was read, once, when the read completes, fails or runs out of time.
-    using Done = std::function<void(Contents)>;
+    /// Gets what was read, once, when the read completes, fails or runs out of time, and the
+    /// owner it was read from.
+    using Done = std::function<void(Contents, xcb_window_t owner)>;
     struct Options {
         /// The most bytes one read may take in all its types together.
         std::size_t maxBytes = 0;

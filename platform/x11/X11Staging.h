@@ -34,6 +34,8 @@ struct X11Staging {
         TaskHandle deadline;
         /// Said once nobody asked in time; a late request may still follow.
         bool reportedNotRequested = false;
+        /// The pasting application asked: told once it stops asking.
+        TaskHandle settling;
     };
 
     std::shared_ptr<const Contents> contents;

@@ -124,9 +124,10 @@ class TovraSoakTest : public TovraCommandTest {
         // burst.
         EXPECT_TRUE(waitUntil([&] { return vPresses > before; }, 5000));
         std::optional<std::string> text;
-        reader->start(std::nullopt, lastKeyTime, [&](X11SelectionReader::Contents contents) {
-            text = contents.empty() ? "<nothing>" : std::string(contents.front().data.view());
-        });
+        reader->start(
+            std::nullopt, lastKeyTime, [&](X11SelectionReader::Contents contents, xcb_window_t) {
+                text = contents.empty() ? "<nothing>" : std::string(contents.front().data.view());
+            });
         app->flush();
         EXPECT_TRUE(waitUntil([&] { return text.has_value(); }, 10000));
         return text.value_or("<no answer>");
@@ -164,7 +165,7 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
     std::mt19937 random(20261207);
     std::array<std::deque<std::string>, 3> stacks;
     std::size_t active = 0;
-    int copies = 0, pastes = 0, bursts = 0, switches = 0, offs = 0, passedThrough = 0;
+    int copiesMade = 0, pastes = 0, bursts = 0, switches = 0, offs = 0, passedThrough = 0;
     std::string lastDelivered;
     const auto chance = [&](int percent) {
         return std::uniform_int_distribution<int>(0, 99)(random) < percent;
@@ -203,7 +204,7 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
                      std::to_string(active + 1));
                 ASSERT_NO_FATAL_FAILURE(copy(text, stack, {text}));
             }
-            ++copies;
+            ++copiesMade;
         } else if (roll < 80 && !stack.empty()) {
             const std::string expected = stack.front();
             stack.pop_front();
@@ -260,7 +261,7 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
     std::printf(
         "soak: %d operations (%d copies, %d pastes, %d bursts, %d stack switches, %d off/on, "
         "%d keys let through by a busy main loop); resident memory %s before, %s after\n",
-        TOVRA_SOAK_OPERATIONS, copies, pastes, bursts, switches, offs, passedThrough,
+        TOVRA_SOAK_OPERATIONS, copiesMade, pastes, bursts, switches, offs, passedThrough,
         rssBefore.c_str(), rssAfter.c_str());
     RecordProperty("rss_before", rssBefore);
     RecordProperty("rss_after", rssAfter);

@@ -502,6 +502,19 @@ TEST(X11PasteboardWriting, AClipboardManagerTakingOverOurItemIsNoCopyAndIsStillW
     EXPECT_TRUE(waitUntil([&] { return nothingOnTheClipboard(); }, 2000));
 }
 
+TEST(X11PasteboardReading, ACopyCheckedAgainBeforeItsChangeIsToldCountsOnce) {
+    Client us;
+    const auto before = us.changes.size();
+    RogueOwner owner(RogueOwner::Behaviour::keepsOwnership);  // takes the clipboard now
+    // The copy keystroke's check reads the new owner before we heard it took the clipboard.
+    us.pasteboard->recheck();
+    ASSERT_TRUE(
+        waitUntil([&] { return us.changes.size() > before && !us.pasteboard->isReading(); }));
+    waitUntil([&] { return us.changes.size() > before + 1; }, 300);
+    EXPECT_EQ(us.changes.size(), before + 1);
+    EXPECT_EQ(us.text(), "first");
+}
+
 TEST(X11PasteboardReading, RecheckCountsOnlyWhenTheContentsChanged) {
     Client us;
     const auto before = us.pasteboard->changeCount();
