@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BackgroundProcess.h"
+#include "ForeignCopy.h"
 #include "PasteTargetProcess.h"
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
@@ -30,6 +31,7 @@ namespace tovra::test {
 using test::runCommand;
 using test::waitUntil;
 
+/// For waits that prove nothing happens meanwhile, and for pacing the keys as a person would.
 inline void settle(int milliseconds) {
     waitUntil([] { return false; }, milliseconds);
 }
@@ -47,18 +49,17 @@ class TovraBinaryTest : public ::testing::Test {
         // Not a first run unless a test says so: no welcome window takes the focus from the
         // target.
         ASSERT_TRUE(seedConfiguration(configHome.path(), skipOnboarding));
-        if (!startTovra) {
-            return;
+        if (startTovra) {
+            launchTovra();
         }
-        tovra = std::make_unique<BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
-        ASSERT_TRUE(waitUntil([&] { return running(); }, 10000));
-        settle(300);  // the tap and the watcher start right after the instance is claimed
     }
 
-    void TearDown() override {
-        if (tovra) {
-            tovra->stop();
-        }
+    void launchTovra() {
+        // It reads what is on the clipboard once its watcher runs, which starts after the tap.
+        copies.push_back(std::make_unique<ForeignCopy>(queue, "before Tovra"));
+        tovra = std::make_unique<BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
+        ASSERT_TRUE(
+            waitUntil([&] { return running() && copies.back()->readBy(tovra->pid()); }, 10000));
     }
 
     /// True once a tovra instance holds this display.
@@ -70,25 +71,85 @@ class TovraBinaryTest : public ::testing::Test {
         return owner && owner->owner != XCB_WINDOW_NONE;
     }
 
+    /// Starts the Qt paste target and waits until the window manager made it active.
     void startTarget(const std::string& initialText = {}) {
         target = std::make_unique<PasteTargetProcess>(TOVRA_PASTE_TARGET, initialText);
-        settle(1000);  // mapped, managed and focused
+        waitUntilInFront(target->pid());
     }
 
-    std::string finishTarget() { return target->finish(keyboard); }
-
-    void copyElsewhere(const std::string& text) {
-        ASSERT_EQ(runDetaching({"xclip", "-selection", "clipboard", "-i"}, text), 0);
-        settle(600);  // captured by the next poll
+    void waitUntilInFront(pid_t pid) {
+        ASSERT_TRUE(waitUntil([&] { return activeWindowProcess() == pid; }, 15000))
+            << "in front: " << activeWindowTitle();
     }
 
-    void paste(std::vector<std::string> keys) {
-        keyboard.chord(keys);
-        settle(400);
+    /// A copy in another application; returns once Tovra has read it, unless `read` is false
+    /// (Tovra off, or not running).
+    void copyElsewhere(const std::string& text, bool read = true) {
+        copyElsewhere(text, read && tovra ? tovra->pid() : -1);
+    }
+    /// The same, read by the process `reader` (none when -1).
+    void copyElsewhere(const std::string& text, pid_t reader) {
+        copies.push_back(std::make_unique<ForeignCopy>(queue, text));
+        ASSERT_TRUE(copies.back()->owns());
+        if (reader != -1) {
+            ASSERT_TRUE(waitUntil([&] { return copies.back()->readBy(reader); }, 5000))
+                << "Tovra never read \"" << text << "\"";
+        }
+    }
+
+    /// Keys pressed together; what they do shows in the target (`target->shows`).
+    void paste(const std::vector<std::string>& keys) { keyboard.chord(keys); }
+
+    /// The process of the window the window manager made active, or -1.
+    pid_t activeWindowProcess() {
+        xcb_connection_t* c = connection->get();
+        const xcb_window_t window = activeWindow();
+        XcbReply<xcb_get_property_reply_t> pid(
+            xcb_get_property_reply(c,
+                                   xcb_get_property(c, 0, window, connection->atom("_NET_WM_PID"),
+                                                    XCB_ATOM_CARDINAL, 0, 1),
+                                   nullptr));
+        connection->scheduleDispatch();
+        if (window == XCB_WINDOW_NONE || !pid || xcb_get_property_value_length(pid.get()) != 4) {
+            return -1;
+        }
+        return static_cast<pid_t>(
+            *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.get())));
+    }
+
+    xcb_window_t activeWindow() {
+        xcb_connection_t* c = connection->get();
+        XcbReply<xcb_get_property_reply_t> active(xcb_get_property_reply(
+            c,
+            xcb_get_property(c, 0, connection->root(), connection->atom("_NET_ACTIVE_WINDOW"),
+                             XCB_ATOM_WINDOW, 0, 1),
+            nullptr));
+        connection->scheduleDispatch();
+        if (!active || xcb_get_property_value_length(active.get()) != 4) {
+            return XCB_WINDOW_NONE;
+        }
+        return *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
+    }
+
+    /// The title of the window the window manager made active, or "" when there is none.
+    std::string activeWindowTitle() {
+        xcb_connection_t* c = connection->get();
+        XcbReply<xcb_get_property_reply_t> name(xcb_get_property_reply(
+            c,
+            xcb_get_property(c, 0, activeWindow(), connection->atom("_NET_WM_NAME"),
+                             connection->atom("UTF8_STRING"), 0, 256),
+            nullptr));
+        connection->scheduleDispatch();
+        if (!name) {
+            return {};
+        }
+        return {static_cast<const char*>(xcb_get_property_value(name.get())),
+                static_cast<std::size_t>(xcb_get_property_value_length(name.get()))};
     }
 
     static std::string clipboard() {
-        const auto result = runCommand({"xclip", "-selection", "clipboard", "-o"});
+        // Bounded: an owner that never answers must not stop the test.
+        const auto result = runCommand({"timeout", "5", "xclip", "-selection", "clipboard", "-o"});
         // No owner, or one offering an empty text: nothing to paste either way.
         return result.exitCode == 0 && !result.output.empty() ? result.output : "<empty>";
     }
@@ -103,6 +164,7 @@ class TovraBinaryTest : public ::testing::Test {
     bool startTovra = true;
     std::unique_ptr<BackgroundProcess> tovra;
     std::unique_ptr<PasteTargetProcess> target;
+    std::vector<std::unique_ptr<ForeignCopy>> copies;
 };
 
 class TovraSleepTest : public TovraBinaryTest {

@@ -14,23 +14,29 @@ using test::waitUntil;
 
 class WithClipboardManager : public TovraBinaryTest {
   protected:
+    WithClipboardManager() { startTovra = false; }  // once the manager watches
+
     void SetUp() override {
         manager = std::make_unique<BackgroundProcess>(std::vector<std::string>{"parcellite", "-n"});
-        settle(1500);  // watching the clipboard
-        ASSERT_TRUE(manager->isRunning());
         TovraBinaryTest::SetUp();
+        // Watching the clipboard once it read a copy.
+        copyElsewhere("before", manager->pid());
+        if (withTovra) {
+            launchTovra();
+        }
     }
     void TearDown() override {
         TovraBinaryTest::TearDown();
         manager.reset();
     }
 
+    bool withTovra = true;
     std::unique_ptr<BackgroundProcess> manager;
 };
 
 class WithClipboardManagerWithoutTovra : public WithClipboardManager {
   protected:
-    WithClipboardManagerWithoutTovra() { startTovra = false; }
+    WithClipboardManagerWithoutTovra() { withTovra = false; }
 };
 
 TEST_F(WithClipboardManagerWithoutTovra, ThePasteKeyPastesTheLastCopy) {
@@ -39,7 +45,7 @@ TEST_F(WithClipboardManagerWithoutTovra, ThePasteKeyPastesTheLastCopy) {
     copyElsewhere("two");
     paste({"Control_L", "v"});
     paste({"Control_L", "v"});
-    EXPECT_EQ(finishTarget(), "twotwo");
+    EXPECT_EQ(target->shows("twotwo"), "twotwo");
 }
 
 TEST_F(WithClipboardManager, CopiesAndPastesAreAsWithoutItAndStagedItemsAreNoCopies) {
@@ -48,24 +54,30 @@ TEST_F(WithClipboardManager, CopiesAndPastesAreAsWithoutItAndStagedItemsAreNoCop
     for (int i = 0; i < 3; ++i) {
         paste({"Control_L", "v"});
     }
-    settle(1000);  // the manager has read and kept every staged item by now
+    ASSERT_EQ(target->shows("onetwothree"), "onetwothree");
+    // The manager reads twice a second: it has read and kept every staged item by now, and
+    // none may come back as a copy.
+    settle(1000);
     // Had a staged item come back as a copy, this would paste it instead of "four".
     copyElsewhere("four");
     paste({"Control_L", "v"});
     paste({"Control_L", "v"});  // nothing queued: the clipboard as it is
-    EXPECT_EQ(finishTarget(), "onetwothreefourfour");
+    EXPECT_EQ(target->shows("onetwothreefourfour"), "onetwothreefourfour");
 }
 
 TEST_F(WithClipboardManager, SwitchingOffLeavesNoStagedItemOnTheClipboard) {
     startTarget();
     copyElsewhere("secret\nother");
     paste({"Control_L", "v"});
+    ASSERT_EQ(target->shows("secret"), "secret");
     ASSERT_EQ(clipboard(), "secret");
     paste({"Control_L", "Shift_L", "s"});
-    settle(1500);  // time for the manager to put something back
-    EXPECT_NE(clipboard(), "secret");
+    ASSERT_TRUE(waitUntil([] { return clipboard() != "secret"; }));
+    // Whatever the manager puts back within its next looks, it is not the staged item.
+    EXPECT_FALSE(waitUntil([] { return clipboard() == "secret"; }, 1500));
     paste({"Control_L", "v"});  // off: whatever the clipboard holds now
-    const std::string text = finishTarget();
+    waitUntil([&] { return target->text() != "secret"; }, 1000);
+    const std::string text = target->text();
     EXPECT_EQ(text.find("secret", 1), std::string::npos) << text;
 }
 
