@@ -171,7 +171,10 @@ void X11SelectionReader::cancel() {
 
 bool X11SelectionReader::request(Read& read, x11::TargetName name, xcb_atom_t target) {
     Slot& slot = freeSlot();
-    Request& made = slot.request.emplace();
+    // Assigned, not emplaced: clang decides a nested aggregate with member initialisers is not
+    // default-constructible while its enclosing class is being defined.
+    slot.request = Request{};
+    Request& made = *slot.request;
     made.read = read.id;
     made.name = name;
     made.target = target;
