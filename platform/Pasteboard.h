@@ -25,7 +25,8 @@ struct PasteboardChange {
 
 /// What became of a write made for a paste into the application in front.
 enum class PasteDelivery {
-    requested,       // that application asked for it
+    requested,       // that application asked for it: the item is taken
+    doneReading,     // after `requested`: it stopped asking, so the clipboard may change
     takenElsewhere,  // another client took the clipboard first (a clipboard manager may serve it)
     notRequested,    // nobody asked within the window, and the clipboard is still ours
 };
@@ -76,7 +77,9 @@ class Pasteboard {
 
     /// Watches the write just made for a paste into the window in front. `report` runs once with
     /// the outcome, at the latest when `window` has passed; after `notRequested` it may run once
-    /// more with `requested`, for a late request while the contents are still ours. Watching
+    /// more with `requested`, for a late request while the contents are still ours. `requested`
+    /// is followed by `doneReading` once the application stopped asking (some read a paste more
+    /// than once): a newer write before then would cut that paste short. Watching
     /// the same write again (pasted a second time before anyone asked for it) watches for both
     /// pastes: the window starts again and `report` replaces the earlier one. A newer write or a
     /// wipe ends the watch with `notRequested` when nothing was reported yet. False where the

@@ -182,15 +182,15 @@ void PasteHandler::watchDelivery(QueueManager::TakenItem taken) {
 }
 
 void PasteHandler::onDelivery(const Uuid& id, PasteDelivery delivery) {
+    if (delivery == PasteDelivery::doneReading || delivery == PasteDelivery::takenElsewhere) {
+        // Read, or served by whoever holds the clipboard now: the next paste may stage.
+        context_.environment.mainQueue.post(
+            context_.guarded([this] { context_.pasteController.pasteDelivered(); }));
+    }
     if (!pending_ || pending_->taken.item.id != id) {
         return;
     }
     QueueManager& stack = context_.stackStore.queue(static_cast<std::size_t>(pending_->stackIndex));
-    if (delivery != PasteDelivery::notRequested) {
-        // Asked for, or served by whoever holds the clipboard now: the next paste may stage.
-        context_.environment.mainQueue.post(
-            context_.guarded([this] { context_.pasteController.pasteDelivered(); }));
-    }
     switch (delivery) {
         case PasteDelivery::requested:
             if (pending_->restored) {
@@ -202,6 +202,8 @@ void PasteHandler::onDelivery(const Uuid& id, PasteDelivery delivery) {
             return;
         case PasteDelivery::takenElsewhere:
             pending_.reset();
+            return;
+        case PasteDelivery::doneReading:
             return;
         case PasteDelivery::notRequested:
             if (pending_->restored) {

@@ -120,10 +120,21 @@ bool FakePasteboard::watchPasteDelivery(std::chrono::milliseconds window,
     return true;
 }
 
-void FakePasteboard::simulateTargetRequest() {
+void FakePasteboard::simulateTargetRequest(bool readsOnce) {
     if (auto report = std::exchange(deliveryReport_, nullptr); report && ownedByUs_) {
         deliveryDeadline_.cancel();
         report(PasteDelivery::requested);
+        if (readsOnce) {
+            report(PasteDelivery::doneReading);
+        } else {
+            stillReading_ = std::move(report);
+        }
+    }
+}
+
+void FakePasteboard::simulateTargetDoneReading() {
+    if (auto report = std::exchange(stillReading_, nullptr)) {
+        report(PasteDelivery::doneReading);
     }
 }
 

@@ -41,8 +41,10 @@ class FakePasteboard final : public Pasteboard {
     /// As X11 does (true) or as a system that spreads writes in its own time (false, the default).
     void setPublishesAtOnce(bool atOnce) { publishesAtOnce_ = atOnce; }
     [[nodiscard]] int publishCount() const noexcept { return publishCount_; }
-    /// The application a paste went to reads the clipboard.
-    void simulateTargetRequest();
+    /// The application a paste went to reads the clipboard (once, or on and on until
+    /// `simulateTargetDoneReading`).
+    void simulateTargetRequest(bool readsOnce = true);
+    void simulateTargetDoneReading();
     [[nodiscard]] bool isObserved() const { return static_cast<bool>(onChange_); }
 
     /// Another application copies: it becomes the owner of exactly these contents.
@@ -75,6 +77,7 @@ class FakePasteboard final : public Pasteboard {
     std::function<void(const PasteboardChange&)> onChange_;
     MainQueue* mainQueue_ = nullptr;
     std::function<void(PasteDelivery)> deliveryReport_;
+    std::function<void(PasteDelivery)> stillReading_;
     bool reportedNotRequested_ = false;
     TaskHandle deliveryDeadline_;
     int clearCount_ = 0;

@@ -1,6 +1,7 @@
 #include "X11EventThread.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -10,11 +11,11 @@
 
 namespace tovra {
 
-X11EventThread::X11EventThread(xcb_connection_t* connection, Loop loop)
+X11EventThread::X11EventThread(xcb_connection_t* connection, const char* name, Loop loop)
     : connection_(connection),
       loop_(std::move(loop)),
       wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      thread_([this] { run(); }) {}
+      thread_([this, name] { run(name); }) {}
 
 X11EventThread::~X11EventThread() {
     stopping_ = true;
@@ -30,7 +31,8 @@ void X11EventThread::wake() {
     (void)!write(wakeFd_, &one, sizeof one);
 }
 
-void X11EventThread::run() {
+void X11EventThread::run(const char* name) {
+    pthread_setname_np(pthread_self(), name);
     std::optional<Clock::time_point> deadline = loop_.afterWake();
     while (!stopping_ && xcb_connection_has_error(connection_) == 0) {
         int timeout = -1;

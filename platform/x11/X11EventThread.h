@@ -24,8 +24,9 @@ class X11EventThread {
         std::function<std::optional<Clock::time_point>()> afterWake;
     };
 
-    /// Starts serving `connection`, which must outlive the thread.
-    X11EventThread(xcb_connection_t* connection, Loop loop);
+    /// Starts serving `connection`, which must outlive the thread; `name` (at most 15
+    /// characters) is what the system shows for the thread.
+    X11EventThread(xcb_connection_t* connection, const char* name, Loop loop);
     /// Stops and joins the thread.
     ~X11EventThread();
     X11EventThread(const X11EventThread&) = delete;
@@ -38,7 +39,7 @@ class X11EventThread {
     [[nodiscard]] int wakeUps() const { return wakeUps_; }
 
   private:
-    void run();
+    void run(const char* name);
 
     xcb_connection_t* connection_;
     Loop loop_;

@@ -50,7 +50,7 @@ X11KeyboardWatchdog::X11KeyboardWatchdog(XcbConnection connection, xcb_connectio
       stall_(stall),
       xinputOpcode_(xinputOpcode) {
     thread_ = std::make_unique<X11EventThread>(
-        connection_.get(),
+        connection_.get(), "tovra-watchdog",
         X11EventThread::Loop{[this](const xcb_generic_event_t& event) { onEvent(event); },
                              [this] { return afterWake(); }});
 }

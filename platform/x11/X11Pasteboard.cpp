@@ -398,7 +398,7 @@ bool X11Pasteboard::watchPasteDelivery(std::chrono::milliseconds window,
     if (!focus) {
         return false;  // no window to tell the pasting application's requests by
     }
-    X11Staging::Watch watch{std::move(report), window, TaskHandle(), false, TaskHandle()};
+    X11Staging::Watch watch{std::move(report), window, TaskHandle(), false, false, TaskHandle()};
     if (pending_) {
         pendingWatch_.emplace(*focus, std::move(watch));
         return true;
@@ -446,16 +446,19 @@ void X11Pasteboard::onServed(const X11SelectionOwner::ServedRequest& served) {
         for (const auto& read : staging.otherReads) {
             knownReaders_.insert(read.reader);
         }
-        // Told even after "not requested": a late request takes the item out again. Told once
-        // it stops asking, so the next paste cannot replace what it is still reading.
+        // Told even after "not requested": a late request takes the item out again. Reading is
+        // over once it stops asking.
         if (staging.watch) {
             staging.watch->settling = mainQueue_.after(options_.pasteSettle, [this] {
-                if (staging_ && staging_->watch) {
-                    auto report = std::move(staging_->watch->report);
-                    staging_->watch.reset();
-                    report(PasteDelivery::requested);
+                if (staging_) {
+                    staging_->endWatch(PasteDelivery::doneReading);
                 }
             });
+            if (!staging.watch->reportedRequested) {
+                staging.watch->reportedRequested = true;
+                const auto report = staging.watch->report;
+                report(PasteDelivery::requested);
+            }
         }
         return;
     }
@@ -478,12 +481,16 @@ bool X11Pasteboard::readByUnknownClient() const {
 
 void X11Pasteboard::onDeliveryDeadline() {
     takeServedRequests();
-    if (!staging_ || !staging_->watch || staging_->watch->reportedNotRequested) {
+    if (!staging_ || !staging_->watch || staging_->watch->reportedNotRequested ||
+        staging_->watch->reportedRequested) {
         return;
     }
     if (readByUnknownClient()) {
         // Applications whose clipboard is served by another process of theirs ask from there.
-        staging_->endWatch(PasteDelivery::requested);
+        staging_->watch->reportedRequested = true;
+        const auto report = staging_->watch->report;
+        report(PasteDelivery::requested);
+        staging_->endWatch(PasteDelivery::doneReading);
         return;
     }
     // Still ours and nobody asked; a late request may still come.

@@ -60,7 +60,7 @@ X11SelectionOwner::X11SelectionOwner(XcbConnection owned, xcb_window_t root, Ato
         static_cast<std::size_t>(xcb_get_maximum_request_length(connection_.get())) * 4 - 64;
     chunkBytes_ = std::min(maxChunkBytes, maxRequest);
     thread_ = std::make_unique<X11EventThread>(
-        connection_.get(),
+        connection_.get(), "tovra-clipboard",
         X11EventThread::Loop{[this](const xcb_generic_event_t& event) { handle(event); },
                              [this] { return afterWake(); }});
 }

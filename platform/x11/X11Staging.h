@@ -34,7 +34,8 @@ struct X11Staging {
         TaskHandle deadline;
         /// Said once nobody asked in time; a late request may still follow.
         bool reportedNotRequested = false;
-        /// The pasting application asked: told once it stops asking.
+        /// Said once the pasting application asked; "done reading" follows when it stops.
+        bool reportedRequested = false;
         TaskHandle settling;
     };
 
@@ -51,14 +52,20 @@ struct X11Staging {
     /// still ours to wipe.
     bool heldElsewhere = false;
 
-    /// Ends the watch, telling `outcome` unless something was told already.
+    /// Ends the watch, telling `outcome` unless something was told already, and that reading is
+    /// over where a request was told.
     void endWatch(PasteDelivery outcome) {
         if (!watch) {
             return;
         }
         auto ended = std::move(*watch);
         watch.reset();
-        if (!ended.reportedNotRequested && ended.report) {
+        if (!ended.report) {
+            return;
+        }
+        if (ended.reportedRequested) {
+            ended.report(PasteDelivery::doneReading);
+        } else if (!ended.reportedNotRequested) {
             ended.report(outcome);
         }
     }

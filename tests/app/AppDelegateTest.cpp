@@ -217,6 +217,27 @@ TEST_F(AppDelegateTest, APasteBeforeTheLastItemWasAskedForDeliversThatItem) {
     EXPECT_EQ(test::clipboardText(pasteboard), "b\tc");
 }
 
+TEST_F(AppDelegateTest, ThePasteAfterOneStillBeingReadWaitsAndGetsTheNextItem) {
+    pasteboard.setPublishesAtOnce(true);
+    copy("a\nb");
+    keyboard.press(Key::v, command);
+    pasteboard.simulateTargetRequest(false);  // asked, and reading again (LibreOffice does)
+    keyboard.press(Key::v, command);
+    wait(100);
+    EXPECT_TRUE(keyboard.held().has_value());  // not over what is still being read
+    pasteboard.simulateTargetDoneReading();
+    wait(10);
+    EXPECT_EQ(test::clipboardText(pasteboard), "b");
+
+    // Read for longer than a paste may hold the next one: the next item still, never the same.
+    copy("c\nd");
+    keyboard.press(Key::v, command);
+    pasteboard.simulateTargetRequest(false);
+    keyboard.press(Key::v, command);
+    wait(PasteController::pacingCap * 1000 + 10);
+    EXPECT_EQ(test::clipboardText(pasteboard), "d");
+}
+
 TEST_F(AppDelegateTest, AWaitingPasteTheKeyboardWatchdogLetGoStagesNothing) {
     pasteboard.setPublishesAtOnce(true);  // as on X11: the first paste goes on at once
     copy("a\nb");

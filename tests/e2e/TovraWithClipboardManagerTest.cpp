@@ -81,5 +81,16 @@ TEST_F(WithClipboardManager, SwitchingOffLeavesNoStagedItemOnTheClipboard) {
     EXPECT_EQ(text.find("secret", 1), std::string::npos) << text;
 }
 
+TEST_F(WithClipboardManager, SwitchingOffAfterABurstLeavesTheJoinedStackNowhere) {
+    startTarget();
+    copyElsewhere("one\ntwo");
+    paste({"Control_L", "Shift_L", "v"});
+    ASSERT_EQ(target->shows("one\ttwo"), "one\ttwo");
+    settle(1000);  // the manager reads twice a second: it has read the burst
+    paste({"Control_L", "Shift_L", "s"});
+    ASSERT_TRUE(waitUntil([] { return clipboard() != "one\ttwo"; }));
+    EXPECT_FALSE(waitUntil([] { return clipboard() == "one\ttwo"; }, 1500));
+}
+
 }  // namespace
 }  // namespace tovra
