@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -58,6 +59,9 @@ class KeyboardTap {
     /// once something else answered it (a watchdog that frees a stuck keyboard lets it reach the
     /// application as typed): nothing may be done for it then.
     [[nodiscard]] virtual bool isHeld(std::uint64_t serial) = 0;
+    /// The longest the handler keeps a key with `hold` on purpose (a paste waiting for the one
+    /// before): whatever frees the keyboard from a stuck handler waits that much longer.
+    virtual void setLongestHold(std::chrono::milliseconds longest) { (void)longest; }
     /// Delivers a paste keystroke of our own, V with exactly `modifiers` (Command: Ctrl+V; a
     /// terminal's Ctrl+Shift+V), marked `synthetic`, once the user has let go of V.
     virtual void postSyntheticPaste(unsigned modifiers) = 0;

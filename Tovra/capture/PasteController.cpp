@@ -22,6 +22,9 @@ bool PasteController::start() {
     if (tap_.isRunning()) {
         return true;
     }
+    // A paste waits, held, for the one before, up to the pacing cap.
+    tap_.setLongestHold(std::chrono::duration_cast<std::chrono::milliseconds>(
+        MainQueue::Seconds(pacingCap + syntheticPasteDelay)));
     return tap_.start([this](const KeyPress& press) { return handle(press); });
 }
 

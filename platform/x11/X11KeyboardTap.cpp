@@ -300,6 +300,9 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
                          focusPassesThrough()};
     const KeyAnswer decision = handler_(press);
     if (decision == KeyAnswer::hold) {
+        if (watchdog_ && waiting_ && waiting_->serial == press.serial) {
+            watchdog_->heldOnPurpose(longestHold_);
+        }
         return;
     }
     if (waiting_ && waiting_->serial == press.serial) {

@@ -50,6 +50,7 @@ class X11KeyboardTap final : public KeyboardTap {
     void replayHeld(std::uint64_t serial) override;
     void swallowHeld(std::uint64_t serial) override;
     [[nodiscard]] bool isHeld(std::uint64_t serial) override;
+    void setLongestHold(std::chrono::milliseconds longest) override { longestHold_ = longest; }
     void postSyntheticPaste(unsigned modifiers) override;
     void setShortcutsChangedHandler(std::function<void()> changed) override {
         shortcutsChanged_ = std::move(changed);
@@ -117,6 +118,7 @@ class X11KeyboardTap final : public KeyboardTap {
     X11Connection& connection_;
     MainQueue& mainQueue_;
     Options options_;
+    std::chrono::milliseconds longestHold_{0};
     Handler handler_;
     std::function<bool(xcb_window_t)> passThroughFocus_;
     std::function<bool()> ownWindowMayHaveFocus_;

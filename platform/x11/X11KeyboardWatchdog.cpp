@@ -72,11 +72,19 @@ void X11KeyboardWatchdog::setFrozen(std::optional<xcb_timestamp_t> key) {
         frozen_.reset();
         frozenReleased_ = false;
         if (key) {
-            frozen_.emplace(Clock::now(), *key);
+            frozen_ = Frozen{*key, Clock::now() + stall_};
         }
     }
     if (key) {
         thread_->wake();  // to look again once it is `stall` old
+    }
+}
+
+void X11KeyboardWatchdog::heldOnPurpose(std::chrono::milliseconds longest) {
+    // No wake needed: the watchdog looks again at the earlier time and finds the later one.
+    std::lock_guard lock(mutex_);
+    if (frozen_ && !frozenReleased_) {
+        frozen_->letGoAt = std::max(frozen_->letGoAt, Clock::now() + longest + stall_);
     }
 }
 
@@ -136,14 +144,14 @@ std::optional<X11KeyboardWatchdog::Clock::time_point> X11KeyboardWatchdog::after
     }
     std::lock_guard lock(mutex_);
     if (frozen_ && !frozenReleased_) {
-        // Read, but held far longer than any paste needs, or keys pile up behind it: the key
-        // being decided is the one frozen.
-        if (firstUnread || now - frozen_->first >= stall_) {
+        // Read, but held far longer than any paste needs, or keys pile up behind it unread:
+        // the key being decided is the one frozen.
+        if (firstUnread || now >= frozen_->letGoAt) {
             frozenReleased_ = true;
-            release({frozen_->second, frozen_->second});
+            release({frozen_->key, frozen_->key});
             return next;
         }
-        const auto frozenCheck = frozen_->first + stall_;
+        const auto frozenCheck = frozen_->letGoAt;
         next = next ? std::min(*next, frozenCheck) : frozenCheck;
     }
     if (firstUnread) {

@@ -36,6 +36,9 @@ class X11KeyboardWatchdog {
     void keySeen(xcb_timestamp_t time);
     /// Main thread: the keystroke pressed at `key` now waits for our answer; none: nothing does.
     void setFrozen(std::optional<xcb_timestamp_t> key);
+    /// Main thread: the frozen keystroke is kept on purpose for up to `longest`; it is let go
+    /// once that and the stall have passed without an answer.
+    void heldOnPurpose(std::chrono::milliseconds longest);
     /// Main thread: true once for the grabbed keystroke pressed at `key` when the watchdog let
     /// it reach the application already. Keys are asked in the order they were pressed.
     bool wasLetGo(xcb_timestamp_t key);
@@ -72,8 +75,12 @@ class X11KeyboardWatchdog {
     std::atomic<bool> seenAny_{false};
 
     std::mutex mutex_;  // guards what the main thread and the watchdog both change below
-    /// Since when a keystroke waits for the main thread, and its time.
-    std::optional<std::pair<Clock::time_point, xcb_timestamp_t>> frozen_;
+    /// A keystroke waiting for the main thread: its time, and when it is let go.
+    struct Frozen {
+        xcb_timestamp_t key;
+        Clock::time_point letGoAt;
+    };
+    std::optional<Frozen> frozen_;
     bool frozenReleased_ = false;
     std::deque<Release> releasesToTell_;
     std::atomic<int> releases_{0};

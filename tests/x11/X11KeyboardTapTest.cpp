@@ -443,6 +443,31 @@ TEST_F(X11KeyboardTapTest, StuckMainLoopNeverFreezesTheKeyboard) {
     EXPECT_EQ(app.count(keyV, ctrl), 1);
 }
 
+TEST_F(X11KeyboardTapTest, AKeyHeldOnPurposeWaitsForItsAnswerAndOneNeverAnsweredIsLetGo) {
+    // A paste waiting for the one before, longer than the watchdog waits for a stuck loop.
+    tap->setLongestHold(std::chrono::milliseconds(1500));
+    std::vector<bool> heldWhenAnswered;
+    ASSERT_TRUE(tap->start([this, &heldWhenAnswered](const KeyPress& press) {
+        seen.push_back(press);
+        if (seen.size() == 1) {
+            holdTimers.push_back(queue.after(std::chrono::milliseconds(1200), [&, press] {
+                heldWhenAnswered.push_back(tap->isHeld(press.serial));
+                tap->replayHeld(press.serial);
+            }));
+        }
+        return KeyAnswer::hold;
+    }));
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 1; }, 5000));
+    EXPECT_EQ(heldWhenAnswered, std::vector<bool>{true});
+    EXPECT_EQ(tap->watchdog()->releases(), 0);
+
+    // Held, and then the handler never comes back to it.
+    keyboard.chord({"Control_L", "v"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(keyV, ctrl) == 2; }, 8000));
+    EXPECT_EQ(tap->watchdog()->releases(), 1);
+}
+
 TEST_F(X11KeyboardTapTest, AMainLoopStuckBeforeItReadsTheKeyNeverFreezesTheKeyboard) {
     ASSERT_TRUE(startAnswering(KeyAnswer::hold));
     settle(100);
