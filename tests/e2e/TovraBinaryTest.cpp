@@ -169,10 +169,12 @@ INSTANTIATE_TEST_SUITE_P(Toolkits, ToolkitPasteWithoutTovraTest, ::testing::Valu
 
 /// A real terminal whose shell copies every character it receives to a file as it comes: its
 /// line discipline is raw, so nothing waits for a Return (a terminal pastes in its own time).
+/// Keys typed before it is raw would be read as line editing (^V quotes the next key).
 class TerminalTarget {
   public:
     explicit TerminalTarget(const std::string& terminal) {
-        const std::string script = "stty -icanon -echo; exec cat > " + output();
+        const std::string script =
+            "stty -icanon -echo && : > " + output() + " && exec cat >> " + output();
         if (terminal == "xterm") {
             process_ = std::make_unique<test::BackgroundProcess>(
                 std::vector<std::string>{"xterm", "-e", "sh", "-c", script});
@@ -180,6 +182,9 @@ class TerminalTarget {
             process_ = std::make_unique<test::BackgroundProcess>(
                 std::vector<std::string>{terminal, "--disable-server", "-x", "sh", "-c", script});
         }
+        EXPECT_TRUE(
+            waitUntil([&] { return QFile::exists(QString::fromStdString(output())); }, 15000))
+            << terminal << " never ran its shell";
     }
     [[nodiscard]] pid_t pid() const { return process_->pid(); }
     /// Waits until the shell received `expected`, then a moment more in which nothing else may
