@@ -1,5 +1,6 @@
 #include "WaylandConnection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -12,24 +13,16 @@
 
 namespace tovra {
 
-namespace {
-
-struct Global {
-    std::uint32_t name;
-    std::string interface;
-    std::uint32_t version;
+// The registry speaks for the connection's whole life: outputs and seats come and go with
+// monitors, docks and sleep.
+const wl_registry_listener WaylandConnection::registryListener{
+    [](void* data, wl_registry*, std::uint32_t name, const char* interface, std::uint32_t version) {
+        static_cast<WaylandConnection*>(data)->onGlobal(name, interface, version);
+    },
+    [](void* data, wl_registry*, std::uint32_t name) {
+        static_cast<WaylandConnection*>(data)->onGlobalRemove(name);
+    },
 };
-
-void onGlobal(void* data, wl_registry* /*registry*/, std::uint32_t name, const char* interface,
-              std::uint32_t version) {
-    static_cast<std::vector<Global>*>(data)->push_back({name, interface, version});
-}
-
-void onGlobalRemove(void* /*data*/, wl_registry* /*registry*/, std::uint32_t /*name*/) {}
-
-const wl_registry_listener registryListener{onGlobal, onGlobalRemove};
-
-}  // namespace
 
 std::unique_ptr<WaylandConnection> WaylandConnection::open(const char* displayName,
                                                            std::string& error) {
@@ -39,20 +32,16 @@ std::unique_ptr<WaylandConnection> WaylandConnection::open(const char* displayNa
         return nullptr;
     }
     std::unique_ptr<WaylandConnection> connection(new WaylandConnection(display));
-    std::vector<Global> globals;
     connection->registry_ = wl_display_get_registry(display);
-    wl_registry_add_listener(connection->registry_, &registryListener, &globals);
+    wl_registry_add_listener(connection->registry_, &registryListener, connection.get());
     if (wl_display_roundtrip(display) < 0) {
         error = "the Wayland compositor closed the connection";
         return nullptr;
     }
     // Binding after the whole list is known: the standard protocol wins over wlroots' own.
-    for (const Global& global : globals) {
-        connection->offered_.insert(global.interface);
-    }
-    for (const Global& global : globals) {
-        connection->bindGlobal(connection->registry_, global.name, global.interface.c_str(),
-                               global.version);
+    connection->listed_ = true;
+    for (const auto& [name, global] : connection->globals_) {
+        connection->bindGlobal(name, global.interface.c_str(), global.version);
     }
     if (wl_display_roundtrip(display) < 0) {
         error = "the Wayland compositor closed the connection";
@@ -84,13 +73,67 @@ WaylandConnection::~WaylandConnection() {
     wl_display_disconnect(display_);
 }
 
-void WaylandConnection::bindGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+void WaylandConnection::onGlobal(std::uint32_t name, const char* interface, std::uint32_t version) {
+    globals_[name] = Global{interface, version};
+    // Outputs and the like need nothing from us; the managers the backends hold stay as bound.
+    if (listed_ && std::strcmp(interface, wl_seat_interface.name) == 0) {
+        bindGlobal(name, interface, version);
+    }
+}
+
+void WaylandConnection::onGlobalRemove(std::uint32_t name) {
+    globals_.erase(name);
+    if (seat_ == nullptr || name != seatName_) {
+        return;
+    }
+    // Its devices hear `finished`; a seat that comes back is bound anew.
+    wl_seat_destroy(seat_);
+    seat_ = nullptr;
+    seatName_ = 0;
+    for (const auto& [otherName, global] : globals_) {
+        if (global.interface == wl_seat_interface.name) {
+            bindGlobal(otherName, global.interface.c_str(), global.version);
+            break;
+        }
+    }
+    if (seat_ == nullptr) {
+        tellSeatChanged();
+    }
+}
+
+TaskHandle WaylandConnection::onSeatChanged(std::function<void()> changed) {
+    auto state = std::make_shared<TaskState>();
+    seatObservers_.push_back({state, std::move(changed)});
+    return TaskHandle(state);
+}
+
+void WaylandConnection::tellSeatChanged() {
+    std::erase_if(seatObservers_, [](const SeatObserver& observer) {
+        const auto state = observer.state.lock();
+        return !state || state->cancelled;
+    });
+    const auto observers = seatObservers_;
+    for (const auto& observer : observers) {
+        if (const auto state = observer.state.lock(); state && !state->cancelled) {
+            observer.changed();
+        }
+    }
+}
+
+void WaylandConnection::bindGlobal(std::uint32_t name, const char* interface,
                                    std::uint32_t version) {
     auto bind = [&](const wl_interface* type, std::uint32_t highest) {
-        return wl_registry_bind(registry, name, type, std::min(version, highest));
+        return wl_registry_bind(registry_, name, type, std::min(version, highest));
     };
-    if (std::strcmp(interface, wl_seat_interface.name) == 0 && seat_ == nullptr) {
-        seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 1));
+    if (std::strcmp(interface, wl_seat_interface.name) == 0) {
+        if (seat_ == nullptr) {
+            seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 1));
+            seatName_ = name;
+            if (listed_) {
+                flush();
+                tellSeatChanged();
+            }
+        }
     } else if (std::strcmp(interface, ext_data_control_manager_v1_interface.name) == 0) {
         if (dataControlFlavor_ == DataControlFlavor::wlr) {
             wl_proxy_destroy(dataControlManager_);
@@ -113,7 +156,8 @@ void WaylandConnection::bindGlobal(wl_registry* registry, std::uint32_t name, co
 }
 
 bool WaylandConnection::offers(const std::string& interfaceName) const {
-    return offered_.count(interfaceName) != 0;
+    return std::any_of(globals_.begin(), globals_.end(),
+                       [&](const auto& entry) { return entry.second.interface == interfaceName; });
 }
 
 void WaylandConnection::attach(MainQueue& mainQueue, std::function<void()> lost) {

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/TaskHandle.h"
 
@@ -45,6 +46,9 @@ class WaylandConnection {
     }
     /// The global interfaces this compositor offers, by name, for telling what is missing.
     [[nodiscard]] bool offers(const std::string& interfaceName) const;
+    /// Runs when the seat in use went (`seat()` is then another one, or null) or one came while
+    /// there was none; devices made from the old seat are finished by the compositor.
+    [[nodiscard]] TaskHandle onSeatChanged(std::function<void()> changed);
 
     /// Starts reading events from the main loop; `lost` runs once when the compositor goes.
     void attach(MainQueue& mainQueue, std::function<void()> lost);
@@ -56,21 +60,38 @@ class WaylandConnection {
     [[nodiscard]] bool isLost() const;
 
   private:
+    struct Global {
+        std::string interface;
+        std::uint32_t version;
+    };
+    struct SeatObserver {
+        std::weak_ptr<TaskState> state;
+        std::function<void()> changed;
+    };
+    static const wl_registry_listener registryListener;
+
     explicit WaylandConnection(wl_display* display);
-    void bindGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
-                    std::uint32_t version);
+    void onGlobal(std::uint32_t name, const char* interface, std::uint32_t version);
+    void onGlobalRemove(std::uint32_t name);
+    void bindGlobal(std::uint32_t name, const char* interface, std::uint32_t version);
+    void tellSeatChanged();
     void dispatch();
     void scheduleDispatch();
     void checkLost();
 
     wl_display* display_;
     wl_registry* registry_ = nullptr;
+    /// Every global announced and not removed, by name.
+    std::map<std::uint32_t, Global> globals_;
+    /// Once the first list is in: later globals are bound as they come.
+    bool listed_ = false;
     wl_seat* seat_ = nullptr;
+    std::uint32_t seatName_ = 0;
+    std::vector<SeatObserver> seatObservers_;
     DataControlFlavor dataControlFlavor_ = DataControlFlavor::none;
     wl_proxy* dataControlManager_ = nullptr;
     zwp_virtual_keyboard_manager_v1* virtualKeyboardManager_ = nullptr;
     zwlr_foreign_toplevel_manager_v1* toplevelManager_ = nullptr;
-    std::set<std::string> offered_;
     MainQueue* mainQueue_ = nullptr;
     TaskHandle readWatch_;
     std::function<void()> lost_;

@@ -94,7 +94,21 @@ xkb_symbols "tovra" {
 }
 
 WaylandKeyboardTap::WaylandKeyboardTap(WaylandConnection& connection) : connection_(connection) {
-    if (connection.virtualKeyboardManager() == nullptr || connection.seat() == nullptr) {
+    attachKeyboard();
+    seatWatch_ = connection.onSeatChanged([this] { attachKeyboard(); });
+}
+
+void WaylandKeyboardTap::attachKeyboard() {
+    if (keyboard_ != nullptr && keyboardSeat_ == connection_.seat()) {
+        return;
+    }
+    if (keyboard_ != nullptr) {
+        zwp_virtual_keyboard_v1_destroy(keyboard_);
+        keyboard_ = nullptr;
+    }
+    keyboardSeat_ = connection_.seat();
+    if (connection_.virtualKeyboardManager() == nullptr || keyboardSeat_ == nullptr) {
+        connection_.flush();
         return;
     }
     const char* text = keymap();
@@ -108,11 +122,11 @@ WaylandKeyboardTap::WaylandKeyboardTap(WaylandConnection& connection) : connecti
         return;
     }
     keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(
-        connection.virtualKeyboardManager(), connection.seat());
+        connection_.virtualKeyboardManager(), keyboardSeat_);
     zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
                                    static_cast<std::uint32_t>(size));
     close(fd);
-    connection.flush();
+    connection_.flush();
 }
 
 WaylandKeyboardTap::~WaylandKeyboardTap() {

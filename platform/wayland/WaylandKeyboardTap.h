@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "platform/KeyboardTap.h"
+#include "platform/TaskHandle.h"
+
+struct wl_seat;
 
 struct zwp_virtual_keyboard_v1;
 
@@ -38,11 +41,15 @@ class WaylandKeyboardTap final : public KeyboardTap {
     static const char* keymap();
 
   private:
+    /// A virtual keyboard on the seat in use, made again when the seat changes.
+    void attachKeyboard();
     void sendModifiers(unsigned mask);
     void sendKey(std::uint32_t key, bool pressed);
 
     WaylandConnection& connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+    wl_seat* keyboardSeat_ = nullptr;
+    TaskHandle seatWatch_;
     bool running_ = false;
 };
 

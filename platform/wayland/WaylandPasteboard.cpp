@@ -23,10 +23,12 @@ const WaylandDataControl::DeviceListener WaylandPasteboard::deviceListener{
     [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onDataOffer(offer); },
     [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onSelection(offer); },
     [](void* data, wl_proxy*) {
-        // The seat is gone: nothing more comes from this device.
+        // The seat is gone: nothing more comes from this device; a seat that comes (back)
+        // gets a new one.
         auto* pasteboard = self(data);
         WaylandDataControl::destroy(pasteboard->device_);
         pasteboard->device_ = nullptr;
+        pasteboard->deviceSeat_ = nullptr;
     },
     [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onPrimarySelection(offer); },
 };
@@ -55,14 +57,30 @@ WaylandPasteboard::WaylandPasteboard(WaylandConnection& connection, MainQueue& m
       dataControl_(connection.dataControlManager(), connection.dataControlFlavor()),
       snapshot_(std::make_shared<Contents>()),
       server_(options.serveStep) {
-    if (dataControl_.isAvailable() && connection.seat() != nullptr) {
-        device_ = dataControl_.getDevice(connection.seat());
-        wl_proxy_add_listener(device_,
-                              reinterpret_cast<void (**)(void)>(
-                                  const_cast<WaylandDataControl::DeviceListener*>(&deviceListener)),
-                              this);
-        connection.flush();
+    attachDevice();
+    seatWatch_ = connection.onSeatChanged([this] { attachDevice(); });
+}
+
+void WaylandPasteboard::attachDevice() {
+    if (device_ != nullptr && deviceSeat_ == connection_.seat()) {
+        return;
     }
+    if (device_ != nullptr) {
+        WaylandDataControl::destroy(device_);
+        device_ = nullptr;
+    }
+    deviceSeat_ = connection_.seat();
+    if (!dataControl_.isAvailable() || deviceSeat_ == nullptr) {
+        return;
+    }
+    // A new device announces the selection as it is now: like at start, not a copy.
+    initialSelectionSeen_ = false;
+    device_ = dataControl_.getDevice(deviceSeat_);
+    wl_proxy_add_listener(device_,
+                          reinterpret_cast<void (**)(void)>(
+                              const_cast<WaylandDataControl::DeviceListener*>(&deviceListener)),
+                          this);
+    connection_.flush();
 }
 
 WaylandPasteboard::~WaylandPasteboard() {

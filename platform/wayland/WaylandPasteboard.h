@@ -78,6 +78,8 @@ class WaylandPasteboard final : public Pasteboard {
     static const WaylandDataControl::SourceListener sourceListener;
     static const WaylandDataControl::OfferListener offerListener;
 
+    /// Makes the data device of the seat in use, once per seat.
+    void attachDevice();
     void onDataOffer(wl_proxy* offer);
     void onSelection(wl_proxy* offer);
     void onPrimarySelection(wl_proxy* offer);
@@ -98,6 +100,9 @@ class WaylandPasteboard final : public Pasteboard {
     Options options_;
     WaylandDataControl dataControl_;
     wl_proxy* device_ = nullptr;
+    /// The seat `device_` was made from.
+    wl_seat* deviceSeat_ = nullptr;
+    TaskHandle seatWatch_;
     bool initialSelectionSeen_ = false;
     /// Offers introduced and not yet named as a selection, with the types they list.
     std::map<wl_proxy*, std::vector<std::string>> introduced_;

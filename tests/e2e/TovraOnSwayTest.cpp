@@ -13,6 +13,7 @@
 #include "BackgroundProcess.h"
 #include "Processes.h"
 #include "SeededConfiguration.h"
+#include "SwayServer.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeyboardTap.h"
 
@@ -113,6 +114,16 @@ TEST_F(TovraOnSway, CopiesAreQueuedInOrderAndPastedOneByOneThenAllAtOnce) {
     // Nothing we staged came back as a copy.
     settle(300);
     EXPECT_EQ(items(), 0);
+}
+
+TEST_F(TovraOnSway, MonitorsPluggedInAndOutLeaveItCapturing) {
+    copy("one", 1);
+    ASSERT_TRUE(SwayServer::current->command("create_output"));
+    copy("two", 2);
+    // sway 1.7 takes a disabled output's global away, as a monitor unplugged.
+    ASSERT_TRUE(SwayServer::current->command("output HEADLESS-2 disable"));
+    copy("three", 3);
+    EXPECT_TRUE(tovra->isRunning());
 }
 
 TEST_F(TovraOnSway, PasteNextReachesEveryToolkit) {
