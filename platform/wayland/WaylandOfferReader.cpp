@@ -23,7 +23,14 @@ WaylandOfferReader::WaylandOfferReader(WaylandConnection& connection, MainQueue&
     : mainQueue_(mainQueue), options_(options), offer_(offer), done_(std::move(done)) {
     for (const wayland::MimeName& name : wayland::mimeTypesToRead(offered)) {
         int ends[2];
-        if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        // Only our end never blocks: a client writing with a plain loop would take EAGAIN on
+        // a full pipe for the end of its data.
+        if (pipe2(ends, O_CLOEXEC) != 0) {
+            continue;
+        }
+        if (fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK) != 0) {
+            close(ends[0]);
+            close(ends[1]);
             continue;
         }
         // The request carries a duplicate of the writing end: ours closes now, so the end of
@@ -41,9 +48,11 @@ WaylandOfferReader::WaylandOfferReader(WaylandConnection& connection, MainQueue&
         Transfer* watched = transfer.get();
         transfer->watch =
             mainQueue_.watchReadable(transfer->fd, [this, watched] { onReadable(*watched); });
-        armDeadline(*transfer);
     }
-    if (pending_ == 0) {
+    if (pending_ > 0) {
+        armStep();
+        total_ = mainQueue_.after(options_.total, [this] { giveUp(); });
+    } else {
         // Nothing we read is offered: done, with nothing.
         mainQueue_.post([done = done_, alive = std::weak_ptr<bool>(alive_)] {
             if (alive.lock()) {
@@ -75,19 +84,34 @@ std::shared_ptr<const WaylandOfferReader::Contents> WaylandOfferReader::contents
     return contents;
 }
 
-void WaylandOfferReader::armDeadline(Transfer& transfer) {
-    transfer.deadline = mainQueue_.after(options_.step, [this, &transfer] {
-        finish(transfer, false);  // the client stopped writing
-    });
+void WaylandOfferReader::armStep() {
+    step_ = mainQueue_.after(options_.step, [this] { giveUp(); });
+}
+
+void WaylandOfferReader::giveUp() {
+    step_.cancel();
+    total_.cancel();
+    for (const auto& transfer : transfers_) {
+        finish(*transfer, false);
+    }
+}
+
+std::size_t WaylandOfferReader::bytesRead() const {
+    std::size_t total = 0;
+    for (const auto& transfer : transfers_) {
+        total += transfer->data.size();
+    }
+    return total;
 }
 
 void WaylandOfferReader::onReadable(Transfer& transfer) {
     std::array<char, chunkSize> buffer;
+    bool progressed = false;
     for (;;) {
         const ssize_t count = read(transfer.fd, buffer.data(), buffer.size());
         if (count > 0) {
             const auto size = static_cast<std::size_t>(count);
-            if (used_ + transfer.data.size() + size > options_.maxBytes) {
+            if (bytesRead() + size > options_.maxBytes) {
                 // Over the budget: what was read is dropped, the rest refused.
                 secureZero(buffer.data(), size);
                 finish(transfer, false);
@@ -95,11 +119,14 @@ void WaylandOfferReader::onReadable(Transfer& transfer) {
             }
             transfer.data.append(std::string_view(buffer.data(), size));
             secureZero(buffer.data(), size);
+            progressed = true;
             continue;
         }
         if (count == 0) {
-            used_ += transfer.data.size();
             finish(transfer, true);
+            if (pending_ > 0) {
+                armStep();  // the client may start the next type only now
+            }
             return;
         }
         if (errno == EINTR) {
@@ -109,7 +136,9 @@ void WaylandOfferReader::onReadable(Transfer& transfer) {
             finish(transfer, false);
             return;
         }
-        armDeadline(transfer);
+        if (progressed) {
+            armStep();
+        }
         return;
     }
 }
@@ -119,13 +148,14 @@ void WaylandOfferReader::finish(Transfer& transfer, bool keep) {
         return;
     }
     transfer.watch.cancel();
-    transfer.deadline.cancel();
     close(transfer.fd);
     transfer.fd = -1;
     if (!keep) {
         transfer.data = Bytes();
     }
     if (--pending_ == 0) {
+        step_.cancel();
+        total_.cancel();
         mainQueue_.post([done = done_, alive = std::weak_ptr<bool>(alive_)] {
             if (alive.lock()) {
                 done();

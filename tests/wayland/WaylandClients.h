@@ -46,7 +46,13 @@ struct Client {
         pasteboard = &platform->waylandPasteboard();
         EXPECT_TRUE(pasteboard->observeChanges(
             [this](const PasteboardChange& change) { changes.push_back(change); }));
-        EXPECT_TRUE(waitUntil([&] { return !pasteboard->isReading(); }));
+        // The compositor announces the selection as it stands once our device exists: after a
+        // round trip it has come, the dispatch that sync schedules reads it, and then the
+        // read of whatever it holds has to end.
+        EXPECT_TRUE(platform->connection().sync());
+        bool dispatched = false;
+        queue.post([&dispatched] { dispatched = true; });
+        EXPECT_TRUE(waitUntil([&] { return dispatched && !pasteboard->isReading(); }));
     }
     ~Client() {
         platform.reset();

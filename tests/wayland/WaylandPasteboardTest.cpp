@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <map>
 #include <string>
 
 #include "RepeatedText.h"
@@ -63,6 +64,62 @@ TEST(WaylandPasteboardReading, ACopyOverTheBudgetIsLeftOutAndTheNextOneIsRead) {
     EXPECT_EQ(Client::textOf(us.changes[before + 1]), "small after big");
 }
 
+/// The sizes of what a change holds, by type.
+std::map<std::string, std::size_t> sizesOf(const PasteboardChange& change) {
+    std::map<std::string, std::size_t> sizes;
+    for (const auto& representation : *change.contents) {
+        sizes[representation.type] = representation.data.size();
+    }
+    return sizes;
+}
+
+/// A copy by tovra-typed-copy: `types` offered with as many bytes each.
+std::unique_ptr<test::BackgroundProcess> copyTyped(
+    int delayMs, const std::string& mode,
+    const std::vector<std::pair<std::string, std::size_t>>& types) {
+    std::vector<std::string> argv{TOVRA_TYPED_COPY, std::to_string(delayMs), mode};
+    for (const auto& [type, size] : types) {
+        argv.push_back(type);
+        argv.push_back(std::to_string(size));
+    }
+    auto process = std::make_unique<test::BackgroundProcess>(argv);
+    EXPECT_TRUE(waitUntil([&] { return process->output() == "ready\n"; }));
+    return process;
+}
+
+TEST(WaylandPasteboardReading, LargeCopiesAreReadWholeAndAllTypesTogetherKeepToTheBudget) {
+    Client us;
+    auto before = us.changes.size();
+    // wl-copy writes with a plain loop: a pipe that would not block on its side ends its copy.
+    const std::string mebibyte = test::repeated("x", std::size_t{1} << 20);
+    copyWithWlCopy(mebibyte);
+    ASSERT_TRUE(us.waitForChanges(before + 1));
+    EXPECT_EQ(Client::textOf(us.changes.back()).size(), mebibyte.size());
+
+    // Two types written at once, each under the budget, together over it.
+    before = us.changes.size();
+    const auto copy = copyTyped(0, "parallel", {{"text/plain", 6 << 20}, {"text/html", 6 << 20}});
+    ASSERT_TRUE(us.waitForChanges(before + 1));
+    std::size_t held = 0;
+    for (const auto& [type, size] : sizesOf(us.changes.back())) {
+        held += size;
+    }
+    EXPECT_EQ(held, std::size_t{6} << 20);
+}
+
+TEST(WaylandPasteboardReading, AClientWritingOneTypeAfterAnotherLosesNone) {
+    Client us;
+    const auto before = us.changes.size();
+    // Each type written 200 ms after the one before: longer than a step for the last ones.
+    const auto copy =
+        copyTyped(200, "serial", {{"text/plain", 10}, {"text/html", 20}, {"text/rtf", 30}});
+    ASSERT_TRUE(us.waitForChanges(before + 1));
+    const std::map<std::string, std::size_t> expected{{std::string(pasteboardType::string), 10},
+                                                      {std::string(pasteboardType::html), 20},
+                                                      {std::string(pasteboardType::rtf), 30}};
+    EXPECT_EQ(sizesOf(us.changes.back()), expected);
+}
+
 TEST(WaylandPasteboardReading, AnOwnerThatNeverWritesCostsOneStepAndNothingElse) {
     Client us;
     const auto before = us.changes.size();
@@ -71,11 +128,15 @@ TEST(WaylandPasteboardReading, AnOwnerThatNeverWritesCostsOneStepAndNothingElse)
     ASSERT_TRUE(
         waitUntil([&] { return us.changes.size() > before || us.pasteboard->isReading(); }));
     kill(silent.pid(), SIGSTOP);
+    // Resumed whatever fails below, or stopping it would wait for ever.
+    const struct Resume {
+        pid_t pid;
+        ~Resume() { kill(pid, SIGCONT); }
+    } resume{silent.pid()};
     ASSERT_TRUE(us.waitForChanges(before + 1, 3000));
     copyWithWlCopy("answered");
     ASSERT_TRUE(us.waitForChanges(before + 2, 3000));
     EXPECT_EQ(Client::textOf(us.changes.back()), "answered");
-    kill(silent.pid(), SIGCONT);
 }
 
 TEST(WaylandPasteboardWriting, OurContentsAreServedWholeAndNeverComeBackAsCopies) {
