@@ -74,8 +74,17 @@ std::string BackgroundProcess::output() {
 void BackgroundProcess::stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
+        kill(pid_, SIGCONT);  // a stopped process hears the TERM only once it runs
         int status = 0;
-        waitpid(pid_, &status, 0);
+        // One that ignores TERM is killed: no test waits for ever.
+        for (int tries = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
+            if (tries == 500) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+                break;
+            }
+            usleep(10'000);
+        }
         pid_ = -1;
     }
     output();
