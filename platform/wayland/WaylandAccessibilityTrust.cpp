@@ -9,7 +9,7 @@ WaylandAccessibilityTrust::WaylandAccessibilityTrust(const WaylandConnection& co
     : trusted_(connection.dataControlFlavor() != DataControlFlavor::none &&
                connection.seat() != nullptr),
       explanation_(explain(trusted_, connection.virtualKeyboardManager() != nullptr,
-                           connection.toplevelManager() != nullptr)),
+                           connection.offers("zwlr_foreign_toplevel_manager_v1"))),
       openSettings_(std::move(openSettings)) {}
 
 std::string WaylandAccessibilityTrust::explain(bool dataControl, bool virtualKeyboard,

@@ -149,10 +149,24 @@ void WaylandConnection::bindGlobal(std::uint32_t name, const char* interface,
     } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
         virtualKeyboardManager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
             bind(&zwp_virtual_keyboard_manager_v1_interface, 1));
-    } else if (std::strcmp(interface, zwlr_foreign_toplevel_manager_v1_interface.name) == 0) {
-        toplevelManager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(
-            bind(&zwlr_foreign_toplevel_manager_v1_interface, 1));
     }
+}
+
+zwlr_foreign_toplevel_manager_v1* WaylandConnection::bindToplevelManager(
+    const zwlr_foreign_toplevel_manager_v1_listener* listener, void* data) {
+    if (toplevelManager_ != nullptr) {
+        return nullptr;
+    }
+    for (const auto& [name, global] : globals_) {
+        if (global.interface == zwlr_foreign_toplevel_manager_v1_interface.name) {
+            toplevelManager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(
+                wl_registry_bind(registry_, name, &zwlr_foreign_toplevel_manager_v1_interface, 1));
+            zwlr_foreign_toplevel_manager_v1_add_listener(toplevelManager_, listener, data);
+            flush();
+            break;
+        }
+    }
+    return toplevelManager_;
 }
 
 bool WaylandConnection::offers(const std::string& interfaceName) const {

@@ -13,6 +13,7 @@
 
 struct zwp_virtual_keyboard_manager_v1;
 struct zwlr_foreign_toplevel_manager_v1;
+struct zwlr_foreign_toplevel_manager_v1_listener;
 
 namespace tovra {
 
@@ -41,9 +42,11 @@ class WaylandConnection {
     [[nodiscard]] zwp_virtual_keyboard_manager_v1* virtualKeyboardManager() const {
         return virtualKeyboardManager_;
     }
-    [[nodiscard]] zwlr_foreign_toplevel_manager_v1* toplevelManager() const {
-        return toplevelManager_;
-    }
+    /// Binds the compositor's list of windows for `listener`, once (null when it has none, or
+    /// on a second call). It announces every window open now as soon as it is bound, so it is
+    /// bound only when its listener is there to hear them.
+    zwlr_foreign_toplevel_manager_v1* bindToplevelManager(
+        const zwlr_foreign_toplevel_manager_v1_listener* listener, void* data);
     /// The global interfaces this compositor offers, by name, for telling what is missing.
     [[nodiscard]] bool offers(const std::string& interfaceName) const;
     /// Runs when the seat in use went (`seat()` is then another one, or null) or one came while

@@ -60,11 +60,7 @@ WaylandWorkspace::WaylandWorkspace(WaylandConnection& connection) : connection_(
         },
         [](void* data, zwlr_foreign_toplevel_manager_v1* manager) { onFinished(data, manager); },
     };
-    if (connection.toplevelManager() != nullptr) {
-        zwlr_foreign_toplevel_manager_v1_add_listener(connection.toplevelManager(),
-                                                      &managerListener, this);
-        connection.flush();
-    }
+    connection.bindToplevelManager(&managerListener, this);
 }
 
 WaylandWorkspace::~WaylandWorkspace() {

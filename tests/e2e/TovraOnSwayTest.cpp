@@ -56,10 +56,13 @@ class TovraOnSway : public ::testing::Test {
         setenv("TOVRA_TARGET_REPORT_CHANGES", "1", 1);
         ASSERT_TRUE(seedConfiguration(configHome.path(), true));
         if (startTovra) {
-            tovra = std::make_unique<BackgroundProcess>(
-                std::vector<std::string>{"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
-            ASSERT_TRUE(waitUntil([&] { return command({"status"}).exitCode == 0; }, 10000));
+            launchTovra();
         }
+    }
+    void launchTovra() {
+        tovra = std::make_unique<BackgroundProcess>(
+            std::vector<std::string>{"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
+        ASSERT_TRUE(waitUntil([&] { return command({"status"}).exitCode == 0; }, 10000));
     }
     void TearDown() override {
         tovra.reset();
@@ -137,11 +140,13 @@ TEST_F(TovraOnSway, PasteNextReachesEveryToolkit) {
     }
 }
 
-TEST_F(TovraOnSway, ATerminalIsPastedWithItsOwnKey) {
+TEST_F(TovraOnSway, ATerminalOpenBeforeTovraStartedIsPastedWithItsOwnKey) {
     QTemporaryDir directory;
     const std::string file = directory.filePath("typed").toStdString();
+    tovra.reset();
     auto terminal = start(
         {"foot", "--app-id", "foot", "sh", "-c", "stty raw -echo; exec cat > '" + file + "'"});
+    launchTovra();
     copy("into foot", 1);
     ASSERT_EQ(command({"paste-next"}).exitCode, 0);
     const auto typed = [&] {
