@@ -1,6 +1,7 @@
 #include "PlatformFactory.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/NullPlatform.h"
 #include "platform/wayland/WaylandPlatform.h"
@@ -15,10 +16,11 @@ bool hasText(const char* name) {
     return value != nullptr && value[0] != '\0';
 }
 
-/// A Wayland session, or a compositor that is the only display there is.
+/// A compositor is named, and the session does not say it is X11: a compositor started from
+/// a console leaves the session type "tty", and its XWayland would hide native copies from us.
 bool waylandSession() {
-    return hasText("WAYLAND_DISPLAY") &&
-           (X11AccessibilityTrust::isWaylandSession() || !hasText("DISPLAY"));
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return hasText("WAYLAND_DISPLAY") && (type == nullptr || std::string_view(type) != "x11");
 }
 
 }  // namespace

@@ -59,9 +59,12 @@ class TovraOnSway : public ::testing::Test {
             launchTovra();
         }
     }
-    void launchTovra() {
-        tovra = std::make_unique<BackgroundProcess>(
-            std::vector<std::string>{"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
+    /// Tovra in this session, with `environment` ("NAME=value") added.
+    void launchTovra(const std::vector<std::string>& environment = {}) {
+        std::vector<std::string> argv{"env", "QT_QPA_PLATFORM=offscreen"};
+        argv.insert(argv.end(), environment.begin(), environment.end());
+        argv.push_back(TOVRA_BINARY);
+        tovra = std::make_unique<BackgroundProcess>(argv);
         ASSERT_TRUE(waitUntil([&] { return command({"status"}).exitCode == 0; }, 10000));
     }
     void TearDown() override {
@@ -117,6 +120,13 @@ TEST_F(TovraOnSway, CopiesAreQueuedInOrderAndPastedOneByOneThenAllAtOnce) {
     // Nothing we staged came back as a copy.
     settle(300);
     EXPECT_EQ(items(), 0);
+}
+
+TEST_F(TovraOnSway, ACompositorStartedFromAConsoleIsUsedThoughAnXDisplayIsNamed) {
+    tovra.reset();
+    // sway run from a console login: the session stays "tty"; XWayland names a display.
+    launchTovra({"XDG_SESSION_TYPE=tty", "DISPLAY=:97"});
+    copy("native copy", 1);
 }
 
 TEST_F(TovraOnSway, MonitorsPluggedInAndOutLeaveItCapturing) {
