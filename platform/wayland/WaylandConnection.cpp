@@ -1,5 +1,7 @@
 #include "WaylandConnection.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -200,8 +202,14 @@ void WaylandConnection::dispatch() {
             return;
         }
     }
-    // Reads only what has arrived: the descriptor said something has, or a sync took it.
-    wl_display_read_events(display_);
+    // Reads only what has arrived. Another thread reading this connection (our sources')
+    // waits in the same read while the descriptor is quiet: reading then would wait for it.
+    pollfd descriptor{wl_display_get_fd(display_), POLLIN, 0};
+    if (poll(&descriptor, 1, 0) > 0) {
+        wl_display_read_events(display_);
+    } else {
+        wl_display_cancel_read(display_);
+    }
     wl_display_dispatch_pending(display_);
     flush();
 }

@@ -61,6 +61,9 @@ class WaylandConnection {
     /// event handler meanwhile (their events wait for the next dispatch). False when it is gone.
     bool sync();
     [[nodiscard]] bool isLost() const;
+    /// Main thread: dispatches on a later turn what was read meanwhile (by another thread, or
+    /// by a wait that ran no handler).
+    void scheduleDispatch();
 
   private:
     struct Global {
@@ -79,7 +82,6 @@ class WaylandConnection {
     void bindGlobal(std::uint32_t name, const char* interface, std::uint32_t version);
     void tellSeatChanged();
     void dispatch();
-    void scheduleDispatch();
     void checkLost();
 
     wl_display* display_;

@@ -43,9 +43,18 @@ WaylandDataControl::WaylandDataControl(wl_proxy* manager, DataControlFlavor flav
     }
 }
 
-wl_proxy* WaylandDataControl::createSource() const {
-    return wl_proxy_marshal_flags(manager_, createDataSourceRequest, sourceInterface_,
-                                  wl_proxy_get_version(manager_), 0, nullptr);
+wl_proxy* WaylandDataControl::createSource(wl_event_queue* queue) const {
+    if (queue == nullptr) {
+        return wl_proxy_marshal_flags(manager_, createDataSourceRequest, sourceInterface_,
+                                      wl_proxy_get_version(manager_), 0, nullptr);
+    }
+    // Made through a wrapper on that queue: its first event cannot reach another.
+    auto* wrapper = static_cast<wl_proxy*>(wl_proxy_create_wrapper(manager_));
+    wl_proxy_set_queue(wrapper, queue);
+    wl_proxy* source = wl_proxy_marshal_flags(wrapper, createDataSourceRequest, sourceInterface_,
+                                              wl_proxy_get_version(manager_), 0, nullptr);
+    wl_proxy_wrapper_destroy(wrapper);
+    return source;
 }
 
 wl_proxy* WaylandDataControl::getDevice(wl_seat* seat) const {

@@ -30,7 +30,8 @@ class WaylandDataControl {
     WaylandDataControl(wl_proxy* manager, DataControlFlavor flavor);
 
     [[nodiscard]] bool isAvailable() const { return manager_ != nullptr; }
-    [[nodiscard]] wl_proxy* createSource() const;
+    /// A source whose events go to `queue` (null: the connection's default queue).
+    [[nodiscard]] wl_proxy* createSource(wl_event_queue* queue = nullptr) const;
     [[nodiscard]] wl_proxy* getDevice(wl_seat* seat) const;
 
     /// A null source empties the selection.

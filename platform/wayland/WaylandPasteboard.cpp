@@ -33,11 +33,20 @@ const WaylandDataControl::DeviceListener WaylandPasteboard::deviceListener{
     [](void* data, wl_proxy*, wl_proxy* offer) { self(data)->onPrimarySelection(offer); },
 };
 
+// On the sources' own thread.
 const WaylandDataControl::SourceListener WaylandPasteboard::sourceListener{
     [](void* data, wl_proxy* source, const char* mimeType, std::int32_t fd) {
         self(data)->onSend(source, mimeType, fd);
     },
-    [](void* data, wl_proxy* source) { self(data)->onCancelled(source); },
+    [](void* data, wl_proxy* source) {
+        auto* pasteboard = self(data);
+        pasteboard->mainQueue_.post(
+            [pasteboard, source, alive = std::weak_ptr<bool>(pasteboard->alive_)] {
+                if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
+                    pasteboard->onCancelled(source);
+                }
+            });
+    },
 };
 
 const WaylandDataControl::OfferListener WaylandPasteboard::offerListener{
@@ -57,6 +66,16 @@ WaylandPasteboard::WaylandPasteboard(WaylandConnection& connection, MainQueue& m
       dataControl_(connection.dataControlManager(), connection.dataControlFlavor()),
       snapshot_(std::make_shared<Contents>()),
       server_(options.serveStep) {
+    // Our sources answer on a thread of their own: Qt in this very process reads the
+    // clipboard synchronously on the main thread (through XWayland), and would wait for them.
+    sources_ = std::make_unique<WaylandEventThread>(
+        connection.display(), [this, alive = std::weak_ptr<bool>(alive_)] {
+            mainQueue_.post([this, alive] {
+                if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
+                    connection_.scheduleDispatch();
+                }
+            });
+        });
     attachDevice();
     seatWatch_ = connection.onSeatChanged([this] { attachDevice(); });
 }
@@ -94,6 +113,7 @@ WaylandPasteboard::~WaylandPasteboard() {
         WaylandDataControl::destroy(device_);
     }
     connection_.flush();
+    sources_.reset();
 }
 
 // ---- Others' copies ------------------------------------------------------------------------
@@ -277,7 +297,7 @@ void WaylandPasteboard::commitWrite() {
 }
 
 void WaylandPasteboard::offerContents(std::shared_ptr<const Contents> contents) {
-    wl_proxy* source = dataControl_.createSource();
+    wl_proxy* source = dataControl_.createSource(sources_->queue());
     wl_proxy_add_listener(source,
                           reinterpret_cast<void (**)(void)>(
                               const_cast<WaylandDataControl::SourceListener*>(&sourceListener)),
@@ -292,33 +312,48 @@ void WaylandPasteboard::offerContents(std::shared_ptr<const Contents> contents) 
     // The selection we replace is cancelled by the compositor; we need nothing more of it.
     dropSource();
     source_ = source;
-    sourceContents_ = contents;
+    {
+        std::lock_guard lock(served_.mutex);
+        served_.source = source;
+        served_.contents = contents;
+    }
     snapshot_ = std::move(contents);
     stagedHeldElsewhere_ = false;
 }
 
 void WaylandPasteboard::dropSource() {
     if (source_ != nullptr) {
+        {
+            std::lock_guard lock(served_.mutex);
+            served_.source = nullptr;
+            served_.contents.reset();
+        }
         WaylandDataControl::destroy(source_);
         source_ = nullptr;
-        sourceContents_.reset();
     }
 }
 
 void WaylandPasteboard::onSend(wl_proxy* source, const char* mimeType, int fd) {
-    if (source != source_ || sourceContents_ == nullptr) {
+    std::shared_ptr<const Contents> served;
+    {
+        std::lock_guard lock(served_.mutex);
+        if (source == served_.source) {
+            served = served_.contents;
+        }
+    }
+    if (served == nullptr) {
         close(fd);
         return;
     }
     const std::string_view type = wayland::typeOfMime(mimeType);
-    const auto& contents = *sourceContents_;
+    const auto& contents = *served;
     const auto found = std::find_if(contents.begin(), contents.end(),
                                     [type](const auto& item) { return item.type == type; });
     if (type.empty() || found == contents.end()) {
         close(fd);  // the marker, or a type we never offered: nothing to say
         return;
     }
-    server_.serve(fd, sourceContents_, static_cast<std::size_t>(found - contents.begin()));
+    server_.serve(fd, served, static_cast<std::size_t>(found - contents.begin()));
 }
 
 void WaylandPasteboard::onCancelled(wl_proxy* source) {

@@ -8,12 +8,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Tovra/base/ClipboardRepresentation.h"
 #include "WaylandDataControl.h"
+#include "WaylandEventThread.h"
 #include "WaylandOfferReader.h"
 #include "WaylandSourceServer.h"
 #include "platform/Pasteboard.h"
@@ -83,6 +85,7 @@ class WaylandPasteboard final : public Pasteboard {
     void onDataOffer(wl_proxy* offer);
     void onSelection(wl_proxy* offer);
     void onPrimarySelection(wl_proxy* offer);
+    /// On the sources' thread.
     void onSend(wl_proxy* source, const char* mimeType, int fd);
     void onCancelled(wl_proxy* source);
     /// Reports every read at the head of the line that is complete.
@@ -116,7 +119,13 @@ class WaylandPasteboard final : public Pasteboard {
     bool writePending_ = false;
     bool commitScheduled_ = false;
     wl_proxy* source_ = nullptr;
-    std::shared_ptr<const Contents> sourceContents_;
+    /// The source in use and its contents, as the sources' thread reads them.
+    struct Served {
+        std::mutex mutex;
+        wl_proxy* source = nullptr;
+        std::shared_ptr<const Contents> contents;
+    } served_;
+    std::unique_ptr<WaylandEventThread> sources_;
     /// Empty selections we asked for, whose announcements are not another client's.
     int ownClearsAnnounced_ = 0;
     /// What we put on the clipboard last is offered by another client (a clipboard manager).

@@ -153,6 +153,21 @@ TEST(WaylandPasteboardWriting, OurContentsAreServedWholeAndNeverComeBackAsCopies
     EXPECT_EQ(us.pasteboard->transfersInProgress(), 0U);
 }
 
+TEST(WaylandPasteboardWriting, OurContentsAreServedWhileTheMainLoopWaits) {
+    Client us;
+    us.stage("served all the same");
+    // As Qt in our own process reads the clipboard: the main loop waits for the answer.
+    std::string pasted;
+    FILE* paste = popen("timeout 3 wl-paste --no-newline", "r");
+    ASSERT_NE(paste, nullptr);
+    char buffer[256];
+    for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, paste)) > 0;) {
+        pasted.append(buffer, count);
+    }
+    pclose(paste);
+    EXPECT_EQ(pasted, "served all the same");
+}
+
 TEST(WaylandPasteboardWriting, AReaderThatNeverReadsDoesNotHoldTheLoop) {
     Client us;
     us.stage(test::repeated("x", 4 << 20));
