@@ -122,6 +122,25 @@ TEST_F(TovraOnSway, CopiesAreQueuedInOrderAndPastedOneByOneThenAllAtOnce) {
     EXPECT_EQ(items(), 0);
 }
 
+TEST_F(TovraOnSway, ASecondPasteNextHalfASecondLaterLandsEveryTime) {
+    auto target = start(toolkitTargets()[0].argv);
+    std::string expected;
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string id = std::to_string(round);
+        copy("a" + id, 1);
+        copy("b" + id, 2);
+        copy("c" + id, 3);
+        ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+        settle(500);
+        ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+        expected += "a" + id + "b" + id;
+        ASSERT_TRUE(printed(*target, expected)) << target->output();
+        ASSERT_EQ(command({"off"}).exitCode, 0);  // the third goes
+        ASSERT_EQ(command({"on"}).exitCode, 0);
+    }
+}
+
 TEST_F(TovraOnSway, ACompositorStartedFromAConsoleIsUsedThoughAnXDisplayIsNamed) {
     tovra.reset();
     // sway run from a console login: the session stays "tty"; XWayland names a display.
