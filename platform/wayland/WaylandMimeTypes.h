@@ -36,6 +36,7 @@ inline constexpr std::array<MimeName, 11> clipboardMimeTypes{{
 /// Offered with everything we put on the clipboard, so our own contents are known again when
 /// they come back, and when a clipboard manager re-offers them as its own.
 inline constexpr std::string_view ownContentsMarker = "application/x-tovra-staged";
+inline constexpr std::string_view ownContentsMarkerValue = "staged";
 
 /// For each of our types the offer carries, the MIME type to read it under, in capture order.
 std::vector<MimeName> mimeTypesToRead(const std::vector<std::string>& offered);

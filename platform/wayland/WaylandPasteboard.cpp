@@ -1,5 +1,6 @@
 #include "WaylandPasteboard.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -342,6 +343,15 @@ void WaylandPasteboard::onSend(wl_proxy* source, const char* mimeType, int fd) {
         }
     }
     if (served == nullptr) {
+        close(fd);
+        return;
+    }
+    if (mimeType == wayland::ownContentsMarker) {
+        // Not empty: a manager that drops empty types would strip it, and its copy of our item
+        // would then count as the user's.
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        (void)!write(fd, wayland::ownContentsMarkerValue.data(),
+                     wayland::ownContentsMarkerValue.size());
         close(fd);
         return;
     }
