@@ -139,10 +139,6 @@ void WaylandPasteboard::onSelection(wl_proxy* offer) {
     const bool initial = !initialSelectionSeen_;
     initialSelectionSeen_ = true;
     if (offer == nullptr) {
-        if (ownClearsAnnounced_ > 0) {
-            --ownClearsAnnounced_;
-            return;  // our own wipe, counted when asked for
-        }
         stagedHeldElsewhere_ = false;
         snapshot_ = std::make_shared<Contents>();
         if (!initial) {
@@ -163,20 +159,9 @@ void WaylandPasteboard::onSelection(wl_proxy* offer) {
             // Our contents, offered by another client: a clipboard manager keeping the last
             // copy. Still ours, and put away again if we had wiped them.
             stagedHeldElsewhere_ = true;
-            if (wiped_) {
-                wiped_ = false;
-                WaylandDataControl::setSelection(device_, nullptr);
-                ++ownClearsAnnounced_;
-                stagedHeldElsewhere_ = false;
-                connection_.flush();
-            }
+            wipeAgainIfWiped();
         }
         return;
-    }
-    if (!initial) {
-        // Someone else's now (our own source, if any, hears it is cancelled).
-        stagedHeldElsewhere_ = false;
-        wiped_ = false;
     }
     if (!onChange_ && !initial) {
         // Nobody listens: others' copies are not read.
@@ -189,7 +174,40 @@ void WaylandPasteboard::onSelection(wl_proxy* offer) {
     reads_.push_back(
         {std::make_unique<WaylandOfferReader>(connection_, mainQueue_, readOptions, offer, types,
                                               [this] { deliverReads(); }),
-         initial});
+         initial, std::chrono::steady_clock::now()});
+}
+
+bool WaylandPasteboard::isTakeover(const Contents& contents,
+                                   std::chrono::steady_clock::time_point at) const {
+    if (previous_.contents == nullptr || at - previous_.at > takeoverWindow) {
+        return false;
+    }
+    bool anything = false;
+    for (const auto& representation : contents) {
+        const auto same =
+            std::find_if(previous_.contents->begin(), previous_.contents->end(),
+                         [&](const auto& earlier) { return earlier.type == representation.type; });
+        if (same == previous_.contents->end() || same->data.view() != representation.data.view()) {
+            return false;
+        }
+        anything = anything || !representation.data.empty();
+    }
+    return anything;
+}
+
+void WaylandPasteboard::wipeAgainIfWiped() {
+    if (wiped_) {
+        wiped_ = false;
+        holdEmptyText();
+        stagedHeldElsewhere_ = false;
+        connection_.flush();
+    }
+}
+
+void WaylandPasteboard::holdEmptyText() {
+    auto empty = std::make_shared<Contents>();
+    empty->push_back({std::string(pasteboardType::string), Bytes()});
+    offerContents(std::move(empty));
 }
 
 void WaylandPasteboard::deliverReads() {
@@ -197,9 +215,25 @@ void WaylandPasteboard::deliverReads() {
         Read read = std::move(reads_.front());
         reads_.pop_front();
         auto contents = read.reader->contents();
+        if (!read.initial && isTakeover(*contents, read.at)) {
+            // What the clipboard held a moment ago, offered by another client: a clipboard
+            // manager keeping it alive. Not a copy; if it was ours, it still is.
+            previous_.at = read.at;
+            if (previous_.ours) {
+                stagedHeldElsewhere_ = true;
+                wipeAgainIfWiped();
+            }
+            continue;
+        }
+        if (!read.initial) {
+            // Someone else's now (our own source, if any, hears it is cancelled).
+            stagedHeldElsewhere_ = false;
+            wiped_ = false;
+        }
         if (source_ == nullptr && !writePending_) {
             snapshot_ = contents;  // unless our own write has replaced it since
         }
+        previous_ = {contents, false, read.at};
         if (!read.initial) {
             countForeignChange(std::move(contents));  // a copy made, whatever came after
         }
@@ -284,12 +318,11 @@ void WaylandPasteboard::commitWrite() {
         wiped_ = false;
         offerContents(std::move(contents));
     } else {
-        // A wipe: only what is still ours goes.
+        // A wipe: only what is still ours goes. An empty text of ours takes its place rather
+        // than nothing: a clipboard manager puts its last text back on an empty clipboard, and
+        // that may be the item we staged.
         if (source_ != nullptr || stagedHeldElsewhere_) {
-            dropSource();
-            WaylandDataControl::setSelection(device_, nullptr);
-            ++ownClearsAnnounced_;
-            snapshot_ = std::make_shared<Contents>();
+            holdEmptyText();
             wiped_ = true;
         }
         stagedHeldElsewhere_ = false;
@@ -318,6 +351,7 @@ void WaylandPasteboard::offerContents(std::shared_ptr<const Contents> contents) 
         served_.source = source;
         served_.contents = contents;
     }
+    previous_ = {contents, true, std::chrono::steady_clock::now()};
     snapshot_ = std::move(contents);
     stagedHeldElsewhere_ = false;
 }

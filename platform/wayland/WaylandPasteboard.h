@@ -74,7 +74,10 @@ class WaylandPasteboard final : public Pasteboard {
         std::unique_ptr<WaylandOfferReader> reader;
         /// The selection found when we started: known, not a copy.
         bool initial = false;
+        std::chrono::steady_clock::time_point at;
     };
+    /// A clipboard manager takes over what another client copied this soon after.
+    static constexpr std::chrono::seconds takeoverWindow{1};
 
     static const WaylandDataControl::DeviceListener deviceListener;
     static const WaylandDataControl::SourceListener sourceListener;
@@ -91,6 +94,12 @@ class WaylandPasteboard final : public Pasteboard {
     /// Reports every read at the head of the line that is complete.
     void deliverReads();
     void countForeignChange(std::shared_ptr<const Contents> contents);
+    /// The same contents as the selection before, offered within the takeover window.
+    [[nodiscard]] bool isTakeover(const Contents& contents,
+                                  std::chrono::steady_clock::time_point at) const;
+    void holdEmptyText();
+    /// Our contents came back in another client's hands after a wipe: wiped once more.
+    void wipeAgainIfWiped();
 
     void scheduleCommit();
     void commitWrite();
@@ -126,8 +135,12 @@ class WaylandPasteboard final : public Pasteboard {
         std::shared_ptr<const Contents> contents;
     } served_;
     std::unique_ptr<WaylandEventThread> sources_;
-    /// Empty selections we asked for, whose announcements are not another client's.
-    int ownClearsAnnounced_ = 0;
+    /// The selection before the newest, whose it was, and since when.
+    struct Previous {
+        std::shared_ptr<const Contents> contents;
+        bool ours = false;
+        std::chrono::steady_clock::time_point at;
+    } previous_;
     /// What we put on the clipboard last is offered by another client (a clipboard manager).
     bool stagedHeldElsewhere_ = false;
     /// The last write was a wipe: our contents showing up again are put away once more.

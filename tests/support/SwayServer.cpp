@@ -8,6 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -105,7 +108,7 @@ bool SwayServer::start(std::string& error) {
     return true;
 }
 
-bool SwayServer::command(const std::string& text) const {
+std::string SwayServer::ipcSocket() const {
     // sway's IPC socket sits beside the Wayland one.
     std::string ipc;
     std::error_code ignored;
@@ -114,7 +117,37 @@ bool SwayServer::command(const std::string& text) const {
             ipc = entry.path();
         }
     }
+    return ipc;
+}
+
+bool SwayServer::command(const std::string& text) const {
+    const std::string ipc = ipcSocket();
     return !ipc.empty() && runCommand({"swaymsg", "-s", ipc, text}).exitCode == 0;
+}
+
+namespace {
+pid_t focusedIn(const QJsonObject& node) {
+    if (node.value(QStringLiteral("focused")).toBool()) {
+        return static_cast<pid_t>(node.value(QStringLiteral("pid")).toInt(-1));
+    }
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        for (const QJsonValue child : node.value(QLatin1String(children)).toArray()) {
+            if (const pid_t pid = focusedIn(child.toObject()); pid != -1) {
+                return pid;
+            }
+        }
+    }
+    return -1;
+}
+}  // namespace
+
+pid_t SwayServer::focusedProcess() const {
+    const std::string ipc = ipcSocket();
+    if (ipc.empty()) {
+        return -1;
+    }
+    const auto tree = runCommand({"swaymsg", "-s", ipc, "-r", "-t", "get_tree"});
+    return focusedIn(QJsonDocument::fromJson(QByteArray::fromStdString(tree.output)).object());
 }
 
 void SwayServer::stop() {

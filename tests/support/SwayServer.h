@@ -27,8 +27,12 @@ class SwayServer {
 
     /// Runs a sway command (`swaymsg`) on this compositor; true when sway accepted it.
     [[nodiscard]] bool command(const std::string& text) const;
+    /// The process whose window has the keyboard focus, or -1.
+    [[nodiscard]] pid_t focusedProcess() const;
 
   private:
+    [[nodiscard]] std::string ipcSocket() const;
+
     pid_t pid_ = -1;
     std::string serverDirectory_;
     std::string clientDirectory_;
