@@ -55,6 +55,12 @@ class TovraSoakTest : public TovraCommandTest {
   protected:
     void SetUp() override {
         TovraCommandTest::SetUp();
+        // TOVRA_SOAK_BESIDE="parcellite -n": the same session with a clipboard manager (or any
+        // other program) beside Tovra, reading every copy and every staged item.
+        if (const char* beside = std::getenv("TOVRA_SOAK_BESIDE")) {
+            neighbour = std::make_unique<test::BackgroundProcess>(
+                std::vector<std::string>{"sh", "-c", std::string("exec ") + beside});
+        }
         std::string error;
         app = X11Connection::open(nullptr, error);
         ASSERT_NE(app, nullptr) << error;
@@ -85,6 +91,11 @@ class TovraSoakTest : public TovraCommandTest {
         dbus = std::make_unique<QDBusInterface>(
             QStringLiteral("invalid.moxworks.tovra"), QStringLiteral("/invalid/moxworks/tovra"),
             QStringLiteral("invalid.moxworks.tovra.Commands"), QDBusConnection::sessionBus());
+    }
+
+    void TearDown() override {
+        neighbour.reset();
+        TovraCommandTest::TearDown();
     }
 
     std::string call(const char* method, const QVariant& argument = {}) {
@@ -143,6 +154,7 @@ class TovraSoakTest : public TovraCommandTest {
     int vPresses = 0;
     std::unique_ptr<X11Pasteboard> copier;
     std::unique_ptr<QDBusInterface> dbus;
+    std::unique_ptr<test::BackgroundProcess> neighbour;
     /// The last operations, for a failure's message.
     std::deque<std::string> history;
     void note(std::string what) {
@@ -242,6 +254,11 @@ TEST_F(TovraSoakTest, EveryDeliveredTextMatchesTheModelAndNothingIsLeftInMemory)
             ++switches;
         } else {
             call("Off");
+            if (neighbour) {
+                // A manager fills the clipboard Tovra left empty on its next look (parcellite
+                // looks twice a second): that is no copy of the session's while Tovra is off.
+                test::settle(1000);
+            }
             call("On");
             note(std::to_string(operation) + ": off and on");
             for (auto& s : stacks) {
