@@ -208,6 +208,22 @@ TaskHandle X11Connection::subscribe(EventHandler handler) {
     return TaskHandle(state);
 }
 
+std::optional<std::set<xcb_keycode_t>> X11Connection::keysDown() {
+    XcbReply<xcb_query_keymap_reply_t> keymap(
+        xcb_query_keymap_reply(get(), xcb_query_keymap(get()), nullptr));
+    scheduleDispatch();  // the wait may have read events for the loop
+    if (!keymap) {
+        return std::nullopt;
+    }
+    std::set<xcb_keycode_t> down;
+    for (int code = 8; code < 256; ++code) {
+        if ((keymap->keys[code / 8] & (1 << (code % 8))) != 0) {
+            down.insert(static_cast<xcb_keycode_t>(code));
+        }
+    }
+    return down;
+}
+
 xcb_timestamp_t X11Connection::serverTime(xcb_window_t window) {
     const xcb_atom_t property = atom("_TOVRA_TIMESTAMP");
     xcb_change_property(get(), XCB_PROP_MODE_APPEND, window, property, XCB_ATOM_STRING, 8, 0,

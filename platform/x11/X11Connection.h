@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -86,6 +87,8 @@ class X11Connection {
     /// A current server timestamp, from a zero-length property change on `window` (which must
     /// select PropertyChangeMask). Events read meanwhile are kept for the next dispatch.
     xcb_timestamp_t serverTime(xcb_window_t window);
+    /// The keys down now, as the server sees them; none when it does not answer.
+    std::optional<std::set<xcb_keycode_t>> keysDown();
 
     /// A new unmapped window that only we use, for selections and properties.
     [[nodiscard]] std::unique_ptr<X11HelperWindow> createHelperWindow(std::uint32_t eventMask) {

@@ -136,20 +136,14 @@ void X11KeyboardTap::stop() {
 }
 
 void X11KeyboardTap::readKeysDown() {
-    xcb_connection_t* c = connection_.get();
-    XcbReply<xcb_query_keymap_reply_t> keymap(
-        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
-    connection_.scheduleDispatch();
-    if (!keymap) {
+    const auto codes = connection_.keysDown();
+    if (!codes) {
         return;
     }
     std::map<xcb_keycode_t, KeyDown> down;
-    for (int code = 8; code < 256; ++code) {
-        if ((keymap->keys[code / 8] & (1 << (code % 8))) != 0) {
-            const auto key = static_cast<xcb_keycode_t>(code);
-            const auto known = keysDown_.find(key);
-            down[key] = known != keysDown_.end() ? known->second : KeyDown{};
-        }
+    for (const xcb_keycode_t key : *codes) {
+        const auto known = keysDown_.find(key);
+        down[key] = known != keysDown_.end() ? known->second : KeyDown{};
     }
     keysDown_ = std::move(down);
 }

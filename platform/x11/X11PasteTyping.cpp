@@ -57,18 +57,8 @@ bool X11PasteTyping::vIsDown() const {
 }
 
 void X11PasteTyping::readKeysDown() {
-    xcb_connection_t* c = connection_.get();
-    XcbReply<xcb_query_keymap_reply_t> keymap(
-        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
-    connection_.scheduleDispatch();
-    if (!keymap) {
-        return;
-    }
-    down_.clear();
-    for (int code = 8; code < 256; ++code) {
-        if ((keymap->keys[code / 8] & (1 << (code % 8))) != 0) {
-            down_.insert(static_cast<xcb_keycode_t>(code));
-        }
+    if (auto down = connection_.keysDown()) {
+        down_ = std::move(*down);
     }
 }
 
