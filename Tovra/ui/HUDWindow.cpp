@@ -37,6 +37,13 @@ QColor withAlpha(QColor color, double alpha) {
 }
 
 /// A compositor draws translucency; without one (no owner of _NET_WM_CM_S0) it renders black.
+/// X11 windows shown by a Wayland compositor through XWayland: sway focuses every new window it
+/// manages, whatever it asks, and the paste typed next would land in the overlay.
+bool onXWayland() {
+    return QGuiApplication::platformName() == QStringLiteral("xcb") &&
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 bool hasCompositor() {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* c = x11 != nullptr && QGuiApplication::platformName() == QStringLiteral("xcb")
@@ -192,6 +199,10 @@ HUDWindow::HUDWindow()
       itemsStack_(new QVBoxLayout(itemsHost_)),
       dropIndicator_(new QFrame(this)),
       composited_(hasCompositor()) {
+    if (onXWayland()) {
+        // Unmanaged: never focused, and still where the user put it.
+        setWindowFlag(Qt::X11BypassWindowManagerHint);
+    }
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     if (composited_) {

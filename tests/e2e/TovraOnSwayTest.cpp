@@ -60,8 +60,8 @@ class TovraOnSway : public ::testing::Test {
         }
     }
     /// Tovra in this session, with `environment` ("NAME=value") added.
-    void launchTovra(const std::vector<std::string>& environment = {}) {
-        std::vector<std::string> argv{"env", "QT_QPA_PLATFORM=offscreen"};
+    void launchTovra(const std::vector<std::string>& environment = {"QT_QPA_PLATFORM=offscreen"}) {
+        std::vector<std::string> argv{"env", "-u", "QT_QPA_PLATFORM"};
         argv.insert(argv.end(), environment.begin(), environment.end());
         argv.push_back(TOVRA_BINARY);
         tovra = std::make_unique<BackgroundProcess>(argv);
@@ -146,8 +146,23 @@ TEST_F(TovraOnSway, ASecondPasteNextHalfASecondLaterLandsEveryTime) {
 TEST_F(TovraOnSway, ACompositorStartedFromAConsoleIsUsedThoughAnXDisplayIsNamed) {
     tovra.reset();
     // sway run from a console login: the session stays "tty"; XWayland names a display.
-    launchTovra({"XDG_SESSION_TYPE=tty", "DISPLAY=:97"});
+    launchTovra({"QT_QPA_PLATFORM=offscreen", "XDG_SESSION_TYPE=tty", "DISPLAY=:97"});
     copy("native copy", 1);
+}
+
+TEST_F(TovraOnSway, WithItsWindowsOnXWaylandTheOverlayLeavesTheKeysWhereTheyWere) {
+    const auto xwayland = SwayServer::current->xwaylandEnvironment();
+    ASSERT_EQ(xwayland.size(), 2U);
+    tovra.reset();
+    // As a session starts it: both displays named, its windows through XWayland.
+    launchTovra(xwayland);
+    auto target = start(toolkitTargets()[0].argv);
+    copy("one", 1);
+    copy("two", 2);
+    // The overlay that shows after each copy leaves the keys where they were.
+    EXPECT_EQ(SwayServer::current->focusedProcess(), target->pid());
+    ASSERT_EQ(command({"paste-next"}).exitCode, 0);
+    ASSERT_TRUE(printed(*target, "one")) << target->output();
 }
 
 TEST_F(TovraOnSway, MonitorsPluggedInAndOutLeaveItCapturing) {

@@ -55,7 +55,8 @@ bool SwayServer::start(std::string& error) {
     }
     const bool root = geteuid() == 0;
     const std::string config = serverDirectory_ + "/config";
-    std::ofstream(config) << "xwayland disable\n"
+    // XWayland starts only when an X client first connects.
+    std::ofstream(config) << "xwayland enable\n"
                              "output HEADLESS-1 resolution 1280x800\n"
                              "focus_on_window_activation focus\n";
     if (root && (chown(serverDirectory_.c_str(), nobody, nobody) != 0 ||
@@ -118,6 +119,29 @@ std::string SwayServer::ipcSocket() const {
         }
     }
     return ipc;
+}
+
+std::vector<std::string> SwayServer::xwaylandEnvironment() const {
+    // What sway gives the programs it starts: the display and the key to it. Its XWayland
+    // lets in its own user only: under root sway runs as nobody, and lets root in first.
+    const std::string file = serverDirectory_ + "/xwayland";
+    const std::string letIn = geteuid() == 0 ? "xhost +si:localuser:root >/dev/null; " : "";
+    if (!command("exec sh -c '" + letIn + "echo \"DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY\" > " +
+                 file + ".part && mv " + file + ".part " + file + "'")) {
+        return {};
+    }
+    std::vector<std::string> environment;
+    waitUntil(
+        [&] {
+            std::ifstream in(file);
+            environment.clear();
+            for (std::string entry; in >> entry;) {
+                environment.push_back(entry);
+            }
+            return environment.size() == 2;
+        },
+        5000);
+    return environment;
 }
 
 bool SwayServer::command(const std::string& text) const {

@@ -3,10 +3,12 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace tovra::test {
 
-/// A private headless sway for one test executable, with no input devices and no XWayland. sway
+/// A private headless sway for one test executable, with no input devices; XWayland starts when
+/// an X client first connects. sway
 /// refuses to run as root: under root it runs as nobody, in a runtime directory of its own.
 /// This process and its children reach it through an absolute WAYLAND_DISPLAY, keep a runtime
 /// directory of their own, and never see the display the tests were started from.
@@ -27,6 +29,8 @@ class SwayServer {
 
     /// Runs a sway command (`swaymsg`) on this compositor; true when sway accepted it.
     [[nodiscard]] bool command(const std::string& text) const;
+    /// DISPLAY and XAUTHORITY ("NAME=value") for its XWayland, or nothing.
+    [[nodiscard]] std::vector<std::string> xwaylandEnvironment() const;
     /// The process whose window has the keyboard focus, or -1.
     [[nodiscard]] pid_t focusedProcess() const;
 
