@@ -107,7 +107,7 @@ def rest_after_use(env, pid, seconds):
                               stderr=subprocess.DEVNULL)
     time.sleep(2)
     clip = offer_clipboard(env, b"one\ntwo\nthree\nfour\nfive")
-    time.sleep(1)
+    time.sleep(4)  # the overlay that shows after a copy has faded
     rest_after("a copy", pid, seconds)
     xdotool(env, "ctrl+v")
     time.sleep(1)
