@@ -159,7 +159,7 @@ class TovraSoakTest : public TovraCommandTest {
     std::deque<std::string> history;
     void note(std::string what) {
         history.push_back(std::move(what));
-        if (history.size() > 12) {
+        if (history.size() > 40) {
             history.pop_front();
         }
     }
