@@ -47,12 +47,12 @@ inline std::string pasteWithXclip(const std::string& target) {
 
 /// One end of the clipboard: a connection with its own pasteboard.
 struct Client {
-    Client() {
+    explicit Client(X11Pasteboard::Options options = fastOptions) {
         std::string error;
         connection = X11Connection::open(nullptr, error);
         EXPECT_NE(connection, nullptr) << error;
         connection->attach(queue);
-        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, fastOptions);
+        pasteboard = std::make_unique<X11Pasteboard>(*connection, queue, options);
         EXPECT_TRUE(pasteboard->observeChanges(
             [this](const PasteboardChange& change) { changes.push_back(change); }));
         EXPECT_TRUE(waitUntil([&] { return !pasteboard->isReading(); }));
