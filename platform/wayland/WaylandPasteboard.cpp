@@ -95,6 +95,7 @@ void WaylandPasteboard::attachDevice() {
     }
     // A new device announces the selection as it is now: like at start, not a copy.
     initialSelectionSeen_ = false;
+    ownEchoes_ = 0;
     device_ = dataControl_.getDevice(deviceSeat_);
     wl_proxy_add_listener(device_,
                           reinterpret_cast<void (**)(void)>(
@@ -155,12 +156,15 @@ void WaylandPasteboard::onSelection(wl_proxy* offer) {
         std::find(types.begin(), types.end(), wayland::ownContentsMarker) != types.end();
     if (ours) {
         WaylandDataControl::destroy(offer);
-        if (source_ == nullptr) {
-            // Our contents, offered by another client: a clipboard manager keeping the last
-            // copy. Still ours, and put away again if we had wiped them.
-            stagedHeldElsewhere_ = true;
-            wipeAgainIfWiped();
+        if (ownEchoes_ > 0) {
+            --ownEchoes_;  // our own selection, announced back to us
+            return;
         }
+        // Our contents, offered by another client: a clipboard manager keeping the last copy.
+        // Still ours, and put away again if we had wiped them. (Our source hears that it was
+        // replaced on the sources' thread, maybe only after this.)
+        stagedHeldElsewhere_ = true;
+        wipeAgainIfWiped();
         return;
     }
     if (!onChange_ && !initial) {
@@ -343,6 +347,7 @@ void WaylandPasteboard::offerContents(std::shared_ptr<const Contents> contents) 
     }
     WaylandDataControl::offer(source, std::string(wayland::ownContentsMarker).c_str());
     WaylandDataControl::setSelection(device_, source);
+    ++ownEchoes_;
     // The selection we replace is cancelled by the compositor; we need nothing more of it.
     dropSource();
     source_ = source;

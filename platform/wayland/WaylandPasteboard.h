@@ -128,6 +128,8 @@ class WaylandPasteboard final : public Pasteboard {
     bool writePending_ = false;
     bool commitScheduled_ = false;
     wl_proxy* source_ = nullptr;
+    /// Our selections the compositor has yet to announce back to us.
+    int ownEchoes_ = 0;
     /// The source in use and its contents, as the sources' thread reads them.
     struct Served {
         std::mutex mutex;
