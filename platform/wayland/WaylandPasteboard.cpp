@@ -211,7 +211,13 @@ void WaylandPasteboard::wipeAgainIfWiped() {
 void WaylandPasteboard::holdEmptyText() {
     auto empty = std::make_shared<Contents>();
     empty->push_back({std::string(pasteboardType::string), Bytes()});
+    // What was staged stays the contents a manager may still bring back a moment later: it
+    // read them before the wipe, and offers them after it.
+    const Previous staged = previous_;
     offerContents(std::move(empty));
+    if (staged.contents != nullptr && staged.ours) {
+        previous_ = staged;
+    }
 }
 
 void WaylandPasteboard::deliverReads() {
@@ -241,6 +247,10 @@ void WaylandPasteboard::deliverReads() {
         if (!read.initial) {
             countForeignChange(std::move(contents));  // a copy made, whatever came after
         }
+    }
+    if (wipeAfterReads_ && reads_.empty()) {
+        wipeAfterReads_ = false;
+        wipeIfOurs();
     }
     connection_.flush();
 }
@@ -320,18 +330,27 @@ void WaylandPasteboard::commitWrite() {
     }
     if (!contents->empty()) {
         wiped_ = false;
+        wipeAfterReads_ = false;
         offerContents(std::move(contents));
+    } else if (!reads_.empty()) {
+        // A copy still being read may be a clipboard manager's takeover of what we staged:
+        // whether the clipboard is still ours is known once it is read.
+        wipeAfterReads_ = true;
     } else {
-        // A wipe: only what is still ours goes. An empty text of ours takes its place rather
-        // than nothing: a clipboard manager puts its last text back on an empty clipboard, and
-        // that may be the item we staged.
-        if (source_ != nullptr || stagedHeldElsewhere_) {
-            holdEmptyText();
-            wiped_ = true;
-        }
-        stagedHeldElsewhere_ = false;
+        wipeIfOurs();
     }
     connection_.flush();
+}
+
+void WaylandPasteboard::wipeIfOurs() {
+    // Only what is still ours goes. An empty text of ours takes its place rather than nothing:
+    // a clipboard manager puts its last text back on an empty clipboard, and that may be the
+    // item we staged.
+    if (source_ != nullptr || stagedHeldElsewhere_) {
+        holdEmptyText();
+        wiped_ = true;
+    }
+    stagedHeldElsewhere_ = false;
 }
 
 void WaylandPasteboard::offerContents(std::shared_ptr<const Contents> contents) {
@@ -415,6 +434,11 @@ void WaylandPasteboard::onCancelled(wl_proxy* source) {
 
 void WaylandPasteboard::commitPendingWrites() {
     commitWrite();
+    if (wipeAfterReads_) {
+        // Sleep or quit: no waiting for reads.
+        wipeAfterReads_ = false;
+        wipeIfOurs();
+    }
     connection_.sync();
 }
 

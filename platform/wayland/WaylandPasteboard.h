@@ -98,6 +98,7 @@ class WaylandPasteboard final : public Pasteboard {
     [[nodiscard]] bool isTakeover(const Contents& contents,
                                   std::chrono::steady_clock::time_point at) const;
     void holdEmptyText();
+    void wipeIfOurs();
     /// Our contents came back in another client's hands after a wipe: wiped once more.
     void wipeAgainIfWiped();
 
@@ -130,6 +131,8 @@ class WaylandPasteboard final : public Pasteboard {
     wl_proxy* source_ = nullptr;
     /// Our selections the compositor has yet to announce back to us.
     int ownEchoes_ = 0;
+    /// A wipe asked for while others' copies were still being read.
+    bool wipeAfterReads_ = false;
     /// The source in use and its contents, as the sources' thread reads them.
     struct Served {
         std::mutex mutex;
