@@ -77,7 +77,7 @@ class WaylandPasteboard final : public Pasteboard {
         std::chrono::steady_clock::time_point at;
     };
     /// A clipboard manager takes over what another client copied this soon after.
-    static constexpr std::chrono::seconds takeoverWindow{1};
+    static constexpr std::chrono::seconds takeoverWindow{3};
 
     static const WaylandDataControl::DeviceListener deviceListener;
     static const WaylandDataControl::SourceListener sourceListener;

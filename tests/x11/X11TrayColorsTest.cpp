@@ -19,17 +19,22 @@ class Tray {
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
         xcb_set_selection_owner(c, window, connection.atom("_NET_SYSTEM_TRAY_S0"),
                                 XCB_CURRENT_TIME);
-        connection.flush();
+        roundTrip(c);
     }
     ~Tray() {
         xcb_destroy_window(connection_.get(), window);
-        connection_.flush();
+        roundTrip(connection_.get());
     }
     void setColors(const std::array<std::uint32_t, 12>& colors) {
         xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window,
                             connection_.atom("_NET_SYSTEM_TRAY_COLORS"), XCB_ATOM_CARDINAL, 32,
                             static_cast<std::uint32_t>(colors.size()), colors.data());
-        connection_.flush();
+        roundTrip(connection_.get());
+    }
+    /// Our requests are handled before another connection asks: a flush alone does not order
+    /// two connections.
+    static void roundTrip(xcb_connection_t* c) {
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     }
 
     xcb_window_t window;
