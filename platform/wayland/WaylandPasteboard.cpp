@@ -89,6 +89,7 @@ void WaylandPasteboard::attachDevice() {
         WaylandDataControl::destroy(device_);
         device_ = nullptr;
     }
+    forgetDeviceSettling();
     deviceSeat_ = connection_.seat();
     if (!dataControl_.isAvailable() || deviceSeat_ == nullptr) {
         return;
@@ -101,11 +102,30 @@ void WaylandPasteboard::attachDevice() {
                           reinterpret_cast<void (**)(void)>(
                               const_cast<WaylandDataControl::DeviceListener*>(&deviceListener)),
                           this);
+    static const wl_callback_listener settledListener{
+        [](void* data, wl_callback* callback, std::uint32_t /*serial*/) {
+            auto* pasteboard = static_cast<WaylandPasteboard*>(data);
+            wl_callback_destroy(callback);
+            pasteboard->deviceSettled_ = nullptr;
+            pasteboard->initialSelectionSeen_ = true;
+        },
+    };
+    forgetDeviceSettling();
+    deviceSettled_ = wl_display_sync(connection_.display());
+    wl_callback_add_listener(deviceSettled_, &settledListener, this);
     connection_.flush();
+}
+
+void WaylandPasteboard::forgetDeviceSettling() {
+    if (deviceSettled_ != nullptr) {
+        wl_callback_destroy(deviceSettled_);
+        deviceSettled_ = nullptr;
+    }
 }
 
 WaylandPasteboard::~WaylandPasteboard() {
     *alive_ = false;
+    forgetDeviceSettling();
     reads_.clear();
     for (const auto& [offer, types] : introduced_) {
         WaylandDataControl::destroy(offer);

@@ -85,6 +85,7 @@ class WaylandPasteboard final : public Pasteboard {
 
     /// Makes the data device of the seat in use, once per seat.
     void attachDevice();
+    void forgetDeviceSettling();
     void onDataOffer(wl_proxy* offer);
     void onSelection(wl_proxy* offer);
     void onPrimarySelection(wl_proxy* offer);
@@ -117,6 +118,10 @@ class WaylandPasteboard final : public Pasteboard {
     wl_seat* deviceSeat_ = nullptr;
     TaskHandle seatWatch_;
     bool initialSelectionSeen_ = false;
+    /// Answered once the compositor has sent what a new device hears first. wlroots announces
+    /// the selection even when there is none; KWin only when there is one, so a first
+    /// announcement after this is a copy.
+    wl_callback* deviceSettled_ = nullptr;
     /// Offers introduced and not yet named as a selection, with the types they list.
     std::map<wl_proxy*, std::vector<std::string>> introduced_;
     std::deque<Read> reads_;
