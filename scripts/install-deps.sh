@@ -14,7 +14,7 @@ packages=(
     xvfb xauth xclip xdotool openbox x11-utils
     python3-gi gir1.2-gtk-3.0 gir1.2-gtk-4.0 xterm xfce4-terminal x11-xkb-utils parcellite
     libreoffice-calc libreoffice-gtk3
-    libwayland-dev sway wl-clipboard foot clipman xwayland x11-xserver-utils
+    libwayland-dev sway wl-clipboard foot clipman xwayland x11-xserver-utils kwin-wayland
 )
 
 # Extra packages a caller needs (the screenshot script) come as arguments.

@@ -66,7 +66,7 @@ std::optional<std::string> AppDelegate::stagedForTheUsersPaste() const {
     if (context_.environment.keyboardTap.canTypeKeys()) {
         return std::nullopt;
     }
-    return "the item is on the clipboard, not pasted: this desktop lets no program type keys, "
+    return "the item is on the clipboard, not pasted: this desktop does not let Tovra type keys, "
            "so paste it with your own paste key (Ctrl+V)";
 }
 

@@ -8,12 +8,16 @@ WaylandAccessibilityTrust::WaylandAccessibilityTrust(const WaylandConnection& co
                                                      std::function<void()> openSettings)
     : trusted_(connection.dataControlFlavor() != DataControlFlavor::none &&
                connection.seat() != nullptr),
-      explanation_(explain(trusted_, connection.virtualKeyboardManager() != nullptr,
-                           connection.offers("zwlr_foreign_toplevel_manager_v1"))),
+      explanation_(explain(
+          trusted_,
+          connection.virtualKeyboardManager() != nullptr || connection.fakeInput() != nullptr,
+          connection.offers("zwlr_foreign_toplevel_manager_v1") ||
+              connection.offers("org_kde_plasma_window_management"),
+          connection.offers("org_kde_plasma_shell"))),
       openSettings_(std::move(openSettings)) {}
 
-std::string WaylandAccessibilityTrust::explain(bool dataControl, bool virtualKeyboard,
-                                               bool toplevels) {
+std::string WaylandAccessibilityTrust::explain(bool dataControl, bool typesKeys, bool toplevels,
+                                               bool kwin) {
     if (!dataControl) {
         return "This Wayland desktop lets no program read or set the clipboard for you (it "
                "offers neither ext-data-control nor wlr-data-control), so Tovra cannot queue "
@@ -23,7 +27,16 @@ std::string WaylandAccessibilityTrust::explain(bool dataControl, bool virtualKey
     std::string text =
         "Tovra reads copies on this Wayland desktop. Paste next and paste all come from the "
         "desktop's own key bindings running \"tovra paste-next\" and \"tovra paste-all\".";
-    if (!virtualKeyboard) {
+    if (kwin && (!typesKeys || !toplevels)) {
+        // KWin grants both to the program its desktop entry names, by absolute path.
+        text +=
+            " KDE Plasma lets Tovra type the paste and see the application in front only when "
+            "it runs as installed, with its desktop entry (started as /usr/bin/tovra): until "
+            "then the next item waits on the clipboard for your own Ctrl+V, and smart mode uses "
+            "its default order.";
+        return text;
+    }
+    if (!typesKeys) {
         text +=
             " This desktop lets no program type keys: the next item waits on the clipboard "
             "for your own Ctrl+V.";

@@ -10,8 +10,9 @@ namespace tovra {
 class WaylandConnection;
 
 /// On Wayland what Tovra needs is what the compositor offers: clipboard access for other
-/// programs (data control) is a must; typing the paste (a virtual keyboard) and knowing the
-/// application in front (foreign toplevels) only make it better.
+/// programs (data control) is a must; typing the paste (a virtual keyboard, KWin's fake input)
+/// and knowing the application in front (foreign toplevels, KWin's window list) only make it
+/// better.
 class WaylandAccessibilityTrust final : public AccessibilityTrust {
   public:
     WaylandAccessibilityTrust(const WaylandConnection& connection,
@@ -27,7 +28,7 @@ class WaylandAccessibilityTrust final : public AccessibilityTrust {
     [[nodiscard]] std::string explanation() const override { return explanation_; }
 
     /// What this compositor lacks, for the user, from what it offers.
-    static std::string explain(bool dataControl, bool virtualKeyboard, bool toplevels);
+    static std::string explain(bool dataControl, bool typesKeys, bool toplevels, bool kwin);
 
   private:
     bool trusted_;

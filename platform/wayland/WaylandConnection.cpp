@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "ext-data-control-v1-client.h"
+#include "fake-input-client.h"
+#include "plasma-window-management-client.h"
 #include "platform/MainQueue.h"
 #include "virtual-keyboard-unstable-v1-client.h"
 #include "wlr-data-control-unstable-v1-client.h"
@@ -58,6 +60,12 @@ WaylandConnection::~WaylandConnection() {
     readWatch_.cancel();
     if (toplevelManager_ != nullptr) {
         zwlr_foreign_toplevel_manager_v1_destroy(toplevelManager_);
+    }
+    if (plasmaWindowManagement_ != nullptr) {
+        org_kde_plasma_window_management_destroy(plasmaWindowManagement_);
+    }
+    if (fakeInput_ != nullptr) {
+        org_kde_kwin_fake_input_destroy(fakeInput_);
     }
     if (virtualKeyboardManager_ != nullptr) {
         zwp_virtual_keyboard_manager_v1_destroy(virtualKeyboardManager_);
@@ -151,7 +159,28 @@ void WaylandConnection::bindGlobal(std::uint32_t name, const char* interface,
     } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
         virtualKeyboardManager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
             bind(&zwp_virtual_keyboard_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 &&
+               version >= ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION) {
+        fakeInput_ = static_cast<org_kde_kwin_fake_input*>(
+            bind(&org_kde_kwin_fake_input_interface,
+                 ORG_KDE_KWIN_FAKE_INPUT_KEYBOARD_KEY_SINCE_VERSION));
     }
+}
+
+wl_proxy* WaylandConnection::bindListened(const wl_interface& interface, std::uint32_t version,
+                                          const void* listener, void* data) {
+    for (const auto& [name, global] : globals_) {
+        if (global.interface == interface.name && global.version >= version) {
+            auto* proxy =
+                static_cast<wl_proxy*>(wl_registry_bind(registry_, name, &interface, version));
+            // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast): libwayland's C signature
+            wl_proxy_add_listener(proxy, reinterpret_cast<void (**)()>(const_cast<void*>(listener)),
+                                  data);
+            flush();
+            return proxy;
+        }
+    }
+    return nullptr;
 }
 
 zwlr_foreign_toplevel_manager_v1* WaylandConnection::bindToplevelManager(
@@ -159,16 +188,20 @@ zwlr_foreign_toplevel_manager_v1* WaylandConnection::bindToplevelManager(
     if (toplevelManager_ != nullptr) {
         return nullptr;
     }
-    for (const auto& [name, global] : globals_) {
-        if (global.interface == zwlr_foreign_toplevel_manager_v1_interface.name) {
-            toplevelManager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(
-                wl_registry_bind(registry_, name, &zwlr_foreign_toplevel_manager_v1_interface, 1));
-            zwlr_foreign_toplevel_manager_v1_add_listener(toplevelManager_, listener, data);
-            flush();
-            break;
-        }
-    }
+    toplevelManager_ = reinterpret_cast<zwlr_foreign_toplevel_manager_v1*>(
+        bindListened(zwlr_foreign_toplevel_manager_v1_interface, 1, listener, data));
     return toplevelManager_;
+}
+
+org_kde_plasma_window_management* WaylandConnection::bindPlasmaWindowManagement(
+    const org_kde_plasma_window_management_listener* listener, void* data) {
+    if (plasmaWindowManagement_ != nullptr) {
+        return nullptr;
+    }
+    // Version 4 has all we use (a window's pid, its state, destroy); later ones add events.
+    plasmaWindowManagement_ = reinterpret_cast<org_kde_plasma_window_management*>(
+        bindListened(org_kde_plasma_window_management_interface, 4, listener, data));
+    return plasmaWindowManagement_;
 }
 
 bool WaylandConnection::offers(const std::string& interfaceName) const {

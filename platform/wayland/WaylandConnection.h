@@ -14,6 +14,9 @@
 struct zwp_virtual_keyboard_manager_v1;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_manager_v1_listener;
+struct org_kde_kwin_fake_input;
+struct org_kde_plasma_window_management;
+struct org_kde_plasma_window_management_listener;
 
 namespace tovra {
 
@@ -42,11 +45,17 @@ class WaylandConnection {
     [[nodiscard]] zwp_virtual_keyboard_manager_v1* virtualKeyboardManager() const {
         return virtualKeyboardManager_;
     }
+    /// KWin's fake input, when it offers it to us (the desktop entry asks for it) at a version
+    /// that types keys; null otherwise.
+    [[nodiscard]] org_kde_kwin_fake_input* fakeInput() const { return fakeInput_; }
     /// Binds the compositor's list of windows for `listener`, once (null when it has none, or
     /// on a second call). It announces every window open now as soon as it is bound, so it is
     /// bound only when its listener is there to hear them.
     zwlr_foreign_toplevel_manager_v1* bindToplevelManager(
         const zwlr_foreign_toplevel_manager_v1_listener* listener, void* data);
+    /// KWin's list of windows, as `bindToplevelManager` (which it does not offer).
+    org_kde_plasma_window_management* bindPlasmaWindowManagement(
+        const org_kde_plasma_window_management_listener* listener, void* data);
     /// The global interfaces this compositor offers, by name, for telling what is missing.
     [[nodiscard]] bool offers(const std::string& interfaceName) const;
     /// Runs when the seat in use went (`seat()` is then another one, or null) or one came while
@@ -66,6 +75,9 @@ class WaylandConnection {
     void scheduleDispatch();
 
   private:
+    /// Binds the global `interface` for `listener` once; null when it is not offered.
+    wl_proxy* bindListened(const wl_interface& interface, std::uint32_t version,
+                           const void* listener, void* data);
     struct Global {
         std::string interface;
         std::uint32_t version;
@@ -97,6 +109,8 @@ class WaylandConnection {
     wl_proxy* dataControlManager_ = nullptr;
     zwp_virtual_keyboard_manager_v1* virtualKeyboardManager_ = nullptr;
     zwlr_foreign_toplevel_manager_v1* toplevelManager_ = nullptr;
+    org_kde_kwin_fake_input* fakeInput_ = nullptr;
+    org_kde_plasma_window_management* plasmaWindowManagement_ = nullptr;
     MainQueue* mainQueue_ = nullptr;
     TaskHandle readWatch_;
     std::function<void()> lost_;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "WaylandConnection.h"
+#include "fake-input-client.h"
 #include "virtual-keyboard-unstable-v1-client.h"
 
 namespace tovra {
@@ -141,8 +142,13 @@ bool WaylandKeyboardTap::start(Handler /*handler*/) {
     return true;
 }
 
+bool WaylandKeyboardTap::canTypeKeys() const {
+    return keyboard_ != nullptr || connection_.fakeInput() != nullptr;
+}
+
 void WaylandKeyboardTap::postSyntheticPaste(unsigned modifiers) {
     if (keyboard_ == nullptr) {
+        typeThroughFakeInput(modifiers);
         return;
     }
     // Our keyboard is a keyboard of its own: keys the user still holds on theirs (the binding
@@ -162,6 +168,31 @@ void WaylandKeyboardTap::postSyntheticPaste(unsigned modifiers) {
             sendKey(modifier.key, false);
             mask &= ~modifier.mask;
             sendModifiers(mask);
+        }
+    }
+    connection_.flush();
+}
+
+void WaylandKeyboardTap::typeThroughFakeInput(unsigned modifiers) {
+    org_kde_kwin_fake_input* input = connection_.fakeInput();
+    if (input == nullptr) {
+        return;
+    }
+    if (!fakeInputAuthenticated_) {
+        // KWin ignores the events of a client that has not said who it is.
+        org_kde_kwin_fake_input_authenticate(input, "Tovra", "Types the paste shortcut");
+        fakeInputAuthenticated_ = true;
+    }
+    for (const ModifierKey& modifier : modifierKeys) {
+        if ((modifiers & modifier.modifier) != 0) {
+            org_kde_kwin_fake_input_keyboard_key(input, modifier.key, keyPressed);
+        }
+    }
+    org_kde_kwin_fake_input_keyboard_key(input, keyV, keyPressed);
+    org_kde_kwin_fake_input_keyboard_key(input, keyV, keyReleased);
+    for (const ModifierKey& modifier : modifierKeys) {
+        if ((modifiers & modifier.modifier) != 0) {
+            org_kde_kwin_fake_input_keyboard_key(input, modifier.key, keyReleased);
         }
     }
     connection_.flush();

@@ -16,8 +16,9 @@ class WaylandConnection;
 
 /// Wayland lets no client catch another's keys: the shortcuts reach Tovra through the
 /// compositor's own key bindings, which run the command line. What remains of the tap is typing
-/// the paste, through a virtual keyboard where the compositor offers one (wlroots compositors);
-/// elsewhere (KWin) the item stays staged for the user's own paste key.
+/// the paste, through a virtual keyboard where the compositor offers one (wlroots compositors)
+/// or KWin's fake input where KWin grants it (to the program of our desktop entry); elsewhere
+/// the item stays staged for the user's own paste key.
 class WaylandKeyboardTap final : public KeyboardTap {
   public:
     explicit WaylandKeyboardTap(WaylandConnection& connection);
@@ -31,9 +32,10 @@ class WaylandKeyboardTap final : public KeyboardTap {
     void replayHeld(std::uint64_t /*serial*/) override {}
     void swallowHeld(std::uint64_t /*serial*/) override {}
     [[nodiscard]] bool isHeld(std::uint64_t /*serial*/) override { return false; }
-    /// Types V with `modifiers` on the virtual keyboard; nothing where there is none.
+    /// Types V with `modifiers` on the virtual keyboard or through fake input; nothing where
+    /// there is neither.
     void postSyntheticPaste(unsigned modifiers) override;
-    [[nodiscard]] bool canTypeKeys() const override { return keyboard_ != nullptr; }
+    [[nodiscard]] bool canTypeKeys() const override;
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
     void setOverlayShortcutsActive(bool /*active*/) override {}
 
@@ -45,12 +47,15 @@ class WaylandKeyboardTap final : public KeyboardTap {
     void attachKeyboard();
     void sendModifiers(unsigned mask);
     void sendKey(std::uint32_t key, bool pressed);
+    /// KWin types with the user's own keymap, where the modifiers follow from the keys.
+    void typeThroughFakeInput(unsigned modifiers);
 
     WaylandConnection& connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
     wl_seat* keyboardSeat_ = nullptr;
     TaskHandle seatWatch_;
     bool running_ = false;
+    bool fakeInputAuthenticated_ = false;
 };
 
 }  // namespace tovra

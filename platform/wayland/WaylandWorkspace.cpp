@@ -60,7 +60,9 @@ WaylandWorkspace::WaylandWorkspace(WaylandConnection& connection) : connection_(
         },
         [](void* data, zwlr_foreign_toplevel_manager_v1* manager) { onFinished(data, manager); },
     };
-    connection.bindToplevelManager(&managerListener, this);
+    if (connection.bindToplevelManager(&managerListener, this) == nullptr) {
+        kwinWindows_ = KWinWindowList::bind(connection);
+    }
 }
 
 WaylandWorkspace::~WaylandWorkspace() {
@@ -80,6 +82,9 @@ void WaylandWorkspace::onFinished(void* data, void* /*manager*/) {
 }
 
 std::optional<FrontmostApplication> WaylandWorkspace::frontmostApplication() {
+    if (kwinWindows_) {
+        return kwinWindows_->frontmostApplication();
+    }
     for (const auto& [handle, toplevel] : toplevels_) {
         if (toplevel.activated) {
             FrontmostApplication front;
@@ -94,6 +99,9 @@ std::optional<FrontmostApplication> WaylandWorkspace::frontmostApplication() {
 }
 
 bool WaylandWorkspace::activate(const FrontmostApplication& application) {
+    if (kwinWindows_) {
+        return kwinWindows_->activate(application.window);
+    }
     for (const auto& [handle, toplevel] : toplevels_) {
         if (toplevel.id == application.window && connection_.seat() != nullptr) {
             zwlr_foreign_toplevel_handle_v1_activate(handle, connection_.seat());

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "KWinWindowList.h"
 #include "platform/Workspace.h"
 
 struct zwlr_foreign_toplevel_handle_v1;
@@ -14,8 +16,9 @@ namespace tovra {
 class WaylandConnection;
 
 /// The application in front, as wlroots compositors tell every client through the foreign
-/// toplevel protocol: the activated toplevel's app id. Without it (KWin, GNOME) there is no
-/// application in front, and smart mode keeps its default.
+/// toplevel protocol (the activated toplevel's app id), or KWin through its own window list.
+/// Without either (GNOME, a KWin that does not grant its list) there is no application in
+/// front, and smart mode keeps its default.
 class WaylandWorkspace final : public Workspace {
   public:
     explicit WaylandWorkspace(WaylandConnection& connection);
@@ -41,6 +44,7 @@ class WaylandWorkspace final : public Workspace {
     std::map<zwlr_foreign_toplevel_handle_v1*, Toplevel> toplevels_;
     std::uint64_t nextId_ = 1;
     bool managerFinished_ = false;
+    std::unique_ptr<KWinWindowList> kwinWindows_;
 };
 
 }  // namespace tovra

@@ -4,107 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
 
-#include "BackgroundProcess.h"
-#include "Processes.h"
-#include "SeededConfiguration.h"
 #include "SwayServer.h"
+#include "TovraOnWayland.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeyboardTap.h"
 
 namespace tovra::test {
+
+pid_t focusedProcess() {
+    return SwayServer::current->focusedProcess();
+}
+
 namespace {
 
-void settle(int milliseconds) {
-    waitUntil([] { return false; }, milliseconds);
-}
-
-std::string clipboard() {
-    const auto result = runCommand({"wl-paste", "--no-newline"});
-    return result.exitCode == 0 ? result.output : "<none>";
-}
-
-/// A window running natively on the compositor that prints its text as it changes.
-struct Target {
-    std::string name;
-    std::vector<std::string> argv;
-};
-
-std::vector<Target> toolkitTargets() {
-    const std::string gtk = TOVRA_GTK_TARGET;
-    return {
-        {"GTK 3", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "3", "entry"}},
-        {"GTK 4", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "4", "entry"}},
-        {"Qt 6", {"env", "QT_QPA_PLATFORM=wayland", TOVRA_PASTE_TARGET}},
-    };
-}
-
-class TovraOnSway : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        bus = std::make_unique<BackgroundProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(waitUntil([&] { return bus->output().find('\n') != std::string::npos; }, 5000));
-        const std::string address = bus->output().substr(0, bus->output().find('\n'));
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
-        setenv("TOVRA_TARGET_REPORT_CHANGES", "1", 1);
-        ASSERT_TRUE(seedConfiguration(configHome.path(), true));
-        if (startTovra) {
-            launchTovra();
-        }
-    }
-    /// Tovra in this session, with `environment` ("NAME=value") added.
-    void launchTovra(const std::vector<std::string>& environment = {"QT_QPA_PLATFORM=offscreen"}) {
-        std::vector<std::string> argv{"env", "-u", "QT_QPA_PLATFORM"};
-        argv.insert(argv.end(), environment.begin(), environment.end());
-        argv.push_back(TOVRA_BINARY);
-        tovra = std::make_unique<BackgroundProcess>(argv);
-        ASSERT_TRUE(waitUntil([&] { return command({"status"}).exitCode == 0; }, 10000));
-    }
-    void TearDown() override {
-        tovra.reset();
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
-
-    static CommandResult command(const std::vector<std::string>& arguments) {
-        std::vector<std::string> argv{TOVRA_BINARY};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        return runCommand(argv);
-    }
-    static int items() {
-        const std::string status = command({"status"}).output;
-        const auto at = status.find("items: ");
-        return at == std::string::npos ? -1 : std::stoi(status.substr(at + 7));
-    }
-    /// Another client's copy, captured once the queue holds `expected` items.
-    static void copy(const std::string& text, int expected) {
-        ASSERT_EQ(runDetaching({"wl-copy", "--", text}, {}), 0);
-        ASSERT_TRUE(waitUntil([&] { return items() == expected; }, 3000)) << text;
-    }
-    /// Starts a window and waits until it has the keyboard focus.
-    static std::unique_ptr<BackgroundProcess> start(const std::vector<std::string>& argv) {
-        auto process = std::make_unique<BackgroundProcess>(argv);
-        EXPECT_TRUE(waitUntil(
-            [&] { return SwayServer::current->focusedProcess() == process->pid(); }, 15000))
-            << argv.back() << " never came in front";
-        return process;
-    }
-    static bool printed(BackgroundProcess& process, const std::string& text) {
-        return waitUntil(
-            [&] { return process.output().find('"' + text + "\"\n") != std::string::npos; }, 3000);
-    }
-
-    QTemporaryDir configHome;
-    bool startTovra = true;
-    std::unique_ptr<BackgroundProcess> bus;
-    std::unique_ptr<BackgroundProcess> tovra;
-};
+using TovraOnSway = TovraOnWayland;
 
 TEST_F(TovraOnSway, CopiesAreQueuedInOrderAndPastedOneByOneThenAllAtOnce) {
     auto target = start(toolkitTargets()[0].argv);
@@ -195,14 +110,8 @@ TEST_F(TovraOnSway, ATerminalOpenBeforeTovraStartedIsPastedWithItsOwnKey) {
     launchTovra();
     copy("into foot", 1);
     ASSERT_EQ(command({"paste-next"}).exitCode, 0);
-    const auto typed = [&] {
-        std::ifstream in(file);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    };
     // Ctrl+V there would have typed a control character instead.
-    EXPECT_TRUE(waitUntil([&] { return typed() == "into foot"; }, 3000)) << typed();
+    EXPECT_TRUE(waitUntil([&] { return fileText(file) == "into foot"; }, 3000)) << fileText(file);
 }
 
 TEST_F(TovraOnSway, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
