@@ -24,6 +24,9 @@ struct KWinWindowListEvents {
         org_kde_plasma_window_destroy(handle);
     }
     static void mapped(void* data, org_kde_plasma_window_management* manager, std::uint32_t id);
+    static void mappedWithUuid(void* data, org_kde_plasma_window_management* manager,
+                               std::uint32_t id, const char* uuid);
+    static void listen(void* data, org_kde_plasma_window* handle);
 };
 
 namespace {
@@ -56,15 +59,28 @@ const org_kde_plasma_window_management_listener managementListener{
     .window = KWinWindowListEvents::mapped,
     .stacking_order_changed = [](void*, org_kde_plasma_window_management*, wl_array*) {},
     .stacking_order_uuid_changed = [](void*, org_kde_plasma_window_management*, const char*) {},
-    .window_with_uuid = [](void*, org_kde_plasma_window_management*, std::uint32_t, const char*) {},
+    .window_with_uuid = KWinWindowListEvents::mappedWithUuid,
 };
 
 }  // namespace
 
 void KWinWindowListEvents::mapped(void* data, org_kde_plasma_window_management* manager,
                                   std::uint32_t id) {
-    org_kde_plasma_window* handle = org_kde_plasma_window_management_get_window(manager, id);
-    window(data, handle).id = id;
+    // From version 13 on every window is announced twice, by number and by uuid.
+    if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(manager)) <
+        ORG_KDE_PLASMA_WINDOW_MANAGEMENT_WINDOW_WITH_UUID_SINCE_VERSION) {
+        listen(data, org_kde_plasma_window_management_get_window(manager, id));
+    }
+}
+
+void KWinWindowListEvents::mappedWithUuid(void* data, org_kde_plasma_window_management* manager,
+                                          std::uint32_t /*id*/, const char* uuid) {
+    listen(data, org_kde_plasma_window_management_get_window_by_uuid(manager, uuid));
+}
+
+void KWinWindowListEvents::listen(void* data, org_kde_plasma_window* handle) {
+    auto* list = static_cast<KWinWindowList*>(data);
+    window(data, handle).id = list->nextId_++;
     org_kde_plasma_window_add_listener(handle, &windowListener, data);
 }
 

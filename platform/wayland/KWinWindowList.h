@@ -41,6 +41,7 @@ class KWinWindowList {
 
     WaylandConnection& connection_;
     std::map<org_kde_plasma_window*, Window> windows_;
+    std::uint64_t nextId_ = 1;
 };
 
 }  // namespace tovra

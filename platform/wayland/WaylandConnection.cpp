@@ -167,12 +167,12 @@ void WaylandConnection::bindGlobal(std::uint32_t name, const char* interface,
     }
 }
 
-wl_proxy* WaylandConnection::bindListened(const wl_interface& interface, std::uint32_t version,
-                                          const void* listener, void* data) {
+wl_proxy* WaylandConnection::bindListened(const wl_interface& interface, std::uint32_t lowest,
+                                          std::uint32_t highest, const void* listener, void* data) {
     for (const auto& [name, global] : globals_) {
-        if (global.interface == interface.name && global.version >= version) {
-            auto* proxy =
-                static_cast<wl_proxy*>(wl_registry_bind(registry_, name, &interface, version));
+        if (global.interface == interface.name && global.version >= lowest) {
+            auto* proxy = static_cast<wl_proxy*>(
+                wl_registry_bind(registry_, name, &interface, std::min(global.version, highest)));
             // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast): libwayland's C signature
             wl_proxy_add_listener(proxy, reinterpret_cast<void (**)()>(const_cast<void*>(listener)),
                                   data);
@@ -189,7 +189,7 @@ zwlr_foreign_toplevel_manager_v1* WaylandConnection::bindToplevelManager(
         return nullptr;
     }
     toplevelManager_ = reinterpret_cast<zwlr_foreign_toplevel_manager_v1*>(
-        bindListened(zwlr_foreign_toplevel_manager_v1_interface, 1, listener, data));
+        bindListened(zwlr_foreign_toplevel_manager_v1_interface, 1, 1, listener, data));
     return toplevelManager_;
 }
 
@@ -198,9 +198,11 @@ org_kde_plasma_window_management* WaylandConnection::bindPlasmaWindowManagement(
     if (plasmaWindowManagement_ != nullptr) {
         return nullptr;
     }
-    // Version 4 has all we use (a window's pid, its state, destroy); later ones add events.
-    plasmaWindowManagement_ = reinterpret_cast<org_kde_plasma_window_management*>(
-        bindListened(org_kde_plasma_window_management_interface, 4, listener, data));
+    // Version 4 has all we use (a window's pid, its state, destroy). Windows are named by
+    // uuid from version 13 on, and newer KWins may drop the older names: the highest is taken.
+    plasmaWindowManagement_ = reinterpret_cast<org_kde_plasma_window_management*>(bindListened(
+        org_kde_plasma_window_management_interface, 4,
+        ORG_KDE_PLASMA_WINDOW_MANAGEMENT_WINDOW_WITH_UUID_SINCE_VERSION, listener, data));
     return plasmaWindowManagement_;
 }
 

@@ -75,9 +75,10 @@ class WaylandConnection {
     void scheduleDispatch();
 
   private:
-    /// Binds the global `interface` for `listener` once; null when it is not offered.
-    wl_proxy* bindListened(const wl_interface& interface, std::uint32_t version,
-                           const void* listener, void* data);
+    /// Binds the global `interface` for `listener` at the highest version offered up to
+    /// `highest`; null when it is not offered at `lowest` or above.
+    wl_proxy* bindListened(const wl_interface& interface, std::uint32_t lowest,
+                           std::uint32_t highest, const void* listener, void* data);
     struct Global {
         std::string interface;
         std::uint32_t version;
