@@ -37,6 +37,7 @@ for path in ./usr/bin/tovra ./usr/share/applications/invalid.moxworks.tovra.desk
     ./usr/share/icons/hicolor/48x48/apps/invalid.moxworks.tovra.png \
     ./usr/share/man/man1/tovra.1.gz ./usr/share/doc/tovra/copyright \
     ./usr/share/doc/tovra/changelog.Debian.gz \
+    ./usr/share/gnome-shell/extensions/tovra@moxworks.invalid/extension.js \
     ./usr/share/tovra/MoxUI_MoxUI.bundle/Inter-VariableFont_opsz,wght.ttf; do
     if ! grep -qF " $path" <<<"$listing"; then
         echo "missing from the package: $path"
@@ -47,6 +48,12 @@ done
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
+# KWin and the GNOME extension trust the program they name, by its installed path.
+grep -qx 'Exec=/usr/bin/tovra' "$unpacked/usr/share/applications/invalid.moxworks.tovra.desktop" ||
+    { echo "the desktop entry does not name /usr/bin/tovra"; exit 1; }
+grep -q "TRUSTED_PROGRAM = '/usr/bin/tovra'" \
+    "$unpacked/usr/share/gnome-shell/extensions/tovra@moxworks.invalid/extension.js" ||
+    { echo "the GNOME extension does not serve /usr/bin/tovra"; exit 1; }
 for link in "$unpacked"/usr/share/tovra/MoxUI_MoxUI.bundle/*; do
     installed=$(realpath -m "/usr/share/tovra/MoxUI_MoxUI.bundle/$(readlink "$link")")
     [ -e "$installed" ] || { echo "once installed, $link would point nowhere: $installed"; exit 1; }

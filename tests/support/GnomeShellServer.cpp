@@ -1,0 +1,154 @@
+#include "GnomeShellServer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "Processes.h"
+
+extern char** environ;
+
+namespace tovra::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* extensionUuid = "tovra@moxworks.invalid";
+
+/// Starts `args` in a process group of its own, its output silenced unless TOVRA_TEST_STDERR.
+pid_t spawnGroup(const std::vector<std::string>& args) {
+    SpawnArguments spawn(args);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0].c_str(), &actions, &attributes, spawn.argv.data(), environ) !=
+        0) {
+        pid = -1;
+    }
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+/// The extension as configured, made to serve `program`.
+bool installExtension(const fs::path& from, const fs::path& to, const std::string& program) {
+    std::error_code failed;
+    fs::create_directories(to, failed);
+    for (const char* name : {"metadata.json", "bridge.js", "extension.js"}) {
+        std::ifstream in(from / name);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string content = text.str();
+        if (std::string(name) == "extension.js") {
+            const auto line = content.find("const TRUSTED_PROGRAM = '");
+            if (line == std::string::npos) {
+                return false;
+            }
+            const auto start = line + std::string("const TRUSTED_PROGRAM = '").size();
+            content.replace(start, content.find('\'', start) - start, program);
+        }
+        std::ofstream(to / name) << content;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool GnomeShellServer::start(const std::string& extension, const std::string& trustedProgram,
+                             std::string& error) {
+    std::string pattern = (fs::temp_directory_path() / "tovra-gnome-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make the shell's directory";
+        return false;
+    }
+    directory_ = pattern;
+    const fs::path root(directory_);
+    std::error_code failed;
+    fs::create_directories(root / "run", failed);
+    chmod((root / "run").c_str(), 0700);
+    fs::create_directories(root / "home/.config/glib-2.0/settings", failed);
+    if (!installExtension(extension,
+                          root / "home/.local/share/gnome-shell/extensions" / extensionUuid,
+                          trustedProgram)) {
+        error = "the extension in " + extension + " names no trusted program";
+        return false;
+    }
+    // The settings as a key file: no dconf service needed, and user extensions enabled.
+    std::ofstream(root / "home/.config/glib-2.0/settings/keyfile")
+        << "[org/gnome/shell]\nenabled-extensions=['" << extensionUuid
+        << "']\ndisable-user-extensions=false\n";
+    // Without a system bus the shell aborts at start.
+    const std::string systemBus = (root / "system_bus").string();
+    std::ofstream(root / "system.conf")
+        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
+           "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig><type>system</type><listen>unix:path="
+        << systemBus
+        << "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
+           "<allow receive_sender=\"*\"/><allow own=\"*\"/><allow user=\"*\"/></policy>"
+           "</busconfig>\n";
+    systemBus_ =
+        spawnGroup({"dbus-daemon", "--nofork", "--config-file=" + (root / "system.conf").string()});
+    const std::string home = (root / "home").string();
+    shell_ = spawnGroup(
+        {"setpriv", "--pdeathsig", "TERM", "env", "-i", "PATH=/usr/local/bin:/usr/bin:/bin",
+         "HOME=" + home, "XDG_RUNTIME_DIR=" + (root / "run").string(), "GSETTINGS_BACKEND=keyfile",
+         "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + systemBus, "dbus-run-session", "--", "gnome-shell",
+         "--headless", "--wayland", "--no-x11", "--virtual-monitor", "1280x800"});
+    if (systemBus_ < 0 || shell_ < 0) {
+        stop();
+        error = "cannot start gnome-shell (is the gnome-shell package installed?)";
+        return false;
+    }
+    // Before any event loop exists: a plain wait.
+    for (int waited = 0; waited < 30000 && !fs::exists(bridgeSocket(), failed); waited += 50) {
+        usleep(50'000);
+    }
+    if (!fs::exists(bridgeSocket(), failed)) {
+        stop();
+        error = "the shell started no bridge (TOVRA_TEST_STDERR=1 shows why)";
+        return false;
+    }
+    return true;
+}
+
+std::string GnomeShellServer::bridgeSocket() const {
+    return directory_ + "/run/tovra-gnome/bridge";
+}
+
+void GnomeShellServer::stop() {
+    for (pid_t* pid : {&shell_, &systemBus_}) {
+        if (*pid > 0) {
+            kill(-*pid, SIGTERM);
+            int status = 0;
+            waitpid(*pid, &status, 0);
+            *pid = -1;
+        }
+    }
+    if (!directory_.empty()) {
+        std::error_code ignored;
+        fs::remove_all(directory_, ignored);
+        directory_.clear();
+    }
+}
+
+}  // namespace tovra::test
