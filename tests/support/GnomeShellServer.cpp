@@ -25,30 +25,6 @@ namespace {
 
 constexpr const char* extensionUuid = "tovra@moxworks.invalid";
 
-/// Starts `args` in a process group of its own, its output silenced unless TOVRA_TEST_STDERR.
-pid_t spawnGroup(const std::vector<std::string>& args) {
-    SpawnArguments spawn(args);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, args[0].c_str(), &actions, &attributes, spawn.argv.data(), environ) !=
-        0) {
-        pid = -1;
-    }
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 /// The extension as configured, made to serve `program`.
 bool installExtension(const fs::path& from, const fs::path& to, const std::string& program) {
     std::error_code failed;
@@ -106,10 +82,10 @@ bool GnomeShellServer::start(const std::string& extension, const std::string& tr
         << "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
            "<allow receive_sender=\"*\"/><allow own=\"*\"/><allow user=\"*\"/></policy>"
            "</busconfig>\n";
-    systemBus_ =
-        spawnGroup({"dbus-daemon", "--nofork", "--config-file=" + (root / "system.conf").string()});
+    systemBus_ = spawnServerGroup(
+        {"dbus-daemon", "--nofork", "--config-file=" + (root / "system.conf").string()});
     const std::string home = (root / "home").string();
-    shell_ = spawnGroup(
+    shell_ = spawnServerGroup(
         {"setpriv", "--pdeathsig", "TERM", "env", "-i", "PATH=/usr/local/bin:/usr/bin:/bin",
          "HOME=" + home, "XDG_RUNTIME_DIR=" + (root / "run").string(), "GSETTINGS_BACKEND=keyfile",
          "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + systemBus, "dbus-run-session", "--", "gnome-shell",

@@ -89,23 +89,8 @@ bool KWinServer::start(const std::vector<std::string>& trustedPrograms, std::str
                                   "800",
                                   "--socket",
                                   "kwin"};
-    SpawnArguments spawn(args);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
-    // A group of its own: stopping it takes its bus and its helpers too.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    const int spawned =
-        posix_spawnp(&pid_, "setpriv", &actions, &attributes, spawn.argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = spawnServerGroup(args);
+    const int spawned = pid_ > 0 ? 0 : -1;
     if (spawned != 0) {
         pid_ = -1;
         error = "cannot start KWin";

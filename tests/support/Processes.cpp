@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cerrno>
+#include <cstdlib>
 
 #include "TestEventLoop.h"
 
@@ -116,6 +117,33 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::string
 
 int runDetaching(const std::vector<std::string>& args, const std::string& input) {
     return run(args, input, false).exitCode;
+}
+
+}  // namespace tovra::test
+
+namespace tovra::test {
+
+int spawnServerGroup(const std::vector<std::string>& argv) {
+    SpawnArguments spawn(argv);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0].c_str(), &actions, &attributes, spawn.argv.data(), environ) !=
+        0) {
+        pid = -1;
+    }
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
 }
 
 }  // namespace tovra::test

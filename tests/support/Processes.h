@@ -24,6 +24,10 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::string
 /// discarded, so only the program itself is waited for.
 int runDetaching(const std::vector<std::string>& argv, const std::string& input);
 
+/// Starts a server (a compositor, a bus) in a process group of its own, so stopping the group
+/// stops its helpers too; its output is silenced unless TOVRA_TEST_STDERR is set. -1 on failure.
+int spawnServerGroup(const std::vector<std::string>& argv);
+
 /// Turns the test's event loops (its `TestEventLoop`s, else Qt's) until `done` is true or
 /// `timeoutMs` passes; returns `done()`.
 template <class Predicate>
