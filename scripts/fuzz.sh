@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in fuzz/ with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs each for a while from its seed corpus (a copy: the seeds in the repository stay as
-# they are). A crash or a broken property stops with the input saved in the build directory.
+# they are). A crash or a broken property fails the run, the input saved in the build directory.
 # Usage: scripts/fuzz.sh [seconds-per-target] [build-dir]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,17 +18,28 @@ cmake --build "$build" --target tovra_fuzzers --parallel "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=print_stacktrace=1
-for corpus in "$root"/fuzz/corpus/*/; do
-    name=$(basename "$corpus")
-    work="$build/fuzz/work/$name"
+# The targets run side by side: each has its time, so the step takes one target's time.
+run_target() {
+    local name="$1" corpus="$2"
+    local work="$build/fuzz/work/$name" log="$build/fuzz/$name.log"
     mkdir -p "$work"
-    log="$build/fuzz/$name.log"
-    (cd "$build/fuzz" && "./$name" -max_total_time="$seconds" -print_final_stats=1 \
-        -timeout=10 -rss_limit_mb=2048 "$work" "$corpus") >"$log" 2>&1 || {
+    if ! (cd "$build/fuzz" && "./$name" -max_total_time="$seconds" -print_final_stats=1 \
+        -timeout=10 -rss_limit_mb=2048 "$work" "$corpus") >"$log" 2>&1; then
         tail -40 "$log"
         echo "$name: FAILED (input and log in $build/fuzz)"
-        exit 1
-    }
+        return 1
+    fi
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
     echo "$name: $runs executions in ${seconds} s, no crash"
+}
+
+pids=()
+for corpus in "$root"/fuzz/corpus/*/; do
+    run_target "$(basename "$corpus")" "$corpus" &
+    pids+=($!)
 done
+failed=0
+for pid in "${pids[@]}"; do
+    wait "$pid" || failed=1
+done
+exit "$failed"

@@ -175,16 +175,30 @@ class TerminalTarget {
     explicit TerminalTarget(const std::string& terminal) {
         const std::string script =
             "stty -icanon -echo && : > " + output() + " && exec cat >> " + output();
+        // A session bus of its own, as on a desktop: without one GLib starts a bus through the
+        // X server for the terminal's settings, which can stall a start. Its errors go with its
+        // output, for when it never runs the shell.
+        bus_ = std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
+        EXPECT_TRUE(
+            waitUntil([&] { return bus_->output().find('\n') != std::string::npos; }, 5000));
+        std::vector<std::string> argv{
+            "sh",
+            "-c",
+            "exec \"$@\" 2>&1",
+            "sh",
+            "env",
+            "DBUS_SESSION_BUS_ADDRESS=" + bus_->output().substr(0, bus_->output().find('\n'))};
         if (terminal == "xterm") {
-            process_ = std::make_unique<test::BackgroundProcess>(
-                std::vector<std::string>{"xterm", "-e", "sh", "-c", script});
+            argv.insert(argv.end(), {"xterm", "-e", "sh", "-c", script});
         } else {
-            process_ = std::make_unique<test::BackgroundProcess>(
-                std::vector<std::string>{terminal, "--disable-server", "-x", "sh", "-c", script});
+            argv.insert(argv.end(), {terminal, "--disable-server", "-x", "sh", "-c", script});
         }
+        process_ = std::make_unique<test::BackgroundProcess>(argv);
         EXPECT_TRUE(
             waitUntil([&] { return QFile::exists(QString::fromStdString(output())); }, 15000))
-            << terminal << " never ran its shell";
+            << terminal << " never ran its shell (" << (process_->isRunning() ? "running" : "ended")
+            << "): " << process_->output();
     }
     [[nodiscard]] pid_t pid() const { return process_->pid(); }
     /// Waits until the shell received `expected`, then a moment more in which nothing else may
@@ -206,6 +220,7 @@ class TerminalTarget {
     }
 
     QTemporaryDir directory_;
+    std::unique_ptr<test::BackgroundProcess> bus_;
     std::unique_ptr<test::BackgroundProcess> process_;
 };
 
