@@ -84,6 +84,29 @@ class KeyboardTap {
     /// Down) are intercepted only while `active`: held all the time they would be taken from
     /// every application, and from window managers that switch desktops with Ctrl+Alt+arrows.
     virtual void setOverlayShortcutsActive(bool active) = 0;
+    /// The shortcuts a tap takes from every application (a copy is only observed).
+    [[nodiscard]] static const std::vector<Shortcut>& interceptedShortcuts() {
+        // The paste grab comes first: without it the tap does not start.
+        static const std::vector<Shortcut> shortcuts{
+            {Key::v, command},
+            {Key::v, command | shift},
+            {Key::v, command | option},          // urxvt's paste key
+            {Key::v, command | option | shift},  // burst where Ctrl+Shift+V pastes (terminals)
+            {Key::s, command | shift},
+            {Key::escape, noModifier},
+            {Key::x, command | option},
+            {Key::w, command | option},
+            {Key::digit1, command | option},
+            {Key::digit2, command | option},
+            {Key::digit3, command | option},
+            {Key::p, command | option},
+            {Key::l, command | option},
+            {Key::upArrow, command | option},
+            {Key::downArrow, command | option},
+        };
+        return shortcuts;
+    }
+
     [[nodiscard]] static bool isOverlayShortcut(const Shortcut& shortcut) {
         if (shortcut.key == Key::escape) {
             return shortcut.modifiers == noModifier;

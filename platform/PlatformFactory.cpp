@@ -1,9 +1,12 @@
 #include "PlatformFactory.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
 
 #include "platform/NullPlatform.h"
+#include "platform/gnome/GnomePlatform.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
 
@@ -23,6 +26,21 @@ bool waylandSession() {
     return hasText("WAYLAND_DISPLAY") && (type == nullptr || std::string_view(type) != "x11");
 }
 
+/// GNOME Shell gives clients no clipboard of others: Tovra's extension does, where it runs.
+bool gnomeSession() {
+    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    for (std::string_view rest = desktops != nullptr ? desktops : ""; !rest.empty();) {
+        const std::string_view desktop = rest.substr(0, rest.find(':'));
+        if (desktop == "GNOME") {
+            return true;
+        }
+        rest.remove_prefix(std::min(rest.size(), desktop.size() + 1));
+    }
+    std::error_code error;
+    const std::string socket = GnomeBridge::defaultSocketPath();
+    return !socket.empty() && std::filesystem::exists(socket, error);
+}
+
 }  // namespace
 
 OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request) {
@@ -36,11 +54,21 @@ OpenedPlatform openPlatform(MainQueue& mainQueue, PlatformRequest request) {
             }
             WaylandPlatform::Options options;
             options.pasteboard.maxBytes = request.maxPayloadBytes;
-            options.openHelp = std::move(request.openHelp);
+            options.openHelp = request.openHelp;
             options.lost = std::move(request.sessionEnded);
             auto platform = std::make_unique<WaylandPlatform>(
                 std::move(connection), mainQueue, std::move(options), std::move(instance));
             const bool reaches = platform->waylandPasteboard().isAvailable();
+            if (!reaches && gnomeSession()) {
+                // The Wayland connection stays: it tells when the session ends.
+                GnomePlatform::Options gnome;
+                gnome.pasteboard.maxBytes = request.maxPayloadBytes;
+                gnome.openHelp = std::move(request.openHelp);
+                auto shell = std::make_unique<GnomePlatform>(
+                    mainQueue, std::move(gnome),
+                    std::shared_ptr<WaylandPlatform>(std::move(platform)));
+                return {OpenedPlatform::Status::opened, std::move(shell), {}, true};
+            }
             return {OpenedPlatform::Status::opened, std::move(platform), {}, reaches};
         }
         if (!hasText("DISPLAY")) {

@@ -32,28 +32,6 @@ unsigned modifiersOf(std::uint16_t state) {
 
 }  // namespace
 
-const std::vector<KeyboardTap::Shortcut>& X11KeyboardTap::interceptedShortcuts() {
-    // The paste grab comes first: without it the tap does not start.
-    static const std::vector<Shortcut> shortcuts{
-        {Key::v, command},
-        {Key::v, command | shift},
-        {Key::v, command | option},          // urxvt's paste key
-        {Key::v, command | option | shift},  // burst where Ctrl+Shift+V pastes (terminals)
-        {Key::s, command | shift},
-        {Key::escape, noModifier},
-        {Key::x, command | option},
-        {Key::w, command | option},
-        {Key::digit1, command | option},
-        {Key::digit2, command | option},
-        {Key::digit3, command | option},
-        {Key::p, command | option},
-        {Key::l, command | option},
-        {Key::upArrow, command | option},
-        {Key::downArrow, command | option},
-    };
-    return shortcuts;
-}
-
 X11KeyboardTap::X11KeyboardTap(X11Connection& connection, MainQueue& mainQueue, Options options)
     : connection_(connection),
       mainQueue_(mainQueue),

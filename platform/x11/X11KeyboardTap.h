@@ -60,9 +60,6 @@ class X11KeyboardTap final : public KeyboardTap {
     }
     void setOverlayShortcutsActive(bool active) override;
 
-    /// The shortcuts the tap intercepts (copy is observed, not intercepted).
-    static const std::vector<Shortcut>& interceptedShortcuts();
-
     /// Windows whose keystrokes pass untouched when they have the focus: our own text fields
     /// paste the clipboard as it is, like any text field. `mayHaveFocus` is the toolkit's own
     /// knowledge that one of them is focused, asked without a round trip; only when it says yes

@@ -78,7 +78,10 @@ TEST(GnomeExtension, TheBridgeAnswersTheProgramItTrustsAndRefusesAnyOther) {
     // The trusted program's newer connection takes over; the older one is closed.
     BridgeClient newer;
     EXPECT_EQ(newer.line(), "hello 1");
-    EXPECT_EQ(trusted.line(), "<closed>");
+    std::string last;
+    while ((last = trusted.line()).rfind("focus ", 0) == 0) {
+    }
+    EXPECT_EQ(last, "<closed>");
 }
 
 }  // namespace

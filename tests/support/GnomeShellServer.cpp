@@ -84,13 +84,21 @@ bool GnomeShellServer::start(const std::string& extension, const std::string& tr
            "</busconfig>\n";
     systemBus_ = spawnServerGroup(
         {"dbus-daemon", "--nofork", "--config-file=" + (root / "system.conf").string()});
+    // A session bus the tests reach too: remote-desktop typing, and Tovra's command line.
+    sessionBus_ = spawnServerGroup({"dbus-daemon", "--session", "--nofork",
+                                    "--address=unix:path=" + (root / "session_bus").string()});
+    for (int waited = 0; waited < 10000 && !fs::exists(root / "session_bus", failed);
+         waited += 20) {
+        usleep(20'000);
+    }
     const std::string home = (root / "home").string();
     shell_ = spawnServerGroup(
         {"setpriv", "--pdeathsig", "TERM", "env", "-i", "PATH=/usr/local/bin:/usr/bin:/bin",
          "HOME=" + home, "XDG_RUNTIME_DIR=" + (root / "run").string(), "GSETTINGS_BACKEND=keyfile",
-         "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + systemBus, "dbus-run-session", "--", "gnome-shell",
-         "--headless", "--wayland", "--no-x11", "--virtual-monitor", "1280x800"});
-    if (systemBus_ < 0 || shell_ < 0) {
+         "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + systemBus,
+         "DBUS_SESSION_BUS_ADDRESS=" + sessionBusAddress(), "gnome-shell", "--headless",
+         "--wayland", "--no-x11", "--virtual-monitor", "1280x800"});
+    if (systemBus_ < 0 || sessionBus_ < 0 || shell_ < 0) {
         stop();
         error = "cannot start gnome-shell (is the gnome-shell package installed?)";
         return false;
@@ -107,12 +115,22 @@ bool GnomeShellServer::start(const std::string& extension, const std::string& tr
     return true;
 }
 
+std::string GnomeShellServer::sessionBusAddress() const {
+    return "unix:path=" + directory_ + "/session_bus";
+}
+
+std::vector<std::string> GnomeShellServer::clientEnvironment() const {
+    return {"XDG_RUNTIME_DIR=" + directory_ + "/run", "WAYLAND_DISPLAY=wayland-0",
+            "DBUS_SESSION_BUS_ADDRESS=" + sessionBusAddress(), "XDG_CURRENT_DESKTOP=GNOME",
+            "XDG_SESSION_TYPE=wayland"};
+}
+
 std::string GnomeShellServer::bridgeSocket() const {
     return directory_ + "/run/tovra-gnome/bridge";
 }
 
 void GnomeShellServer::stop() {
-    for (pid_t* pid : {&shell_, &systemBus_}) {
+    for (pid_t* pid : {&shell_, &sessionBus_, &systemBus_}) {
         if (*pid > 0) {
             kill(-*pid, SIGTERM);
             int status = 0;

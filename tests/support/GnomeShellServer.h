@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace tovra::test {
 
@@ -20,11 +21,15 @@ class GnomeShellServer {
     /// shell and waits until the extension listens; false with a reason on failure.
     bool start(const std::string& extension, const std::string& trustedProgram, std::string& error);
     void stop();
+    /// What a client of this shell needs in its environment ("NAME=value").
+    [[nodiscard]] std::vector<std::string> clientEnvironment() const;
+    [[nodiscard]] std::string sessionBusAddress() const;
     /// The socket the extension serves.
     [[nodiscard]] std::string bridgeSocket() const;
 
   private:
     pid_t systemBus_ = -1;
+    pid_t sessionBus_ = -1;
     pid_t shell_ = -1;
     std::string directory_;
 };

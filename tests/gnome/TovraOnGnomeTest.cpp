@@ -1,0 +1,304 @@
+// Tovra end to end on a private headless GNOME Shell with its extension: copies made in GTK 3,
+// GTK 4 and Qt 6 windows running natively, keys typed through Mutter's remote-desktop
+// interface (the path a keyboard takes), and what each window then shows.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <unistd.h>
+
+#include <sys/wait.h>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BackgroundProcess.h"
+#include "GnomeShellServer.h"
+#include "PrivateHome.h"
+#include "Processes.h"
+#include "tests/e2e/SeededConfiguration.h"
+
+extern char** environ;
+
+namespace tovra::test {
+namespace {
+
+GnomeShellServer* shell = nullptr;
+
+/// Keys typed as a keyboard would, one chord or word per call, each taken by Mutter before the
+/// call returns.
+class Typist {
+  public:
+    Typist() {
+        int in[2];
+        int out[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+            return;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        const std::string script = TOVRA_GNOME_KEYS;
+        char* argv[] = {const_cast<char*>("/usr/bin/python3"), const_cast<char*>(script.c_str()),
+                        nullptr};
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        input_ = in[1];
+        output_ = out[0];
+        ready_ = answer() == "ready";
+    }
+    ~Typist() {
+        close(input_);
+        close(output_);
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    Typist(const Typist&) = delete;
+    Typist& operator=(const Typist&) = delete;
+
+    [[nodiscard]] bool isReady() const { return ready_; }
+    /// "ctrl v", "escape", or "text some words".
+    bool type(const std::string& keys) {
+        const std::string line = keys + "\n";
+        return write(input_, line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
+               answer() == "typed";
+    }
+
+  private:
+    std::string answer() {
+        std::string line;
+        for (char c = 0;;) {
+            pollfd readable{output_, POLLIN, 0};
+            if (poll(&readable, 1, 10000) <= 0 || read(output_, &c, 1) != 1) {
+                return "<none>";
+            }
+            if (c == '\n') {
+                return line;
+            }
+            line += c;
+        }
+    }
+
+    pid_t pid_ = -1;
+    int input_ = -1;
+    int output_ = -1;
+    bool ready_ = false;
+};
+
+struct Toolkit {
+    std::string name;
+    std::vector<std::string> argv;
+};
+
+std::vector<Toolkit> toolkits() {
+    const std::string gtk = TOVRA_GTK_TARGET;
+    return {
+        {"GTK 3", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "3", "entry"}},
+        {"GTK 4", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "4", "entry"}},
+        {"Qt 6", {"env", "QT_QPA_PLATFORM=wayland", TOVRA_PASTE_TARGET}},
+    };
+}
+
+/// One window of a toolkit that prints its text on every change, as JSON.
+class Window {
+  public:
+    explicit Window(const Toolkit& toolkit) : process_(toolkit.argv), name_(toolkit.name) {}
+
+    /// Waits until it prints `text`.
+    bool shows(const std::string& text) {
+        return waitUntil(
+            [&] { return process_.output().find('"' + text + "\"\n") != std::string::npos; }, 5000);
+    }
+    std::string output() { return process_.output(); }
+    [[nodiscard]] const std::string& name() const { return name_; }
+
+  private:
+    BackgroundProcess process_;
+    std::string name_;
+};
+
+class TovraOnGnome : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
+        setenv("TOVRA_TARGET_REPORT_CHANGES", "1", 1);
+        ASSERT_TRUE(seedConfiguration(configHome.path(), true));
+        ASSERT_TRUE(keys.isReady());
+    }
+    void TearDown() override { tovra.reset(); }
+
+    void launchTovra() {
+        tovra = std::make_unique<BackgroundProcess>(
+            std::vector<std::string>{"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
+        ASSERT_TRUE(waitUntil([&] { return items() == 0; }, 10000));
+    }
+    static int items() {
+        const std::string status = runCommand({TOVRA_BINARY, "status"}).output;
+        const auto at = status.find("items: ");
+        return at == std::string::npos ? -1 : std::stoi(status.substr(at + 7));
+    }
+
+    /// A new window of `toolkit`, once it has the keyboard: what is typed shows there.
+    std::unique_ptr<Window> open(const Toolkit& toolkit) {
+        auto window = std::make_unique<Window>(toolkit);
+        // Typed until the window shows it: before it has the focus the keys go nowhere.
+        const bool focused =
+            waitUntil([&] { return keys.type("text k") && window->shows("k"); }, 20000);
+        EXPECT_TRUE(focused) << toolkit.name << " never took the keyboard";
+        return window;
+    }
+    /// Copies `text` in `window` with the toolkit's own Ctrl+C.
+    void copyIn(Window& window, const std::string& text) {
+        ASSERT_TRUE(keys.type("ctrl a"));
+        ASSERT_TRUE(keys.type("text " + text));
+        ASSERT_TRUE(window.shows(text)) << window.output();
+        ASSERT_TRUE(keys.type("ctrl a"));
+        ASSERT_TRUE(keys.type("ctrl c"));
+    }
+    /// Replaces the window's text with what Ctrl+V (or `chord`) pastes there.
+    void pasteIn(const std::string& chord = "ctrl v") {
+        ASSERT_TRUE(keys.type("ctrl a"));
+        ASSERT_TRUE(keys.type(chord));
+    }
+
+    /// Turns the extension on or off through the shell's interface, as the Extensions app does.
+    static bool turnExtension(const std::string& how) {
+        return runCommand({"gdbus", "call", "--session", "--dest", "org.gnome.Shell",
+                           "--object-path", "/org/gnome/Shell", "--method",
+                           "org.gnome.Shell.Extensions." + how + "Extension",
+                           "tovra@moxworks.invalid"})
+                   .output.find("true") != std::string::npos;
+    }
+
+    QTemporaryDir configHome;
+    Typist keys;
+    std::unique_ptr<BackgroundProcess> tovra;
+};
+
+TEST_F(TovraOnGnome, CopiesInEachToolkitAreQueuedInOrderAndCtrlVPastesTheNextIntoEach) {
+    launchTovra();
+    int expected = 0;
+    for (const Toolkit& toolkit : toolkits()) {
+        auto window = open(toolkit);
+        copyIn(*window, "from" + std::to_string(expected));
+        ++expected;
+        EXPECT_TRUE(waitUntil([&] { return items() == expected; }, 5000))
+            << toolkit.name << ": " << items() << " items";
+    }
+    int next = 0;
+    for (const Toolkit& toolkit : toolkits()) {
+        auto window = open(toolkit);
+        // Keys held as long as a person holds them: the paste is typed while V is still down.
+        pasteIn("held ctrl v");
+        const std::string item = "from" + std::to_string(next++);
+        EXPECT_TRUE(window->shows(item)) << toolkit.name << ": " << window->output();
+    }
+    EXPECT_EQ(items(), 0);
+}
+
+TEST_F(TovraOnGnome, CtrlShiftVPastesTheStackAndKillingTovraGivesTheKeysBack) {
+    launchTovra();
+    {
+        auto window = open(toolkits()[0]);
+        copyIn(*window, "one");
+        ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
+        copyIn(*window, "two");
+        ASSERT_TRUE(waitUntil([&] { return items() == 2; }, 5000));
+        pasteIn("held ctrl shift v");
+        EXPECT_TRUE(window->shows("one\\ttwo")) << window->output();  // joined by a tab
+    }
+    tovra->stop();
+    // Tovra gone: Ctrl+V is the application's again, and the shell runs on.
+    auto window = open(toolkits()[1]);
+    copyIn(*window, "plain");
+    pasteIn();
+    pasteIn();
+    EXPECT_TRUE(window->shows("plain")) << window->output();
+    keys.type("text x");
+    EXPECT_TRUE(window->shows("plainx")) << window->output();
+}
+
+TEST_F(TovraOnGnome, TovraTakesUpAgainWhenTheExtensionIsTurnedOffAndOn) {
+    launchTovra();
+    ASSERT_TRUE(turnExtension("Disable"));
+    {
+        // Meanwhile Ctrl+V is the application's own.
+        auto window = open(toolkits()[0]);
+        copyIn(*window, "meanwhile");
+        pasteIn();
+        pasteIn();
+        EXPECT_TRUE(window->shows("meanwhile")) << window->output();
+    }
+    ASSERT_TRUE(turnExtension("Enable"));
+    auto window = open(toolkits()[0]);
+    // Tovra knocks again within seconds; the copy before it was back is not in the queue.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            copyIn(*window, "again");
+            return items() == 1;
+        },
+        15000));
+    pasteIn();
+    EXPECT_TRUE(window->shows("again")) << window->output();
+    EXPECT_TRUE(waitUntil([&] { return items() == 0; }, 3000));
+}
+
+TEST_F(TovraOnGnome, WithoutTovraACopyAndCtrlVPasteInEveryToolkit) {
+    for (const Toolkit& toolkit : toolkits()) {
+        auto window = open(toolkit);
+        copyIn(*window, "probe");
+        ASSERT_TRUE(keys.type("ctrl a"));
+        ASSERT_TRUE(keys.type("text x"));
+        ASSERT_TRUE(window->shows("x"));
+        pasteIn();
+        EXPECT_TRUE(window->shows("probe")) << toolkit.name << ": " << window->output();
+    }
+}
+
+}  // namespace
+}  // namespace tovra::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const tovra::test::PrivateHome home;
+    if (::testing::GTEST_FLAG(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+    tovra::test::GnomeShellServer server;
+    std::string error;
+    if (!server.start(TOVRA_GNOME_TEST_EXTENSION, TOVRA_BINARY, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    // Everything started from here is a client of that shell.
+    for (const std::string& variable : server.clientEnvironment()) {
+        putenv(strdup(variable.c_str()));
+    }
+    {
+        // The shell starts in the overview.
+        tovra::test::Typist keys;
+        if (!keys.isReady() || !keys.type("escape")) {
+            std::fprintf(stderr, "cannot type on the shell\n");
+            return 1;
+        }
+    }
+    tovra::test::shell = &server;
+    const int result = RUN_ALL_TESTS();
+    tovra::test::shell = nullptr;
+    server.stop();
+    return result;
+}
