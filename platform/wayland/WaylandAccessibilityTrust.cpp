@@ -22,7 +22,7 @@ std::string WaylandAccessibilityTrust::explain(bool dataControl, bool typesKeys,
         return "This Wayland desktop lets no program read or set the clipboard for you (it "
                "offers neither ext-data-control nor wlr-data-control), so Tovra cannot queue "
                "copies here. It works on sway, Hyprland, river, labwc, niri, Wayfire and KDE "
-               "Plasma, and in any X11 session (GNOME offers \"GNOME on Xorg\" at login).";
+               "Plasma, on GNOME through Tovra's GNOME Shell extension, and in any X11 session.";
     }
     std::string text =
         "Tovra reads copies on this Wayland desktop. Paste next and paste all come from the "
