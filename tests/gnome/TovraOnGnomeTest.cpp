@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -129,6 +131,33 @@ class Window {
   private:
     BackgroundProcess process_;
     std::string name_;
+};
+
+/// A VTE terminal (Ctrl+V there types a control character, Ctrl+Shift+V pastes) whose shell
+/// keeps every character it receives in a file, once it has the keyboard.
+class Terminal {
+  public:
+    explicit Terminal(Typist& keys)
+        : process_({"env", "GDK_BACKEND=wayland", "xfce4-terminal", "--disable-server", "-x", "sh",
+                    "-c", "stty raw -echo; exec cat > '" + file() + "'"}) {
+        ready_ = waitUntil(
+            [&] { return keys.type("text k") && typed().find('k') != std::string::npos; }, 20000);
+    }
+    [[nodiscard]] bool isReady() const { return ready_; }
+    [[nodiscard]] std::string typed() const {
+        std::ifstream in(file());
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    [[nodiscard]] bool received(const std::string& text) const {
+        return waitUntil([&] { return typed().find(text) != std::string::npos; }, 5000);
+    }
+
+  private:
+    [[nodiscard]] std::string file() const { return directory_.filePath("typed").toStdString(); }
+
+    QTemporaryDir directory_;
+    BackgroundProcess process_;
+    bool ready_ = false;
 };
 
 class TovraOnGnome : public ::testing::Test {
@@ -255,6 +284,60 @@ TEST_F(TovraOnGnome, TovraTakesUpAgainWhenTheExtensionIsTurnedOffAndOn) {
     pasteIn();
     EXPECT_TRUE(window->shows("again")) << window->output();
     EXPECT_TRUE(waitUntil([&] { return items() == 0; }, 3000));
+}
+
+TEST_F(TovraOnGnome, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
+    launchTovra();
+    // Each paste lands in a window of its own: a window's text tells nothing apart otherwise.
+    const auto copyInNewWindow = [&](const std::string& text, int expected) {
+        auto window = open(toolkits()[0]);
+        copyIn(*window, text);
+        ASSERT_TRUE(waitUntil([&] { return items() == expected; }, 5000)) << text;
+    };
+    const auto pasteInNewWindow = [&] {
+        auto window = open(toolkits()[0]);
+        pasteIn();
+        return window;
+    };
+    copyInNewWindow("one", 1);
+    ASSERT_TRUE(pasteInNewWindow()->shows("one"));  // staged by Tovra
+    copyInNewWindow("mine", 1);                     // the user's own copy, after it
+    ASSERT_EQ(runCommand({TOVRA_BINARY, "off"}).exitCode, 0);
+    EXPECT_TRUE(pasteInNewWindow()->shows("mine"));
+
+    ASSERT_EQ(runCommand({TOVRA_BINARY, "on"}).exitCode, 0);
+    copyInNewWindow("two", 1);
+    ASSERT_TRUE(pasteInNewWindow()->shows("two"));
+    ASSERT_EQ(runCommand({TOVRA_BINARY, "quit"}).exitCode, 0);
+    ASSERT_TRUE(tovra->waitForExit(10000));
+    auto window = pasteInNewWindow();
+    EXPECT_TRUE(window->shows("")) << window->output();  // nothing of the queue is left
+    EXPECT_EQ(window->output().find("two"), std::string::npos) << window->output();
+}
+
+TEST_F(TovraOnGnome, ATerminalGetsTheNextItemOnItsOwnPasteKey) {
+    launchTovra();
+    {
+        auto window = open(toolkits()[0]);
+        copyIn(*window, "into the terminal");
+        ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
+    }
+    Terminal terminal(keys);
+    ASSERT_TRUE(terminal.isReady()) << "the terminal never took the keyboard";
+    ASSERT_TRUE(keys.type("held ctrl shift v"));
+    EXPECT_TRUE(terminal.received("into the terminal")) << terminal.typed();
+    EXPECT_TRUE(waitUntil([&] { return items() == 0; }, 3000));
+}
+
+TEST_F(TovraOnGnome, WithoutTovraCtrlShiftVPastesTheClipboardInATerminal) {
+    {
+        auto window = open(toolkits()[0]);
+        copyIn(*window, "probe");
+    }
+    Terminal terminal(keys);
+    ASSERT_TRUE(terminal.isReady()) << "the terminal never took the keyboard";
+    ASSERT_TRUE(keys.type("held ctrl shift v"));
+    EXPECT_TRUE(terminal.received("probe")) << terminal.typed();
 }
 
 TEST_F(TovraOnGnome, WithoutTovraACopyAndCtrlVPasteInEveryToolkit) {
