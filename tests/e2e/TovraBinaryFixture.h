@@ -22,6 +22,7 @@
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
 #include "SeededConfiguration.h"
+#include "SessionBus.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/x11/X11Connection.h"
 #include "tests/x11/WindowManager.h"
@@ -203,11 +204,8 @@ class TovraSleepTest : public TovraBinaryTest {
 class TovraCommandTest : public TovraBinaryTest {
   protected:
     void SetUp() override {
-        bus = std::make_unique<BackgroundProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(waitUntil([&] { return bus->output().find('\n') != std::string::npos; }, 5000));
-        const std::string address = bus->output().substr(0, bus->output().find('\n'));
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        ASSERT_FALSE(bus.address().empty());
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
         TovraBinaryTest::SetUp();
         ASSERT_TRUE(waitUntil([&] { return tovraCommand({"status"}).exitCode == 0; }, 5000));
     }
@@ -226,7 +224,7 @@ class TovraCommandTest : public TovraBinaryTest {
     }
     static std::string status() { return tovraCommand({"status"}).output; }
 
-    std::unique_ptr<BackgroundProcess> bus;
+    SessionBus bus;
 };
 
 }  // namespace tovra::test

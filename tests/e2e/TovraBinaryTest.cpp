@@ -178,17 +178,9 @@ class TerminalTarget {
         // A session bus of its own, as on a desktop: without one GLib starts a bus through the
         // X server for the terminal's settings, which can stall a start. Its errors go with its
         // output, for when it never runs the shell.
-        bus_ = std::make_unique<test::BackgroundProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
-        EXPECT_TRUE(
-            waitUntil([&] { return bus_->output().find('\n') != std::string::npos; }, 5000));
-        std::vector<std::string> argv{
-            "sh",
-            "-c",
-            "exec \"$@\" 2>&1",
-            "sh",
-            "env",
-            "DBUS_SESSION_BUS_ADDRESS=" + bus_->output().substr(0, bus_->output().find('\n'))};
+        EXPECT_FALSE(bus_.address().empty());
+        std::vector<std::string> argv{"sh", "-c",  "exec \"$@\" 2>&1",
+                                      "sh", "env", "DBUS_SESSION_BUS_ADDRESS=" + bus_.address()};
         if (terminal == "xterm") {
             argv.insert(argv.end(), {"xterm", "-e", "sh", "-c", script});
         } else {
@@ -220,7 +212,7 @@ class TerminalTarget {
     }
 
     QTemporaryDir directory_;
-    std::unique_ptr<test::BackgroundProcess> bus_;
+    test::SessionBus bus_;
     std::unique_ptr<test::BackgroundProcess> process_;
 };
 

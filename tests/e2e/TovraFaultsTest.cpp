@@ -128,7 +128,7 @@ TEST_F(TovraBinaryTest, TerminatedWithThePasteKeyDownItLeavesTheKeyboardFree) {
 
 TEST_F(TovraCommandTest, ASessionBusThatGoesAwayLeavesTheQueueWorking) {
     startTarget();
-    bus->stop();
+    bus.stop();
     ASSERT_FALSE(waitUntil([&] { return !tovra->isRunning(); }, 500));
     copyElsewhere("one\ntwo");
     paste({"Control_L", "v"});

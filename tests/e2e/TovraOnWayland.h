@@ -16,6 +16,7 @@
 #include "BackgroundProcess.h"
 #include "Processes.h"
 #include "SeededConfiguration.h"
+#include "SessionBus.h"
 
 namespace tovra::test {
 
@@ -57,11 +58,8 @@ inline std::string fileText(const std::string& path) {
 class TovraOnWayland : public ::testing::Test {
   protected:
     void SetUp() override {
-        bus = std::make_unique<BackgroundProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(waitUntil([&] { return bus->output().find('\n') != std::string::npos; }, 5000));
-        const std::string address = bus->output().substr(0, bus->output().find('\n'));
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        ASSERT_FALSE(bus.address().empty());
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
         setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
         setenv("TOVRA_TARGET_REPORT_CHANGES", "1", 1);
         ASSERT_TRUE(seedConfiguration(configHome.path(), true));
@@ -112,7 +110,7 @@ class TovraOnWayland : public ::testing::Test {
 
     QTemporaryDir configHome;
     bool startTovra = true;
-    std::unique_ptr<BackgroundProcess> bus;
+    SessionBus bus;
     std::unique_ptr<BackgroundProcess> tovra;
 };
 
