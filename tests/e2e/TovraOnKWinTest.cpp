@@ -2,13 +2,11 @@
 // Plasma): copies read through data control, pastes typed through KWin's fake input, terminal
 // keys chosen from KWin's window list, and the item left staged where KWin refuses to let
 // Tovra type.
-#include <QCoreApplication>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <filesystem>
 
 #include "KWinServer.h"
-#include "PrivateHome.h"
+#include "ServerTestMain.h"
 #include "TovraOnWayland.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeyboardTap.h"
@@ -97,21 +95,15 @@ TEST_F(TovraOnKWinProbe, WithoutTovraACopyAndACtrlVTypedThroughFakeInputPaste) {
 }  // namespace tovra::test
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const tovra::test::PrivateHome home;
-    if (::testing::GTEST_FLAG(list_tests)) {
-        return RUN_ALL_TESTS();
-    }
     tovra::test::KWinServer server;
-    std::string error;
-    if (!server.start({TOVRA_BINARY}, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    tovra::test::KWinServer::current = &server;
-    QCoreApplication application(argc, argv);
-    const int result = RUN_ALL_TESTS();
-    tovra::test::KWinServer::current = nullptr;
-    server.stop();
-    return result;
+    return tovra::test::runTestsBesideServer(
+        argc, argv,
+        [&](std::string& error) {
+            tovra::test::KWinServer::current = &server;
+            return server.start({TOVRA_BINARY}, error);
+        },
+        [&] {
+            tovra::test::KWinServer::current = nullptr;
+            server.stop();
+        });
 }

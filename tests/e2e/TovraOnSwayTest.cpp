@@ -116,8 +116,19 @@ TEST_F(TovraOnSway, ATerminalOpenBeforeTovraStartedIsPastedWithItsOwnKey) {
 
 TEST_F(TovraOnSway, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
     auto target = start(toolkitTargets()[0].argv);
+    // The manager offers each copy again as its own; one that comes after the next copy would
+    // replace it. Each wl-copy ends once its copy was taken over.
+    const auto takenOver = [](const std::string& text) {
+        return waitUntil(
+            [&] {
+                return runCommand({"pgrep", "-f", "wl-copy -- " + text}).exitCode != 0;
+            },
+            3000);
+    };
     copy("first", 1);
+    ASSERT_TRUE(takenOver("first"));
     copy("second", 2);
+    ASSERT_TRUE(takenOver("second"));
     ASSERT_EQ(command({"paste-next"}).exitCode, 0);
     ASSERT_TRUE(printed(*target, "first"));
     EXPECT_EQ(clipboard(), "first");
@@ -159,8 +170,19 @@ TEST_F(TovraOnSway, BesideAClipboardManagerNothingOfTheQueueComesBack) {
     BackgroundProcess manager({"wl-paste", "--type", "text", "--watch", "clipman", "store",
                                "--histpath=" + directory.filePath("history.json").toStdString()});
     auto target = start(toolkitTargets()[0].argv);
+    // The manager offers each copy again as its own; one that comes after the next copy would
+    // replace it. Each wl-copy ends once its copy was taken over.
+    const auto takenOver = [](const std::string& text) {
+        return waitUntil(
+            [&] {
+                return runCommand({"pgrep", "-f", "wl-copy -- " + text}).exitCode != 0;
+            },
+            3000);
+    };
     copy("first", 1);
+    ASSERT_TRUE(takenOver("first"));
     copy("second", 2);
+    ASSERT_TRUE(takenOver("second"));
     ASSERT_EQ(command({"paste-next"}).exitCode, 0);
     ASSERT_TRUE(printed(*target, "first")) << target->output();
     ASSERT_EQ(command({"off"}).exitCode, 0);

@@ -7,13 +7,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "GnomeShellServer.h"
-#include "PrivateHome.h"
 #include "Processes.h"
+#include "ServerTestMain.h"
 
 namespace tovra::test {
 namespace {
@@ -88,21 +87,16 @@ TEST(GnomeExtension, TheBridgeAnswersTheProgramItTrustsAndRefusesAnyOther) {
 }  // namespace tovra::test
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const tovra::test::PrivateHome home;
-    if (::testing::GTEST_FLAG(list_tests)) {
-        return RUN_ALL_TESTS();
-    }
     tovra::test::GnomeShellServer server;
-    std::string error;
-    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    if (!server.start(TOVRA_GNOME_TEST_EXTENSION, self, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    tovra::test::shell = &server;
-    const int result = RUN_ALL_TESTS();
-    tovra::test::shell = nullptr;
-    server.stop();
-    return result;
+    return tovra::test::runTestsBesideServer(
+        argc, argv,
+        [&](std::string& error) {
+            tovra::test::shell = &server;
+            const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+            return server.start(TOVRA_GNOME_TEST_EXTENSION, self, error);
+        },
+        [&] {
+            tovra::test::shell = nullptr;
+            server.stop();
+        });
 }

@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <QTemporaryDir>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -23,8 +22,8 @@
 
 #include "BackgroundProcess.h"
 #include "GnomeShellServer.h"
-#include "PrivateHome.h"
 #include "Processes.h"
+#include "ServerTestMain.h"
 #include "tests/e2e/SeededConfiguration.h"
 
 extern char** environ;
@@ -351,45 +350,44 @@ TEST_F(TovraOnGnome, WithoutTovraACopyAndCtrlVPasteInEveryToolkit) {
     }
 }
 
+/// The shell starts in the overview, where a new window does not take the keyboard; under load
+/// an Escape typed too early is lost, so it is typed until the shell says it left.
+bool leaveOverview() {
+    Typist keys;
+    const auto inOverview = [] {
+        return runCommand({"gdbus", "call", "--session", "--dest", "org.gnome.Shell",
+                           "--object-path", "/org/gnome/Shell", "--method",
+                           "org.freedesktop.DBus.Properties.Get", "org.gnome.Shell",
+                           "OverviewActive"})
+                   .output.find("false") == std::string::npos;
+    };
+    return keys.isReady() && waitUntil([&] { return keys.type("escape") && !inOverview(); }, 30000);
+}
+
 }  // namespace
 }  // namespace tovra::test
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const tovra::test::PrivateHome home;
-    if (::testing::GTEST_FLAG(list_tests)) {
-        return RUN_ALL_TESTS();
-    }
     tovra::test::GnomeShellServer server;
-    std::string error;
-    if (!server.start(TOVRA_GNOME_TEST_EXTENSION, TOVRA_BINARY, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    // Everything started from here is a client of that shell.
-    for (const std::string& variable : server.clientEnvironment()) {
-        putenv(strdup(variable.c_str()));
-    }
-    {
-        // The shell starts in the overview, where a new window does not take the keyboard; under
-        // load an Escape typed too early is lost, so it is typed until the shell says it left.
-        tovra::test::Typist keys;
-        const auto inOverview = [] {
-            return tovra::test::runCommand({"gdbus", "call", "--session", "--dest",
-                                            "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
-                                            "--method", "org.freedesktop.DBus.Properties.Get",
-                                            "org.gnome.Shell", "OverviewActive"})
-                       .output.find("false") == std::string::npos;
-        };
-        if (!keys.isReady() ||
-            !tovra::test::waitUntil([&] { return keys.type("escape") && !inOverview(); }, 30000)) {
-            std::fprintf(stderr, "cannot type on the shell, or it stays in the overview\n");
-            return 1;
-        }
-    }
-    tovra::test::shell = &server;
-    const int result = RUN_ALL_TESTS();
-    tovra::test::shell = nullptr;
-    server.stop();
-    return result;
+    return tovra::test::runTestsBesideServer(
+        argc, argv,
+        [&](std::string& error) {
+            tovra::test::shell = &server;
+            if (!server.start(TOVRA_GNOME_TEST_EXTENSION, TOVRA_BINARY, error)) {
+                return false;
+            }
+            // Everything started from here is a client of that shell.
+            for (const std::string& variable : server.clientEnvironment()) {
+                putenv(strdup(variable.c_str()));
+            }
+            if (!tovra::test::leaveOverview()) {
+                error = "cannot type on the shell, or it stays in the overview";
+                return false;
+            }
+            return true;
+        },
+        [&] {
+            tovra::test::shell = nullptr;
+            server.stop();
+        });
 }
