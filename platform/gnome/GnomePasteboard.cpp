@@ -164,15 +164,8 @@ void GnomePasteboard::clearContents() {
     own_ = std::make_shared<Contents>();
     writePending_ = true;
     ++changeCount_;
-    if (!commitScheduled_) {
-        // The types of one write, set in this turn, go out as one message.
-        commitScheduled_ = true;
-        mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_)] {
-            if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
-                commitWrite();
-            }
-        });
-    }
+    // The types of one write, set in this turn, go out as one message.
+    commit_.schedule();
 }
 
 bool GnomePasteboard::setString(std::string_view text, std::string_view type) {
@@ -188,7 +181,6 @@ bool GnomePasteboard::setData(Bytes data, std::string_view type) {
 }
 
 void GnomePasteboard::commitWrite() {
-    commitScheduled_ = false;
     if (!writePending_) {
         return;
     }

@@ -10,6 +10,7 @@
 
 #include "GnomeBridge.h"
 #include "Tovra/base/ClipboardRepresentation.h"
+#include "platform/EndOfTurnTask.h"
 #include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 
@@ -76,10 +77,9 @@ class GnomePasteboard final : public Pasteboard {
     TaskHandle readDeadline_;
     std::shared_ptr<Contents> own_;
     bool writePending_ = false;
-    bool commitScheduled_ = false;
     /// The write the clipboard holds while it is ours.
     std::int64_t ownWrite_ = 0;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    EndOfTurnTask commit_{mainQueue_, [this] { commitWrite(); }};
 };
 
 }  // namespace tovra

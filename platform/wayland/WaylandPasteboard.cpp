@@ -310,7 +310,8 @@ void WaylandPasteboard::clearContents() {
     own_ = std::make_shared<Contents>();
     writePending_ = true;
     ++changeCount_;
-    scheduleCommit();
+    // What follows in this turn (the types of one write) goes out as one selection.
+    commit_.schedule();
 }
 
 bool WaylandPasteboard::setString(std::string_view text, std::string_view type) {
@@ -325,21 +326,7 @@ bool WaylandPasteboard::setData(Bytes data, std::string_view type) {
     return true;
 }
 
-void WaylandPasteboard::scheduleCommit() {
-    // What follows in this turn (the types of one write) goes out as one selection.
-    if (commitScheduled_) {
-        return;
-    }
-    commitScheduled_ = true;
-    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_)] {
-        if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
-            commitWrite();
-        }
-    });
-}
-
 void WaylandPasteboard::commitWrite() {
-    commitScheduled_ = false;
     if (!writePending_) {
         return;
     }

@@ -18,6 +18,7 @@
 #include "WaylandEventThread.h"
 #include "WaylandOfferReader.h"
 #include "WaylandSourceServer.h"
+#include "platform/EndOfTurnTask.h"
 #include "platform/Pasteboard.h"
 
 namespace tovra {
@@ -103,7 +104,6 @@ class WaylandPasteboard final : public Pasteboard {
     /// Our contents came back in another client's hands after a wipe: wiped once more.
     void wipeAgainIfWiped();
 
-    void scheduleCommit();
     void commitWrite();
     /// Puts `contents` on the clipboard as ours.
     void offerContents(std::shared_ptr<const Contents> contents);
@@ -132,7 +132,6 @@ class WaylandPasteboard final : public Pasteboard {
 
     std::shared_ptr<Contents> own_;
     bool writePending_ = false;
-    bool commitScheduled_ = false;
     wl_proxy* source_ = nullptr;
     /// Our selections the compositor has yet to announce back to us.
     int ownEchoes_ = 0;
@@ -156,6 +155,7 @@ class WaylandPasteboard final : public Pasteboard {
     /// The last write was a wipe: our contents showing up again are put away once more.
     bool wiped_ = false;
     WaylandSourceServer server_;
+    EndOfTurnTask commit_{mainQueue_, [this] { commitWrite(); }};
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -254,14 +254,7 @@ void X11Pasteboard::clearContents() {
     pending_ = std::make_shared<Contents>();
     ++changeCount_;
     // What follows in this turn (the types of one write) is committed as one ownership change.
-    if (!commitScheduled_) {
-        commitScheduled_ = true;
-        mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_)] {
-            if (const auto stillAlive = alive.lock(); stillAlive && *stillAlive) {
-                commitWrite();
-            }
-        });
-    }
+    commit_.schedule();
 }
 
 bool X11Pasteboard::setString(std::string_view text, std::string_view type) {
@@ -303,7 +296,6 @@ bool X11Pasteboard::takeOwnership(std::shared_ptr<const Contents> contents,
 }
 
 void X11Pasteboard::commitWrite() {
-    commitScheduled_ = false;
     if (!pending_) {
         return;
     }

@@ -17,6 +17,7 @@
 #include "X11SelectionOwner.h"
 #include "X11SelectionReader.h"
 #include "X11Staging.h"
+#include "platform/EndOfTurnTask.h"
 #include "platform/Pasteboard.h"
 #include "platform/TaskHandle.h"
 
@@ -143,7 +144,6 @@ class X11Pasteboard final : public Pasteboard {
 
     /// A write asked for, from the clear that starts it until the commit that owns it.
     std::shared_ptr<Contents> pending_;
-    bool commitScheduled_ = false;
     /// A watch asked for before the write it is for was committed.
     std::optional<std::pair<xcb_window_t, X11Staging::Watch>> pendingWatch_;
     /// The last write of ours, while it is ours (or a clipboard manager holds it for us).
@@ -156,6 +156,7 @@ class X11Pasteboard final : public Pasteboard {
 
     std::mutex servedMutex_;  // guards served_ between the serving thread and ours
     std::vector<X11SelectionOwner::ServedRequest> served_;
+    EndOfTurnTask commit_{mainQueue_, [this] { commitWrite(); }};
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     /// Last: its thread reports into what is above.
     std::unique_ptr<X11SelectionOwner> owner_;
