@@ -56,7 +56,12 @@ bool GnomePasteboard::observeChanges(std::function<void(const PasteboardChange&)
 // ---- Others' copies ------------------------------------------------------------------------
 
 void GnomePasteboard::onSelection(const GnomeBridge::Fields& fields) {
-    if (fields.size() < 2 || !onChange_) {
+    if (fields.size() < 2) {
+        return;
+    }
+    ownWrite_ = 0;  // another owner: what we set is gone
+    if (!onChange_) {
+        ++changeCount_;  // not read, but a change all the same
         return;
     }
     Read read;
@@ -66,7 +71,6 @@ void GnomePasteboard::onSelection(const GnomeBridge::Fields& fields) {
         read.mimes.emplace_back(name.mime);
         read.types.push_back(name.type);
     }
-    ownWrite_ = 0;
     reads_.push_back(std::move(read));
     if (reads_.size() == 1) {
         askNext();
