@@ -1,6 +1,8 @@
 // Usage: tovra_surface_gallery OUTPUT_DIR. Draws, on Qt's offscreen platform:
 //   menu-update.png  the tray menu with an update waiting and three items queued
 //   tray-icons.png   the tray glyph at the sizes trays use, on dark and light panels
+//   permission-gnome.png, permission-gnome-missing.png
+//                    the permission window on GNOME, the extension off and not installed
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -9,7 +11,9 @@
 
 #include "MoxUI/MoxBrandPack.h"
 #include "Tovra/ui/MenuController.h"
+#include "Tovra/ui/PermissionOnboardingWindow.h"
 #include "Tovra/ui/StatusGlyph.h"
+#include "platform/gnome/GnomeAccessibilityTrust.h"
 
 namespace {
 
@@ -64,6 +68,26 @@ QImage trayIcons() {
     return sheet;
 }
 
+/// A desktop's account of what it lacks, as the window shows it.
+class ExplainedTrust final : public tovra::AccessibilityTrust {
+  public:
+    explicit ExplainedTrust(std::string explanation) : explanation_(std::move(explanation)) {}
+    bool isTrusted() override { return false; }
+    bool isTrustedWithPrompt() override { return false; }
+    void openSettings() override {}
+    [[nodiscard]] std::string explanation() const override { return explanation_; }
+
+  private:
+    std::string explanation_;
+};
+
+QImage permissionWindow(bool installed) {
+    ExplainedTrust trust(tovra::GnomeAccessibilityTrust::explain(installed, false));
+    tovra::PermissionOnboardingWindow window(trust);
+    window.show([] {});
+    return window.grab().toImage();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,6 +104,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool saved = save(menuWithUpdate(), directory, "menu-update.png") &&
-                       save(trayIcons(), directory, "tray-icons.png");
+                       save(trayIcons(), directory, "tray-icons.png") &&
+                       save(permissionWindow(true), directory, "permission-gnome.png") &&
+                       save(permissionWindow(false), directory, "permission-gnome-missing.png");
     return saved ? 0 : 1;
 }
