@@ -237,6 +237,7 @@ int main(int argc, char** argv) {
     actions.openQueue = [&app] { app->openQueueFromMenu(); };
     actions.pasteQueueItem = [&app](int position) { app->pasteQueueItemFromMenu(position); };
     actions.clearQueue = [&app] { app->clearQueueFromMenu(); };
+    actions.undoClear = [&app] { app->undoClear(); };
     actions.openPreferences = [&app] { app->openPreferencesFromMenu(); };
     actions.showAbout = [&app] { app->showAboutFromMenu(); };
     actions.showSupport = [&app] { app->showSupportFromMenu(); };

@@ -22,8 +22,11 @@ void ActivationController::applicationDidFinishLaunching(std::function<void()> o
         [&pasteboard = context_.environment.pasteboard] { return pasteboard.publishWrites(); });
     if (context_.surfaces.overlay != nullptr) {
         context_.surfaces.overlay->setVisibilityObserver(
-            context_.guarded([&tap = context_.environment.keyboardTap](bool visible) {
+            context_.guarded([this, &tap = context_.environment.keyboardTap](bool visible) {
                 tap.setOverlayShortcutsActive(visible);
+                if (!visible) {
+                    context_.overlayAskedFor = false;
+                }
             }));
     }
     context_.environment.keyboardTap.setShortcutsChangedHandler(

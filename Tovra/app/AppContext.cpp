@@ -30,6 +30,10 @@ bool AppContext::overlayVisible() const {
     return surfaces.overlay != nullptr && surfaces.overlay->isVisible();
 }
 
+bool AppContext::overlaySummoned() const {
+    return overlayVisible() && (overlayAskedFor || surfaces.overlay->isPointerOver());
+}
+
 ApplicationFrame* AppContext::services() const {
     ApplicationFrame* frame = surfaces.frame;
     return frame != nullptr && frame->hasServices() ? frame : nullptr;

@@ -50,6 +50,9 @@ struct AppContext {
     /// The frontmost application's identifier, when it has one.
     [[nodiscard]] std::optional<std::string> frontmostId() const;
     [[nodiscard]] bool overlayVisible() const;
+    /// The overlay is on screen because the user asked for it (its shortcut, an edit of the
+    /// stack) or points at it: only then does Escape clear, never right after a copy.
+    [[nodiscard]] bool overlaySummoned() const;
     /// The frame when its services exist.
     [[nodiscard]] ApplicationFrame* services() const;
     /// Wraps `action` so that it does nothing once the controller is gone: for callbacks that
@@ -75,6 +78,8 @@ struct AppContext {
     /// Which applications are terminals and the key each pastes with.
     TerminalCatalog terminals;
     bool isStackActive = false;
+    /// The overlay last appeared, and stays, because the user asked for it.
+    bool overlayAskedFor = false;
     bool shortcutCaptureAvailable = false;
 
   private:

@@ -33,6 +33,20 @@ void AppDelegate::applicationDidFinishLaunching() {
     context_.clipboardWatcher.setDelegate(
         std::shared_ptr<ClipboardWatcherDelegate>(shared_from_this(), &capture_));
     context_.pasteController.setDelegate(weak_from_this());
+    if (context_.surfaces.overlay != nullptr) {
+        context_.surfaces.overlay->setUndoHandler(context_.guarded([this] { edits_.undoClear(); }));
+    }
+    // When the chance to take a clear back lapses, the menu and the overlay stop offering it.
+    context_.lifecycle.setUndoLapsedObserver(context_.guarded([this] {
+        if (context_.environment.releaseFreedMemory) {
+            context_.environment.releaseFreedMemory();  // the kept items are freed now
+        }
+        if (context_.overlayVisible()) {
+            refresher_.refresh(false);
+        } else {
+            refresher_.refreshStatus();
+        }
+    }));
     activation_.applicationDidFinishLaunching([this] { paste_.openQueueFromMenu(); });
 }
 

@@ -109,6 +109,8 @@ class AppDelegate final : public PasteControllerDelegate,
         return paste_.pasteQueueItemFromMenu(position);
     }
     void clearQueueFromMenu() { edits_.clearQueueFromMenu(); }
+    /// From the menu and the overlay, for a few seconds after a clear made without asking.
+    void undoClear() { edits_.undoClear(); }
     void clearFromControlWindow() { edits_.clearFromControlWindow(); }
 
     // The command line's commands (`tovra paste-next` and the rest): a failure comes back as

@@ -19,13 +19,27 @@ void QueueEditCommands::edited(bool revealOverlay) {
     surfaces_.refresh(revealOverlay);
 }
 
-void QueueEditCommands::clearActiveQueue() {
-    context_.lifecycle.clearActiveQueue();
-    surfaces_.refresh(false);
+void QueueEditCommands::clearActiveQueue(bool keepForUndo) {
+    context_.lifecycle.clearActiveQueue(keepForUndo);
+    surfaces_.refresh(keepForUndo);  // the overlay offers the undo
 }
 
 bool QueueEditCommands::clearFromOverlay() {
-    return whileOverlayVisible([this] { clearActiveQueue(); });
+    // Only an overlay the user summoned: one that shows after a copy must not turn the Escape
+    // meant for a dialog or an editor into a cleared stack.
+    if (!context_.isStackActive || !context_.overlaySummoned()) {
+        return false;
+    }
+    clearActiveQueue(true);
+    return true;
+}
+
+void QueueEditCommands::undoClear() {
+    if (context_.lifecycle.undoClear()) {
+        edited(true);
+    } else {
+        surfaces_.refresh(false);
+    }
 }
 
 bool QueueEditCommands::dropNext() {
@@ -140,7 +154,7 @@ void QueueEditCommands::clearIfConfirmed() {
 }
 
 void QueueEditCommands::clearFromControlWindow() {
-    clearActiveQueue();
+    clearActiveQueue(true);  // unconfirmed, so it can be taken back
 }
 
 }  // namespace tovra

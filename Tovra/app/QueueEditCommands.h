@@ -43,14 +43,16 @@ class QueueEditCommands final : public HUDWindowDragDelegate {
     /// Only after the user confirmed.
     void clearQueueFromMenu();
     void clearFromPanel();
-    /// The control window's clear: no confirmation.
+    /// The control window's clear: no confirmation, so it can be taken back.
     void clearFromControlWindow();
+    /// Takes the last unconfirmed clear back, for a few seconds after it.
+    void undoClear();
 
   private:
     bool whileOverlayVisible(const std::function<void()>& action);
     /// After an edit of one item: the idle timer restarts and the surfaces show it.
     void edited(bool revealOverlay);
-    void clearActiveQueue();
+    void clearActiveQueue(bool keepForUndo = false);
     /// Clears the active stack once the user confirms; an empty one asks nothing.
     void clearIfConfirmed();
 

@@ -67,10 +67,15 @@ void SurfaceRefresher::refresh(bool revealOverlay) {
     applyQueueLimits();
     const QueueSettings& settings = context_.settings;
     if (OverlaySurface* overlay = context_.surfaces.overlay) {
+        // Asked for once, it stays asked for while it shows (a copy meanwhile does not undo it).
+        context_.overlayAskedFor =
+            revealOverlay || (context_.overlayAskedFor && overlay->isVisible());
         // The overlay lists the stack as stored; the panel lists it in hand-out order.
         overlay->update({overlayTitle(), rows(false), settings.privacyMode,
                          settings.animationsEnabled, !settings.hudInteractionEnabled,
-                         std::exchange(notice_, {})});
+                         std::exchange(notice_, {}),
+                         context_.overlayAskedFor && !context_.activeQueue().isEmpty(),
+                         context_.lifecycle.canUndoClear()});
         overlay->show(revealOverlay ? revealedOverlaySeconds : overlaySeconds);
     }
     refreshStatus();
@@ -102,7 +107,7 @@ void SurfaceRefresher::refreshStatus() {
         status->update({context_.isStackActive, context_.shortcutCaptureAvailable, count,
                         rows(false), context_.settings.privacyMode,
                         services != nullptr ? services->pendingUpdateVersion() : std::nullopt,
-                        unavailable});
+                        unavailable, context_.lifecycle.canUndoClear()});
     }
     if (ControlSurface* control = context_.surfaces.control) {
         control->update(context_.isStackActive, context_.stackStore.activeIndex() + 1, count,

@@ -38,12 +38,20 @@ class OverlaySurface {
         bool ignoresMouse = false;
         /// Why the last paste key did nothing, or empty.
         std::string notice;
+        /// Escape clears the stack now: the overlay says so.
+        bool escapeClears = false;
+        /// The last clear can be taken back: the overlay offers it.
+        bool canUndoClear = false;
     };
     virtual ~OverlaySurface() = default;
     virtual void update(const State& state) = 0;
     /// Shows it, hiding again `seconds` later.
     virtual void show(double seconds) = 0;
     [[nodiscard]] virtual bool isVisible() const = 0;
+    /// The pointer rests on it.
+    [[nodiscard]] virtual bool isPointerOver() const { return false; }
+    /// Runs `undo` when the user takes the last clear back from the overlay.
+    virtual void setUndoHandler(std::function<void()> undo) { (void)undo; }
     /// Told each time the overlay appears on screen or leaves it (it hides on its own).
     virtual void setVisibilityObserver(std::function<void(bool visible)> observer) = 0;
 };
@@ -69,6 +77,8 @@ class StatusSurface {
         std::optional<std::string> pendingUpdateVersion;
         /// Shortcuts another program holds, as the user reads them ("Ctrl+Alt+P").
         std::vector<std::string> unavailableShortcuts;
+        /// The last clear can be taken back.
+        bool canUndoClear = false;
     };
     virtual ~StatusSurface() = default;
     virtual void update(const State& state) = 0;

@@ -42,8 +42,18 @@ void QueueLifecycleController::expireStack(int index, const std::function<void()
     }
 }
 
-void QueueLifecycleController::clearActiveQueue() {
-    stackStore_.activeQueue().clear();
+void QueueLifecycleController::clearActiveQueue(bool keepForUndo) {
+    std::vector<StackItem> items = stackStore_.activeQueue().takeAll();
+    if (keepForUndo && !items.empty()) {
+        // One clear can be taken back; an older one's items are let go (and wiped) now.
+        undo_ = Undo{stackStore_.activeIndex(), std::move(items)};
+        undoLapse_ = mainQueue_.after(undoWindow, [this] {
+            undo_.reset();
+            if (undoLapsed_) {
+                undoLapsed_();
+            }
+        });
+    }
     timeoutWorkItems_.erase(stackStore_.activeIndex());
     if (cleared_) {
         cleared_(stackStore_.activeIndex());
@@ -51,7 +61,20 @@ void QueueLifecycleController::clearActiveQueue() {
     coordinator_.clearIfOwned();
 }
 
+bool QueueLifecycleController::undoClear() {
+    if (!undo_) {
+        return false;
+    }
+    undoLapse_.cancel();
+    Undo undo = std::move(*undo_);
+    undo_.reset();
+    stackStore_.queue(static_cast<std::size_t>(undo.stack)).restoreOlder(std::move(undo.items));
+    return true;
+}
+
 void QueueLifecycleController::clearAllQueues() {
+    undo_.reset();
+    undoLapse_.cancel();
     stackStore_.clearAll();
     cancelAllTimeouts();
     // Told before the wipe: an item staged for a paste must not come back into emptied stacks

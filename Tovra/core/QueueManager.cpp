@@ -106,6 +106,13 @@ void QueueManager::trimToMaxItems() {
     }
 }
 
+void QueueManager::restoreOlder(std::vector<StackItem> older) {
+    older.insert(older.end(), std::make_move_iterator(items_.begin()),
+                 std::make_move_iterator(items_.end()));
+    items_ = std::move(older);
+    trimToMaxItems();
+}
+
 QueueMode QueueManager::effectiveMode() const {
     if (mode_ == QueueMode::smart) {
         return smartEngine_.resolve(smartContext_);

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ClipboardPayload.h"
@@ -53,6 +54,11 @@ class QueueManager {
     void enqueue(StackItem item);
     void trimToMaxItems();
     void clear() noexcept { items_.clear(); }
+    /// Empties the queue, handing its items over in stored order.
+    [[nodiscard]] std::vector<StackItem> takeAll() noexcept { return std::exchange(items_, {}); }
+    /// Puts items taken out earlier back before the ones there now (they are older), then keeps
+    /// the newest `maxItems`.
+    void restoreOlder(std::vector<StackItem> older);
 
     /// `fifo` or `lifo`: smart mode asks the engine for the current context at every call.
     [[nodiscard]] QueueMode effectiveMode() const;

@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPropertyAnimation>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QToolButton>
@@ -194,6 +196,8 @@ HUDWindow::HUDWindow()
       titleLabel_(mox::plainLabel(QStringLiteral("Queue (0)"), this)),
       dotsLabel_(mox::plainLabel({}, this)),
       noticeLabel_(mox::plainLabel({}, this)),
+      escapeHint_(mox::plainLabel(QStringLiteral("Esc clears"), this)),
+      undoButton_(new QPushButton(QStringLiteral("Undo"), this)),
       scrollView_(new QScrollArea(this)),
       itemsHost_(new QWidget),
       itemsStack_(new QVBoxLayout(itemsHost_)),
@@ -219,6 +223,17 @@ HUDWindow::HUDWindow()
     noticeLabel_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 12, QFont::Normal));
     noticeLabel_->setWordWrap(true);
     noticeLabel_->hide();
+    escapeHint_->setPalette(palette);
+    escapeHint_->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 12, QFont::Normal));
+    escapeHint_->hide();
+    undoButton_->setFocusPolicy(Qt::NoFocus);
+    undoButton_->setCursor(Qt::PointingHandCursor);
+    undoButton_->hide();
+    connect(undoButton_, &QPushButton::clicked, this, [this] {
+        if (undo_) {
+            undo_();
+        }
+    });
 
     itemsStack_->setContentsMargins(0, 0, 0, 0);
     itemsStack_->setSpacing(7);
@@ -238,6 +253,11 @@ HUDWindow::HUDWindow()
     content->addWidget(dotsLabel_);
     content->addWidget(noticeLabel_);
     content->addWidget(scrollView_, 1);
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(escapeHint_);
+    footer->addStretch();
+    footer->addWidget(undoButton_);
+    content->addLayout(footer);
 
     dropIndicator_->setFixedHeight(3);
     dropIndicator_->setStyleSheet(QStringLiteral("background: %1; border-radius: 2px;")
@@ -251,6 +271,10 @@ HUDWindow::HUDWindow()
         }
     });
     reposition();
+}
+
+bool HUDWindow::isPointerOver() const {
+    return QWidget::isVisible() && rect().contains(mapFromGlobal(QCursor::pos()));
 }
 
 std::vector<HUDItemRow*> HUDWindow::rows() const {
@@ -277,6 +301,8 @@ void HUDWindow::update(const State& state) {
     dotsLabel_->setText(HUDLayout::dotsText(state.rows.size()));
     noticeLabel_->setText(QString::fromStdString(state.notice));
     noticeLabel_->setVisible(!state.notice.empty());
+    escapeHint_->setVisible(state.escapeClears);
+    undoButton_->setVisible(state.canUndoClear);
 
     if (isDraggingItem_) {
         // The dragged row is about to go, and with it the release that would end the drag:

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
@@ -60,6 +61,8 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     void update(const State& state) override;
     void show(double seconds) override;
     [[nodiscard]] bool isVisible() const override { return QWidget::isVisible(); }
+    [[nodiscard]] bool isPointerOver() const override;
+    void setUndoHandler(std::function<void()> undo) override { undo_ = std::move(undo); }
     void setVisibilityObserver(std::function<void(bool)> observer) override {
         visibilityObserver_ = std::move(observer);
     }
@@ -68,6 +71,8 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     [[nodiscard]] QString dots() const { return dotsLabel_->text(); }
     /// The line that says why a paste key did nothing; hidden when there is nothing to say.
     [[nodiscard]] QLabel* noticeLabel() const { return noticeLabel_; }
+    [[nodiscard]] QLabel* escapeHint() const { return escapeHint_; }
+    [[nodiscard]] QPushButton* undoButton() const { return undoButton_; }
     [[nodiscard]] std::vector<HUDItemRow*> rows() const;
     [[nodiscard]] bool isDraggingItem() const { return isDraggingItem_; }
     [[nodiscard]] bool dropIndicatorShown() const { return dropIndicator_->isVisible(); }
@@ -107,6 +112,9 @@ class HUDWindow final : public QWidget, public OverlaySurface {
     QLabel* titleLabel_;
     QLabel* dotsLabel_;
     QLabel* noticeLabel_;
+    QLabel* escapeHint_;
+    QPushButton* undoButton_;
+    std::function<void()> undo_;
     QScrollArea* scrollView_;
     QWidget* itemsHost_;
     QVBoxLayout* itemsStack_;

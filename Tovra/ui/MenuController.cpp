@@ -97,6 +97,10 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
     menu_->addSeparator();
     addRow(QStringLiteral("Clear queue"), "edit-delete", mox::MoxGlyph::trash, a.clearQueue,
            MenuAction::clearQueue);
+    // For a few seconds after a clear made without asking (Escape on the overlay).
+    undoClearItem_ =
+        addRow(QStringLiteral("Undo Clear"), "edit-undo", mox::MoxGlyph::refresh, a.undoClear);
+    undoClearItem_->setVisible(false);
     addRow(QStringLiteral("Preferences..."), "preferences-system", mox::MoxGlyph::gear,
            a.openPreferences);
     menu_->addSeparator();
@@ -161,6 +165,9 @@ void MenuController::update(const State& state) {
     if (unavailableShortcutsItem_) {
         unavailableShortcutsItem_->setText(unavailableShortcutsText(state.unavailableShortcuts));
         unavailableShortcutsItem_->setVisible(!state.unavailableShortcuts.empty());
+    }
+    if (undoClearItem_) {
+        undoClearItem_->setVisible(state.canUndoClear);
     }
 }
 

@@ -26,6 +26,7 @@ struct MenuActions {
     std::function<void()> openQueue;
     std::function<void(int)> pasteQueueItem;
     std::function<void()> clearQueue;
+    std::function<void()> undoClear;
     std::function<void()> openPreferences;
     std::function<void()> showAbout;
     std::function<void()> showSupport;
@@ -63,6 +64,7 @@ class MenuController final : public StatusSurface {
     [[nodiscard]] QAction* queueItem() const { return queueItem_; }
     [[nodiscard]] QAction* pendingUpdateItem() const { return pendingUpdateItem_; }
     [[nodiscard]] QAction* unavailableShortcutsItem() const { return unavailableShortcutsItem_; }
+    [[nodiscard]] QAction* undoClearItem() const { return undoClearItem_; }
     /// Applies the enabling rules, as when the menu opens.
     void validate();
 
@@ -90,6 +92,7 @@ class MenuController final : public StatusSurface {
     QPointer<QAction> pendingUpdateItem_;
     /// Says which shortcuts another program holds; hidden while none is.
     QPointer<QAction> unavailableShortcutsItem_;
+    QPointer<QAction> undoClearItem_;
     QPointer<QAction> pendingUpdateSeparator_;
     std::vector<std::pair<QPointer<QAction>, MenuAction>> validated_;
 };

@@ -186,12 +186,52 @@ TEST_F(AppDelegateTest, AtRestNothingIsScheduledAndAnEmptiedQueueGivesItsMemoryB
     app->clearFromControlWindow();
     wait(3'000);
     EXPECT_EQ(memoryReleases, 1);
+    wait(6'000);  // the clear can no longer be taken back: what it kept is freed too
+    EXPECT_EQ(memoryReleases, 2);
     // Nothing polls or ticks while nothing happens, with the queue on or off.
     EXPECT_EQ(queue.pendingCount(), 0u);
     keyboard.press(Key::s, command | shift);
     wait(3'000);
     EXPECT_FALSE(app->isStackActive());
     EXPECT_EQ(queue.pendingCount(), 0u);
+}
+
+TEST_F(AppDelegateTest, EscapeClearsOnlyAnOverlayTheUserSummonedAndTheClearCanBeTakenBackOnce) {
+    copy("a\nb");
+    ASSERT_TRUE(overlay.visible);  // shown by the copy, not asked for
+    EXPECT_FALSE(overlay.state.escapeClears);
+    keyboard.press(Key::escape, noModifier);  // meant for a dialog or an editor
+    EXPECT_EQ(keyboard.swallowed().size(), 0u);
+    EXPECT_EQ(app->activeQueue().count(), 2u);
+
+    overlay.pointerOver = true;  // the pointer on it is asking too
+    keyboard.press(Key::escape, noModifier);
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+    EXPECT_TRUE(overlay.state.canUndoClear);
+    EXPECT_TRUE(status.state.canUndoClear);
+    overlay.pointerOver = false;
+    copy("c");
+    ASSERT_TRUE(overlay.clickUndo);
+    overlay.clickUndo();  // back before what came since
+    EXPECT_EQ(test::storedTexts(app->activeQueue()), (Texts{"a", "b", "c"}));
+    EXPECT_FALSE(status.state.canUndoClear);
+    app->undoClear();  // once only
+    EXPECT_EQ(app->activeQueue().count(), 3u);
+
+    keyboard.press(Key::p, command | option);  // summoned: Escape clears, and it says so
+    EXPECT_TRUE(overlay.state.escapeClears);
+    copy("d");  // a copy meanwhile leaves it summoned
+    keyboard.press(Key::escape, noModifier);
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+    wait(9'000);  // the chance lapses, and the kept items go
+    EXPECT_FALSE(status.state.canUndoClear);
+    app->undoClear();
+    EXPECT_TRUE(app->activeQueue().isEmpty());
+
+    keyboard.press(Key::p, command | option);
+    copy("e");
+    keyboard.press(Key::s, command | shift);  // off keeps nothing to take back
+    EXPECT_FALSE(status.state.canUndoClear);
 }
 
 TEST_F(AppDelegateTest, ClearingAsksFromTheMenuAndThePanelButNotTheControlWindow) {
@@ -206,9 +246,9 @@ TEST_F(AppDelegateTest, ClearingAsksFromTheMenuAndThePanelButNotTheControlWindow
 
     copy("c");
     EXPECT_EQ(control.itemCount, 1u);
-    app->clearFromControlWindow();
+    app->clearFromControlWindow();  // unasked, so the overlay offers it back
     EXPECT_EQ(control.itemCount, 0u);
-    EXPECT_DOUBLE_EQ(overlay.shownFor, 2.5);
+    EXPECT_TRUE(overlay.state.canUndoClear);
     copy("d");
     alerts.confirmClear = false;
     app->clearFromPanel();  // "Clear all": no undo, so it asks

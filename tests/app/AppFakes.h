@@ -22,6 +22,8 @@ class FakeOverlay final : public OverlaySurface {
         hide_ = queue_.after(MainQueue::Seconds(seconds), [this] { setVisible(false); });
     }
     [[nodiscard]] bool isVisible() const override { return visible; }
+    [[nodiscard]] bool isPointerOver() const override { return visible && pointerOver; }
+    void setUndoHandler(std::function<void()> undo) override { clickUndo = std::move(undo); }
     void setVisibilityObserver(std::function<void(bool)> observer) override {
         observer_ = std::move(observer);
     }
@@ -36,7 +38,10 @@ class FakeOverlay final : public OverlaySurface {
 
     State state;
     bool visible = false;
+    bool pointerOver = false;
     double shownFor = 0;
+    /// The overlay's "Undo", as the user clicks it.
+    std::function<void()> clickUndo;
 
   private:
     MainQueue& queue_;

@@ -449,6 +449,21 @@ TEST_F(TovraCommandTest, EveryCommandReachesTheRunningTovra) {
     EXPECT_NE(gone.output.find("Tovra is not running"), std::string::npos) << gone.output;
 }
 
+TEST_F(TovraCommandTest, EscapeAfterACopyReachesTheApplicationAndClearsOnlyASummonedOverlay) {
+    TerminalTarget terminal("xterm");
+    waitUntilInFront(terminal.pid());
+    copyElsewhere("a\nb");  // the overlay shows for a moment, not asked for
+    paste({"Escape"});      // leaving a dialog or an editor's insert mode
+    EXPECT_EQ(terminal.shows("\x1b"), "\x1b");
+    EXPECT_NE(status().find("items: 2\n"), std::string::npos) << status();
+
+    paste({"Control_L", "Alt_L", "p"});  // summoned
+    paste({"Escape"});
+    EXPECT_TRUE(waitUntil([&] { return status().find("items: 0\n") != std::string::npos; }))
+        << status();
+    EXPECT_EQ(terminal.shows("\x1b"), "\x1b");  // that one was Tovra's
+}
+
 TEST_F(TovraCommandTest, AnItemAWindowIgnoresGoesBackToTheQueue) {
     copyElsewhere("first\nsecond");
     {

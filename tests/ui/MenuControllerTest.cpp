@@ -57,10 +57,11 @@ TEST_F(MenuControllerTest, BuildsTheRowsInOrderWithTheUpdateRowHidden) {
         titles(controller.menu()),
         (QStringList{"Update available", "---", "Tovra", "Paste next",
                      "Terminals: Ctrl+Shift+V \u00B7 all: Ctrl+Alt+Shift+V", "", "Open queue...",
-                     "Queue (0)", "---", "Clear queue", "Preferences...", "---", "Support",
-                     "Check for Updates...", "About Tovra", "---", "Quit Tovra"}));
+                     "Queue (0)", "---", "Clear queue", "Undo Clear", "Preferences...", "---",
+                     "Support", "Check for Updates...", "About Tovra", "---", "Quit Tovra"}));
     EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());
     EXPECT_FALSE(controller.unavailableShortcutsItem()->isVisible());
+    EXPECT_FALSE(controller.undoClearItem()->isVisible());  // only just after a clear
     EXPECT_EQ(titles(controller.queueSubmenu()), QStringList{"Nothing waiting"});
     EXPECT_FALSE(controller.queueSubmenu()->actions().front()->isEnabled());
 }
