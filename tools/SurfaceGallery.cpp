@@ -3,6 +3,7 @@
 //   tray-icons.png   the tray glyph at the sizes trays use, on dark and light panels
 //   permission-gnome.png, permission-gnome-missing.png
 //                    the permission window on GNOME, the extension off and not installed
+//   overlay-summoned.png  the overlay the user asked for: Escape clears, a clear to take back
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "MoxUI/MoxBrandPack.h"
+#include "Tovra/ui/HUDWindow.h"
 #include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
 #include "Tovra/ui/StatusGlyph.h"
@@ -88,6 +90,22 @@ QImage permissionWindow(bool installed) {
     return window.grab().toImage();
 }
 
+QImage summonedOverlay() {
+    tovra::HUDWindow overlay;
+    tovra::OverlaySurface::State state;
+    state.title = "Tovra 1 \u00B7 FIFO (2)";
+    for (const char* text : {"Meeting at 10:30", "R&D budget"}) {
+        state.rows.push_back({tovra::Uuid::random(), text, false});
+    }
+    state.privacyMode = tovra::PrivacyMode::preview;
+    state.animationsEnabled = false;
+    state.escapeClears = true;
+    state.canUndoClear = true;
+    overlay.update(state);
+    overlay.show(60);
+    return overlay.grab().toImage();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +124,7 @@ int main(int argc, char** argv) {
     const bool saved = save(menuWithUpdate(), directory, "menu-update.png") &&
                        save(trayIcons(), directory, "tray-icons.png") &&
                        save(permissionWindow(true), directory, "permission-gnome.png") &&
-                       save(permissionWindow(false), directory, "permission-gnome-missing.png");
+                       save(permissionWindow(false), directory, "permission-gnome-missing.png") &&
+                       save(summonedOverlay(), directory, "overlay-summoned.png");
     return saved ? 0 : 1;
 }

@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 #include "HUDLayout.h"
+#include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxElidedLabel.h"
 #include "MoxUI/MoxFonts.h"
@@ -197,7 +198,8 @@ HUDWindow::HUDWindow()
       dotsLabel_(mox::plainLabel({}, this)),
       noticeLabel_(mox::plainLabel({}, this)),
       escapeHint_(mox::plainLabel(QStringLiteral("Esc clears"), this)),
-      undoButton_(new QPushButton(QStringLiteral("Undo"), this)),
+      undoButton_(new mox::MoxButton(QStringLiteral("Undo"), mox::MoxButtonVariant::secondary,
+                                     mox::MoxButtonSize::sm, this)),
       scrollView_(new QScrollArea(this)),
       itemsHost_(new QWidget),
       itemsStack_(new QVBoxLayout(itemsHost_)),
