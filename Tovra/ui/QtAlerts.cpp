@@ -1,9 +1,9 @@
 #include "QtAlerts.h"
 
-#include <QGridLayout>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "SeparatorDialog.h"
 
 namespace tovra {
 
@@ -18,24 +18,11 @@ bool QtAlerts::confirmClearQueue() {
 }
 
 std::optional<std::string> QtAlerts::askCustomSeparator(const std::string& current) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tovra"),
-                    QStringLiteral("Custom Burst Separator"));
-    box.setInformativeText(QStringLiteral(
-        "Enter the separator Tovra should use when burst pasting the current queue."));
-    auto* field = new QLineEdit(QString::fromStdString(current), &box);
-    field->setFixedSize(260, 24);
-    // Under the texts, spanning the message box's columns.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        grid->addWidget(field, 1, 1, 1, grid->columnCount() - 1);
-    }
-    QPushButton* use = box.addButton(QStringLiteral("Use Separator"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(use);
-    box.exec();
-    if (box.clickedButton() != use) {
+    SeparatorDialog dialog(QString::fromStdString(current));
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return field->text().toStdString();  // as typed: no trimming, empty allowed
+    return dialog.separator().toStdString();  // as typed: no trimming, empty allowed
 }
 
 void QtAlerts::showError(const std::string& message) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
@@ -23,6 +24,22 @@
 namespace tovra {
 
 namespace {
+
+/// A choice the wheel changes only once it has the focus: scrolling the window over it must not
+/// change a setting on the way.
+class PickerBox final : public QComboBox {
+  public:
+    PickerBox() { setFocusPolicy(Qt::StrongFocus); }
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (hasFocus()) {
+            QComboBox::wheelEvent(event);
+        } else {
+            event->ignore();  // the window scrolls instead
+        }
+    }
+};
 
 template <class Enum>
 QStringList titles() {
@@ -110,7 +127,8 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     };
     auto picker = [&](const QString& label, const QStringList& choices, const QString& current,
                       auto onChoose) {
-        auto* box = new QComboBox;
+        auto* box = new PickerBox;
+        box->setAccessibleName(label);
         box->setFixedWidth(160);
         box->addItems(choices);
         box->setCurrentText(current);
@@ -128,6 +146,7 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     auto button = [&](const QString& label, const QString& title, auto onPress) {
         auto* press =
             new mox::MoxButton(title, mox::MoxButtonVariant::secondary, mox::MoxButtonSize::sm);
+        press->setAccessibleName(label + QStringLiteral(": ") + title);
         connect(press, &QPushButton::clicked, this, onPress);
         row(label, press);
     };

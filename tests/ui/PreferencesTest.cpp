@@ -3,11 +3,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "Tovra/core/QueueManager.h"
 #include "Tovra/core/SmartModeEngine.h"
+#include "Tovra/ui/SeparatorDialog.h"
 #include "Tovra/ui/TovraPreferencesView.h"
 #include "platform/testing/FakeKeyboardTap.h"
 #include "platform/testing/FakeMainQueue.h"
@@ -105,6 +109,59 @@ TEST_F(PreferencesTest, OneShotActionsActOnTheActiveStack) {
     engine.setOverride(QueueMode::lifo, std::string("firefox"));
     QTest::mouseClick(control<QPushButton>("Smart learning"), Qt::LeftButton);
     EXPECT_EQ(engine.overrideFor(std::string("firefox")), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tovra
+
+namespace tovra {
+namespace {
+
+/// A wheel turn over `widget`, as the pointer resting on it sends.
+void turnWheel(QWidget* widget, int delta) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+TEST_F(PreferencesTest, TheWheelChangesAChoiceOnlyOnceItHasTheFocusAndEachIsNamed) {
+    view->show();
+    auto* timeout = control<QComboBox>("Auto clear");
+    ASSERT_NE(timeout, nullptr);
+    const QueueTimeout before = app->queueTimeout();
+    const QString shown = timeout->currentText();
+    // Towards the other items, wherever the current one is.
+    const int delta = timeout->currentIndex() == timeout->count() - 1 ? 120 : -120;
+    turnWheel(timeout, delta);  // scrolling the window past it
+    EXPECT_EQ(timeout->currentText(), shown);
+    EXPECT_EQ(app->queueTimeout(), before);
+    QApplication::setActiveWindow(view.get());
+    timeout->setFocus();
+    ASSERT_TRUE(timeout->hasFocus());
+    turnWheel(timeout, delta);
+    EXPECT_NE(timeout->currentText(), shown);
+    EXPECT_EQ(timeout->accessibleName(), "Auto clear");
+    EXPECT_EQ(control<QPushButton>("Swap ends")->accessibleName(), "Swap ends: Swap");
+}
+
+TEST(SeparatorDialogTest, ItsFieldSitsBelowItsInstructionsAndKeepsWhatIsTypedAsItIs) {
+    SeparatorDialog dialog(QStringLiteral(","));
+    dialog.show();
+    QLineEdit* field = dialog.field();
+    EXPECT_EQ(field->text(), ",");
+    const auto labels = dialog.findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 2);
+    for (const QLabel* label : labels) {
+        EXPECT_FALSE(label->geometry().intersects(field->geometry()))
+            << label->text().toStdString();
+        EXPECT_LT(label->geometry().top(), field->geometry().top());
+    }
+    field->selectAll();
+    QTest::keyClicks(field, " | ");
+    QTest::mouseClick(dialog.useButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.separator(), " | ");
 }
 
 }  // namespace
