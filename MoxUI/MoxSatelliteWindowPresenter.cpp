@@ -1,8 +1,10 @@
 #include "MoxSatelliteWindowPresenter.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "MoxColors.h"
@@ -71,16 +73,35 @@ QWidget* MoxSatelliteWindowPresenter::present(const QString& identifier, const Q
     palette.setColor(QPalette::Disabled, QPalette::Text, MoxColors::textTertiary());
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+    // The content scrolls where the screen is smaller than it (a small screen, a large scale).
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setBackgroundRole(QPalette::Window);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setWidget(content);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content);
-    window->setMinimumSize(width, height);
-    if (resizable) {
-        window->resize(width, height);
-    } else {
-        window->setFixedSize(width, height);
+    layout->addWidget(scroll);
+    // On the screen the user works on (the pointer's), within its free area and leaving room
+    // for the title bar: a window taller than the screen would open with its title bar out of
+    // reach.
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
     }
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QSize size(width, height);
+    if (screen != nullptr) {
+        size = size.boundedTo(screen->availableGeometry().size() -
+                              QSize(borderAllowance, titleBarAllowance));
+    }
+    window->setMinimumSize(size.boundedTo(QSize(width, height) / 2).expandedTo(QSize(200, 150)));
+    if (resizable) {
+        window->resize(size);
+    } else {
+        window->setFixedSize(size);
+    }
+    if (screen != nullptr) {
         window->move(screen->availableGeometry().center() - window->rect().center());
     }
     window->installEventFilter(new CloseWatcher(controllers_, identifier, window));

@@ -13,8 +13,14 @@ class MoxSatelliteWindowPresenter {
   public:
     static MoxSatelliteWindowPresenter& shared();
 
-    /// Takes ownership of `content` unless a window for `identifier` is already open (then
-    /// `content` is deleted and the open window comes forward).
+    /// Room kept for the title bar and the borders, which the window's size leaves out.
+    static constexpr int titleBarAllowance = 48;
+    static constexpr int borderAllowance = 16;
+
+    /// Shows `content` in a window of `width` x `height`, or smaller to fit the free area of
+    /// the screen it opens on, the content scrolling then. Takes ownership of `content` unless a
+    /// window for `identifier` is already open (then `content` is deleted and the open window comes
+    /// forward).
     QWidget* present(const QString& identifier, const QString& title, int width, int height,
                      bool resizable, QWidget* content);
     [[nodiscard]] QWidget* window(const QString& identifier) const;

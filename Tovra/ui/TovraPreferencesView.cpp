@@ -245,7 +245,7 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
 
 void TovraPreferencesPresenter::present(const PreferencesValues& values) {
     mox::MoxSatelliteWindowPresenter::shared().present(
-        QStringLiteral("tovra.preferences"), QStringLiteral("Tovra"), 560, 620, false,
+        QStringLiteral("tovra.preferences"), QStringLiteral("Tovra Preferences"), 560, 620, true,
         new TovraPreferencesView({values, commands_}));
 }
 

@@ -39,7 +39,17 @@ QString rawTitle(std::string_view raw) {
 
 TovraQueueView* TovraQueueCoordinator::view() const {
     QWidget* window = mox::MoxSatelliteWindowPresenter::shared().window(panelIdentifier);
-    return window != nullptr ? window->findChild<TovraQueueView*>() : nullptr;
+    if (window == nullptr) {
+        return nullptr;
+    }
+    // By type, not by meta-object: the view declares no meta-object of its own, so findChild
+    // would take any frame in the window for it.
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (auto* view = dynamic_cast<TovraQueueView*>(child)) {
+            return view;
+        }
+    }
+    return nullptr;
 }
 
 void TovraQueueCoordinator::reload() {
@@ -55,8 +65,9 @@ void TovraQueueCoordinator::open() {
     if (model_ == nullptr) {
         return;
     }
-    mox::MoxSatelliteWindowPresenter::shared().present(panelIdentifier, QStringLiteral("Tovra"),
-                                                       720, 568, true, new TovraQueueView(*this));
+    mox::MoxSatelliteWindowPresenter::shared().present(panelIdentifier,
+                                                       QStringLiteral("Tovra \u2014 Queue"), 720,
+                                                       568, true, new TovraQueueView(*this));
 }
 
 void TovraQueueCoordinator::close() {

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -128,6 +131,23 @@ TEST_F(MoxUITest, PresenterShowsOneWindowPerIdentifierUntilItCloses) {
         presenter.present("tovra.preferences", "Tovra", 560, 620, true, new QLabel("three"));
     EXPECT_NE(fresh, nullptr);
     EXPECT_EQ(presenter.window("tovra.preferences"), fresh);
+}
+
+TEST_F(MoxUITest, AWindowLargerThanTheScreenFitsItsFreeAreaAndItsContentScrolls) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    auto& presenter = MoxSatelliteWindowPresenter::shared();
+    auto* tall = new QLabel("tall");
+    tall->setMinimumHeight(area.height() * 2);
+    QWidget* window =
+        presenter.present("tall", "Tall", area.width() + 300, area.height() + 300, false, tall);
+    EXPECT_LE(window->width(), area.width());
+    EXPECT_LE(window->height(), area.height() - MoxSatelliteWindowPresenter::titleBarAllowance);
+    EXPECT_TRUE(area.contains(window->frameGeometry()));  // title bar included
+    const auto* scroll = window->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->widget(), tall);
+    EXPECT_TRUE(scroll->verticalScrollBar()->isVisible());
+    window->close();
 }
 
 TEST_F(MoxUITest, ButtonsSizeTheirLabelsAndRoundTheirShapes) {
