@@ -77,6 +77,7 @@ QWidget* MoxSatelliteWindowPresenter::present(const QString& identifier, const Q
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // Tab goes through the content only
     scroll->setBackgroundRole(QPalette::Window);
     scroll->viewport()->setAutoFillBackground(false);
     scroll->setWidget(content);

@@ -436,11 +436,12 @@ TEST_F(TovraCommandTest, EveryCommandReachesTheRunningTovra) {
     EXPECT_EQ(target->shows("ab\tc"), "ab\tc");
 
     EXPECT_EQ(tovraCommand({"show-overlay"}).exitCode, 0);
-    const int windows = windowsTitled(*connection, "Tovra");
     EXPECT_EQ(tovraCommand({"show-queue"}).exitCode, 0);
-    EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") > windows; }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return windowsTitled(*connection, "Tovra \u2014 Queue") == 1; }, 5000));
     EXPECT_EQ(tovraCommand({"preferences"}).exitCode, 0);
-    EXPECT_TRUE(waitUntil([&] { return windowsTitled(*connection, "Tovra") > windows + 1; }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return windowsTitled(*connection, "Tovra Preferences") == 1; }, 5000));
 
     EXPECT_EQ(tovraCommand({"quit"}).exitCode, 0);
     EXPECT_TRUE(waitUntil([&] { return !tovra->isRunning(); }, 5000));

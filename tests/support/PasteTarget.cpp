@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,6 +31,14 @@ int main(int argc, char** argv) {
             std::printf("%s\n", array.mid(1, array.size() - 2).constData());
             std::fflush(stdout);
         });
+        // "<focused>" each time it takes the keyboard, where no test can ask the desktop (GNOME).
+        QObject::connect(&application, &QGuiApplication::focusWindowChanged, &field,
+                         [](QWindow* window) {
+                             if (window != nullptr) {
+                                 std::printf("\"<focused>\"\n");
+                                 std::fflush(stdout);
+                             }
+                         });
     }
     field.show();
     field.activateWindow();

@@ -37,8 +37,10 @@ std::string PasteTargetProcess::text() {
          start = end + 1, end = output.find('\n', start)) {
         const QByteArray line = QByteArray::fromStdString(output.substr(start, end - start));
         const QJsonDocument document = QJsonDocument::fromJson("[" + line + "]");
+        // "<focused>" tells of the keyboard, not of the text.
         if (document.isArray() && document.array().size() == 1 &&
-            document.array().at(0).isString()) {
+            document.array().at(0).isString() &&
+            document.array().at(0).toString() != QLatin1String("<focused>")) {
             text = document.array().at(0).toString().toStdString();
         }
     }

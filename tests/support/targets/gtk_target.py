@@ -4,7 +4,8 @@ with the text given, all selected. Return (F2 in a text view, where Return is a 
 prints the widget's text and quits.
 
 With TOVRA_TARGET_REPORT_CHANGES set, every change of the text is printed too, as a JSON
-string on a line of its own: where no test keyboard can type the finishing key (Wayland).
+string on a line of its own: where no test keyboard can type the finishing key (Wayland); and
+"<focused>" each time the window takes the keyboard.
 
 Usage: gtk_target.py 3|4 entry|textview|label [initial text]
 """
@@ -87,6 +88,8 @@ else:
     loop = GLib.MainLoop()
     window.connect("close-request", lambda w: loop.quit())
 window.set_default_size(400, 80)
+# Once it has the keyboard, where no test can ask the desktop (GNOME).
+window.connect("notify::is-active", lambda w, _: w.is_active() and report("<focused>"))
 if GTK3:
     window.show_all()
 else:
