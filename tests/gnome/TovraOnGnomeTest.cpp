@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -128,7 +129,7 @@ class Window {
     /// Waits until it says it has the keyboard; a loaded machine may take long to start it.
     bool hasKeyboard() {
         return waitUntil(
-            [&] { return process_.output().find("\"<focused>\"\n") != std::string::npos; }, 60000);
+            [&] { return process_.output().find("\"<focused>\"\n") != std::string::npos; }, 30000);
     }
     [[nodiscard]] const std::string& name() const { return name_; }
 
@@ -187,11 +188,22 @@ class TovraOnGnome : public ::testing::Test {
 
     /// A new window of `toolkit`, once it has the keyboard: what is typed shows there.
     std::unique_ptr<Window> open(const Toolkit& toolkit) {
-        auto window = std::make_unique<Window>(toolkit);
         // Told by the window: keys typed before it is there would count as the user working
-        // elsewhere, and the shell would not give a window opened after them the keyboard.
-        EXPECT_TRUE(window->hasKeyboard()) << toolkit.name << " never took the keyboard";
-        return window;
+        // elsewhere, and the shell would not give a window opened after them the keyboard. A
+        // starved shell now and then maps a new window without the focus all the same (seen a
+        // few times under load, also with no Tovra running): one more window then, said aloud.
+        for (int attempt = 1;; ++attempt) {
+            auto window = std::make_unique<Window>(toolkit);
+            if (window->hasKeyboard()) {
+                return window;
+            }
+            if (attempt == 2) {
+                ADD_FAILURE() << toolkit.name << " never took the keyboard";
+                return window;
+            }
+            std::fprintf(stderr, "the shell left a new %s window without the keyboard\n",
+                         toolkit.name.c_str());
+        }
     }
     /// Copies `text` in `window` with the toolkit's own Ctrl+C.
     void copyIn(Window& window, const std::string& text) {
