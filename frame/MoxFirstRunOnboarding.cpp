@@ -8,11 +8,11 @@
 namespace mox {
 
 QString MoxFirstRunOnboarding::defaultPrimaryActionLabel(Kind kind) {
-    return kind == Kind::menubar ? QStringLiteral("Try it now") : QStringLiteral("Get started");
+    return livesInBackground(kind) ? QStringLiteral("Try it now") : QStringLiteral("Get started");
 }
 
 QSize MoxFirstRunOnboarding::windowSize(Kind kind, bool hasHighlights) {
-    if (kind == Kind::menubar) {
+    if (livesInBackground(kind)) {
         return {480, hasHighlights ? 560 : 440};
     }
     return {540, hasHighlights ? 520 : 460};

@@ -15,7 +15,10 @@ class MoxSatelliteWindowPresenter;
 
 /// What the first-run window says and offers.
 struct MoxFirstRunOnboarding {
-    enum class Kind { menubar, windowed };
+    /// A tray application (on a desktop with a tray, or without one, where its small window
+    /// stands in for the tray), or a windowed one.
+    enum class Kind { menubar, trayless, windowed };
+    [[nodiscard]] static bool livesInBackground(Kind kind) { return kind != Kind::windowed; }
     struct Highlight {
         QString icon;
         QString title;

@@ -24,8 +24,15 @@ MoxFirstRunOnboardingView::LaunchAtLogin MoxFirstRunOnboardingView::LaunchAtLogi
 }
 
 QString MoxFirstRunOnboardingView::title(Kind kind, const QString& brandName) {
-    return kind == Kind::menubar ? brandName + QStringLiteral(" lives in your system tray.")
-                                 : QStringLiteral("Welcome to ") + brandName + QLatin1Char('.');
+    switch (kind) {
+        case Kind::menubar:
+            return brandName + QStringLiteral(" lives in your system tray.");
+        case Kind::trayless:
+            return brandName + QStringLiteral(" keeps a small window open.");
+        case Kind::windowed:
+            break;
+    }
+    return QStringLiteral("Welcome to ") + brandName + QLatin1Char('.');
 }
 
 std::optional<QString> MoxFirstRunOnboardingView::subtitle(Kind kind, bool hasHighlights,
@@ -33,6 +40,12 @@ std::optional<QString> MoxFirstRunOnboardingView::subtitle(Kind kind, bool hasHi
     if (kind == Kind::menubar) {
         return QStringLiteral("Click its icon in your panel's system tray any time. ") + brandName +
                QStringLiteral(" stays out of your taskbar and waits quietly until you need it.");
+    }
+    if (kind == Kind::trayless) {
+        // A desktop without a tray (stock GNOME, a bare window manager).
+        return QStringLiteral("This desktop shows no system tray, so ") + brandName +
+               QStringLiteral("'s own small window holds its switch and its menu. ") + brandName +
+               QStringLiteral(" waits quietly until you need it.");
     }
     if (!hasHighlights) {
         return QStringLiteral(
@@ -80,7 +93,7 @@ MoxFirstRunOnboardingView::MoxFirstRunOnboardingView(MoxFirstRunOnboarding confi
         row->addLayout(text, 1);
         column->addLayout(row);
     }
-    if (config_.kind == Kind::menubar) {
+    if (MoxFirstRunOnboarding::livesInBackground(config_.kind)) {
         column->addSpacing(static_cast<int>(MoxSpacing::md));
         switch_ =
             new MoxToggleSwitch(QStringLiteral("Open ") + brand + QStringLiteral(" at login"));

@@ -1,6 +1,7 @@
 #include "TovraApplicationFrame.h"
 
 #include <QDebug>
+#include <QSystemTrayIcon>
 
 #include "frame/MoxAppOpeningURLs.h"
 #include "frame/MoxFirstRunOnboarding.h"
@@ -105,9 +106,12 @@ void TovraApplicationFrame::copyDiagnostics() {
 }
 
 void TovraApplicationFrame::offerOnboarding(std::function<void()> openQueue) {
-    mox::presentOnboardingIfNeeded(
-        QStringLiteral("tovra"), mox::MoxFirstRunOnboarding::Kind::menubar,
-        QStringLiteral("Open the queue"), {}, std::move(openQueue), store_);
+    // Where no tray shows the icon the welcome says where Tovra is instead.
+    const auto kind = QSystemTrayIcon::isSystemTrayAvailable()
+                          ? mox::MoxFirstRunOnboarding::Kind::menubar
+                          : mox::MoxFirstRunOnboarding::Kind::trayless;
+    mox::presentOnboardingIfNeeded(QStringLiteral("tovra"), kind, QStringLiteral("Open the queue"),
+                                   {}, std::move(openQueue), store_);
 }
 
 }  // namespace tovra

@@ -112,6 +112,13 @@ TEST(MoxFirstRunOnboardingView, TextsNameTheBrand) {
               "Click its icon in your panel's system tray any time. Tovra stays out of your "
               "taskbar and waits quietly until you need it.");
     EXPECT_FALSE(MoxFirstRunOnboardingView::subtitle(Kind::windowed, true, "Tovra").has_value());
+    // No tray on this desktop: no word of one, and the login switch all the same.
+    EXPECT_EQ(MoxFirstRunOnboardingView::title(Kind::trayless, "Tovra"),
+              "Tovra keeps a small window open.");
+    EXPECT_EQ(MoxFirstRunOnboardingView::subtitle(Kind::trayless, false, "Tovra"),
+              "This desktop shows no system tray, so Tovra's own small window holds its switch "
+              "and its menu. Tovra waits quietly until you need it.");
+    EXPECT_TRUE(MoxFirstRunOnboarding::livesInBackground(Kind::trayless));
 }
 
 TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
