@@ -18,8 +18,9 @@ namespace tovra::test {
 using Contents = WaylandPasteboard::Contents;
 
 // The queue's 10 MiB budget, with quick steps.
+// A step long enough for a forked wl-copy to answer beside a sanitizer on a loaded machine.
 inline constexpr WaylandPasteboard::Options fastOptions{
-    std::size_t{10} << 20, std::chrono::milliseconds(300), std::chrono::milliseconds(3000)};
+    std::size_t{10} << 20, std::chrono::milliseconds(2000), std::chrono::milliseconds(3000)};
 
 /// Another client offering `content` under `type`, as a user's copy in an application.
 inline void copyWithWlCopy(const std::string& content, const std::string& type = "text/plain") {
