@@ -1,14 +1,71 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace tovra {
 
-/// The keys of the global shortcuts, by what they produce in the current layout.
-enum class Key { c, v, s, x, w, p, l, digit1, digit2, digit3, escape, upArrow, downArrow, other };
+/// The keys a global shortcut may use, by what they produce in the current layout.
+enum class Key {
+    a,
+    b,
+    c,
+    d,
+    e,
+    f,
+    g,
+    h,
+    i,
+    j,
+    k,
+    l,
+    m,
+    n,
+    o,
+    p,
+    q,
+    r,
+    s,
+    t,
+    u,
+    v,
+    w,
+    x,
+    y,
+    z,
+    digit0,
+    digit1,
+    digit2,
+    digit3,
+    digit4,
+    digit5,
+    digit6,
+    digit7,
+    digit8,
+    digit9,
+    f1,
+    f2,
+    f3,
+    f4,
+    f5,
+    f6,
+    f7,
+    f8,
+    f9,
+    f10,
+    f11,
+    f12,
+    escape,
+    upArrow,
+    downArrow,
+    leftArrow,
+    rightArrow,
+    other
+};
 
 /// Modifiers under their desktop-neutral names. On X11 Command is Control, Option is Alt and
 /// Control is Super; Caps Lock and Num Lock never count.
@@ -68,6 +125,8 @@ class KeyboardTap {
     /// False where the system lets no program type keys: a staged item waits for the user's
     /// own paste key.
     [[nodiscard]] virtual bool canTypeKeys() const { return true; }
+    /// False where no key reaches the tap: the desktop's own key bindings run the commands.
+    [[nodiscard]] virtual bool interceptsKeys() const { return true; }
 
     /// Shortcuts another program holds; they never reach the handler.
     struct Shortcut {
@@ -80,42 +139,43 @@ class KeyboardTap {
     /// keyboard layout change may fail where it worked before).
     virtual void setShortcutsChangedHandler(std::function<void()> changed) { (void)changed; }
 
-    /// The shortcuts that act only on the overlay (Escape, and Ctrl+Alt with X, W, L, Up or
-    /// Down) are intercepted only while `active`: held all the time they would be taken from
-    /// every application, and from window managers that switch desktops with Ctrl+Alt+arrows.
-    virtual void setOverlayShortcutsActive(bool active) = 0;
-    /// The shortcuts a tap takes from every application (a copy is only observed).
-    [[nodiscard]] static const std::vector<Shortcut>& interceptedShortcuts() {
-        // The paste grab comes first: without it the tap does not start.
-        static const std::vector<Shortcut> shortcuts{
-            {Key::v, command},
-            {Key::v, command | shift},
-            {Key::v, command | option},          // urxvt's paste key
-            {Key::v, command | option | shift},  // burst where Ctrl+Shift+V pastes (terminals)
-            {Key::s, command | shift},
-            {Key::escape, noModifier},
-            {Key::x, command | option},
-            {Key::w, command | option},
-            {Key::digit1, command | option},
-            {Key::digit2, command | option},
-            {Key::digit3, command | option},
-            {Key::p, command | option},
-            {Key::l, command | option},
-            {Key::upArrow, command | option},
-            {Key::downArrow, command | option},
-        };
-        return shortcuts;
-    }
-
-    [[nodiscard]] static bool isOverlayShortcut(const Shortcut& shortcut) {
-        if (shortcut.key == Key::escape) {
-            return shortcut.modifiers == noModifier;
+    /// The shortcuts a tap takes from every application (a copy is only observed). The
+    /// overlay's own (Escape, moving and dropping items) are taken only while it is active: held
+    /// all the time they would be taken from every application, and from window managers that
+    /// switch desktops with Ctrl+Alt+arrows. The first of `always` is the paste: without it the
+    /// tap does not start.
+    struct ShortcutSet {
+        std::vector<Shortcut> always;
+        std::vector<Shortcut> overlayOnly;
+        friend bool operator==(const ShortcutSet&, const ShortcutSet&) = default;
+    };
+    /// Takes `shortcuts` instead of the ones before, at once when running.
+    void setShortcuts(ShortcutSet shortcuts) {
+        if (shortcuts != shortcuts_) {
+            shortcuts_ = std::move(shortcuts);
+            shortcutsDidChange();
         }
-        const bool overlayKey = shortcut.key == Key::x || shortcut.key == Key::w ||
-                                shortcut.key == Key::l || shortcut.key == Key::upArrow ||
-                                shortcut.key == Key::downArrow;
-        return overlayKey && shortcut.modifiers == (command | option);
     }
+    [[nodiscard]] const ShortcutSet& shortcuts() const { return shortcuts_; }
+    [[nodiscard]] bool isOverlayShortcut(const Shortcut& shortcut) const {
+        return std::find(shortcuts_.overlayOnly.begin(), shortcuts_.overlayOnly.end(), shortcut) !=
+               shortcuts_.overlayOnly.end();
+    }
+    /// One of ours: a key grabbed for another chord of it (the same key in another layout
+    /// group, another shortcut on the same key) is not.
+    [[nodiscard]] bool isShortcut(const Shortcut& shortcut) const {
+        return isOverlayShortcut(shortcut) ||
+               std::find(shortcuts_.always.begin(), shortcuts_.always.end(), shortcut) !=
+                   shortcuts_.always.end();
+    }
+    virtual void setOverlayShortcutsActive(bool active) = 0;
+
+  protected:
+    /// Regrabs what `shortcuts()` now names when running.
+    virtual void shortcutsDidChange() {}
+
+  private:
+    ShortcutSet shortcuts_;
 };
 
 }  // namespace tovra

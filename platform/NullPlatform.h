@@ -31,6 +31,7 @@ class NullKeyboardTap final : public KeyboardTap {
     void swallowHeld(std::uint64_t) override {}
     [[nodiscard]] bool isHeld(std::uint64_t /*serial*/) override { return false; }
     void postSyntheticPaste(unsigned) override {}
+    [[nodiscard]] bool interceptsKeys() const override { return false; }
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
     void setOverlayShortcutsActive(bool) override {}
 };

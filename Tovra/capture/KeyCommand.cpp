@@ -6,61 +6,23 @@ namespace {
 constexpr unsigned maskedModifiers = command | shift | option | control;
 }  // namespace
 
-PasteChords pasteChordsFor(PasteKeyStyle style) {
-    // Ctrl+Shift+V pastes in terminals, so the burst moves to Ctrl+Alt+Shift+V there.
-    constexpr unsigned terminalBurst = command | option | shift;
+PasteChords pasteChordsFor(PasteKeyStyle style, KeyboardTap::Shortcut burst) {
+    using Shortcut = KeyboardTap::Shortcut;
+    const Shortcut terminalBurst{Key::v, command | option | shift};
+    // Terminals paste with Ctrl+Shift+V: a burst there keeps to Ctrl+Alt+Shift+V.
+    const Shortcut terminalBurstFor =
+        burst == Shortcut{Key::v, command | shift} ? terminalBurst : burst;
     switch (style) {
         case PasteKeyStyle::controlV:
-            return {command, command | shift};
+            return {command, burst};
         case PasteKeyStyle::controlShiftV:
-            return {command | shift, terminalBurst};
+            return {command | shift, terminalBurstFor};
         case PasteKeyStyle::controlAltV:
-            return {command | option, terminalBurst};
+            return {command | option, terminalBurstFor};
         case PasteKeyStyle::none:
-            return {std::nullopt, terminalBurst};
+            return {std::nullopt, terminalBurstFor};
     }
-    return {command, command | shift};
-}
-
-std::string shortcutName(const KeyboardTap::Shortcut& shortcut) {
-    std::string name;
-    for (const auto& [modifier, label] : {std::pair{command, "Ctrl+"}, std::pair{control, "Super+"},
-                                          std::pair{option, "Alt+"}, std::pair{shift, "Shift+"}}) {
-        if ((shortcut.modifiers & modifier) != 0) {
-            name += label;
-        }
-    }
-    switch (shortcut.key) {
-        case Key::c:
-            return name + "C";
-        case Key::v:
-            return name + "V";
-        case Key::s:
-            return name + "S";
-        case Key::x:
-            return name + "X";
-        case Key::w:
-            return name + "W";
-        case Key::p:
-            return name + "P";
-        case Key::l:
-            return name + "L";
-        case Key::digit1:
-            return name + "1";
-        case Key::digit2:
-            return name + "2";
-        case Key::digit3:
-            return name + "3";
-        case Key::escape:
-            return name + "Escape";
-        case Key::upArrow:
-            return name + "Up";
-        case Key::downArrow:
-            return name + "Down";
-        case Key::other:
-            break;
-    }
-    return name + "?";
+    return {command, burst};
 }
 
 bool KeyCommand::actsInOwnWindows() const {
@@ -82,60 +44,63 @@ bool KeyCommand::isPasteChord(const KeyPress& press) {
 }
 
 std::optional<KeyCommand> KeyCommand::classify(const KeyPress& press,
+                                               const ShortcutBindings& bindings,
                                                const std::function<PasteKeyStyle()>& style) {
     using enum Kind;
     const unsigned modifiers = press.modifiers & maskedModifiers;
-    const Key key = press.key;
+    const KeyboardTap::Shortcut pressed{press.key, modifiers};
+    const KeyboardTap::Shortcut burst = bindings.of(ShortcutAction::burstPaste);
 
-    if (key == Key::s && modifiers == (command | shift)) {
-        return KeyCommand{toggleQueue};
-    }
-    if (key == Key::c && modifiers == command) {
+    if (press.key == Key::c && modifiers == command) {
         return KeyCommand{copy};
     }
-    if (modifiers == (command | option)) {
-        switch (key) {
-            case Key::x:
-                return KeyCommand{dropNext};
-            case Key::w:
-                return KeyCommand{swapEnds};
-            case Key::digit1:
-                return KeyCommand{selectStack, 0};
-            case Key::digit2:
-                return KeyCommand{selectStack, 1};
-            case Key::digit3:
-                return KeyCommand{selectStack, 2};
-            case Key::p:
+    if (const auto action = bindings.actionFor(pressed);
+        action && *action != ShortcutAction::burstPaste) {
+        switch (*action) {
+            case ShortcutAction::toggleQueue:
+                return KeyCommand{toggleQueue};
+            case ShortcutAction::revealOverlay:
                 return KeyCommand{revealOverlay};
-            case Key::l:
+            case ShortcutAction::selectStack1:
+                return KeyCommand{selectStack, 0};
+            case ShortcutAction::selectStack2:
+                return KeyCommand{selectStack, 1};
+            case ShortcutAction::selectStack3:
+                return KeyCommand{selectStack, 2};
+            case ShortcutAction::clearFromOverlay:
+                return KeyCommand{clearFromOverlay};
+            case ShortcutAction::dropNext:
+                return KeyCommand{dropNext};
+            case ShortcutAction::swapEnds:
+                return KeyCommand{swapEnds};
+            case ShortcutAction::togglePinNext:
                 return KeyCommand{togglePinNext};
-            case Key::downArrow:
-                return KeyCommand{moveNextDown};
-            case Key::upArrow:
+            case ShortcutAction::moveNextUp:
                 return KeyCommand{moveNextUp};
-            default:
+            case ShortcutAction::moveNextDown:
+                return KeyCommand{moveNextDown};
+            case ShortcutAction::burstPaste:
                 break;
         }
     }
-    if (key == Key::escape && modifiers == noModifier) {
-        return KeyCommand{clearFromOverlay};
-    }
-    if (!isPasteChord(press)) {
+    const bool pasteChord = isPasteChord(press);
+    if (!pasteChord && pressed != burst) {
         return std::nullopt;
     }
-    if (press.synthetic) {
+    if (press.synthetic && pasteChord) {
         return KeyCommand{syntheticPaste};  // our own paste, come back: it goes on untouched
     }
     const PasteKeyStyle frontStyle = style();
-    const PasteChords chords = pasteChordsFor(frontStyle);
+    const PasteChords chords = pasteChordsFor(frontStyle, burst);
     if (frontStyle == PasteKeyStyle::none &&
-        (modifiers == command || modifiers == (command | shift) || modifiers == chords.burst)) {
+        (modifiers == command || modifiers == (command | shift) || pressed == burst ||
+         pressed == chords.burst)) {
         return KeyCommand{pasteUnavailable};
     }
-    if (chords.paste && modifiers == *chords.paste) {
+    if (pasteChord && chords.paste && modifiers == *chords.paste) {
         return KeyCommand{paste};
     }
-    if (modifiers == chords.burst) {
+    if (pressed == chords.burst) {
         return KeyCommand{burstPaste};
     }
     // Ctrl+V in a terminal, or a chord of another application: it passes untouched.

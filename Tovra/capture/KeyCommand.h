@@ -4,22 +4,23 @@
 #include <optional>
 #include <string>
 
+#include "ShortcutBindings.h"
 #include "Tovra/core/TerminalCatalog.h"
 #include "platform/KeyboardTap.h"
 
 namespace tovra {
 
-/// The modifiers (with V) that paste from the queue and burst it in an application of `style`;
-/// Tovra types the paste chord itself for a burst or a paste from the menu.
+/// The modifiers (with V) that paste from the queue in an application of `style`, and the
+/// shortcut that bursts there; Tovra types the paste chord itself for a burst or a paste from the
+/// menu.
 struct PasteChords {
     /// Nothing where no key pastes the clipboard.
     std::optional<unsigned> paste;
-    unsigned burst;
+    KeyboardTap::Shortcut burst;
 };
-[[nodiscard]] PasteChords pasteChordsFor(PasteKeyStyle style);
-
-/// A shortcut as the user reads it: "Ctrl+Alt+P".
-[[nodiscard]] std::string shortcutName(const KeyboardTap::Shortcut& shortcut);
+/// `burst` is the user's burst shortcut; where it is the application's own paste key (a
+/// terminal's Ctrl+Shift+V), the burst moves to Ctrl+Alt+Shift+V.
+[[nodiscard]] PasteChords pasteChordsFor(PasteKeyStyle style, KeyboardTap::Shortcut burst);
 
 /// What one key-down means to the queue.
 struct KeyCommand {
@@ -45,13 +46,13 @@ struct KeyCommand {
     /// 0, 1 or 2 for `selectStack`.
     int stackIndex = 0;
 
-    /// The first matching rule wins; modifiers must match exactly (an extra Shift makes Command
-    /// + Shift + C no copy), while lock keys never count. Which V chords paste and burst follows
-    /// how the application in front pastes: `style` is asked only for a V chord.
+    /// Modifiers must match exactly (an extra Shift makes Command + Shift + C no copy), while
+    /// lock keys never count. Which chords paste and burst follows how the application in front
+    /// pastes: `style` is asked only for a paste key or the burst shortcut.
     static std::optional<KeyCommand> classify(
-        const KeyPress& press,
+        const KeyPress& press, const ShortcutBindings& bindings,
         const std::function<PasteKeyStyle()>& style = [] { return PasteKeyStyle::controlV; });
-    /// Whether a key-down may paste or burst somewhere: the ones whose meaning needs the style.
+    /// Whether a key-down is V with Ctrl, a key some application pastes with.
     [[nodiscard]] static bool isPasteChord(const KeyPress& press);
     /// The global commands (Ctrl+Shift+S, the Ctrl+Alt keys, a copy) act in Tovra's own windows
     /// too; paste keys and Escape are those windows' own there.

@@ -7,7 +7,14 @@ namespace tovra {
 using Kind = KeyCommand::Kind;
 
 PasteController::PasteController(KeyboardTap& tap, MainQueue& mainQueue)
-    : tap_(tap), mainQueue_(mainQueue) {}
+    : tap_(tap), mainQueue_(mainQueue) {
+    tap_.setShortcuts(bindings_.intercepted());
+}
+
+void PasteController::setShortcutBindings(const ShortcutBindings& bindings) {
+    bindings_ = bindings;
+    tap_.setShortcuts(bindings_.intercepted());
+}
 
 PasteController::~PasteController() {
     if (heldSerial_) {
@@ -49,6 +56,9 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
     if (press.inOwnWindow && KeyCommand::isPasteChord(press)) {
         return KeyAnswer::pass;  // our own text fields paste the clipboard as it is
     }
+    if (recordingShortcut_ && !press.synthetic) {
+        return KeyAnswer::pass;  // the recorder has the focus and takes the chord
+    }
     // Asked once, and only for a V chord: which chord pastes depends on the application.
     std::optional<PasteKeyStyle> style;
     const auto styleOfFront = [&] {
@@ -58,7 +68,7 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
         }
         return *style;
     };
-    const auto command = KeyCommand::classify(press, styleOfFront);
+    const auto command = KeyCommand::classify(press, bindings_, styleOfFront);
     if (!command) {
         return KeyAnswer::pass;
     }
@@ -124,7 +134,8 @@ KeyAnswer PasteController::handlePaste(std::uint64_t serial, bool burst, PasteKe
         return KeyAnswer::pass;
     }
     pendingSyntheticPaste_ = true;
-    const unsigned pasteChord = pasteChordsFor(style).paste.value_or(command);
+    const unsigned pasteChord =
+        pasteChordsFor(style, bindings_.of(ShortcutAction::burstPaste)).paste.value_or(command);
     if (burst) {
         // Replaying the burst chord would ask for "paste special": type the plain paste instead.
         if (alreadyHeld) {
@@ -201,7 +212,9 @@ void PasteController::scheduleSyntheticPaste(PasteKeyStyle style) {
         heldSerial_.reset();
     }
     pendingSyntheticPaste_ = true;
-    typePaste(pasteChordsFor(style).paste.value_or(command), publish());
+    typePaste(
+        pasteChordsFor(style, bindings_.of(ShortcutAction::burstPaste)).paste.value_or(command),
+        publish());
 }
 
 void PasteController::pasteDelivered() {

@@ -73,6 +73,12 @@ class PasteController {
     /// `syntheticPasteDelay`.
     void setPublishWrites(std::function<bool()> publish) { publishWrites_ = std::move(publish); }
 
+    /// Which shortcut runs each command; the tap takes the new ones at once.
+    void setShortcutBindings(const ShortcutBindings& bindings);
+    [[nodiscard]] const ShortcutBindings& shortcutBindings() const { return bindings_; }
+    /// While the user records a shortcut in one of our windows, every key reaches it as typed.
+    void setRecordingShortcut(bool recording) { recordingShortcut_ = recording; }
+
     /// Starts intercepting; false when the system refuses the tap.
     bool start();
     /// Stops intercepting; a keystroke still held back is let through first.
@@ -119,6 +125,8 @@ class PasteController {
 
     KeyboardTap& tap_;
     MainQueue& mainQueue_;
+    ShortcutBindings bindings_;
+    bool recordingShortcut_ = false;
     std::weak_ptr<PasteControllerDelegate> delegate_;
     std::function<void()> copyObserver_;
     std::function<bool()> publishWrites_;

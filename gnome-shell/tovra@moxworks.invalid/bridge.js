@@ -129,13 +129,20 @@ var createBridge = function (deps, trustedProgram) {
 
     // ---- Keys ----
 
+    // The keys Tovra may bind, named as its settings name them.
     const KEYS = {
-        v: Clutter.KEY_v, s: Clutter.KEY_s, x: Clutter.KEY_x, w: Clutter.KEY_w,
-        p: Clutter.KEY_p, l: Clutter.KEY_l, 1: Clutter.KEY_1, 2: Clutter.KEY_2,
-        3: Clutter.KEY_3, escape: Clutter.KEY_Escape, up: Clutter.KEY_Up,
-        down: Clutter.KEY_Down,
+        escape: Clutter.KEY_Escape, up: Clutter.KEY_Up, down: Clutter.KEY_Down,
+        left: Clutter.KEY_Left, right: Clutter.KEY_Right,
     };
-    const ACCELERATOR_KEYS = {escape: 'Escape', up: 'Up', down: 'Down'};
+    for (const letter of 'abcdefghijklmnopqrstuvwxyz')
+        KEYS[letter] = Clutter[`KEY_${letter}`];
+    for (let digit = 0; digit <= 9; digit++)
+        KEYS[digit] = Clutter[`KEY_${digit}`];
+    const ACCELERATOR_KEYS = {escape: 'Escape', up: 'Up', down: 'Down', left: 'Left', right: 'Right'};
+    for (let number = 1; number <= 12; number++) {
+        KEYS[`f${number}`] = Clutter[`KEY_F${number}`];
+        ACCELERATOR_KEYS[`f${number}`] = `F${number}`;
+    }
     const MODIFIERS = {
         ctrl: {accelerator: '<Control>', keys: [Clutter.KEY_Control_L, Clutter.KEY_Control_R],
             mask: Clutter.ModifierType.CONTROL_MASK},

@@ -5,25 +5,11 @@
 #include <charconv>
 #include <utility>
 
+#include "platform/KeyNames.h"
+
 namespace tovra {
 
 namespace {
-
-constexpr std::array<std::pair<Key, std::string_view>, 13> keyNames{{
-    {Key::v, "v"},
-    {Key::s, "s"},
-    {Key::x, "x"},
-    {Key::w, "w"},
-    {Key::p, "p"},
-    {Key::l, "l"},
-    {Key::digit1, "1"},
-    {Key::digit2, "2"},
-    {Key::digit3, "3"},
-    {Key::escape, "escape"},
-    {Key::upArrow, "up"},
-    {Key::downArrow, "down"},
-    {Key::c, "c"},
-}};
 
 // Command is Control, Option is Alt and Control is Super, as on X11.
 constexpr std::array<std::pair<Modifier, std::string_view>, 4> modifierNames{{
@@ -72,17 +58,14 @@ GnomeKeyboardTap::GnomeKeyboardTap(GnomeBridge& bridge) : bridge_(bridge) {
 }
 
 std::string GnomeKeyboardTap::describe(const Shortcut& shortcut) {
-    const auto found = std::find_if(keyNames.begin(), keyNames.end(),
-                                    [&](const auto& name) { return name.first == shortcut.key; });
-    return std::string(found == keyNames.end() ? "other" : found->second) + " " +
-           modifiersName(shortcut.modifiers);
+    const std::string_view name = keyName(shortcut.key);
+    return std::string(name.empty() ? "other" : name) + " " + modifiersName(shortcut.modifiers);
 }
 
 std::optional<KeyboardTap::Shortcut> GnomeKeyboardTap::parse(std::string_view key,
                                                              std::string_view modifiers) {
-    const auto found = std::find_if(keyNames.begin(), keyNames.end(),
-                                    [&](const auto& name) { return name.second == key; });
-    if (found == keyNames.end()) {
+    const auto found = keyNamed(key);
+    if (!found) {
         return std::nullopt;
     }
     unsigned mask = noModifier;
@@ -96,7 +79,7 @@ std::optional<KeyboardTap::Shortcut> GnomeKeyboardTap::parse(std::string_view ke
         mask |= modifier->first;
         modifiers.remove_prefix(std::min(modifiers.size(), part.size() + 1));
     }
-    return Shortcut{found->first, mask};
+    return Shortcut{*found, mask};
 }
 
 bool GnomeKeyboardTap::start(Handler handler) {
@@ -119,10 +102,25 @@ void GnomeKeyboardTap::stop() {
 
 void GnomeKeyboardTap::grabAll() {
     bridge_.send("ungrab-all");
-    for (const Shortcut& shortcut : interceptedShortcuts()) {
-        if (!isOverlayShortcut(shortcut) || overlayActive_) {
+    for (const Shortcut& shortcut : shortcuts().always) {
+        grab(shortcut, true);
+    }
+    if (overlayActive_) {
+        for (const Shortcut& shortcut : shortcuts().overlayOnly) {
             grab(shortcut, true);
         }
+    }
+}
+
+void GnomeKeyboardTap::shortcutsDidChange() {
+    if (!running_) {
+        return;
+    }
+    const bool hadUnavailable = !unavailable_.empty();
+    unavailable_.clear();
+    grabAll();  // the shell says again which ones it refuses
+    if (hadUnavailable && shortcutsChanged_) {
+        shortcutsChanged_();
     }
 }
 
@@ -138,10 +136,8 @@ void GnomeKeyboardTap::setOverlayShortcutsActive(bool active) {
     if (!running_) {
         return;
     }
-    for (const Shortcut& shortcut : interceptedShortcuts()) {
-        if (isOverlayShortcut(shortcut)) {
-            grab(shortcut, active);
-        }
+    for (const Shortcut& shortcut : shortcuts().overlayOnly) {
+        grab(shortcut, active);
     }
 }
 

@@ -43,6 +43,7 @@ class GnomeKeyboardTap final : public KeyboardTap {
   private:
     void onPress(const GnomeBridge::Fields& fields);
     void grab(const Shortcut& shortcut, bool take);
+    void shortcutsDidChange() override;
     void grabAll();
 
     GnomeBridge& bridge_;

@@ -36,9 +36,13 @@ std::uint64_t FakeKeyboardTap::press(Key key, unsigned modifiers) {
 
 void FakeKeyboardTap::deliver(const KeyPress& press) {
     const Shortcut shortcut{press.key, press.modifiers};
+    // A copy is only observed; every other key reaches us only while we hold its shortcut.
+    const bool observed = press.key == Key::c && press.modifiers == command;
+    const bool held =
+        isShortcut(shortcut) && (overlayShortcutsActive_ || !isOverlayShortcut(shortcut));
     const bool grabbed =
         std::find(unavailable_.begin(), unavailable_.end(), shortcut) == unavailable_.end() &&
-        (overlayShortcutsActive_ || !isOverlayShortcut(shortcut));
+        (observed || held);
     if (!running_ || !handler_ || !grabbed) {
         delivered_.push_back(press);
         return;

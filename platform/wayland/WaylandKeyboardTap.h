@@ -36,6 +36,7 @@ class WaylandKeyboardTap final : public KeyboardTap {
     /// there is neither.
     void postSyntheticPaste(unsigned modifiers) override;
     [[nodiscard]] bool canTypeKeys() const override;
+    [[nodiscard]] bool interceptsKeys() const override { return false; }
     [[nodiscard]] std::vector<Shortcut> unavailableShortcuts() const override { return {}; }
     void setOverlayShortcutsActive(bool /*active*/) override {}
 

@@ -9,33 +9,37 @@ namespace tovra {
 
 namespace {
 
-constexpr std::array<std::pair<Key, xcb_keysym_t>, 13> shortcutKeysyms{{
-    {Key::c, 0x63},
-    {Key::v, 0x76},
-    {Key::s, 0x73},
-    {Key::x, 0x78},
-    {Key::w, 0x77},
-    {Key::p, 0x70},
-    {Key::l, 0x6c},
-    {Key::digit1, 0x31},
-    {Key::digit2, 0x32},
-    {Key::digit3, 0x33},
-    {Key::escape, 0xff1b},
-    {Key::upArrow, 0xff52},
-    {Key::downArrow, 0xff54},
-}};
-
 std::optional<Key> keyOfKeysym(xcb_keysym_t keysym) {
-    for (const auto& [key, symbol] : shortcutKeysyms) {
-        if (symbol == keysym) {
-            return key;
-        }
+    const auto offset = [](Key first, xcb_keysym_t delta) {
+        return static_cast<Key>(static_cast<int>(first) + static_cast<int>(delta));
+    };
+    if (keysym >= 0x61 && keysym <= 0x7a) {  // a to z
+        return offset(Key::a, keysym - 0x61);
     }
-    return std::nullopt;
+    if (keysym >= 0x30 && keysym <= 0x39) {  // 0 to 9
+        return offset(Key::digit0, keysym - 0x30);
+    }
+    if (keysym >= 0xffbe && keysym <= 0xffc9) {  // F1 to F12
+        return offset(Key::f1, keysym - 0xffbe);
+    }
+    switch (keysym) {
+        case 0xff1b:
+            return Key::escape;
+        case 0xff51:
+            return Key::leftArrow;
+        case 0xff52:
+            return Key::upArrow;
+        case 0xff53:
+            return Key::rightArrow;
+        case 0xff54:
+            return Key::downArrow;
+        default:
+            return std::nullopt;
+    }
 }
 
 bool isDigit(Key key) {
-    return key == Key::digit1 || key == Key::digit2 || key == Key::digit3;
+    return key >= Key::digit0 && key <= Key::digit9;
 }
 
 }  // namespace

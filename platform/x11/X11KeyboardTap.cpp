@@ -150,9 +150,21 @@ bool X11KeyboardTap::loadKeymap() {
 }
 
 bool X11KeyboardTap::grabAll() {
-    const bool grabbed = grabs_.grabAll(interceptedShortcuts(), modifiers_.numLockMask);
+    const bool grabbed = grabs_.grabAll(shortcuts(), modifiers_.numLockMask);
     connection_.scheduleDispatch();
     return grabbed;
+}
+
+void X11KeyboardTap::shortcutsDidChange() {
+    if (!running_) {
+        return;
+    }
+    const auto previousUnavailable = grabs_.unavailable();
+    grabs_.ungrabAll();
+    grabAll();
+    if (grabs_.unavailable() != previousUnavailable && shortcutsChanged_) {
+        shortcutsChanged_();
+    }
 }
 
 void X11KeyboardTap::setOverlayShortcutsActive(bool active) {
@@ -257,7 +269,7 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
     KeyDown& down = keysDown_[event.detail];
     // The key as the application in front reads it: in the group the user types in.
     const auto key = layout_.keyAt(event.detail, X11KeyLayout::groupOf(event.state));
-    if (!handler_ || !key) {
+    if (!handler_ || !key || !isShortcut({*key, modifiersOf(event.state)})) {
         answer(KeyAnswer::pass);
         return;
     }

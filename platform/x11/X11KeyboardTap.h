@@ -97,6 +97,7 @@ class X11KeyboardTap final : public KeyboardTap {
         xcb_timestamp_t time;
     };
 
+    void shortcutsDidChange() override;
     bool loadKeymap();
     void readKeysDown();
     bool grabAll();

@@ -74,18 +74,27 @@ void X11ShortcutGrabs::ungrab(const Shortcut& shortcut, const std::vector<xcb_ke
     }
 }
 
-bool X11ShortcutGrabs::grabAll(const std::vector<Shortcut>& shortcuts, std::uint16_t numLockMask) {
+bool X11ShortcutGrabs::isOverlay(const Shortcut& shortcut) const {
+    return std::find(shortcuts_.overlayOnly.begin(), shortcuts_.overlayOnly.end(), shortcut) !=
+           shortcuts_.overlayOnly.end();
+}
+
+bool X11ShortcutGrabs::grabAll(const KeyboardTap::ShortcutSet& shortcuts,
+                               std::uint16_t numLockMask) {
     shortcuts_ = shortcuts;
     numLockMask_ = numLockMask;
     grabbed_.clear();
     unavailable_.clear();
-    for (const Shortcut& shortcut : shortcuts_) {
+    std::vector<Shortcut> all = shortcuts_.always;
+    all.insert(all.end(), shortcuts_.overlayOnly.begin(), shortcuts_.overlayOnly.end());
+    for (std::size_t index = 0; index < all.size(); ++index) {
+        const Shortcut& shortcut = all[index];
         if (!grab(shortcut)) {
             unavailable_.push_back(shortcut);
-            if (&shortcut == &shortcuts_.front()) {
+            if (index == 0) {
                 return false;
             }
-        } else if (KeyboardTap::isOverlayShortcut(shortcut) && !overlayActive_) {
+        } else if (isOverlay(shortcut) && !overlayActive_) {
             // Tried only to learn whether another program holds it: the overlay is hidden.
             ungrab(shortcut, grabbed_.back().second);
             grabbed_.pop_back();
@@ -103,11 +112,11 @@ bool X11ShortcutGrabs::setOverlayActive(bool active) {
         return false;  // not started: the next grabAll follows it
     }
     const auto previousUnavailable = unavailable_;
-    const auto isOverlay = [](const Shortcut& s) { return KeyboardTap::isOverlayShortcut(s); };
+    const auto isOverlay = [this](const Shortcut& s) { return this->isOverlay(s); };
     if (active) {
         std::erase_if(unavailable_, isOverlay);
-        for (const Shortcut& shortcut : shortcuts_) {
-            if (isOverlay(shortcut) && !grab(shortcut)) {
+        for (const Shortcut& shortcut : shortcuts_.overlayOnly) {
+            if (!grab(shortcut)) {
                 unavailable_.push_back(shortcut);
             }
         }

@@ -27,7 +27,7 @@ class X11ShortcutGrabs {
         : connection_(connection), layout_(layout) {}
 
     /// Grabs `shortcuts` in order; false as soon as the first one (the paste) is refused.
-    bool grabAll(const std::vector<Shortcut>& shortcuts, std::uint16_t numLockMask);
+    bool grabAll(const KeyboardTap::ShortcutSet& shortcuts, std::uint16_t numLockMask);
     /// Lets every grab go; once it returns, the keys are other clients' again.
     void ungrabAll();
     /// Takes or releases the overlay's shortcuts; true when which shortcuts another program
@@ -41,10 +41,11 @@ class X11ShortcutGrabs {
     bool grab(const Shortcut& shortcut);
     void ungrab(const Shortcut& shortcut, const std::vector<xcb_keycode_t>& codes);
     [[nodiscard]] std::vector<std::uint16_t> lockVariants() const;
+    [[nodiscard]] bool isOverlay(const Shortcut& shortcut) const;
 
     X11Connection& connection_;
     const X11KeyLayout& layout_;
-    std::vector<Shortcut> shortcuts_;
+    KeyboardTap::ShortcutSet shortcuts_;
     std::uint16_t numLockMask_ = 0;
     bool overlayActive_ = false;
     std::vector<std::pair<Shortcut, std::vector<xcb_keycode_t>>> grabbed_;

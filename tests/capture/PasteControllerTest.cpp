@@ -13,7 +13,7 @@ using test::clipboardText;
 using test::plainPayload;
 
 std::optional<KeyCommand> classify(Key key, unsigned modifiers, bool synthetic = false) {
-    return KeyCommand::classify({key, modifiers, synthetic, 1});
+    return KeyCommand::classify({key, modifiers, synthetic, 1}, ShortcutBindings{});
 }
 
 TEST(KeyCommandClassification, MatchesModifiersExactly) {
@@ -40,7 +40,8 @@ TEST(KeyCommandClassification, MatchesModifiersExactly) {
 
 TEST(KeyCommandClassification, VChordsFollowHowTheApplicationInFrontPastes) {
     const auto in = [](PasteKeyStyle style, unsigned modifiers) {
-        return KeyCommand::classify({Key::v, modifiers, false, 1}, [style] { return style; });
+        return KeyCommand::classify({Key::v, modifiers, false, 1}, ShortcutBindings{},
+                                    [style] { return style; });
     };
     const unsigned terminalBurst = command | option | shift;
     // Terminals read Ctrl+V as "next character literally": it passes, and their own key pastes.
@@ -55,7 +56,7 @@ TEST(KeyCommandClassification, VChordsFollowHowTheApplicationInFrontPastes) {
         EXPECT_EQ(in(PasteKeyStyle::none, modifiers), KeyCommand{Kind::pasteUnavailable});
     }
     // Our own injected chord passes in any application.
-    EXPECT_EQ(KeyCommand::classify({Key::v, command | shift, true, 1},
+    EXPECT_EQ(KeyCommand::classify({Key::v, command | shift, true, 1}, ShortcutBindings{},
                                    [] { return PasteKeyStyle::controlShiftV; }),
               KeyCommand{Kind::syntheticPaste});
 }
@@ -66,11 +67,12 @@ TEST(KeyCommandClassification, OnlyAVChordAsksHowTheApplicationPastes) {
         ++asked;
         return PasteKeyStyle::controlV;
     };
-    (void)KeyCommand::classify({Key::c, command, false, 1}, style);
-    (void)KeyCommand::classify({Key::x, command | option, false, 1}, style);
-    (void)KeyCommand::classify({Key::escape, noModifier, false, 1}, style);
+    const ShortcutBindings bindings;
+    (void)KeyCommand::classify({Key::c, command, false, 1}, bindings, style);
+    (void)KeyCommand::classify({Key::x, command | option, false, 1}, bindings, style);
+    (void)KeyCommand::classify({Key::escape, noModifier, false, 1}, bindings, style);
     EXPECT_EQ(asked, 0);
-    (void)KeyCommand::classify({Key::v, command, false, 1}, style);
+    (void)KeyCommand::classify({Key::v, command, false, 1}, bindings, style);
     EXPECT_EQ(asked, 1);
 }
 

@@ -5,8 +5,11 @@
 namespace tovra::testing {
 namespace {
 
+const KeyboardTap::ShortcutSet pasteAndDrop{{{Key::v, command}, {Key::w, command | option}}, {}};
+
 TEST(FakeKeyboardTap, HeldKeyFreezesTheKeyboardUntilReplayedOrSwallowed) {
     FakeKeyboardTap tap;
+    tap.setShortcuts(pasteAndDrop);
     ASSERT_TRUE(tap.start([](const KeyPress& press) {
         return press.key == Key::v ? KeyAnswer::hold : KeyAnswer::pass;
     }));
@@ -30,6 +33,7 @@ TEST(FakeKeyboardTap, HeldKeyFreezesTheKeyboardUntilReplayedOrSwallowed) {
 
 TEST(FakeKeyboardTap, InjectedPasteComesBackMarkedAndUngrabbedKeysBypassTheTap) {
     FakeKeyboardTap tap;
+    tap.setShortcuts(pasteAndDrop);
     std::vector<KeyPress> seen;
     tap.makeUnavailable({Key::w, command | option});
     tap.start([&](const KeyPress& press) {
@@ -49,6 +53,7 @@ TEST(FakeKeyboardTap, InjectedPasteComesBackMarkedAndUngrabbedKeysBypassTheTap) 
 
 TEST(FakeKeyboardTap, StoppingReleasesAHeldKey) {
     FakeKeyboardTap tap;
+    tap.setShortcuts(pasteAndDrop);
     tap.start([](const KeyPress&) { return KeyAnswer::hold; });
     tap.press(Key::v, command);
     tap.press(Key::c, command);

@@ -156,6 +156,7 @@ TEST_F(GnomeBackend, OurWriteGoesAsTextAndAWipeOnlyWhileItIsStillOurs) {
 TEST_F(GnomeBackend, APressIsAnsweredAndThePasteTypedWithTheTerminalsModifiers) {
     auto platform = connect();
     KeyboardTap& tap = platform->keyboardTap();
+    tap.setShortcuts({{{Key::v, command}, {Key::v, command | shift}}, {{Key::escape, noModifier}}});
     std::vector<KeyPress> presses;
     ASSERT_TRUE(tap.start([&](const KeyPress& press) {
         presses.push_back(press);
@@ -175,6 +176,16 @@ TEST_F(GnomeBackend, APressIsAnsweredAndThePasteTypedWithTheTerminalsModifiers) 
     ASSERT_EQ(presses.size(), 2U);
     EXPECT_EQ(presses[0].modifiers, command | shift);
     EXPECT_EQ(presses[0].key, Key::v);
+
+    // Shortcuts the user chose are taken at once, under the names the extension binds.
+    tap.setShortcuts({{{Key::v, command}, {Key::f5, command | option}}, {}});
+    EXPECT_EQ(shell.heard(queue), "ungrab-all");
+    EXPECT_EQ(shell.heard(queue), "grab v ctrl");
+    EXPECT_EQ(shell.heard(queue), "grab f5 ctrl+alt");
+    shell.say("press 6 f5 ctrl+alt");
+    EXPECT_EQ(shell.heard(queue), "replay 6");
+    ASSERT_EQ(presses.size(), 3U);
+    EXPECT_EQ(presses[2].key, Key::f5);
 }
 
 TEST_F(GnomeBackend, AnotherProgramsExtensionRefusesAndNothingIsTrusted) {

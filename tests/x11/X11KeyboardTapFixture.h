@@ -18,6 +18,7 @@
 #include "PhysicalKeyboard.h"
 #include "Processes.h"
 #include "TestEventLoop.h"
+#include "Tovra/capture/ShortcutBindings.h"
 #include "platform/x11/X11Connection.h"
 
 namespace tovra::test {
@@ -121,6 +122,7 @@ class X11KeyboardTapTest : public ::testing::Test {
         ASSERT_NE(connection, nullptr) << error;
         connection->attach(queue);
         tap = std::make_unique<X11KeyboardTap>(*connection, queue, X11KeyboardTap::Options{});
+        tap->setShortcuts(ShortcutBindings{}.intercepted());
         ASSERT_TRUE(keyboard.isOpen());
     }
 

@@ -196,6 +196,25 @@ TEST_F(X11KeyboardTapTest, OverlayKeysAreTakenOnlyWhileTheOverlayShows) {
     EXPECT_TRUE(tap->unavailableShortcuts().empty());
 }
 
+TEST_F(X11KeyboardTapTest, AShortcutTheUserMovesIsFreedAndTheNewOneTakenAtOnce) {
+    ASSERT_TRUE(startAnswering(KeyAnswer::swallow));
+    ShortcutBindings bindings;
+    // Not Ctrl+Alt: with an F key that switches virtual terminals, in the server itself.
+    ASSERT_EQ(bindings.bind(ShortcutAction::toggleQueue, {Key::f5, command | shift}), std::nullopt);
+    tap->setShortcuts(bindings.intercepted());
+    // The old chord reaches the application untouched; the new one is ours.
+    keyboard.chord({"Control_L", "Shift_L", "s"});
+    ASSERT_TRUE(waitUntil([&] { return app.count(0x73, ctrl | XCB_MOD_MASK_SHIFT) == 1; }));
+    keyboard.chord({"Control_L", "Shift_L", "F5"});
+    ASSERT_TRUE(waitUntil([&] { return !seen.empty(); }));
+    ASSERT_EQ(seen.size(), 1u);  // Ctrl+Shift+S never reached the tap
+    EXPECT_EQ(seen.back().key, Key::f5);
+    EXPECT_EQ(seen.back().modifiers, command | shift);
+    settle();
+    EXPECT_EQ(app.count(0xffc2, ctrl | XCB_MOD_MASK_SHIFT), 0);  // F5 stayed ours
+    EXPECT_TRUE(app.keysDown().empty());
+}
+
 TEST_F(X11KeyboardTapTest, AKeyIsDecidedWithoutAskingTheServerAnything) {
     // Qt knows none of our windows has the focus: the server is not asked whose window does.
     bool ownWindowFocused = false;
