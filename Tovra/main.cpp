@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,6 +111,27 @@ tovra::cli::CommandHandlers commandHandlers(const std::shared_ptr<tovra::AppDele
     handlers.quit = [] { QApplication::quit(); };
     handlers.status = [&app] { return app->commandLineStatus(); };
     return handlers;
+}
+
+// The shortcuts the user chose live in tovra.conf under [shortcuts], one line per command.
+std::map<std::string, std::string> readShortcuts(QSettings& store) {
+    std::map<std::string, std::string> chosen;
+    store.beginGroup(QStringLiteral("shortcuts"));
+    for (const QString& command : store.childKeys()) {
+        chosen[command.toStdString()] = store.value(command).toString().toStdString();
+    }
+    store.endGroup();
+    return chosen;
+}
+
+void writeShortcuts(QSettings& store, const std::map<std::string, std::string>& chosen) {
+    store.remove(QStringLiteral("shortcuts"));
+    store.beginGroup(QStringLiteral("shortcuts"));
+    for (const auto& [command, shortcut] : chosen) {
+        store.setValue(QString::fromStdString(command), QString::fromStdString(shortcut));
+    }
+    store.endGroup();
+    store.sync();
 }
 
 }  // namespace
@@ -211,9 +233,11 @@ int main(int argc, char** argv) {
         [&app] { app->toggleStackFromMenu(); }, [&app] { app->clearFromControlWindow(); }});
 
     app = tovra::AppDelegate::create(
-        tovra::AppEnvironment{platform.pasteboard(), mainQueue, platform.keyboardTap(),
-                              platform.workspace(), platform.trust(), &loginItem, nullptr,
-                              [] { malloc_trim(0); }},
+        tovra::AppEnvironment{
+            platform.pasteboard(), mainQueue, platform.keyboardTap(), platform.workspace(),
+            platform.trust(), &loginItem, nullptr, [] { malloc_trim(0); },
+            [&store = *firstRunStore] { return readShortcuts(store); },
+            [&store = *firstRunStore](const auto& chosen) { writeShortcuts(store, chosen); }},
         tovra::AppSurfaces{&overlay, &menuController, &queuePanel, &controlWindow, &preferences,
                            &permissionWindow, &alerts, &frame});
     preferences.setCommands(app);

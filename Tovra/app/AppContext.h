@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,10 @@ struct AppEnvironment {
     SmartModeEngine* smartEngine = nullptr;  // the shared engine when null
     /// Hands memory an emptied queue freed back to the system, which the C library would keep.
     std::function<void()> releaseFreedMemory;
+    /// The shortcuts the user chose, by command ("burst-paste" = "Ctrl+Alt+B"), read at launch
+    /// and written at each change: the one setting kept across launches.
+    std::function<std::map<std::string, std::string>()> loadShortcuts;
+    std::function<void(const std::map<std::string, std::string>&)> saveShortcuts;
 };
 
 /// What every handler of the controller shares: the platform, the surfaces, the stacks and the

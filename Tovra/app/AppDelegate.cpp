@@ -33,6 +33,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     context_.clipboardWatcher.setDelegate(
         std::shared_ptr<ClipboardWatcherDelegate>(shared_from_this(), &capture_));
     context_.pasteController.setDelegate(weak_from_this());
+    settings_.loadShortcuts();
     if (context_.surfaces.overlay != nullptr) {
         context_.surfaces.overlay->setUndoHandler(context_.guarded([this] { edits_.undoClear(); }));
     }

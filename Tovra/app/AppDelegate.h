@@ -95,6 +95,16 @@ class AppDelegate final : public PasteControllerDelegate,
                                  const std::vector<std::string>& nonTerminals) override {
         settings_.setTerminalApplications(terminals, nonTerminals);
     }
+    std::optional<std::string> setShortcut(std::string_view action,
+                                           std::string_view shortcut) override {
+        return settings_.setShortcut(action, shortcut);
+    }
+    [[nodiscard]] std::vector<ShortcutRow> shortcutRows() const override {
+        return settings_.shortcutRows();
+    }
+    void setRecordingShortcut(bool recording) override {
+        context_.pasteController.setRecordingShortcut(recording);
+    }
     void markApplicationAsTerminal(std::string_view applicationId, bool isTerminal) {
         settings_.markApplicationAsTerminal(applicationId, isTerminal);
     }

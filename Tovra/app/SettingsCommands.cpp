@@ -1,5 +1,8 @@
 #include "SettingsCommands.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "AppContext.h"
 #include "SurfaceRefresher.h"
 #include "Tovra/core/QueueManager.h"
@@ -95,6 +98,66 @@ void SettingsCommands::setTerminalApplications(const std::vector<std::string>& t
     surfaces_.refreshStatus();
 }
 
+void SettingsCommands::loadShortcuts() {
+    if (!context_.environment.loadShortcuts) {
+        return;
+    }
+    std::vector<std::string> problems;
+    context_.pasteController.setShortcutBindings(
+        ShortcutBindings::fromSettings(context_.environment.loadShortcuts(), &problems));
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "tovra: shortcut left at its default: %s\n", problem.c_str());
+    }
+}
+
+std::optional<std::string> SettingsCommands::setShortcut(std::string_view action,
+                                                         std::string_view shortcut) {
+    const auto command = ShortcutBindings::actionNamed(action);
+    if (!command) {
+        return "Tovra has no command \u201C" + std::string(action) + "\u201D.";
+    }
+    ShortcutBindings bindings = context_.pasteController.shortcutBindings();
+    if (shortcut.empty()) {
+        bindings.reset(*command);
+        if (const auto holder = context_.pasteController.shortcutBindings().actionFor(
+                ShortcutBindings::defaultFor(*command));
+            holder && *holder != *command) {
+            return "Its default, " + shortcutName(ShortcutBindings::defaultFor(*command)) +
+                   ", already does \u201C" + std::string(ShortcutBindings::title(*holder)) +
+                   "\u201D.";
+        }
+    } else if (const auto parsed = parseShortcut(shortcut)) {
+        if (auto refused = bindings.bind(*command, *parsed)) {
+            return refused;
+        }
+    } else {
+        return "That key cannot be a shortcut.";
+    }
+    context_.pasteController.setShortcutBindings(bindings);
+    if (context_.environment.saveShortcuts) {
+        context_.environment.saveShortcuts(bindings.changed());
+    }
+    surfaces_.refreshStatus();  // which ones another program holds may have changed
+    return std::nullopt;
+}
+
+std::vector<ShortcutRow> SettingsCommands::shortcutRows() const {
+    const ShortcutBindings& bindings = context_.pasteController.shortcutBindings();
+    const auto unavailable = context_.pasteController.isRunning()
+                                 ? context_.pasteController.unavailableShortcuts()
+                                 : std::vector<KeyboardTap::Shortcut>{};
+    std::vector<ShortcutRow> rows;
+    for (const ShortcutAction action : ShortcutBindings::actions()) {
+        const auto shortcut = bindings.of(action);
+        rows.push_back(
+            {std::string(ShortcutBindings::settingName(action)),
+             std::string(ShortcutBindings::title(action)),
+             shortcut.key == Key::other ? std::string() : shortcutName(shortcut),
+             std::find(unavailable.begin(), unavailable.end(), shortcut) != unavailable.end()});
+    }
+    return rows;
+}
+
 void SettingsCommands::openPreferencesFromMenu() {
     PreferencesSurface* preferences = context_.surfaces.preferences;
     if (preferences == nullptr) {
@@ -111,6 +174,12 @@ void SettingsCommands::openPreferencesFromMenu() {
     values.animationsEnabled = settings.animationsEnabled;
     values.availableStackCount = StackStore::applicationStackCount;
     values.unavailableShortcuts = surfaces_.unavailableShortcuts();
+    values.shortcuts = shortcutRows();
+    values.terminalBurstShortcut = shortcutName(
+        pasteChordsFor(PasteKeyStyle::controlShiftV,
+                       context_.pasteController.shortcutBindings().of(ShortcutAction::burstPaste))
+            .burst);
+    values.shortcutsEditable = context_.environment.keyboardTap.interceptsKeys();
     const TerminalCatalog& catalog = context_.terminals;
     values.terminalApplications.assign(catalog.markedTerminals().begin(),
                                        catalog.markedTerminals().end());

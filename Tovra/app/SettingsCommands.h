@@ -1,10 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tovra {
+
+struct ShortcutRow;
 
 struct AppContext;
 class SurfaceRefresher;
@@ -33,6 +36,11 @@ class SettingsCommands {
     void setTerminalApplications(const std::vector<std::string>& terminals,
                                  const std::vector<std::string>& nonTerminals);
     void openPreferencesFromMenu();
+    /// The shortcuts the user chose before, taken by the tap; entries that cannot be used are
+    /// reported on standard error and keep their defaults.
+    void loadShortcuts();
+    std::optional<std::string> setShortcut(std::string_view action, std::string_view shortcut);
+    [[nodiscard]] std::vector<ShortcutRow> shortcutRows() const;
 
   private:
     AppContext& context_;

@@ -75,7 +75,7 @@ void SurfaceRefresher::refresh(bool revealOverlay) {
                          settings.animationsEnabled, !settings.hudInteractionEnabled,
                          std::exchange(notice_, {}),
                          context_.overlayAskedFor && !context_.activeQueue().isEmpty(),
-                         context_.lifecycle.canUndoClear()});
+                         context_.lifecycle.canUndoClear(), clearKeyName()});
         overlay->show(revealOverlay ? revealedOverlaySeconds : overlaySeconds);
     }
     refreshStatus();
@@ -99,6 +99,12 @@ std::vector<std::string> SurfaceRefresher::unavailableShortcuts() const {
     return names;
 }
 
+std::string SurfaceRefresher::clearKeyName() const {
+    const auto key =
+        context_.pasteController.shortcutBindings().of(ShortcutAction::clearFromOverlay);
+    return key == KeyboardTap::Shortcut{Key::escape, noModifier} ? "Esc" : shortcutName(key);
+}
+
 void SurfaceRefresher::refreshStatus() {
     const std::size_t count = context_.activeQueue().count();
     const auto unavailable = unavailableShortcuts();
@@ -113,6 +119,11 @@ void SurfaceRefresher::refreshStatus() {
         control->update(context_.isStackActive, context_.stackStore.activeIndex() + 1, count,
                         context_.shortcutCaptureAvailable);
         control->showUnavailableShortcuts(unavailable);
+        const auto burst =
+            context_.pasteController.shortcutBindings().of(ShortcutAction::burstPaste);
+        control->showBurstShortcuts(
+            shortcutName(burst),
+            shortcutName(pasteChordsFor(PasteKeyStyle::controlShiftV, burst).burst));
     }
 }
 

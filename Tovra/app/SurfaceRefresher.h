@@ -37,6 +37,8 @@ class SurfaceRefresher {
     [[nodiscard]] QueueMode panelSelectedMode() const;
     /// Shortcuts another program holds, as the user reads them.
     [[nodiscard]] std::vector<std::string> unavailableShortcuts() const;
+    /// The key that clears a summoned overlay, as it names it.
+    [[nodiscard]] std::string clearKeyName() const;
 
   private:
     [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;

@@ -38,10 +38,12 @@ class OverlaySurface {
         bool ignoresMouse = false;
         /// Why the last paste key did nothing, or empty.
         std::string notice;
-        /// Escape clears the stack now: the overlay says so.
+        /// Escape (or the key the user chose) clears the stack now: the overlay says so.
         bool escapeClears = false;
         /// The last clear can be taken back: the overlay offers it.
         bool canUndoClear = false;
+        /// The key that clears, as the overlay names it: "Esc", "Ctrl+F9".
+        std::string clearKey = "Esc";
     };
     virtual ~OverlaySurface() = default;
     virtual void update(const State& state) = 0;
@@ -94,6 +96,22 @@ class ControlSurface {
     virtual void present() = 0;
     /// Says which shortcuts another program holds; none when the list is empty.
     virtual void showUnavailableShortcuts(const std::vector<std::string>& names) { (void)names; }
+    /// The shortcuts that paste the whole stack, elsewhere and in terminals ("Ctrl+Shift+V").
+    virtual void showBurstShortcuts(const std::string& everywhere, const std::string& inTerminals) {
+        (void)everywhere;
+        (void)inTerminals;
+    }
+};
+
+/// One of Tovra's commands and the shortcut that runs it, as Preferences lists them.
+struct ShortcutRow {
+    /// The command's name in the settings file: "burst-paste".
+    std::string action;
+    std::string title;
+    /// "Ctrl+Shift+V", or empty for none.
+    std::string shortcut;
+    /// Another program holds it.
+    bool taken = false;
 };
 
 /// The settings as the preferences window starts from.
@@ -108,6 +126,11 @@ struct PreferencesValues {
     int availableStackCount = 3;
     /// Shortcuts another program holds, as the user reads them.
     std::vector<std::string> unavailableShortcuts;
+    std::vector<ShortcutRow> shortcuts;
+    /// What pastes the whole stack in a terminal.
+    std::string terminalBurstShortcut = "Ctrl+Alt+Shift+V";
+    /// False where the compositor's own key bindings run Tovra's commands.
+    bool shortcutsEditable = true;
     /// Application ids the user marked as terminals, and as not terminals.
     std::vector<std::string> terminalApplications;
     std::vector<std::string> nonTerminalApplications;
@@ -131,6 +154,13 @@ class PreferencesCommands {
     /// Replaces the user's terminal marks with these two lists of application ids.
     virtual void setTerminalApplications(const std::vector<std::string>& terminals,
                                          const std::vector<std::string>& nonTerminals) = 0;
+    /// Binds a command ("burst-paste") to a shortcut ("Ctrl+Alt+B"), or back to its default
+    /// when `shortcut` is empty; when refused, why, and nothing changes.
+    virtual std::optional<std::string> setShortcut(std::string_view action,
+                                                   std::string_view shortcut) = 0;
+    [[nodiscard]] virtual std::vector<ShortcutRow> shortcutRows() const = 0;
+    /// While the user records a shortcut, Tovra's own shortcuts reach the recorder as typed.
+    virtual void setRecordingShortcut(bool recording) = 0;
 };
 
 /// The preferences window; re-presenting an open one brings it forward as it is.

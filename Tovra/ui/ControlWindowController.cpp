@@ -100,16 +100,22 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
     column->setSpacing(16);
     column->addLayout(header);
     column->addWidget(status);
-    auto* keys = mox::styledLabel(pasteKeysHint(), mox::MoxFonts::body12(),
+    pasteKeys_ = mox::styledLabel(pasteKeysHint(), mox::MoxFonts::body12(),
                                   mox::MoxColors::textSecondary(), true);
-    keys->setObjectName(QStringLiteral("pasteKeys"));
-    column->addWidget(keys);
+    pasteKeys_->setObjectName(QStringLiteral("pasteKeys"));
+    column->addWidget(pasteKeys_);
     unavailableLabel_ = mox::styledLabel(QString(), mox::MoxFonts::body12(), systemOrange, true);
     unavailableLabel_->setObjectName(QStringLiteral("unavailableShortcuts"));
     unavailableLabel_->hide();
     column->addWidget(unavailableLabel_);
     column->addWidget(buttonsRow_);
     update(false, 1, 0, false);
+}
+
+void ControlWindowController::showBurstShortcuts(const std::string& everywhere,
+                                                 const std::string& inTerminals) {
+    pasteKeys_->setText(
+        pasteKeysHint(QString::fromStdString(everywhere), QString::fromStdString(inTerminals)));
 }
 
 void ControlWindowController::showUnavailableShortcuts(const std::vector<std::string>& names) {

@@ -27,6 +27,7 @@ class ControlWindowController final : public QWidget, public ControlSurface {
                 bool shortcutCaptureAvailable) override;
     void present() override;
     void showUnavailableShortcuts(const std::vector<std::string>& names) override;
+    void showBurstShortcuts(const std::string& everywhere, const std::string& inTerminals) override;
     /// Where no tray shows the status item: the window opens at launch without taking the
     /// focus, and a button opens the status menu.
     void offerMenu(QMenu* menu);
@@ -40,6 +41,7 @@ class ControlWindowController final : public QWidget, public ControlSurface {
     ControlWindowControllerDelegate delegate_;
     QLabel* statusLabel_;
     QLabel* unavailableLabel_;
+    QLabel* pasteKeys_;
     QWidget* statusDot_;
     QColor statusColor_;
     QPushButton* toggleButton_;

@@ -303,6 +303,7 @@ void HUDWindow::update(const State& state) {
     dotsLabel_->setText(HUDLayout::dotsText(state.rows.size()));
     noticeLabel_->setText(QString::fromStdString(state.notice));
     noticeLabel_->setVisible(!state.notice.empty());
+    escapeHint_->setText(QString::fromStdString(state.clearKey) + QStringLiteral(" clears"));
     escapeHint_->setVisible(state.escapeClears);
     undoButton_->setVisible(state.canUndoClear);
 

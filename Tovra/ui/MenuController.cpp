@@ -11,7 +11,6 @@
 #include "ItemKindSymbol.h"
 #include "MenuToggleItemView.h"
 #include "MoxUI/MoxGlyph.h"
-#include "PasteKeyHints.h"
 #include "StatusGlyph.h"
 #include "Tovra/core/PrivacyMasking.h"
 #include "Tovra/core/UnicodeText.h"
@@ -82,14 +81,9 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
 
     addRow(QStringLiteral("Paste next"), "edit-paste", mox::MoxGlyph::paste, a.pasteNext,
            MenuAction::pasteNext);
-    // Terminals read Ctrl+V themselves: say which keys paste there.
-    menu_->addAction(terminalPasteKeysHint())->setEnabled(false);
-    unavailableShortcutsItem_ = menu_->addAction(QString());
-    unavailableShortcutsItem_->setEnabled(false);
-    unavailableShortcutsItem_->setVisible(false);
-    QAction* openQueue = addRow(QStringLiteral("Open queue..."), "view-list-details",
-                                mox::MoxGlyph::list, a.openQueue);
-    openQueue->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+    // Which keys paste in terminals, and which shortcuts another program holds, are told by
+    // the control window and Preferences: greyed rows here read as disabled commands.
+    addRow(QStringLiteral("Open queue..."), "view-list-details", mox::MoxGlyph::list, a.openQueue);
     queueItem_ = menu_->addAction(symbol("mail-folder-inbox", mox::MoxGlyph::inbox),
                                   QStringLiteral("Queue (0)"));
     queueSubmenu_ = new QMenu(menu_.get());
@@ -162,10 +156,6 @@ void MenuController::update(const State& state) {
             StatusGlyph::tooltip(state.isActive, state.shortcutCaptureAvailable, state.count));
     }
     update(state.items, isCaptureLive, state.privacyMode, state.pendingUpdateVersion);
-    if (unavailableShortcutsItem_) {
-        unavailableShortcutsItem_->setText(unavailableShortcutsText(state.unavailableShortcuts));
-        unavailableShortcutsItem_->setVisible(!state.unavailableShortcuts.empty());
-    }
     if (undoClearItem_) {
         undoClearItem_->setVisible(state.canUndoClear);
     }

@@ -63,7 +63,6 @@ class MenuController final : public StatusSurface {
     [[nodiscard]] QAction* masterToggleItem() const { return masterToggleItem_; }
     [[nodiscard]] QAction* queueItem() const { return queueItem_; }
     [[nodiscard]] QAction* pendingUpdateItem() const { return pendingUpdateItem_; }
-    [[nodiscard]] QAction* unavailableShortcutsItem() const { return unavailableShortcutsItem_; }
     [[nodiscard]] QAction* undoClearItem() const { return undoClearItem_; }
     /// Applies the enabling rules, as when the menu opens.
     void validate();
@@ -91,7 +90,6 @@ class MenuController final : public StatusSurface {
     QPointer<QAction> queueItem_;
     QPointer<QAction> pendingUpdateItem_;
     /// Says which shortcuts another program holds; hidden while none is.
-    QPointer<QAction> unavailableShortcutsItem_;
     QPointer<QAction> undoClearItem_;
     QPointer<QAction> pendingUpdateSeparator_;
     std::vector<std::pair<QPointer<QAction>, MenuAction>> validated_;

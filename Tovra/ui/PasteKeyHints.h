@@ -7,16 +7,12 @@
 
 namespace tovra {
 
-/// The paste keys where they differ from other applications', as the menu shows them.
-inline QString terminalPasteKeysHint() {
-    return QStringLiteral("Terminals: Ctrl+Shift+V \u00B7 all: Ctrl+Alt+Shift+V");
-}
-
-/// Every paste key in one line, as the control window shows them.
-inline QString pasteKeysHint() {
-    return QStringLiteral(
-        "Ctrl+V pastes next, Ctrl+Shift+V pastes all. In terminals: "
-        "Ctrl+Shift+V and Ctrl+Alt+Shift+V.");
+/// Every paste key in one line, as the control window shows them, with the burst shortcuts
+/// the user has (everywhere, and in terminals).
+inline QString pasteKeysHint(const QString& burst = QStringLiteral("Ctrl+Shift+V"),
+                             const QString& terminalBurst = QStringLiteral("Ctrl+Alt+Shift+V")) {
+    return QStringLiteral("Ctrl+V pastes next, %1 pastes all. In terminals: Ctrl+Shift+V and %2.")
+        .arg(burst, terminalBurst);
 }
 
 /// "Taken by another program: Ctrl+Alt+P, Ctrl+Alt+1", or empty for none.

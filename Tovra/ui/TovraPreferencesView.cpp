@@ -16,6 +16,7 @@
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "MoxUI/MoxToggleSwitch.h"
 #include "PasteKeyHints.h"
+#include "ShortcutRecorder.h"
 #include "Tovra/core/BurstSeparator.h"
 #include "Tovra/core/PrivacyMode.h"
 #include "Tovra/core/QueueMode.h"
@@ -215,11 +216,14 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
         change([](PreferencesCommands& commands) { commands.checkPermissionFromMenu(); });
     });
 
-    if (!v.unavailableShortcuts.empty()) {
-        section(QStringLiteral("Shortcuts"));
-        rows->addWidget(mox::styledLabel(unavailableShortcutsText(v.unavailableShortcuts),
-                                         mox::MoxFonts::body14(), mox::MoxColors::textPrimary(),
-                                         true));
+    section(QStringLiteral("Shortcuts"));
+    if (!v.shortcutsEditable) {
+        rows->addWidget(mox::styledLabel(
+            QStringLiteral("Your desktop's own key bindings run Tovra's commands here (tovra "
+                           "paste-next, tovra paste-all, tovra toggle): set them in its settings."),
+            mox::MoxFonts::body14(), mox::MoxColors::textPrimary(), true));
+    } else {
+        addShortcutRows(rows);
     }
 
     // Terminals paste with Ctrl+Shift+V and read Ctrl+V as a literal-next key; known ones are
@@ -238,9 +242,66 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     row(QStringLiteral("Never terminals"), nonTerminals);
     rows->addWidget(mox::styledLabel(
         QStringLiteral("Application ids or window classes, separated by commas. In a terminal, "
-                       "Ctrl+Shift+V pastes the next item and Ctrl+Alt+Shift+V the whole stack."),
+                       "Ctrl+Shift+V pastes the next item and %1 the whole stack.")
+            .arg(QString::fromStdString(v.terminalBurstShortcut)),
         mox::MoxFonts::body12(), mox::MoxColors::textSecondary(), true));
     column->addStretch();
+}
+
+void TovraPreferencesView::addShortcutRows(QVBoxLayout* rows) {
+    const PreferencesValues& v = state_.values;
+    rows->addWidget(mox::styledLabel(
+        QStringLiteral("The next item pastes with the application's own paste key: Ctrl+V, "
+                       "or Ctrl+Shift+V in a terminal."),
+        mox::MoxFonts::body12(), mox::MoxColors::textSecondary(), true));
+    if (!v.unavailableShortcuts.empty()) {
+        rows->addWidget(mox::styledLabel(unavailableShortcutsText(v.unavailableShortcuts),
+                                         mox::MoxFonts::body14(), mox::MoxColors::textPrimary(),
+                                         true));
+    }
+    shortcutProblem_ =
+        mox::styledLabel(QString(), mox::MoxFonts::body14(), mox::MoxColors::textPrimary(), true);
+    shortcutProblem_->setAccessibleName(QStringLiteral("Shortcut not changed"));
+    shortcutProblem_->hide();
+    rows->addWidget(shortcutProblem_);
+    for (const ShortcutRow& shortcut : v.shortcuts) {
+        const QString title = QString::fromStdString(shortcut.title);
+        auto* recorder =
+            new ShortcutRecorder(title, QString::fromStdString(shortcut.shortcut),
+                                 {[this, action = shortcut.action](const QString& chord) {
+                                      chooseShortcut(action, chord);
+                                  },
+                                  [this](bool recording) {
+                                      change([&](PreferencesCommands& commands) {
+                                          commands.setRecordingShortcut(recording);
+                                      });
+                                  }});
+        recorders_[shortcut.action] = recorder;
+        auto* line = new QHBoxLayout;
+        line->addWidget(
+            mox::styledLabel(title, mox::MoxFonts::body14(), mox::MoxColors::textPrimary()));
+        line->addStretch();
+        line->addWidget(recorder);
+        rows->addLayout(line);
+        controls_[title] = recorder;
+    }
+}
+
+void TovraPreferencesView::chooseShortcut(const std::string& action, const QString& chord) {
+    std::optional<std::string> refused;
+    std::vector<ShortcutRow> now;
+    change([&](PreferencesCommands& commands) {
+        refused = commands.setShortcut(action, chord.toStdString());
+        now = commands.shortcutRows();
+    });
+    for (const ShortcutRow& row : now) {
+        if (const auto found = recorders_.find(row.action); found != recorders_.end()) {
+            found->second->setShortcut(QString::fromStdString(row.shortcut));
+        }
+    }
+    state_.values.shortcuts = now;
+    shortcutProblem_->setText(refused ? QString::fromStdString(*refused) : QString());
+    shortcutProblem_->setVisible(refused.has_value());
 }
 
 void TovraPreferencesPresenter::present(const PreferencesValues& values) {

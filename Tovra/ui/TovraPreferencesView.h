@@ -3,13 +3,18 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "Tovra/app/Surfaces.h"
 
 class QComboBox;
 class QCheckBox;
+class QLabel;
+class QVBoxLayout;
 
 namespace tovra {
+
+class ShortcutRecorder;
 
 /// The settings the preferences window shows; it mirrors the application's when the window
 /// opens and is not written back from elsewhere while it is open.
@@ -27,12 +32,24 @@ class TovraPreferencesView final : public QWidget {
     /// The control on the row with this label (tests).
     [[nodiscard]] QWidget* control(const QString& rowLabel) const;
 
+    /// The recorder of a command ("burst-paste") (tests).
+    [[nodiscard]] ShortcutRecorder* recorder(const std::string& action) const {
+        const auto found = recorders_.find(action);
+        return found == recorders_.end() ? nullptr : found->second;
+    }
+    /// Why the last shortcut typed was refused; hidden when it was taken.
+    [[nodiscard]] QLabel* shortcutProblem() const { return shortcutProblem_; }
+
   private:
     template <class Apply>
     void change(Apply apply);
+    void addShortcutRows(QVBoxLayout* rows);
+    void chooseShortcut(const std::string& action, const QString& chord);
 
     TovraPreferencesState state_;
     std::map<QString, QWidget*> controls_;
+    std::map<std::string, ShortcutRecorder*> recorders_;
+    QLabel* shortcutProblem_ = nullptr;
 };
 
 /// Presents the preferences through the window presenter, one window at a time.

@@ -28,10 +28,12 @@ class AppDelegateTest : public ::testing::Test {
     }
 
     void launch() {
-        app = AppDelegate::create(AppEnvironment{pasteboard, queue, keyboard, workspace, trust,
-                                                 &loginItem, &engine, [this] { ++memoryReleases; }},
-                                  AppSurfaces{&overlay, &status, &panel, &control, &preferences,
-                                              &permission, &alerts, &frame});
+        app = AppDelegate::create(
+            AppEnvironment{pasteboard, queue, keyboard, workspace, trust, &loginItem, &engine,
+                           [this] { ++memoryReleases; }, [this] { return savedShortcuts; },
+                           [this](const auto& chosen) { savedShortcuts = chosen; }},
+            AppSurfaces{&overlay, &status, &panel, &control, &preferences, &permission, &alerts,
+                        &frame});
         app->applicationDidFinishLaunching();
     }
     void wait(double milliseconds) { queue.advance(MainQueue::Seconds(milliseconds / 1000)); }
@@ -78,6 +80,8 @@ class AppDelegateTest : public ::testing::Test {
     test::FakeAlerts alerts;
     test::FakeFrame frame;
     std::shared_ptr<AppDelegate> app;
+    /// The settings file's shortcuts, across launches.
+    std::map<std::string, std::string> savedShortcuts;
     int memoryReleases = 0;
 };
 

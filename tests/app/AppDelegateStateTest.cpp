@@ -358,6 +358,37 @@ TEST_F(AppDelegateTest, PreferencesOpenWithTheCurrentSettings) {
     EXPECT_TRUE(overlay.state.ignoresMouse);
 }
 
+TEST_F(AppDelegateTest, AChosenShortcutActsAtOnceAndIsReadAgainAtTheNextLaunch) {
+    copy("one");
+    copy("two");
+    EXPECT_EQ(app->setShortcut("burst-paste", "Ctrl+Alt+B"), std::nullopt);
+    EXPECT_EQ(app->setShortcut("drop-next", "ctrl+v"), "Ctrl+V is a paste key of applications.");
+    EXPECT_EQ(app->setShortcut("clear", "F9"), std::nullopt);
+    EXPECT_EQ(savedShortcuts,
+              (std::map<std::string, std::string>{{"burst-paste", "Ctrl+Alt+B"}, {"clear", "F9"}}));
+    // Ctrl+Shift+V is the application's again ("paste as plain text"); the stack stays.
+    paste(command | shift);
+    EXPECT_EQ(stack(0).count(), 2u);
+    keyboard.press(Key::b, command | option);
+    wait(200);
+    EXPECT_EQ(test::clipboardText(pasteboard), "one\ttwo");
+    app->revealOverlay();
+    EXPECT_EQ(overlay.state.clearKey, "F9");
+
+    app->applicationWillTerminate();
+    app.reset();
+    launch();
+    const auto rows = app->shortcutRows();
+    const auto burst = std::find_if(rows.begin(), rows.end(), [](const ShortcutRow& row) {
+        return row.action == "burst-paste";
+    });
+    ASSERT_NE(burst, rows.end());
+    EXPECT_EQ(burst->shortcut, "Ctrl+Alt+B");
+    // Back to the default, which is then no longer written down.
+    EXPECT_EQ(app->setShortcut("burst-paste", ""), std::nullopt);
+    EXPECT_EQ(savedShortcuts, (std::map<std::string, std::string>{{"clear", "F9"}}));
+}
+
 TEST_F(AppDelegateTest, LaunchAtLoginTogglesAndReportsFailure) {
     app->toggleLaunchAtLogin();
     EXPECT_TRUE(loginItem.enabled);

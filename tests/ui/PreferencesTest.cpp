@@ -9,9 +9,11 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "MoxUI/MoxButton.h"
 #include "Tovra/core/QueueManager.h"
 #include "Tovra/core/SmartModeEngine.h"
 #include "Tovra/ui/SeparatorDialog.h"
+#include "Tovra/ui/ShortcutRecorder.h"
 #include "Tovra/ui/TovraPreferencesView.h"
 #include "platform/testing/FakeKeyboardTap.h"
 #include "platform/testing/FakeMainQueue.h"
@@ -143,6 +145,41 @@ TEST_F(PreferencesTest, TheWheelChangesAChoiceOnlyOnceItHasTheFocusAndEachIsName
     EXPECT_NE(timeout->currentText(), shown);
     EXPECT_EQ(timeout->accessibleName(), "Auto clear");
     EXPECT_EQ(control<QPushButton>("Swap ends")->accessibleName(), "Swap ends: Swap");
+}
+
+TEST_F(PreferencesTest, AShortcutTypedIntoItsRowIsTakenOrRefusedWithTheReason) {
+    ShortcutRecorder* burst = view->recorder("burst-paste");
+    ASSERT_NE(burst, nullptr);
+    EXPECT_EQ(burst->chordButton()->text(), "Ctrl+Shift+V");
+    view->show();
+    QTest::mouseClick(burst->chordButton(), Qt::LeftButton);
+    ASSERT_TRUE(burst->isRecording());
+    // Tovra's own shortcuts reach the recorder as typed meanwhile.
+    keyboard.setOwnWindowFocused(true);
+    ASSERT_TRUE(app->pasteController().start());
+    keyboard.press(Key::s, command | shift);
+    EXPECT_EQ(keyboard.delivered().size(), 1u);
+    QTest::keyClick(burst->chordButton(), Qt::Key_Control);  // a modifier alone: still waiting
+    EXPECT_TRUE(burst->isRecording());
+    QTest::keyClick(burst->chordButton(), Qt::Key_B, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(burst->isRecording());
+    EXPECT_EQ(burst->chordButton()->text(), "Ctrl+Alt+B");
+    EXPECT_FALSE(view->shortcutProblem()->isVisible());
+    keyboard.press(Key::s, command | shift);
+    EXPECT_EQ(keyboard.swallowed().size(), 1u);  // recording is over: the toggle acts again
+
+    ShortcutRecorder* drop = view->recorder("drop-next");
+    QTest::mouseClick(drop->chordButton(), Qt::LeftButton);
+    QTest::keyClick(drop->chordButton(), Qt::Key_B, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(drop->chordButton()->text(), "Ctrl+Alt+X");
+    EXPECT_TRUE(view->shortcutProblem()->isVisible());
+    EXPECT_EQ(view->shortcutProblem()->text(),
+              "Ctrl+Alt+B already does \u201CPaste the whole stack\u201D.");
+    // Escape leaves the recorder as it was.
+    QTest::mouseClick(drop->chordButton(), Qt::LeftButton);
+    QTest::keyClick(drop->chordButton(), Qt::Key_Escape);
+    EXPECT_FALSE(drop->isRecording());
+    EXPECT_EQ(drop->chordButton()->text(), "Ctrl+Alt+X");
 }
 
 TEST(SeparatorDialogTest, ItsFieldSitsBelowItsInstructionsAndKeepsWhatIsTypedAsItIs) {
