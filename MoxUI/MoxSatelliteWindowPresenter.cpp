@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "MoxColors.h"
@@ -104,6 +105,14 @@ QWidget* MoxSatelliteWindowPresenter::present(const QString& identifier, const Q
     }
     if (screen != nullptr) {
         window->move(screen->availableGeometry().center() - window->rect().center());
+    }
+    // Escape and Ctrl+W close it, as they close a dialog; an open pop-up or a field recording
+    // a key takes them first.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* close = new QShortcut(key, window);
+        close->setContext(Qt::WindowShortcut);
+        QObject::connect(close, &QShortcut::activated, window, &QWidget::close);
     }
     window->installEventFilter(new CloseWatcher(controllers_, identifier, window));
     controllers_[identifier] = window;

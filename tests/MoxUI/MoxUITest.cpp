@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QApplication>
 #include <QFile>
 #include <QFontInfo>
@@ -131,6 +133,15 @@ TEST_F(MoxUITest, PresenterShowsOneWindowPerIdentifierUntilItCloses) {
         presenter.present("tovra.preferences", "Tovra", 560, 620, true, new QLabel("three"));
     EXPECT_NE(fresh, nullptr);
     EXPECT_EQ(presenter.window("tovra.preferences"), fresh);
+    // Escape closes it, and so does Ctrl+W.
+    fresh->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fresh));
+    QTest::keyClick(fresh, Qt::Key_Escape);
+    EXPECT_EQ(presenter.window("tovra.preferences"), nullptr);
+    QWidget* another = presenter.present("about", "About", 300, 200, false, new QLabel("four"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(another));
+    QTest::keyClick(another, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(presenter.window("about"), nullptr);
 }
 
 TEST_F(MoxUITest, AWindowLargerThanTheScreenFitsItsFreeAreaAndItsContentScrolls) {
