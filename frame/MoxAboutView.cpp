@@ -116,7 +116,7 @@ MoxAboutView::MoxAboutView(const MoxAppIdentity& identity,
         auto* note =
             new MoxLocalNoteCard(*brand.originText, brand.originTitle, brand.rootsText, true);
         note->setObjectName(QStringLiteral("MoxAboutView.localNote"));
-        note->setAccessibleName(QStringLiteral("MoxAboutView.localNote"));
+        note->setAccessibleName(brand.originTitle);
         column->addWidget(note);
     }
     column->addStretch();

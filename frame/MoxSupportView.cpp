@@ -1,6 +1,7 @@
 #include "MoxSupportView.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <functional>
@@ -32,6 +33,14 @@ class SupportRow final : public QAbstractButton {
     }
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        // A row reads as a link: Enter follows it, as Space does.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            click();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);

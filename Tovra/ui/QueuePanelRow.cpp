@@ -130,8 +130,13 @@ void QueuePanelRow::show(const ItemRow& item, int position, bool isLast, Privacy
     if (position != position_ && number_ != nullptr) {
         number_->setText(QString::number(position));
     }
+    if (position != position_ || textChanged) {
+        // What a screen reader says: the position and the text as the privacy mode shows it.
+        setAccessibleName(QStringLiteral("Queue item %1: %2")
+                              .arg(position)
+                              .arg(displayText(item.previewText, mode)));
+    }
     if (position != position_ || pinChanged) {
-        setAccessibleName(QStringLiteral("Queue item %1").arg(position));
         if (style_ == Style::list) {
             paste_->setAccessibleName(QStringLiteral("Paste queue item %1").arg(position));
             remove_->setAccessibleName(QStringLiteral("Remove queue item %1").arg(position));

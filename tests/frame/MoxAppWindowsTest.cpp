@@ -95,6 +95,11 @@ TEST(MoxSupportView, ListsOnlyRowsThatCanActAndPerformsThem) {
               (QStringList{"Open Support", "Open Website", "Contact", "Privacy Policy", "Terms"}));
     EXPECT_TRUE(view.activate("Terms"));
     EXPECT_EQ(opener.opened, QList<QUrl>{*MoxAppIdentity::tovra().links.termsURL});
+    // A row follows Enter as a link does.
+    auto* website = view.findChild<QAbstractButton*>("Open Website");
+    ASSERT_NE(website, nullptr);
+    QTest::keyClick(website, Qt::Key_Return);
+    EXPECT_EQ(opener.opened.size(), 2);
 }
 
 TEST(MoxSupportView, TheCopyRowAppearsWhenDiagnosticsArriveLater) {
@@ -138,9 +143,13 @@ TEST(MoxAboutView, TheNoteCardComesWithABrandPackThatHasAnOrigin) {
                   .findChild<QWidget*>("MoxAboutView.localNote"),
               nullptr);
     MoxBrandPack::configure(MoxBrandPack::tovra());
-    EXPECT_NE(MoxAboutView(MoxAppIdentity::tovra(), std::nullopt, opener, MoxBundle())
-                  .findChild<QWidget*>("MoxAboutView.localNote"),
-              nullptr);
+    const MoxAboutView branded(MoxAppIdentity::tovra(), std::nullopt, opener, MoxBundle());
+    EXPECT_NE(branded.findChild<QWidget*>("MoxAboutView.localNote"), nullptr);
+    // A screen reader reads names meant for people, never the code's object names.
+    for (const QWidget* widget : branded.findChildren<QWidget*>()) {
+        EXPECT_FALSE(widget->accessibleName().contains("MoxAboutView"))
+            << widget->accessibleName().toStdString();
+    }
     MoxBrandPack::reset();
 }
 

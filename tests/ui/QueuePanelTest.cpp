@@ -217,6 +217,15 @@ TEST_F(QueuePanelTest, ReloadReadsEverythingAgainAndMasksTexts) {
     EXPECT_TRUE(shownTexts(&view).contains(
         QStringLiteral("\u2022\u2022\u2022\u2022\u2022\u2022\u2022\u2022")));
     EXPECT_TRUE(shownTexts(&view).contains("1 item"));
+    // A screen reader hears the row as it is shown: masked.
+    QStringList rowNames;
+    for (const QWidget* widget : view.findChildren<QWidget*>()) {
+        if (widget->accessibleName().startsWith("Queue item")) {
+            rowNames << widget->accessibleName();
+        }
+    }
+    EXPECT_EQ(rowNames, QStringList{QStringLiteral(
+                            "Queue item 1: \u2022\u2022\u2022\u2022\u2022\u2022\u2022\u2022")});
     items.clear();
     reload();
     EXPECT_TRUE(shownTexts(&view).contains("Nothing waiting."));
