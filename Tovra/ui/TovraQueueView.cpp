@@ -329,6 +329,19 @@ void TovraQueueView::render() {
     listRows_->addStretch();
     upNext_->setVisible(rows_.size() > 1);
     listFrame_->setVisible(rows_.size() > 1);
+    // Tab goes through the rows in their order, then to the footer: rows made later would
+    // otherwise come after it.
+    std::vector<QWidget*> chain{stackButton_};
+    for (QueuePanelRow* row : rows_) {
+        chain.push_back(row);
+        for (QAbstractButton* button : row->findChildren<QAbstractButton*>()) {
+            chain.push_back(button);
+        }
+    }
+    chain.insert(chain.end(), {clear_, switchStack_, privacy_});
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
 
     if (focusedId && !rows_.empty()) {
         const auto same = std::find_if(rows_.begin(), rows_.end(), [&](const QueuePanelRow* row) {

@@ -194,6 +194,29 @@ TEST_F(QueuePanelTest, PasteIsReachableWithoutThePointer) {
     EXPECT_EQ(model.pasted, std::vector<Uuid>{items[2].id});
 }
 
+TEST_F(QueuePanelTest, TabGoesThroughTheRowsInOrderBeforeTheFooter) {
+    fill(1);
+    const TovraQueueView& view = openActive();
+    fill(2);  // copied while the panel is open: their rows are made after the footer
+    reload();
+    QStringList visited;
+    for (int i = 0; i < 12 && !visited.contains("Clear all"); ++i) {
+        press(Qt::Key_Tab);
+        const QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        const auto* button = qobject_cast<const QAbstractButton*>(focus);
+        visited << (focus->accessibleName().isEmpty() && button != nullptr
+                        ? button->text()
+                        : focus->accessibleName());
+    }
+    const auto at = [&](const QString& name) { return visited.indexOf(name); };
+    ASSERT_GE(at("Clear all"), 0) << visited.join(" | ").toStdString();
+    EXPECT_LT(at("Paste queue item 2"), at("Paste queue item 3"))
+        << visited.join(" | ").toStdString();
+    EXPECT_LT(at("Paste queue item 3"), at("Clear all")) << visited.join(" | ").toStdString();
+    (void)view;
+}
+
 TEST_F(QueuePanelTest, ALongOneLineTextKeepsTheRowsButtonsInside) {
     fill(2);
     items[1].previewText = std::string(600, 'W');
