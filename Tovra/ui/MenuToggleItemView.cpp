@@ -33,19 +33,24 @@ void MenuToggleSwitchView::paintEvent(QPaintEvent*) {
 
 MenuToggleItemView::MenuToggleItemView(const QString& title, std::function<void()> onActivate,
                                        QWidget* parent)
-    : QWidget(parent),
+    : QAbstractButton(parent),
       titleLabel_(mox::plainLabel(title, this)),
       switchView_(new MenuToggleSwitchView(this)),
       onActivate_(std::move(onActivate)) {
-    setFixedSize(220, 30);
+    // At least this wide; the menu stretches it across its rows.
+    setMinimumSize(220, 30);
+    resize(minimumSize());
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_Hover);
+    setCheckable(true);
+    setText(title);
     QPalette palette = titleLabel_->palette();
     // Readable on the menu it sits in, light or dark.
     palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
     titleLabel_->setPalette(palette);
     titleLabel_->adjustSize();
     titleLabel_->move(18, (height() - titleLabel_->height()) / 2);
-    switchView_->move(width() - 14 - switchView_->width(), (height() - switchView_->height()) / 2);
     setAccessibleName(title);
     refreshAppearance();
 }
@@ -62,11 +67,13 @@ void MenuToggleItemView::setOn(bool on) {
 void MenuToggleItemView::setTitle(const QString& title) {
     titleLabel_->setText(title);
     titleLabel_->adjustSize();
+    setText(title);
     setAccessibleName(title);
 }
 
 void MenuToggleItemView::refreshAppearance() {
     switchView_->setOn(isOn_);
+    setChecked(isOn_);
     setAccessibleDescription(isOn_ ? QStringLiteral("On") : QStringLiteral("Off"));
 }
 
@@ -82,6 +89,23 @@ void MenuToggleItemView::activate() {
     }
 }
 
+void MenuToggleItemView::resizeEvent(QResizeEvent* event) {
+    QAbstractButton::resizeEvent(event);
+    switchView_->move(width() - 14 - switchView_->width(), (height() - switchView_->height()) / 2);
+    titleLabel_->move(titleLabel_->x(), (height() - titleLabel_->height()) / 2);
+}
+
+void MenuToggleItemView::paintEvent(QPaintEvent*) {
+    if (!hasFocus() && !underMouse()) {
+        return;
+    }
+    // The menu's own highlight, as its other rows show it.
+    QPainter painter(this);
+    QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+    highlight.setAlphaF(0.35);
+    painter.fillRect(rect(), highlight);
+}
+
 void MenuToggleItemView::mousePressEvent(QMouseEvent*) {
     activate();
 }
@@ -92,7 +116,7 @@ void MenuToggleItemView::keyPressEvent(QKeyEvent* event) {
         activate();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
 }
 
 }  // namespace tovra

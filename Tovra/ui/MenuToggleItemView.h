@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QWidget>
 #include <functional>
@@ -20,9 +21,10 @@ class MenuToggleSwitchView final : public QWidget {
     bool isOn_ = false;
 };
 
-/// The menu's master on/off row: a title and a switch. A click, Return or Space switches the
-/// queue and closes the menu.
-class MenuToggleItemView final : public QWidget {
+/// The menu's master on/off row: a title and a switch across the menu's width. A click, Return
+/// or Space switches the queue and closes the menu. It is a checkable button to assistive
+/// technology, checked while the queue is on; focus and hover show as on the menu's other rows.
+class MenuToggleItemView final : public QAbstractButton {
   public:
     MenuToggleItemView(const QString& title, std::function<void()> onActivate,
                        QWidget* parent = nullptr);
@@ -39,6 +41,10 @@ class MenuToggleItemView final : public QWidget {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    /// The controller says whether the queue is on: a click does not flip the state itself.
+    void nextCheckState() override {}
 
   private:
     void refreshAppearance();

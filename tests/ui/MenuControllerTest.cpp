@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -181,6 +182,29 @@ TEST_F(MenuControllerTest, PendingUpdateShowsItsRowWithTheVersion) {
     EXPECT_EQ(controller.pendingUpdateItem()->text(), "Update available \u2014 Install (v1.4.0)");
     controller.update({}, true, PrivacyMode::preview, std::nullopt);
     EXPECT_FALSE(controller.pendingUpdateItem()->isVisible());
+}
+
+TEST_F(MenuControllerTest, TheSwitchRowIsACheckableRowAcrossTheMenuThatShowsItsFocus) {
+    QMenu& menu = *controller.menu();
+    controller.pendingUpdateItem()->setVisible(false);
+    menu.show();
+    MenuToggleItemView* row = controller.masterToggleView();
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->width(), menu.actionGeometry(controller.masterToggleItem()).width());
+    controller.update({}, true, PrivacyMode::preview, std::nullopt);
+    QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(row);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_TRUE(seen->state().checkable);
+    EXPECT_TRUE(seen->state().checked);
+    EXPECT_EQ(seen->text(QAccessible::Name), "Tovra");
+    controller.update({}, false, PrivacyMode::preview, std::nullopt);
+    EXPECT_FALSE(seen->state().checked);
+    // Focused, its row is highlighted as the menu's other rows are.
+    const QColor plain = row->grab().toImage().pixelColor(4, row->height() / 2);
+    row->setFocus();
+    const QColor focused = row->grab().toImage().pixelColor(4, row->height() / 2);
+    EXPECT_NE(plain, focused);
+    menu.hide();
 }
 
 TEST_F(MenuControllerTest, EnablingFollowsTheControllersRulesWhenTheMenuOpens) {
