@@ -12,7 +12,7 @@ const std::array<std::pair<const char*, std::uint32_t>, 11>& MoxColors::table() 
         {"line", 0x2A2520},
         {"textPrimary", 0xF4EFE6},
         {"textSecondary", 0x9C9487},
-        {"textTertiary", 0x7A726A},
+        {"textTertiary", 0x8A8279},  // 4.5:1 on the raised surfaces, as body text needs
         {"warning", 0xD6A642},
         {"success", 0x7D8A4D},
         {"danger", 0xB85C38},

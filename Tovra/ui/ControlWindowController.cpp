@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "MoxUI/MoxButton.h"
@@ -155,10 +154,10 @@ void ControlWindowController::present() {
 }
 
 void ControlWindowController::offerMenu(QMenu* menu) {
-    auto* more = new QToolButton;
-    more->setText(QStringLiteral("Menu"));
+    auto* more = new mox::MoxButton(QStringLiteral("Menu"), mox::MoxButtonVariant::secondary,
+                                    mox::MoxButtonSize::md);
+    more->setObjectName(QStringLiteral("menu"));
     more->setMenu(menu);
-    more->setPopupMode(QToolButton::InstantPopup);
     buttonsRow_->layout()->addWidget(more);
     setAttribute(Qt::WA_ShowWithoutActivating);
     if (const QScreen* screen = this->screen()) {

@@ -1,5 +1,7 @@
 #include "HUDWindow.h"
 
+#include <QGraphicsOpacityEffect>
+
 #include <xcb/xcb.h>
 #include <QApplication>
 #include <QCursor>
@@ -158,6 +160,10 @@ void HUDItemRow::mouseMoveEvent(QMouseEvent* event) {
         dragging_ = true;
         setBackground(withAlpha(mox::MoxColors::accent(), 0.10),
                       withAlpha(mox::MoxColors::accent(), 0.48));
+        // What stays behind is dimmed: the token carries the row.
+        auto* dim = new QGraphicsOpacityEffect(this);
+        dim->setOpacity(0.22);
+        setGraphicsEffect(dim);
     }
     const QPoint windowPoint = mapTo(&window_, event->position().toPoint());
     window_.moveDragToken(*this, windowPoint);
@@ -183,6 +189,7 @@ void HUDItemRow::finishDrag() {
     window_.removeDragToken();
     mouseDownPoint_.reset();
     dragging_ = false;
+    setGraphicsEffect(nullptr);
     // A faint lightening rather than a fill: over a translucent panel a fill of the lighter
     // surface colour still comes out darker than the desktop showing through around it.
     setBackground(allowsDragging_ ? QColor(255, 255, 255, 6) : Qt::transparent);
@@ -325,7 +332,10 @@ void HUDWindow::update(const State& state) {
     if (state.rows.empty()) {
         auto* empty = new QFrame;
         empty->setFixedHeight(54);
-        empty->setStyleSheet(QStringLiteral("background: rgba(24,26,29,107); border-radius: 8px;"));
+        // Scoped to the frame: its labels keep no box of their own.
+        empty->setObjectName(QStringLiteral("emptyRow"));
+        empty->setStyleSheet(QStringLiteral(
+            "QFrame#emptyRow { background: rgba(24,26,29,107); border-radius: 8px; }"));
         auto* column = new QVBoxLayout(empty);
         column->setContentsMargins(12, 0, 12, 0);
         column->setSpacing(3);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <cmath>
 
 #include <QApplication>
 #include <QFile>
@@ -48,13 +49,30 @@ class MoxUITest : public ::testing::Test {
     void TearDown() override { MoxSatelliteWindowPresenter::shared().closeAll(); }
 };
 
-TEST_F(MoxUITest, PaletteHoldsTheElevenTokensAndAFaintHighlight) {
-    ASSERT_EQ(MoxColors::table().size(), 11u);
-    EXPECT_EQ(MoxColors::background(), QColor(0x0B, 0x0D, 0x0E));
-    EXPECT_EQ(MoxColors::line(), QColor(0x2A, 0x25, 0x20));
-    EXPECT_EQ(MoxColors::info(), QColor(0x1B, 0x6B, 0x5E));
+/// The contrast ratio of two opaque colours, as the accessibility guidelines define it.
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(MoxUITest, EveryTextColourReadsOnEverySurfaceAndTheHighlightIsFaint) {
+    for (const QColor& surface :
+         {MoxColors::background(), MoxColors::panel(), MoxColors::panel2()}) {
+        for (const QColor& text :
+             {MoxColors::textPrimary(), MoxColors::textSecondary(), MoxColors::textTertiary()}) {
+            EXPECT_GE(contrast(text, surface), 4.5)
+                << text.name().toStdString() << " on " << surface.name().toStdString();
+        }
+    }
     EXPECT_NEAR(MoxColors::highlight().alphaF(), 0.06, 0.001);
-    EXPECT_EQ(MoxColors::highlight().rgb() & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST_F(MoxUITest, BrandPackIsThePlaceholderUntilTheProductConfiguresItsOwn) {

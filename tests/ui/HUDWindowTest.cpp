@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QGraphicsOpacityEffect>
+
 #include <QApplication>
 #include <QCursor>
 #include <QLabel>
@@ -200,6 +202,9 @@ TEST_F(HUDWindowTest, ADraggedRowIsCarriedAsATokenAndDroppedWhereTheIndicatorSho
     ASSERT_NE(hud.dragToken(), nullptr);
     EXPECT_EQ(hud.dragToken()->text(), "alpha");
     EXPECT_GE(hud.dragToken()->x(), 8);
+    const auto* dim = qobject_cast<QGraphicsOpacityEffect*>(first->graphicsEffect());
+    ASSERT_NE(dim, nullptr);  // the row left behind is dimmed while its token travels
+    EXPECT_LT(dim->opacity(), 0.5);
     QTest::mouseRelease(first, Qt::LeftButton, Qt::NoModifier, QPoint(40, 85));
     EXPECT_EQ(hud.dragToken(), nullptr);
     ASSERT_EQ(delegate->moves.size(), 1u);
