@@ -73,22 +73,34 @@ class AppDelegate final : public PasteControllerDelegate,
     void hudDidDeleteItem(const Uuid& id) { edits_.hudDidDeleteItem(id); }
     void hudDidTogglePin(const Uuid& id) { edits_.hudDidTogglePin(id); }
 
-    // PreferencesCommands, and the menu's commands
-    void selectQueueMode(std::string_view raw) override { settings_.selectQueueMode(raw); }
-    void selectQueueTimeout(std::string_view raw) override { settings_.selectQueueTimeout(raw); }
-    void selectBurstSeparator(std::string_view raw) override {
-        settings_.selectBurstSeparator(raw);
+    // PreferencesCommands: changes made in Tovra's own windows leave the overlay down.
+    void selectQueueMode(std::string_view raw) override {
+        fromOwnWindow([&] { settings_.selectQueueMode(raw); });
     }
-    void selectPrivacyMode(std::string_view raw) override { settings_.selectPrivacyMode(raw); }
+    void selectQueueTimeout(std::string_view raw) override {
+        fromOwnWindow([&] { settings_.selectQueueTimeout(raw); });
+    }
+    void selectBurstSeparator(std::string_view raw) override {
+        fromOwnWindow([&] { settings_.selectBurstSeparator(raw); });
+    }
+    void selectPrivacyMode(std::string_view raw) override {
+        fromOwnWindow([&] { settings_.selectPrivacyMode(raw); });
+    }
     void selectStackFromMenu(std::optional<long> index) override {
-        edits_.selectStackFromMenu(index);
+        fromOwnWindow([&] { edits_.selectStackFromMenu(index); });
     }
     void setHUDInteractionEnabled(bool enabled) override {
-        settings_.setHUDInteractionEnabled(enabled);
+        fromOwnWindow([&] { settings_.setHUDInteractionEnabled(enabled); });
     }
-    void setAnimationsEnabled(bool enabled) override { settings_.setAnimationsEnabled(enabled); }
-    void pinNextFromMenu() override { edits_.pinNextFromMenu(); }
-    void swapEndsFromMenu() override { edits_.swapEndsFromMenu(); }
+    void setAnimationsEnabled(bool enabled) override {
+        fromOwnWindow([&] { settings_.setAnimationsEnabled(enabled); });
+    }
+    void pinNextFromMenu() override {
+        fromOwnWindow([&] { edits_.pinNextFromMenu(); });
+    }
+    void swapEndsFromMenu() override {
+        fromOwnWindow([&] { edits_.swapEndsFromMenu(); });
+    }
     void clearSmartLearning() override { settings_.clearSmartLearning(); }
     void checkPermissionFromMenu() override { activation_.checkPermissionFromMenu(); }
     void setTerminalApplications(const std::vector<std::string>& terminals,
@@ -158,9 +170,15 @@ class AppDelegate final : public PasteControllerDelegate,
         return StackStore::applicationStackCount;
     }
     void pasteItem(const Uuid& id) override { paste_.pasteItem(id); }
-    void removeItem(const Uuid& id) override { edits_.removeItem(id); }
-    void togglePinItem(const Uuid& id) override { edits_.togglePinItem(id); }
-    void clearFromPanel() override { edits_.clearFromPanel(); }
+    void removeItem(const Uuid& id) override {
+        fromOwnWindow([&] { edits_.removeItem(id); });
+    }
+    void togglePinItem(const Uuid& id) override {
+        fromOwnWindow([&] { edits_.togglePinItem(id); });
+    }
+    void clearFromPanel() override {
+        fromOwnWindow([&] { edits_.clearFromPanel(); });
+    }
     void moveItem(const Uuid& id, long index) { edits_.moveItem(id, index); }
 
     // State
@@ -186,6 +204,12 @@ class AppDelegate final : public PasteControllerDelegate,
     [[nodiscard]] std::string overlayTitle() const { return refresher_.overlayTitle(); }
 
   private:
+    template <class Change>
+    void fromOwnWindow(Change change) {
+        const auto quiet = refresher_.quietly();
+        change();
+    }
+
     /// Where no program may type keys, why a paste the command line staged was not delivered.
     [[nodiscard]] std::optional<std::string> stagedForTheUsersPaste() const;
     AppDelegate(AppEnvironment environment, AppSurfaces surfaces);

@@ -68,15 +68,17 @@ void SurfaceRefresher::refresh(bool revealOverlay) {
     const QueueSettings& settings = context_.settings;
     if (OverlaySurface* overlay = context_.surfaces.overlay) {
         // Asked for once, it stays asked for while it shows (a copy meanwhile does not undo it).
-        context_.overlayAskedFor =
-            revealOverlay || (context_.overlayAskedFor && overlay->isVisible());
+        context_.overlayAskedFor = (revealOverlay && quiet_ == 0) ||
+                                   (context_.overlayAskedFor && overlay->isVisible());
         // The overlay lists the stack as stored; the panel lists it in hand-out order.
         overlay->update({overlayTitle(), rows(false), settings.privacyMode,
                          settings.animationsEnabled, !settings.hudInteractionEnabled,
                          std::exchange(notice_, {}),
                          context_.overlayAskedFor && !context_.activeQueue().isEmpty(),
                          context_.lifecycle.canUndoClear(), clearKeyName()});
-        overlay->show(revealOverlay ? revealedOverlaySeconds : overlaySeconds);
+        if (quiet_ == 0) {
+            overlay->show(revealOverlay ? revealedOverlaySeconds : overlaySeconds);
+        }
     }
     refreshStatus();
     if (QueuePanelSurface* panel = context_.surfaces.panel) {

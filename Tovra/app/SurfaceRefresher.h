@@ -21,6 +21,19 @@ class SurfaceRefresher {
     void refresh(bool revealOverlay);
     /// Only the status item and the control window.
     void refreshStatus();
+    /// While the returned guard lives, changes update the overlay without bringing it up: they
+    /// come from Tovra's own windows, which it would cover.
+    class QuietOverlay {
+      public:
+        explicit QuietOverlay(int& quiet) : quiet_(quiet) { ++quiet_; }
+        ~QuietOverlay() { --quiet_; }
+        QuietOverlay(const QuietOverlay&) = delete;
+        QuietOverlay& operator=(const QuietOverlay&) = delete;
+
+      private:
+        int& quiet_;
+    };
+    [[nodiscard]] QuietOverlay quietly() { return QuietOverlay(quiet_); }
     /// Shows the overlay with a line that says why a paste key did nothing; the next refresh
     /// drops it.
     void showNotice(std::string notice);
@@ -42,6 +55,7 @@ class SurfaceRefresher {
 
   private:
     [[nodiscard]] std::vector<ItemRow> rows(bool ordered) const;
+    int quiet_ = 0;
 
     AppContext& context_;
     std::string notice_;

@@ -389,6 +389,19 @@ TEST_F(AppDelegateTest, AChosenShortcutActsAtOnceAndIsReadAgainAtTheNextLaunch) 
     EXPECT_EQ(savedShortcuts, (std::map<std::string, std::string>{{"clear", "F9"}}));
 }
 
+TEST_F(AppDelegateTest, ChangesMadeInTovrasOwnWindowsLeaveTheOverlayDown) {
+    copy("one");
+    copy("two");
+    wait(10000);  // the overlay of the copies has gone
+    ASSERT_FALSE(overlay.visible);
+    app->togglePinItem(stack(0).items().front().id);  // the panel
+    app->selectQueueMode("LIFO");                     // Preferences
+    EXPECT_FALSE(overlay.visible);
+    EXPECT_TRUE(overlay.state.rows.front().isPinned);  // what it would show is current
+    keyboard.press(Key::p, command | option);          // asked for, it shows
+    EXPECT_TRUE(overlay.visible);
+}
+
 TEST_F(AppDelegateTest, LaunchAtLoginTogglesAndReportsFailure) {
     app->toggleLaunchAtLogin();
     EXPECT_TRUE(loginItem.enabled);
