@@ -55,11 +55,20 @@ void MoxStandardEditMenu::install(QMenuBar* target) {
 
 QMenuBar* MoxStandardEditMenu::attachMenuBar(QWidget* content, const QList<QMenu*>& menus) {
     auto* bar = new QMenuBar(content);
+    // Edit comes before Help, as on every desktop.
+    QList<QMenu*> help;
     for (QMenu* menu : menus) {
-        bar->addMenu(menu);
+        if (menu->title() == QStringLiteral("Help")) {
+            help << menu;
+        } else {
+            bar->addMenu(menu);
+        }
     }
     for (QAction* item : mainMenu()->actions()) {
         bar->addAction(item);
+    }
+    for (QMenu* menu : help) {
+        bar->addMenu(menu);
     }
     if (content->layout() != nullptr) {
         content->layout()->setMenuBar(bar);

@@ -6,8 +6,6 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "MoxHelpMenu.h"
-#include "MoxStandardEditMenu.h"
 #include "MoxSymbols.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxFonts.h"
@@ -141,8 +139,8 @@ QWidget* presentSupportWindow(const MoxAppIdentity& identity,
                               MoxSatelliteWindowPresenter& presenter) {
     MoxAppOpeningURLs& opener = sharedURLOpener();
     MoxClipboardWriting& clipboard = sharedClipboardWriter();
+    // No menu bar: its rows are the help, and it has nothing to edit.
     auto* view = new MoxSupportView(MoxSupportActions{identity, diagnostics, opener, clipboard});
-    MoxStandardEditMenu::attachMenuBar(view, {(new MoxHelpMenu(identity, opener, view))->menu()});
     return presenter.present(QStringLiteral("support"), QStringLiteral("Support"), 540, 480, false,
                              view);
 }

@@ -48,7 +48,7 @@ capture_all() {
 
     xdotool mousemove 10 10 click 3
     sleep 0.8
-    xdotool mousemove 60 116 click 1  # Open queue... with nothing queued
+    xdotool mousemove 60 72 click 1  # Open queue... with nothing queued
     sleep 1.5
     import -window root "$dir/queue-empty.png"
     close_front
@@ -69,10 +69,10 @@ capture_all() {
     xdotool mousemove 10 10 click 3
     sleep 0.8
     import -window root "$dir/menu.png"
-    xdotool mousemove 60 138
+    xdotool mousemove 60 94
     sleep 0.8
     import -window root "$dir/menu-queue.png"
-    xdotool mousemove 60 116 click 1  # Open queue...
+    xdotool mousemove 60 72 click 1  # Open queue...
     sleep 1.5
     import -window root "$dir/queue-panel.png"
     xdotool key Down space  # the keyboard alone: the second item, pinned
@@ -83,31 +83,33 @@ capture_all() {
     sleep 0.5
     xdotool mousemove 10 10 click 3
     sleep 0.8
-    xdotool mousemove 60 184 click 1  # Preferences...
+    xdotool mousemove 60 140 click 1  # Preferences...
     sleep 1.5
     import -window root "$dir/preferences.png"
+    xdotool mousemove 400 400 click --repeat 40 --delay 20 5  # the wheel, down to the bottom
+    sleep 0.5
+    import -window root "$dir/preferences-bottom.png"
     close_front
     sleep 0.5
     "$tovra" >/dev/null 2>&1 || true  # a second launch brings the control window forward
-    sleep 1.2
+    timeout 10 xdotool search --sync --onlyvisible --name '^Tovra$' >/dev/null || true
+    sleep 1  # painted, and composited
     import -window root "$dir/control-window.png"
 
-    # Rows of the status menu by their height: the paste keys' row and, under openbox (which
-    # holds Ctrl+Alt+Up/Down), the row of shortcuts taken by another program come after "Paste
-    # next".
+    # Rows of the status menu by their height.
     open_from_menu() {
         xdotool mousemove 10 10 click 3
         sleep 0.8
         xdotool mousemove 60 "$1" click 1
         sleep 1.5
     }
-    open_from_menu 252  # About Tovra
+    open_from_menu 208  # About Tovra
     import -window root "$dir/about.png"
     close_front
-    open_from_menu 208  # Support
+    open_from_menu 164  # Support
     import -window root "$dir/support.png"
     close_front
-    open_from_menu 230  # Check for Updates... (the maker's domain does not resolve)
+    open_from_menu 186  # Check for Updates... (the maker's domain does not resolve)
     sleep 1
     import -window root "$dir/updates.png"
     close_front

@@ -73,6 +73,12 @@ std::vector<std::string> idsIn(const QString& text) {
     return ids;
 }
 
+/// The chord, and whether another program holds it.
+QString shownShortcut(const ShortcutRow& row) {
+    const QString chord = QString::fromStdString(row.shortcut);
+    return row.taken ? chord + QStringLiteral(" \u00B7 taken") : chord;
+}
+
 }  // namespace
 
 template <class Apply>
@@ -296,7 +302,7 @@ void TovraPreferencesView::chooseShortcut(const std::string& action, const QStri
     });
     for (const ShortcutRow& row : now) {
         if (const auto found = recorders_.find(row.action); found != recorders_.end()) {
-            found->second->setShortcut(QString::fromStdString(row.shortcut));
+            found->second->setShortcut(shownShortcut(row));
         }
     }
     state_.values.shortcuts = now;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QVBoxLayout>
+
 #include <QAbstractButton>
 #include <QTest>
 
@@ -223,6 +225,22 @@ TEST(MoxAppMenu, CommandsFollowTheSectionsAndTheUpdateManager) {
     EXPECT_EQ(few.helpMenu()->actions().size(), 1);  // "Tovra Help" is always there
     MoxHelpMenu help(MoxAppIdentity::tovra(), opener);
     EXPECT_EQ(help.menu()->actions().size(), 3);
+}
+
+TEST(MoxStandardEditMenu, AWindowsMenuBarPutsEditBeforeHelp) {
+    RecordingOpener opener;
+    MoxStandardEditMenu::install();
+    MoxAppMenu menus(MoxAppIdentity::tovra(), nullptr, {}, opener, {MoxAppMenuSection::about});
+    QWidget content;
+    auto* layout = new QVBoxLayout(&content);
+    (void)layout;
+    const QMenuBar* bar =
+        MoxStandardEditMenu::attachMenuBar(&content, {menus.applicationMenu(), menus.helpMenu()});
+    QStringList titles;
+    for (const QAction* menu : bar->actions()) {
+        titles << menu->text();
+    }
+    EXPECT_EQ(titles, (QStringList{"Tovra", "Edit", "Help"}));
 }
 
 TEST(MoxStandardEditMenu, InstallingTwiceLeavesOneEditMenu) {
