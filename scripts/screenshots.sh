@@ -129,4 +129,5 @@ capture_all "$out/plain" no
 capture_all "$out/composited" yes
 # What a session does not reach by itself: an update waiting; the tray glyph at tray sizes.
 "$root/build/tools/tovra_surface_gallery" "$out/drawn"
+QT_SCALE_FACTOR=2 "$root/build/tools/tovra_surface_gallery" "$out/drawn-2x"
 echo "Screenshots in $out"

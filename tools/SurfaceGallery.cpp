@@ -4,17 +4,25 @@
 //   permission-gnome.png, permission-gnome-missing.png
 //                    the permission window on GNOME, the extension off and not installed
 //   overlay-summoned.png  the overlay the user asked for: Escape clears, a clear to take back
+//   separator-dialog.png  the dialog that asks for a burst's own separator
+//   preferences-shortcuts.png  Preferences, scrolled to the shortcuts
+// Run with QT_SCALE_FACTOR=2 for the same surfaces as a HiDPI screen draws them.
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <cstdio>
 
 #include "MoxUI/MoxBrandPack.h"
+#include "Tovra/capture/ShortcutBindings.h"
 #include "Tovra/ui/HUDWindow.h"
 #include "Tovra/ui/MenuController.h"
 #include "Tovra/ui/PermissionOnboardingWindow.h"
+#include "Tovra/ui/SeparatorDialog.h"
 #include "Tovra/ui/StatusGlyph.h"
+#include "Tovra/ui/TovraPreferencesView.h"
 #include "platform/gnome/GnomeAccessibilityTrust.h"
 
 namespace {
@@ -106,6 +114,40 @@ QImage summonedOverlay() {
     return overlay.grab().toImage();
 }
 
+QImage separatorDialog() {
+    tovra::SeparatorDialog dialog(QStringLiteral(" | "));
+    dialog.adjustSize();
+    return dialog.grab().toImage();
+}
+
+QImage preferencesShortcuts() {
+    tovra::PreferencesValues values;
+    values.mode = "FIFO";
+    values.queueTimeout = "Never";
+    values.burstSeparator = "Tab";
+    values.privacyMode = "Partial Mask";
+    values.unavailableShortcuts = {"Ctrl+Alt+Up", "Ctrl+Alt+Down"};
+    values.terminalBurstShortcut = "Ctrl+Alt+B";
+    tovra::ShortcutBindings bindings;
+    (void)bindings.bind(tovra::ShortcutAction::burstPaste,
+                        {tovra::Key::b, tovra::command | tovra::option});
+    for (const tovra::ShortcutAction action : tovra::ShortcutBindings::actions()) {
+        const auto shortcut = bindings.of(action);
+        values.shortcuts.push_back({std::string(tovra::ShortcutBindings::settingName(action)),
+                                    std::string(tovra::ShortcutBindings::title(action)),
+                                    tovra::shortcutName(shortcut),
+                                    tovra::shortcutName(shortcut) == "Ctrl+Alt+Up" ||
+                                        tovra::shortcutName(shortcut) == "Ctrl+Alt+Down"});
+    }
+    tovra::TovraPreferencesView view({values, {}});
+    view.resize(560, 620);
+    view.show();
+    if (auto* scroll = view.findChild<QScrollArea*>()) {
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    }
+    return view.grab().toImage();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,6 +167,8 @@ int main(int argc, char** argv) {
                        save(trayIcons(), directory, "tray-icons.png") &&
                        save(permissionWindow(true), directory, "permission-gnome.png") &&
                        save(permissionWindow(false), directory, "permission-gnome-missing.png") &&
-                       save(summonedOverlay(), directory, "overlay-summoned.png");
+                       save(summonedOverlay(), directory, "overlay-summoned.png") &&
+                       save(separatorDialog(), directory, "separator-dialog.png") &&
+                       save(preferencesShortcuts(), directory, "preferences-shortcuts.png");
     return saved ? 0 : 1;
 }

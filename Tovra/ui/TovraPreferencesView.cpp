@@ -273,7 +273,7 @@ void TovraPreferencesView::addShortcutRows(QVBoxLayout* rows) {
     for (const ShortcutRow& shortcut : v.shortcuts) {
         const QString title = QString::fromStdString(shortcut.title);
         auto* recorder =
-            new ShortcutRecorder(title, QString::fromStdString(shortcut.shortcut),
+            new ShortcutRecorder(title, shownShortcut(shortcut),
                                  {[this, action = shortcut.action](const QString& chord) {
                                       chooseShortcut(action, chord);
                                   },
