@@ -68,8 +68,8 @@ void SurfaceRefresher::refresh(bool revealOverlay) {
     const QueueSettings& settings = context_.settings;
     if (OverlaySurface* overlay = context_.surfaces.overlay) {
         // Asked for once, it stays asked for while it shows (a copy meanwhile does not undo it).
-        context_.overlayAskedFor = (revealOverlay && quiet_ == 0) ||
-                                   (context_.overlayAskedFor && overlay->isVisible());
+        context_.overlayAskedFor =
+            (revealOverlay && quiet_ == 0) || (context_.overlayAskedFor && overlay->isVisible());
         // The overlay lists the stack as stored; the panel lists it in hand-out order.
         overlay->update({overlayTitle(), rows(false), settings.privacyMode,
                          settings.animationsEnabled, !settings.hudInteractionEnabled,
