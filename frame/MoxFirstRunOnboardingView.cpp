@@ -101,8 +101,13 @@ MoxFirstRunOnboardingView::MoxFirstRunOnboardingView(MoxFirstRunOnboarding confi
         switch_->setChecked(launchAtLogin_.isEnabled && launchAtLogin_.isEnabled());
         connect(switch_, &QAbstractButton::toggled, this, &MoxFirstRunOnboardingView::flip);
         column->addWidget(switch_);
+        // Said by what the desktop has: a tray icon, or the small window where there is none.
         column->addWidget(styledLabel(
-            QStringLiteral("Recommended \u2014 keeps the tray icon ready after every restart."),
+            config_.kind == MoxFirstRunOnboarding::Kind::trayless
+                ? QStringLiteral("Recommended \u2014 ") + brand +
+                      QStringLiteral(" is ready after every restart.")
+                : QStringLiteral("Recommended \u2014 keeps the tray icon ready after every "
+                                 "restart."),
             MoxFonts::body12(), MoxColors::textSecondary(), true));
         errorLabel_ = styledLabel(QString(), MoxFonts::body12(), MoxColors::danger(), true);
         errorLabel_->setObjectName(QStringLiteral("launchAtLoginError"));

@@ -119,6 +119,11 @@ TEST(MoxFirstRunOnboardingView, TextsNameTheBrand) {
               "This desktop shows no system tray, so Tovra's own small window holds its switch "
               "and its menu. Tovra waits quietly until you need it.");
     EXPECT_TRUE(MoxFirstRunOnboarding::livesInBackground(Kind::trayless));
+    const MoxFirstRunOnboardingView trayless(MoxFirstRunOnboarding{Kind::trayless, "", {}, nullptr},
+                                             [] {}, {[] { return false; }, [](bool) {}});
+    for (const QLabel* label : trayless.findChildren<QLabel*>()) {
+        EXPECT_FALSE(label->text().contains("tray icon")) << label->text().toStdString();
+    }
 }
 
 TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
