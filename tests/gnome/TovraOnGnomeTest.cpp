@@ -3,10 +3,12 @@
 // interface (the path a keyboard takes), and what each window then shows.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <unistd.h>
+#include <QFile>
 
 #include <sys/wait.h>
 #include <QTemporaryDir>
@@ -274,6 +276,23 @@ TEST_F(TovraOnGnome, CtrlShiftVPastesTheStackAndKillingTovraGivesTheKeysBack) {
     EXPECT_TRUE(window->shows("plain")) << window->output();
     keys.type("text x");
     EXPECT_TRUE(window->shows("plainx")) << window->output();
+}
+
+TEST_F(TovraOnGnome, AShortcutTheUserChoseIsTheOneTheShellGivesTovra) {
+    // As Preferences writes it: the stack moves off Ctrl+Shift+V.
+    QFile settings(configHome.filePath("moxworks/tovra.conf"));
+    ASSERT_TRUE(settings.open(QIODevice::Append));
+    settings.write("[shortcuts]\nburst-paste=Ctrl+Alt+B\n");
+    settings.close();
+    launchTovra();
+    auto window = open(toolkits()[0]);
+    copyIn(*window, "one");
+    ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
+    copyIn(*window, "two");
+    ASSERT_TRUE(waitUntil([&] { return items() == 2; }, 5000));
+    pasteIn("held ctrl alt b");
+    EXPECT_TRUE(window->shows("one\\ttwo")) << window->output();
+    EXPECT_EQ(items(), 0);
 }
 
 TEST_F(TovraOnGnome, TovraTakesUpAgainWhenTheExtensionIsTurnedOffAndOn) {
