@@ -277,10 +277,12 @@ void TovraPreferencesView::addShortcutRows(QVBoxLayout* rows) {
                                  {[this, action = shortcut.action](const QString& chord) {
                                       chooseShortcut(action, chord);
                                   },
-                                  [this](bool recording) {
-                                      change([&](PreferencesCommands& commands) {
-                                          commands.setRecordingShortcut(recording);
-                                      });
+                                  // Not through this view: a recorder closed while recording
+                                  // says so from the view's own destruction.
+                                  [commands = state_.commands](bool recording) {
+                                      if (const auto alive = commands.lock()) {
+                                          alive->setRecordingShortcut(recording);
+                                      }
                                   }});
         recorders_[shortcut.action] = recorder;
         auto* line = new QHBoxLayout;

@@ -180,6 +180,12 @@ TEST_F(PreferencesTest, AShortcutTypedIntoItsRowIsTakenOrRefusedWithTheReason) {
     QTest::keyClick(drop->chordButton(), Qt::Key_Escape);
     EXPECT_FALSE(drop->isRecording());
     EXPECT_EQ(drop->chordButton()->text(), "Ctrl+Alt+X");
+    // A window closed while recording gives Tovra its shortcuts back.
+    QTest::mouseClick(drop->chordButton(), Qt::LeftButton);
+    ASSERT_TRUE(drop->isRecording());
+    view.reset();
+    keyboard.press(Key::s, command | shift);
+    EXPECT_EQ(keyboard.swallowed().size(), 2u);
 }
 
 TEST(SeparatorDialogTest, ItsFieldSitsBelowItsInstructionsAndKeepsWhatIsTypedAsItIs) {
