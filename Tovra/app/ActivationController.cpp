@@ -62,6 +62,7 @@ void ActivationController::setStackActive(bool active) {
     if (!active) {
         context_.isStackActive = false;
         context_.clipboardWatcher.stop();
+        context_.pasteController.settlePacing();  // paste keys are the applications' now
         context_.lifecycle.clearAllQueues();
         surfaces_.refresh(false);
         surfaces_.refreshStatus();

@@ -126,6 +126,15 @@ bool PasteHandler::burstPaste() {
             return payload.has_value();
         });
     if (written) {
+        // Once the stack is read, the next paste need not wait out the pacing cap.
+        context_.environment.pasteboard.watchPasteDelivery(
+            deliveryWindow, context_.guarded([this](PasteDelivery delivery) {
+                if (delivery == PasteDelivery::doneReading ||
+                    delivery == PasteDelivery::takenElsewhere) {
+                    context_.environment.mainQueue.post(
+                        context_.guarded([this] { context_.pasteController.pasteDelivered(); }));
+                }
+            }));
         surfaces_.refresh(false);
     }
     return written;

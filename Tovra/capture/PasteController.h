@@ -53,8 +53,9 @@ class PasteController {
     /// For systems that spread a clipboard write in their own time.
     static constexpr double syntheticPasteDelay = 0.03;
     /// The longest a paste in flight keeps the next one waiting when nobody says it was asked
-    /// for; the unmarked-paste bypass lasts as long.
-    static constexpr double pacingCap = 0.5;
+    /// for; the unmarked-paste bypass lasts as long. A busy machine's toolkit can take half a
+    /// second to ask: staging the next item before then pastes it in the wrong place.
+    static constexpr double pacingCap = 1.0;
 
     /// The tap and queue must outlive the controller.
     PasteController(KeyboardTap& tap, MainQueue& mainQueue);
@@ -94,6 +95,9 @@ class PasteController {
     /// The application asked for the item of the paste in flight (or another client took the
     /// clipboard): a waiting paste may stage the next one.
     void pasteDelivered();
+    /// Nothing of ours is in flight any more (the queue went off): a paste key waiting for the
+    /// one before goes on at once.
+    void settlePacing() { endPacing(); }
 
     /// The tap's handler: decides at once what happens to one key-down.
     KeyAnswer handle(const KeyPress& press);
