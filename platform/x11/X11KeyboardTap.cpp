@@ -156,9 +156,12 @@ bool X11KeyboardTap::grabAll() {
 }
 
 void X11KeyboardTap::shortcutsDidChange() {
-    if (!running_) {
-        return;
+    if (running_) {
+        regrab();
     }
+}
+
+void X11KeyboardTap::regrab() {
     const auto previousUnavailable = grabs_.unavailable();
     grabs_.ungrabAll();
     grabAll();
@@ -220,14 +223,8 @@ void X11KeyboardTap::onMappingChanged(xcb_mapping_notify_event_t& mapping) {
     const auto previousLayout = layout_;
     const auto previousNumLock = modifiers_.numLockMask;
     loadKeymap();
-    if (layout_ == previousLayout && modifiers_.numLockMask == previousNumLock) {
-        return;
-    }
-    const auto previousUnavailable = grabs_.unavailable();
-    grabs_.ungrabAll();
-    grabAll();
-    if (grabs_.unavailable() != previousUnavailable && shortcutsChanged_) {
-        shortcutsChanged_();
+    if (layout_ != previousLayout || modifiers_.numLockMask != previousNumLock) {
+        regrab();
     }
 }
 

@@ -101,6 +101,8 @@ class X11KeyboardTap final : public KeyboardTap {
     bool loadKeymap();
     void readKeysDown();
     bool grabAll();
+    /// Grabs again; whoever listens hears when other programs now hold different shortcuts.
+    void regrab();
     void handleEvent(const xcb_generic_event_t& event);
     void onKeyPress(const xcb_key_press_event_t& event);
     void onRawKey(const xcb_generic_event_t& event, bool press);

@@ -215,6 +215,13 @@ class TovraOnGnome : public ::testing::Test {
         ASSERT_TRUE(keys.type("ctrl a"));
         ASSERT_TRUE(keys.type("ctrl c"));
     }
+    /// Two copies in `window`, each waited for in the queue.
+    void queueOneAndTwo(Window& window) {
+        copyIn(window, "one");
+        ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
+        copyIn(window, "two");
+        ASSERT_TRUE(waitUntil([&] { return items() == 2; }, 5000));
+    }
     /// Replaces the window's text with what Ctrl+V (or `chord`) pastes there.
     void pasteIn(const std::string& chord = "ctrl v") {
         ASSERT_TRUE(keys.type("ctrl a"));
@@ -260,10 +267,7 @@ TEST_F(TovraOnGnome, CtrlShiftVPastesTheStackAndKillingTovraGivesTheKeysBack) {
     launchTovra();
     {
         auto window = open(toolkits()[0]);
-        copyIn(*window, "one");
-        ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
-        copyIn(*window, "two");
-        ASSERT_TRUE(waitUntil([&] { return items() == 2; }, 5000));
+        queueOneAndTwo(*window);
         pasteIn("held ctrl shift v");
         EXPECT_TRUE(window->shows("one\\ttwo")) << window->output();  // joined by a tab
     }
@@ -286,10 +290,7 @@ TEST_F(TovraOnGnome, AShortcutTheUserChoseIsTheOneTheShellGivesTovra) {
     settings.close();
     launchTovra();
     auto window = open(toolkits()[0]);
-    copyIn(*window, "one");
-    ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
-    copyIn(*window, "two");
-    ASSERT_TRUE(waitUntil([&] { return items() == 2; }, 5000));
+    queueOneAndTwo(*window);
     pasteIn("held ctrl alt b");
     EXPECT_TRUE(window->shows("one\\ttwo")) << window->output();
     EXPECT_EQ(items(), 0);
