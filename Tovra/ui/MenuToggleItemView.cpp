@@ -102,7 +102,7 @@ void MenuToggleItemView::paintEvent(QPaintEvent*) {
     // The menu's own highlight, as its other rows show it.
     QPainter painter(this);
     QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
-    highlight.setAlphaF(0.35);
+    highlight.setAlphaF(0.35f);
     painter.fillRect(rect(), highlight);
 }
 

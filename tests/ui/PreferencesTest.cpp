@@ -28,7 +28,8 @@ class PreferencesTest : public ::testing::Test {
   protected:
     void SetUp() override {
         app = AppDelegate::create(
-            AppEnvironment{pasteboard, queue, keyboard, workspace, trust, nullptr, &engine, {}},
+            AppEnvironment{
+                pasteboard, queue, keyboard, workspace, trust, nullptr, &engine, {}, {}, {}},
             AppSurfaces{nullptr, nullptr, nullptr, nullptr, &presenter, nullptr, &alerts});
         app->applicationDidFinishLaunching();
         app->activeQueue().enqueueText("a\nb", true);
