@@ -72,8 +72,8 @@ MoxButton::MoxButton(const QString& label, MoxButtonVariant variant, MoxButtonSi
     setCursor(Qt::PointingHandCursor);
     const int padding = size == MoxButtonSize::sm ? 8 : (size == MoxButtonSize::md ? 12 : 16);
     const int height = size == MoxButtonSize::sm ? 24 : (size == MoxButtonSize::md ? 30 : 38);
-    setMinimumHeight(height);
-    setMinimumWidth(fontMetrics().horizontalAdvance(label) + 2 * padding);
+    setMinimumHeight(MoxFonts::scaled(height));
+    setMinimumWidth(fontMetrics().horizontalAdvance(label) + 2 * MoxFonts::scaled(padding));
 }
 
 void MoxButton::enterEvent(QEnterEvent* event) {

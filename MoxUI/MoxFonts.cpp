@@ -5,8 +5,13 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QHash>
 #include <QStandardPaths>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace mox {
 
@@ -107,6 +112,28 @@ int& MoxFonts::registrationCount() {
     return count;
 }
 
+double MoxFonts::scale() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return 1.0;
+    }
+    // Pixels, not points: a desktop that raises its resolution instead of its font size asks
+    // for larger text just the same.
+    static std::optional<QFont> measured;
+    static double factor = 1.0;
+    const QFont desktop = QGuiApplication::font();
+    if (measured != desktop) {
+        measured = desktop;
+        constexpr double usualPixels = 13.0;
+        constexpr double largest = 3.0;
+        factor = std::clamp(QFontInfo(desktop).pixelSize() / usualPixels, 1.0, largest);
+    }
+    return factor;
+}
+
+int MoxFonts::scaled(double designPixels) {
+    return static_cast<int>(std::lround(designPixels * scale()));
+}
+
 QFont MoxFonts::font(MoxFontFamily family, double size, QFont::Weight weight, bool italic) {
     ensureRegistered();
     QFont font;
@@ -122,7 +149,7 @@ QFont MoxFonts::font(MoxFontFamily family, double size, QFont::Weight weight, bo
             font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
             break;
     }
-    font.setPixelSize(static_cast<int>(size + 0.5));
+    font.setPixelSize(std::max(scaled(size), 1));
     font.setWeight(weight);
     font.setItalic(italic);
     if (family != MoxFontFamily::mono && !isAvailable(font.family())) {

@@ -34,8 +34,15 @@ class MoxFonts {
     /// Registers once per process from `resourceLocations()`.
     static void ensureRegistered();
 
-    /// A font of that family, size (points = pixels at 1x) and weight; the system font of that
-    /// size and weight when the family is not available.
+    /// How much larger than the usual 13 px (10 pt) the desktop's own font is. The kit's sizes
+    /// grow with it, so its text keeps step with every other window; they never shrink below
+    /// the design, which is already small.
+    static double scale();
+    /// A design length in pixels at this desktop's font scale, for boxes that hold text.
+    static int scaled(double designPixels);
+
+    /// A font of that family, design size (points = pixels at 1x, grown by `scale()`) and
+    /// weight; the system font of that size and weight when the family is not available.
     static QFont font(MoxFontFamily family, double size, QFont::Weight weight, bool italic = false);
 
     /// Whether the family can be used (cached until more fonts are registered).

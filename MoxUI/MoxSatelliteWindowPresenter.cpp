@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "MoxColors.h"
+#include "MoxFonts.h"
 
 namespace mox {
 
@@ -92,6 +93,9 @@ QWidget* MoxSatelliteWindowPresenter::present(const QString& identifier, const Q
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
     }
+    // Sized for the design's text; a larger desktop font needs the room it takes.
+    width = MoxFonts::scaled(width);
+    height = MoxFonts::scaled(height);
     QSize size(width, height);
     if (screen != nullptr) {
         size = size.boundedTo(screen->availableGeometry().size() -

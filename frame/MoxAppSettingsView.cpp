@@ -8,6 +8,7 @@
 #include "MoxStandardEditMenu.h"
 #include "MoxSupportView.h"
 #include "MoxSymbols.h"
+#include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
 #include "MoxUpdatesView.h"
 
@@ -20,7 +21,7 @@ MoxAppSettingsView::MoxAppSettingsView(const MoxAppIdentity& identity, AnyMoxUpd
                                        QWidget* parent)
     : QTabWidget(parent) {
     setObjectName(QStringLiteral("MoxAppSettingsView"));
-    setMinimumSize(480, 360);
+    setMinimumSize(MoxFonts::scaled(480), MoxFonts::scaled(360));
     setDocumentMode(true);
     if (sections.contains(MoxSettingsSection::updates)) {
         addTab(new MoxUpdatesView(identity, updates),

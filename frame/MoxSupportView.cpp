@@ -24,7 +24,7 @@ class SupportRow final : public QAbstractButton {
         : QAbstractButton(parent), icon_(symbolIcon(symbol)) {
         setText(label);
         setObjectName(label);
-        setFixedHeight(48);
+        setFixedHeight(MoxFonts::scaled(48));
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_Hover);

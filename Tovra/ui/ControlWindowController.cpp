@@ -34,7 +34,7 @@ ControlWindowController::ControlWindowController(ControlWindowControllerDelegate
                                       mox::MoxButtonVariant::secondary, mox::MoxButtonSize::lg)),
       buttonsRow_(new QWidget) {
     setWindowTitle(QStringLiteral("Tovra"));
-    setFixedSize(420, 262);
+    setFixedSize(mox::MoxFonts::scaled(420), mox::MoxFonts::scaled(262));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, mox::MoxColors::panel());
     setPalette(palette);
@@ -120,7 +120,7 @@ void ControlWindowController::showBurstShortcuts(const std::string& everywhere,
 void ControlWindowController::showUnavailableShortcuts(const std::vector<std::string>& names) {
     unavailableLabel_->setText(unavailableShortcutsText(names));
     unavailableLabel_->setVisible(!names.empty());
-    setFixedSize(420, names.empty() ? 262 : 290);
+    setFixedSize(mox::MoxFonts::scaled(420), mox::MoxFonts::scaled(names.empty() ? 262 : 290));
 }
 
 void ControlWindowController::update(bool isActive, int stackNumber, std::size_t itemCount,

@@ -1,6 +1,7 @@
 #include "HUDLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tovra {
 
@@ -17,9 +18,12 @@ QString HUDLayout::dotsText(std::size_t count) {
     return text;
 }
 
-QRect HUDLayout::frame(const QRect& available) {
-    const int height = std::min(std::max(available.height() - 80, 240), 380);
-    const int width = 300;
+QRect HUDLayout::frame(const QRect& available, double fontScale) {
+    const auto scaled = [fontScale](int length) {
+        return static_cast<int>(std::lround(length * fontScale));
+    };
+    const int height = std::min(std::max(available.height() - 80, scaled(240)), scaled(380));
+    const int width = std::min(scaled(300), std::max(available.width() - 48, 300));
     const int x = available.right() + 1 - width - 24;
     const int y = available.top() + available.height() / 2 - height / 2;
     return {x, y, width, height};

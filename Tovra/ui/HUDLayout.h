@@ -10,8 +10,9 @@ namespace tovra {
 struct HUDLayout {
     /// Eight dots, filled for each item, and "+N" beyond eight.
     static QString dotsText(std::size_t count);
-    /// The panel's frame at the right edge of the screen's available area.
-    static QRect frame(const QRect& available);
+    /// The panel's frame at the right edge of the screen's available area, grown with the
+    /// desktop's font.
+    static QRect frame(const QRect& available, double fontScale = 1.0);
     /// Where a row dropped at `pointerY` would be inserted, counting every row: the first row
     /// whose middle lies below the pointer, else after the last one.
     static int dropIndex(const std::vector<int>& rowMiddles, int pointerY);

@@ -84,7 +84,7 @@ HUDItemRow::HUDItemRow(HUDWindow& window, const ItemRow& row, const QString& dis
       allowsDragging_(allowsDragging),
       pinButton_(new QToolButton(this)),
       deleteButton_(new QToolButton(this)) {
-    setFixedHeight(30);
+    setFixedHeight(mox::MoxFonts::scaled(30));
     auto* label = new mox::MoxElidedLabel(this);
     label->setFont(mox::MoxFonts::font(mox::MoxFontFamily::body, 13, QFont::Medium));
     label->setFullText(displayText);
@@ -331,7 +331,7 @@ void HUDWindow::update(const State& state) {
     }
     if (state.rows.empty()) {
         auto* empty = new QFrame;
-        empty->setFixedHeight(54);
+        empty->setFixedHeight(mox::MoxFonts::scaled(54));
         // Scoped to the frame: its labels keep no box of their own.
         empty->setObjectName(QStringLiteral("emptyRow"));
         empty->setStyleSheet(QStringLiteral(
@@ -429,7 +429,7 @@ void HUDWindow::reposition() {
         screen = QGuiApplication::primaryScreen();
     }
     const QRect available = screen != nullptr ? screen->availableGeometry() : geometry();
-    setGeometry(HUDLayout::frame(available));
+    setGeometry(HUDLayout::frame(available, mox::MoxFonts::scale()));
 }
 
 int HUDWindow::dropIndex(int windowY) const {

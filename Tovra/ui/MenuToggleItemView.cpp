@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "MoxUI/MoxColors.h"
+#include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 
 namespace tovra {
@@ -38,7 +39,7 @@ MenuToggleItemView::MenuToggleItemView(const QString& title, std::function<void(
       switchView_(new MenuToggleSwitchView(this)),
       onActivate_(std::move(onActivate)) {
     // At least this wide; the menu stretches it across its rows.
-    setMinimumSize(220, 30);
+    setMinimumSize(mox::MoxFonts::scaled(220), mox::MoxFonts::scaled(30));
     resize(minimumSize());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFocusPolicy(Qt::StrongFocus);

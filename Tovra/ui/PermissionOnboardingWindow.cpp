@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxLabel.h"
 #include "platform/AccessibilityTrust.h"
 
@@ -16,11 +17,11 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
                            Qt::WindowCloseButtonHint),
       trust_(trust) {
     setWindowTitle(QStringLiteral("Tovra Permissions"));
-    setFixedSize(440, 250);
+    setFixedSize(mox::MoxFonts::scaled(440), mox::MoxFonts::scaled(250));
 
     auto* title = mox::plainLabel(QStringLiteral("Keyboard access is needed"), this);
     QFont titleFont = title->font();
-    titleFont.setPixelSize(18);  // the design's points are screen pixels at 1x
+    titleFont.setPixelSize(mox::MoxFonts::scaled(18));
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
 
@@ -36,7 +37,7 @@ PermissionOnboardingWindow::PermissionOnboardingWindow(AccessibilityTrust& trust
         this);
     body->setWordWrap(true);
     QFont bodyFont = body->font();
-    bodyFont.setPixelSize(13);
+    bodyFont.setPixelSize(mox::MoxFonts::scaled(13));
     body->setFont(bodyFont);
     QPalette secondary = body->palette();
     secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));

@@ -72,7 +72,7 @@ QueuePanelRow::QueuePanelRow(QueuePanelModel& model, const ItemRow& item, Style 
     line->setSpacing(12);
     if (!card) {
         number_ = mox::styledLabel({}, mox::MoxFonts::body12(), mox::MoxColors::textTertiary());
-        number_->setFixedWidth(22);
+        number_->setFixedWidth(mox::MoxFonts::scaled(22));
         number_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         line->addWidget(number_);
     }

@@ -58,7 +58,7 @@ QLineEdit* idListField(const std::vector<std::string>& ids) {
         joined << QString::fromStdString(id);
     }
     auto* field = new QLineEdit(joined.join(QStringLiteral(", ")));
-    field->setFixedWidth(260);
+    field->setFixedWidth(mox::MoxFonts::scaled(260));
     field->setPlaceholderText(QStringLiteral("org.example.Shell, MyTerm"));
     return field;
 }
@@ -136,7 +136,7 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
                       auto onChoose) {
         auto* box = new PickerBox;
         box->setAccessibleName(label);
-        box->setFixedWidth(160);
+        box->setFixedWidth(mox::MoxFonts::scaled(160));
         box->addItems(choices);
         box->setCurrentText(current);
         connect(box, &QComboBox::activated, this,

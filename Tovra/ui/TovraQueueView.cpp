@@ -79,7 +79,7 @@ void TovraQueueCoordinator::close() {
 // ---- View ----------------------------------------------------------------------------------
 
 TovraQueueView::TovraQueueView(TovraQueueCoordinator& coordinator) : coordinator_(coordinator) {
-    setMinimumSize(640, 520);
+    setMinimumSize(mox::MoxFonts::scaled(640), mox::MoxFonts::scaled(520));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -129,7 +129,7 @@ TovraQueueView::TovraQueueView(TovraQueueCoordinator& coordinator) : coordinator
     // A card around the list rather than a style sheet: sheets slow every child down. Its
     // inner margin keeps the list's square fill inside the rounded corners.
     listFrame_ = new mox::MoxCard(1);
-    listFrame_->setFixedHeight(216);
+    listFrame_->setFixedHeight(mox::MoxFonts::scaled(216));
     auto* inside = new QVBoxLayout(listFrame_);
     inside->setContentsMargins(1, mox::MoxRadius::lg / 2, 1, mox::MoxRadius::lg / 2);
     inside->addWidget(scroll_);
@@ -177,7 +177,7 @@ QString TovraQueueView::countLabel(std::size_t count) {
 
 QWidget* TovraQueueView::header() {
     auto* bar = new QWidget;
-    bar->setFixedHeight(62);
+    bar->setFixedHeight(mox::MoxFonts::scaled(62));
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(16, 0, 24, 0);
     row->setSpacing(8);

@@ -179,6 +179,22 @@ TEST_F(MoxUITest, AWindowLargerThanTheScreenFitsItsFreeAreaAndItsContentScrolls)
     window->close();
 }
 
+TEST_F(MoxUITest, TheKitsTextGrowsWithALargerDesktopFontAndNeverShrinksBelowTheDesign) {
+    const QFont usual = QApplication::font();
+    QFont desktop = usual;
+    desktop.setPixelSize(26);
+    QApplication::setFont(desktop);
+    const int grown = MoxFonts::display28().pixelSize();
+    const int grownButton = MoxButton::labelFont(MoxButtonSize::md).pixelSize();
+    desktop.setPixelSize(9);
+    QApplication::setFont(desktop);
+    const int small = MoxFonts::display28().pixelSize();
+    QApplication::setFont(usual);
+    EXPECT_EQ(grown, 56);
+    EXPECT_EQ(grownButton, 28);
+    EXPECT_EQ(small, 28);
+}
+
 TEST_F(MoxUITest, ButtonsSizeTheirLabelsAndRoundTheirShapes) {
     EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::sm).pixelSize(), 12);
     EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::md).pixelSize(), 14);

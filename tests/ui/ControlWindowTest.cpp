@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "MoxUI/MoxColors.h"
+#include "tests/support/ShownText.h"
 
 namespace tovra {
 namespace {
@@ -54,6 +55,24 @@ TEST(ControlWindow, ShowsTheQueuesStateAndClearsOnlyWithItems) {
     ASSERT_NE(buttonTitled(window, "Enable Tovra"), nullptr);
     window.update(false, 1, 0, true);
     EXPECT_TRUE(shownTexts(window).contains("paused"));
+}
+
+TEST(ControlWindow, ALargerDesktopFontGrowsTheWindowInsteadOfCuttingItsText) {
+    const QFont usual = QApplication::font();
+    QFont large = usual;
+    large.setPixelSize(21);
+    QApplication::setFont(large);
+    {
+        ControlWindowController window({});
+        window.update(true, 1, 3, true);
+        window.showUnavailableShortcuts({"Ctrl+Shift+V"});
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        const QWidget* cut = test::firstCutText(window);
+        EXPECT_EQ(cut, nullptr) << (cut != nullptr ? cut->objectName().toStdString() : "");
+        EXPECT_GT(window.width(), 420);
+    }
+    QApplication::setFont(usual);
 }
 
 }  // namespace
