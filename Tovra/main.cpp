@@ -9,11 +9,13 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,7 @@
 #include "MoxUI/MoxBrandPack.h"
 #include "MoxUI/MoxBundle.h"
 #include "Tovra/app/AppDelegate.h"
+#include "Tovra/cli/BusName.h"
 #include "Tovra/cli/CommandClient.h"
 #include "Tovra/cli/CommandLine.h"
 #include "Tovra/cli/CommandService.h"
@@ -44,6 +47,7 @@
 #include "Tovra/ui/StatusGlyph.h"
 #include "Tovra/ui/TovraPreferencesView.h"
 #include "Tovra/ui/TovraQueueView.h"
+#include "frame/MoxAppIdentity.h"
 #include "frame/MoxFirstRunGuard.h"
 #include "platform/PlatformFactory.h"
 #include "platform/qt/LogindSleepWatcher.h"
@@ -78,12 +82,34 @@ void describeBundle() {
                                                  QIcon(QPixmap::fromImage(icon))));
 }
 
-/// `tovra <command>`: sent to the running instance; its answer or why not is printed.
-int sendCommand(int argc, char** argv, const tovra::cli::Invocation& invocation) {
-    QCoreApplication application(argc, argv);
+/// The user's guide: the README installed beside the program, the source tree's for a build
+/// run where it was built, else the guide on the web.
+QUrl helpLocation() {
+    const QString installed =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/tovra/README.md");
+    for (const QString& path : {installed, QStringLiteral(TOVRA_README_PATH)}) {
+        if (QFileInfo::exists(path)) {
+            return QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath());
+        }
+    }
+    const mox::MoxAppLinks links = mox::MoxAppIdentity::tovra().links;
+    return links.documentationURL.value_or(links.supportURL);
+}
+
+/// `tovra <command>`: sent to the running instance; its answer or why not is printed. With
+/// --start, a command that finds no instance for its display starts one instead
+/// (`startInstead`), which then does the command. Sent under the application object that
+/// goes on running: Qt's bus connection does not outlive one application object to serve
+/// the next.
+int deliverCommand(const tovra::cli::Invocation& invocation, bool& startInstead) {
     std::string output;
     std::string error;
-    const int status = tovra::cli::sendCommand(invocation, output, error);
+    bool notRunning = false;
+    const int status = tovra::cli::sendCommand(invocation, output, error, &notRunning);
+    if (notRunning && invocation.startIfNeeded) {
+        startInstead = true;
+        return status;
+    }
     std::fputs(output.c_str(), stdout);
     if (!error.empty()) {
         std::fprintf(stderr, "tovra %s: %s\n",
@@ -94,7 +120,8 @@ int sendCommand(int argc, char** argv, const tovra::cli::Invocation& invocation)
 }
 
 /// The commands of the running instance, answered by the controller.
-tovra::cli::CommandHandlers commandHandlers(const std::shared_ptr<tovra::AppDelegate>& app) {
+tovra::cli::CommandHandlers commandHandlers(const std::shared_ptr<tovra::AppDelegate>& app,
+                                            bool debug) {
     tovra::cli::CommandHandlers handlers;
     handlers.toggle = [&app] { app->toggleStackFromMenu(); };
     handlers.setActive = [&app](bool on) { app->setStackActive(on); };
@@ -109,7 +136,7 @@ tovra::cli::CommandHandlers commandHandlers(const std::shared_ptr<tovra::AppDele
     handlers.selectStack = [&app](int number) { return app->selectStackFromCommandLine(number); };
     handlers.clear = [&app] { app->clearFromCommandLine(); };
     handlers.quit = [] { QApplication::quit(); };
-    handlers.status = [&app] { return app->commandLineStatus(); };
+    handlers.status = [&app, debug] { return app->commandLineStatus(debug); };
     return handlers;
 }
 
@@ -143,6 +170,10 @@ int main(int argc, char** argv) {
     // The command line first: help, version and the commands need no display.
     const tovra::cli::Invocation invocation =
         tovra::cli::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (!invocation.display.empty()) {
+        // Qt's -display moves only Qt's connection: the backends and the windows must share it.
+        setenv("DISPLAY", invocation.display.c_str(), 1);
+    }
     switch (invocation.kind) {
         case tovra::cli::Invocation::Kind::help:
             std::fputs(tovra::cli::usage().c_str(), stdout);
@@ -155,7 +186,12 @@ int main(int argc, char** argv) {
                          tovra::cli::usage().c_str());
             return tovra::cli::exitUsage;
         case tovra::cli::Invocation::Kind::command:
-            return sendCommand(argc, argv, invocation);
+            if (!invocation.startIfNeeded) {
+                QCoreApplication application(argc, argv);
+                bool startInstead = false;
+                return deliverCommand(invocation, startInstead);
+            }
+            break;  // asked once the application object exists
         case tovra::cli::Invocation::Kind::run:
             break;
     }
@@ -181,6 +217,13 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tovra::cli::applicationId));
     QApplication::setApplicationVersion(QStringLiteral(TOVRA_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);  // a tray application lives on
+    if (invocation.command) {
+        bool startInstead = false;
+        const int status = deliverCommand(invocation, startInstead);
+        if (!startInstead) {
+            return status;
+        }
+    }
     mox::MoxBrandPack::configure(mox::MoxBrandPack::tovra());
     describeBundle();
 
@@ -189,9 +232,7 @@ int main(int argc, char** argv) {
     tovra::PlatformRequest request;
     request.maxPayloadBytes = tovra::maxPayloadBytes;
     request.bringForward = [&bringForward] { bringForward(); };
-    request.openHelp = [] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(TOVRA_README_PATH)));
-    };
+    request.openHelp = [] { QDesktopServices::openUrl(helpLocation()); };
     request.sessionEnded = [] {
         std::fputs("tovra: the display server has gone away.\n", stderr);
         QApplication::quit();
@@ -297,7 +338,9 @@ int main(int argc, char** argv) {
     }
 
     // The command line reaches this instance over the session bus.
-    tovra::cli::CommandService commands(commandHandlers(app));
+    tovra::cli::CommandService commands(
+        commandHandlers(app, invocation.debug),
+        QString::fromStdString(tovra::cli::busName(invocation.display)));
     if (QString reason; !commands.publish(&reason)) {
         qWarning("tovra: the command line cannot reach this Tovra: %s", qPrintable(reason));
     }
@@ -332,6 +375,20 @@ int main(int argc, char** argv) {
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &application, terminate);
 
     app->applicationDidFinishLaunching();
+    if (invocation.command) {
+        // Started by a command given with --start: it is done once the event loop runs.
+        QTimer::singleShot(0, &application, [&commands, &invocation] {
+            // Not running was off: toggling it means on, which a fresh start already is.
+            const auto command = *invocation.command == tovra::cli::Command::toggle
+                                     ? tovra::cli::Command::on
+                                     : *invocation.command;
+            if (const auto failure = commands.perform(command, invocation.stack)) {
+                std::fprintf(stderr, "tovra %s: %s\n",
+                             std::string(tovra::cli::commandName(*invocation.command)).c_str(),
+                             failure->c_str());
+            }
+        });
+    }
     const int result = QApplication::exec();
     terminate();
     mox::setSharedClipboardWriter(nullptr);

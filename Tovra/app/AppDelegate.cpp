@@ -100,17 +100,21 @@ std::optional<std::string> AppDelegate::selectStackFromCommandLine(int number) {
     return std::nullopt;
 }
 
-std::string AppDelegate::commandLineStatus() const {
+std::string AppDelegate::commandLineStatus(bool withHeldBytes) const {
     const QueueMode selected = panelSelectedMode();
     std::string mode(rawValue(selected));
     if (selected == QueueMode::smart) {
         mode += " (" + std::string(rawValue(panelQueueMode())) + ")";
     }
-    return std::string("state: ") + (context_.isStackActive ? "on" : "off") +
-           "\nstack: " + std::to_string(activeStackIndex() + 1) +
-           "\nitems: " + std::to_string(context_.activeQueue().count()) + "\nmode: " + mode +
-           // Every copy of captured content still in memory, staged items included.
-           "\nheld: " + std::to_string(secureLiveBytes()) + " bytes\n";
+    std::string status = std::string("state: ") + (context_.isStackActive ? "on" : "off") +
+                         "\nstack: " + std::to_string(activeStackIndex() + 1) +
+                         "\nitems: " + std::to_string(context_.activeQueue().count()) +
+                         "\nmode: " + mode + "\n";
+    if (withHeldBytes) {
+        // Every copy of captured content still in memory, staged items included.
+        status += "held: " + std::to_string(secureLiveBytes()) + " bytes\n";
+    }
+    return status;
 }
 
 }  // namespace tovra

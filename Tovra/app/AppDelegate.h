@@ -143,8 +143,10 @@ class AppDelegate final : public PasteControllerDelegate,
     std::optional<std::string> selectStackFromCommandLine(int number);
     /// Without asking: the command was typed on purpose, and a script has nobody to answer.
     void clearFromCommandLine() { edits_.clearFromControlWindow(); }
-    /// "state: on", "stack: 1", "items: 3", "mode: Smart (LIFO)", a line each.
-    [[nodiscard]] std::string commandLineStatus() const;
+    /// "state: on", "stack: 1", "items: 3", "mode: Smart (LIFO)", a line each. With
+    /// `withHeldBytes` (an instance started with --debug) also "held: N bytes": any client
+    /// on the bus could otherwise learn the length of a copied password.
+    [[nodiscard]] std::string commandLineStatus(bool withHeldBytes = false) const;
     void openQueueFromMenu() { paste_.openQueueFromMenu(); }
     void showStackFromMenu() { frameCommands_.showStackFromMenu(); }
     void showAboutFromMenu() { frameCommands_.showAboutFromMenu(); }

@@ -4,6 +4,7 @@
 #include <QDBusError>
 #include <QDBusMessage>
 
+#include "BusName.h"
 #include "CommandService.h"
 #include "SessionBus.h"
 
@@ -45,7 +46,8 @@ const char* methodFor(Command command) {
 
 }  // namespace
 
-int sendCommand(const Invocation& invocation, std::string& output, std::string& error) {
+int sendCommand(const Invocation& invocation, std::string& output, std::string& error,
+                bool* notRunning) {
     if (!invocation.command) {
         error = "no command";
         return exitUsage;
@@ -63,7 +65,7 @@ int sendCommand(const Invocation& invocation, std::string& output, std::string& 
         return exitFailed;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QString::fromLatin1(applicationId), QString::fromLatin1(objectPath),
+        QString::fromStdString(busName(invocation.display)), QString::fromLatin1(objectPath),
         QString::fromLatin1(commandsInterface),
         QString::fromLatin1(methodFor(*invocation.command)));
     // Never start Tovra for a command: it would run without the user asking for it.
@@ -76,7 +78,11 @@ int sendCommand(const Invocation& invocation, std::string& output, std::string& 
         const QString name = reply.errorName();
         if (name == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown") ||
             name == QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner")) {
-            error = "Tovra is not running (start it with: tovra)";
+            error = "Tovra is not running on " + displayDescription(invocation.display) +
+                    " (start it with: tovra, or give the command with --start)";
+            if (notRunning != nullptr) {
+                *notRunning = true;
+            }
         } else if (name == QString::fromLatin1(failedError)) {
             error = reply.errorMessage().toStdString();
         } else {

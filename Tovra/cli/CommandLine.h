@@ -30,6 +30,12 @@ struct Invocation {
     std::optional<Command> command;
     int stack = 0;      // `stack N`: 1 to 3
     std::string error;  // usageError: what was wrong, for the first line on stderr
+    /// --start: a command starts Tovra when none runs for this display, then is done.
+    bool startIfNeeded = false;
+    /// --debug: the started Tovra's status also says how many bytes of copies it holds.
+    bool debug = false;
+    /// Qt's -display NAME: the X display to run on, and so the instance a command reaches.
+    std::string display;
 };
 
 /// Reads the arguments after the program name.

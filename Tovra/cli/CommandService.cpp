@@ -7,14 +7,14 @@
 
 namespace tovra::cli {
 
-CommandService::CommandService(CommandHandlers handlers, QObject* parent)
-    : QObject(parent), handlers_(std::move(handlers)) {}
+CommandService::CommandService(CommandHandlers handlers, QString busName, QObject* parent)
+    : QObject(parent), handlers_(std::move(handlers)), busName_(std::move(busName)) {}
 
 CommandService::~CommandService() {
     if (published_) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.unregisterObject(QString::fromLatin1(objectPath));
-        bus.unregisterService(QString::fromLatin1(applicationId));
+        bus.unregisterService(busName_);
     }
 }
 
@@ -33,15 +33,54 @@ bool CommandService::publish(QString* reason) {
         *reason = QStringLiteral("cannot offer the commands: %1").arg(bus.lastError().message());
         return false;
     }
-    // Not queued and not replaceable (Qt's defaults): a second instance on this bus, on another
-    // display, neither takes the name over nor waits for it.
-    if (!bus.registerService(QString::fromLatin1(applicationId))) {
+    // Not queued and not replaceable (Qt's defaults): a second instance for the same display
+    // neither takes the name over nor waits for it.
+    if (!bus.registerService(busName_)) {
         bus.unregisterObject(QString::fromLatin1(objectPath));
-        *reason = QStringLiteral("another Tovra on this session bus answers the commands");
+        *reason = QStringLiteral("another Tovra answers the commands for this display (%1)")
+                      .arg(busName_);
         return false;
     }
     published_ = true;
     return true;
+}
+
+std::optional<std::string> CommandService::perform(Command command, int stack) {
+    switch (command) {
+        case Command::toggle:
+            handlers_.toggle();
+            break;
+        case Command::on:
+            handlers_.setActive(true);
+            break;
+        case Command::off:
+            handlers_.setActive(false);
+            break;
+        case Command::pasteNext:
+            return handlers_.pasteNext();
+        case Command::pasteAll:
+            return handlers_.pasteAll();
+        case Command::showQueue:
+            handlers_.showQueue();
+            break;
+        case Command::showOverlay:
+            handlers_.showOverlay();
+            break;
+        case Command::preferences:
+            handlers_.showPreferences();
+            break;
+        case Command::stack:
+            return handlers_.selectStack(stack);
+        case Command::clear:
+            handlers_.clear();
+            break;
+        case Command::quit:
+            Quit();
+            break;
+        case Command::status:
+            break;
+    }
+    return std::nullopt;
 }
 
 void CommandService::answer(const std::optional<std::string>& failure) {

@@ -7,9 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "CommandLine.h"
+
 namespace tovra::cli {
 
-/// The one identifier: bus name, desktop file, AppStream id and icon name.
+/// The one identifier: desktop file, AppStream id, icon name, and the stem of each display's
+/// bus name (`busName`).
 inline constexpr const char* applicationId = "invalid.moxworks.tovra";
 inline constexpr const char* objectPath = "/invalid/moxworks/tovra";
 inline constexpr const char* commandsInterface = "invalid.moxworks.tovra.Commands";
@@ -39,12 +42,17 @@ class CommandService final : public QObject, protected QDBusContext {
     Q_CLASSINFO("D-Bus Interface", "invalid.moxworks.tovra.Commands")
 
   public:
-    explicit CommandService(CommandHandlers handlers, QObject* parent = nullptr);
+    /// Answers under `busName`: this display's (`busName()`).
+    CommandService(CommandHandlers handlers, QString busName, QObject* parent = nullptr);
     ~CommandService() override;
 
     /// Takes the bus name and offers the commands; false with the reason when there is no
-    /// session bus or another instance on the same bus holds the name.
+    /// session bus or another instance for the same display holds the name.
     bool publish(QString* reason);
+
+    /// Does `command` as if it came over the bus (a command given with --start to the
+    /// instance it started); why it failed, if it did.
+    std::optional<std::string> perform(Command command, int stack);
 
   public slots:
     Q_SCRIPTABLE void Toggle();
@@ -64,6 +72,7 @@ class CommandService final : public QObject, protected QDBusContext {
     void answer(const std::optional<std::string>& failure);
 
     CommandHandlers handlers_;
+    QString busName_;
     bool published_ = false;
 };
 

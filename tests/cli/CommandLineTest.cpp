@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "Tovra/cli/BusName.h"
 #include "Tovra/cli/SessionBus.h"
 
 namespace tovra::cli {
@@ -52,6 +53,42 @@ TEST(CommandLine, SaysWhatIsWrongWithALine) {
         EXPECT_EQ(error(stack), "'stack' takes the stack's number: 1, 2 or 3");
     }
     EXPECT_EQ(error({"--version", "x"}), "--version takes no arguments");
+    EXPECT_EQ(error({"-display"}), "'-display' needs a value");
+    EXPECT_EQ(error({"--start"}), "--start goes before a command: tovra --start show-queue");
+    EXPECT_EQ(error({"--start", "quit"}),
+              "--start is for commands that show or change something, not 'quit'");
+    EXPECT_EQ(error({"--debug", "status"}), "--debug is for starting Tovra, not for a command");
+}
+
+TEST(CommandLine, TakesQtsOwnOptionsAndTheDisplayACommandGoesTo) {
+    const Invocation started = parse({"-platform", "xcb", "--style=Fusion", "-reverse", "--debug"});
+    EXPECT_EQ(started.kind, Kind::run);
+    EXPECT_TRUE(started.debug);
+    const Invocation elsewhere = parse({"-display", ":7", "--start", "show-queue"});
+    EXPECT_EQ(elsewhere.kind, Kind::command);
+    EXPECT_EQ(elsewhere.command, Command::showQueue);
+    EXPECT_TRUE(elsewhere.startIfNeeded);
+    EXPECT_EQ(elsewhere.display, ":7");
+    EXPECT_EQ(parse({"--display=:8", "stack", "2"}).display, ":8");
+    EXPECT_FALSE(parse({"status"}).startIfNeeded);
+}
+
+TEST(BusName, EachDisplayHasItsOwnAndSpellingsOfOneDisplayShareIt) {
+    const std::string zero = busNameFor(":0", "", false);
+    EXPECT_EQ(zero, "invalid.moxworks.tovra.x11_0");
+    EXPECT_EQ(busNameFor(":0.1", "", false), zero);
+    EXPECT_EQ(busNameFor("unix:0", "", false), zero);
+    EXPECT_NE(busNameFor(":78", "", false), busNameFor(":77", "", false));
+    EXPECT_EQ(busNameFor("host-a.example:10.0", "", false),
+              "invalid.moxworks.tovra.x11_host_a_example_10");
+    // A Wayland session goes by its compositor's socket, never by XWayland's display.
+    EXPECT_EQ(busNameFor(":0", "wayland-1", true), "invalid.moxworks.tovra.wayland_wayland_1");
+    EXPECT_EQ(busNameFor(":0", "wayland-1", false), zero);
+    const std::string path = busNameFor("", "/run/user/1000/" + std::string(300, 'w'), true);
+    EXPECT_LE(path.size(), 255U);
+    EXPECT_EQ(
+        path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_."),
+        std::string::npos);
 }
 
 /// A listening socket at `path`, as a user bus is.

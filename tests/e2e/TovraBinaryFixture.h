@@ -58,7 +58,9 @@ class TovraBinaryTest : public ::testing::Test {
     void launchTovra() {
         // It reads what is on the clipboard once its watcher runs, which starts after the tap.
         copies.push_back(std::make_unique<ForeignCopy>(queue, "before Tovra"));
-        tovra = std::make_unique<BackgroundProcess>(std::vector<std::string>{TOVRA_BINARY});
+        std::vector<std::string> command{TOVRA_BINARY};
+        command.insert(command.end(), tovraOptions.begin(), tovraOptions.end());
+        tovra = std::make_unique<BackgroundProcess>(command);
         ASSERT_TRUE(
             waitUntil([&] { return running() && copies.back()->readBy(tovra->pid()); }, 10000));
     }
@@ -163,6 +165,7 @@ class TovraBinaryTest : public ::testing::Test {
     bool skipOnboarding = true;
     /// False for probes that show the same paste works without Tovra.
     bool startTovra = true;
+    std::vector<std::string> tovraOptions;
     std::unique_ptr<BackgroundProcess> tovra;
     std::unique_ptr<PasteTargetProcess> target;
     std::vector<std::unique_ptr<ForeignCopy>> copies;

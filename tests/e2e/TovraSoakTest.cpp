@@ -13,6 +13,7 @@
 #include <random>
 
 #include "Tovra/base/PasteboardTypes.h"
+#include "Tovra/cli/BusName.h"
 #include "TovraBinaryFixture.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11SelectionReader.h"
@@ -54,6 +55,7 @@ std::string residentMemory(pid_t pid) {
 class TovraSoakTest : public TovraCommandTest {
   protected:
     void SetUp() override {
+        tovraOptions = {"--debug"};  // its status says how many bytes of copies it holds
         TovraCommandTest::SetUp();
         // TOVRA_SOAK_BESIDE="parcellite -n": the same session with a clipboard manager (or any
         // other program) beside Tovra, reading every copy and every staged item.
@@ -89,7 +91,7 @@ class TovraSoakTest : public TovraCommandTest {
         copier = std::make_unique<X11Pasteboard>(*connection, queue,
                                                  X11Pasteboard::Options{std::size_t{16} << 20});
         dbus = std::make_unique<QDBusInterface>(
-            QStringLiteral("invalid.moxworks.tovra"), QStringLiteral("/invalid/moxworks/tovra"),
+            QString::fromStdString(cli::busName()), QStringLiteral("/invalid/moxworks/tovra"),
             QStringLiteral("invalid.moxworks.tovra.Commands"), QDBusConnection::sessionBus());
     }
 
