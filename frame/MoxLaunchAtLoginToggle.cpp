@@ -158,6 +158,10 @@ void complete(GKeyFile* file, const MoxLaunchAtLoginToggle::Service& service) {
         setString(file, G_KEY_FILE_DESKTOP_KEY_EXEC,
                   MoxLaunchAtLoginToggle::execArgument(service.command));
     }
+    // Once the program is removed, the login skips the entry instead of failing to start it.
+    if (!service.command.isEmpty()) {
+        setString(file, G_KEY_FILE_DESKTOP_KEY_TRY_EXEC, service.command);
+    }
 }
 
 }  // namespace

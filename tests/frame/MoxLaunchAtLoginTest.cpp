@@ -96,6 +96,7 @@ TEST_F(MoxLaunchAtLoginTest, EnablingWritesAnEntryThatStartsThisProgram) {
     EXPECT_EQ(entry.value("Type"), "Application");
     EXPECT_EQ(entry.value("Name"), "Tovra");
     EXPECT_EQ(entry.program(), program);
+    EXPECT_EQ(entry.value("TryExec"), program);  // skipped at login once the program is gone
     EXPECT_FALSE(entry.has("Hidden"));
 
     MoxLaunchAtLoginToggle::setEnabled(false, tovra);
