@@ -39,7 +39,50 @@ QUrl webURL(const QString& text) {
                : QUrl();
 }
 
+constexpr qsizetype longestVersion = 32;
+constexpr qsizetype longestTitle = 120;
+
 }  // namespace
+
+bool MoxAppcast::looksLikeVersion(QStringView text) {
+    if (text.isEmpty() || text.size() > longestVersion) {
+        return false;
+    }
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool plain = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') ||
+                           (u >= 'A' && u <= 'Z') || u == '.' || u == '-' || u == '+' || u == '~' ||
+                           u == '_';
+        if (!plain) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString MoxAppcast::plainLine(QStringView text, qsizetype limit) {
+    QString line;
+    qsizetype count = 0;
+    for (const char32_t point : text.toUcs4()) {
+        if (count >= limit) {
+            line.append(QChar(0x2026));  // …
+            break;
+        }
+        const QChar::Category category = QChar::category(point);
+        if (QChar::isSpace(point)) {
+            if (!line.isEmpty() && !line.endsWith(QLatin1Char(' '))) {
+                line.append(QLatin1Char(' '));
+                ++count;
+            }
+        } else if (category != QChar::Other_Control && category != QChar::Other_Format &&
+                   category != QChar::Other_NotAssigned && category != QChar::Other_PrivateUse &&
+                   category != QChar::Other_Surrogate) {
+            line.append(QString::fromUcs4(&point, 1));
+            ++count;
+        }
+    }
+    return line.trimmed();
+}
 
 MoxAppcast MoxAppcast::parse(const QByteArray& xml, QString* error) {
     MoxAppcast feed;
@@ -86,8 +129,12 @@ MoxAppcast MoxAppcast::parse(const QByteArray& xml, QString* error) {
             if (!item->shortVersionString && !enclosureShortVersion.isNull()) {
                 item->shortVersionString = enclosureShortVersion.trimmed();
             }
+            if (item->shortVersionString && !looksLikeVersion(*item->shortVersionString)) {
+                item->shortVersionString.reset();
+            }
+            item->title = plainLine(item->title, longestTitle);
             item->downloadURL = link.isEmpty() ? enclosure : link;
-            if (!item->version.isEmpty() && !item->downloadURL.isEmpty()) {
+            if (looksLikeVersion(item->version) && !item->downloadURL.isEmpty()) {
                 feed.items.push_back(std::move(*item));
             }
             item.reset();

@@ -170,8 +170,9 @@ void MoxUpdater::replyFinished() {
         outcome.error = QStringLiteral("the update server took longer than %1 seconds")
                             .arg(checkDeadlineMs_ / 1000.0);
     } else if (status >= 400) {
-        const QString reason =
-            reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        // The server's words, shown in the menu and the window: one short plain line.
+        const QString reason = MoxAppcast::plainLine(
+            reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(), 60);
         outcome.error = QStringLiteral("the update server answered %1%2")
                             .arg(status)
                             .arg(reason.isEmpty() ? QString() : QStringLiteral(" ") + reason);

@@ -7,6 +7,12 @@ namespace mox {
 
 namespace {
 
+// Only ASCII digits are numbers: QChar::isDigit takes full-width and other scripts' digits too,
+// which the comparison below cannot weigh.
+bool isDigit(QChar c) {
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
 struct Segment {
     QString digits;  // leading zeros removed
     QString suffix;  // whatever follows the number, lower-cased
@@ -17,7 +23,7 @@ QList<Segment> segments(QStringView version) {
     for (const QStringView part : version.trimmed().split(QLatin1Char('.'))) {
         Segment segment;
         qsizetype i = 0;
-        while (i < part.size() && part[i].isDigit()) {
+        while (i < part.size() && isDigit(part[i])) {
             ++i;
         }
         segment.digits = part.left(i).toString();
@@ -49,7 +55,7 @@ QList<QStringView> runs(QStringView text) {
     QList<QStringView> result;
     qsizetype start = 0;
     for (qsizetype i = 1; i <= text.size(); ++i) {
-        if (i == text.size() || text[i].isDigit() != text[start].isDigit()) {
+        if (i == text.size() || isDigit(text[i]) != isDigit(text[start])) {
             result.append(text.mid(start, i - start));
             start = i;
         }
@@ -71,7 +77,7 @@ int compareSuffixes(const QString& a, const QString& b) {
     const QList<QStringView> left = runs(a);
     const QList<QStringView> right = runs(b);
     for (qsizetype i = 0; i < std::min(left.size(), right.size()); ++i) {
-        const bool numbers = left[i].front().isDigit() && right[i].front().isDigit();
+        const bool numbers = isDigit(left[i].front()) && isDigit(right[i].front());
         const int order =
             numbers ? compareNumbers(withoutLeadingZeros(left[i]), withoutLeadingZeros(right[i]))
                     : left[i].compare(right[i]);

@@ -40,10 +40,10 @@ void LoopbackFeedServer::trustTestCertificate() {
     QSslConfiguration::setDefaultConfiguration(configuration);
 }
 
-LoopbackFeedServer::LoopbackFeedServer() {
+LoopbackFeedServer::LoopbackFeedServer(const QString& certificate) {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(QSslCertificate(readFile("loopback.crt")));
-    configuration.setPrivateKey(QSslKey(readFile("loopback.key"), QSsl::Rsa));
+    configuration.setLocalCertificate(QSslCertificate(readFile(certificate + ".crt")));
+    configuration.setPrivateKey(QSslKey(readFile(certificate + ".key"), QSsl::Rsa));
     configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
     server_.setSslConfiguration(configuration);
     if (!server_.listen(QHostAddress::LocalHost, 0)) {
@@ -80,8 +80,9 @@ void LoopbackFeedServer::accept() {
             QTimer::singleShot(response.delayMs, socket, [socket, response] {
                 const QByteArray head =
                     "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
-                    reasonPhrase(response.status) +
-                    "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                    (response.reason.isNull() ? reasonPhrase(response.status) : response.reason) +
+                    "\r\n" + response.headers +
+                    "Content-Type: application/rss+xml\r\nContent-Length: " +
                     QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
                 if (response.resetAfter >= 0) {
                     socket->write(head + response.body.left(response.resetAfter));

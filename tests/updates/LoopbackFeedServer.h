@@ -18,9 +18,15 @@ class LoopbackFeedServer final {
         int dripMs = 0;
         /// Zero or more: the connection is reset after so many bytes of the body.
         int resetAfter = -1;
+        /// The status line's reason phrase, when not the usual one.
+        QByteArray reason{};
+        /// More header lines, each ending in "\r\n" ("Location: ...").
+        QByteArray headers{};
     };
 
-    LoopbackFeedServer();
+    /// Serves with the certificate named so in the test data: "loopback", which clients
+    /// trust after `trustTestCertificate`, or "untrusted", which nobody trusts.
+    explicit LoopbackFeedServer(const QString& certificate = QStringLiteral("loopback"));
     /// Adds the test certificate to the default TLS configuration's authorities.
     static void trustTestCertificate();
 

@@ -29,6 +29,39 @@ TEST(MoxVersion, OrdersPreReleasesByTheirNumbers) {
     EXPECT_EQ(MoxVersion::compare(u"1.2RC1", u"1.2rc1"), 0);
     EXPECT_LT(MoxVersion::compare(u"1.2.0-beta.3", u"1.2.0"), 0);
     EXPECT_GT(MoxVersion::compare(u"1.3b1", u"1.2"), 0);
+    // Full-width digits are not numbers: they never outrank a real version.
+    EXPECT_LT(MoxVersion::compare(u"\uFF19.0", u"1.0"), 0);
+}
+
+TEST(MoxAppcast, ShowsOnlyWhatLooksLikeAVersionAndPlainShortTitles) {
+    const QString hostile = QString(5000, QLatin1Char('9')) + QStringLiteral("\u202E\n\tCtrl+Q");
+    const QByteArray xml =
+        QStringLiteral(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel>
+<item><title>Tovra&#x202E; 3.0&#9;Ctrl+Q
+second line %1</title><sparkle:version>300</sparkle:version>
+<sparkle:shortVersionString>%2</sparkle:shortVersionString>
+<link>https://moxworks.invalid/tovra/3.0</link></item>
+<item><title>Full width</title><sparkle:version>\uFF19\uFF19\uFF19</sparkle:version>
+<link>https://moxworks.invalid/tovra/w</link></item>
+</channel></rss>)")
+            .arg(QString(500, QLatin1Char('x')), hostile)
+            .toUtf8();
+    QString error;
+    const MoxAppcast parsed = MoxAppcast::parse(xml, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(parsed.items.size(), 1U);  // the full-width version is no version
+    const MoxAppcastItem& item = parsed.items.front();
+    EXPECT_FALSE(item.shortVersionString.has_value());
+    EXPECT_EQ(item.displayVersionString(), "300");
+    EXPECT_TRUE(item.title.startsWith("Tovra 3.0 Ctrl+Q second line xxx"))
+        << item.title.toStdString();
+    EXPECT_LE(item.title.size(), 121);
+    for (const QChar c : item.title) {
+        EXPECT_FALSE(c.category() == QChar::Other_Control || c.category() == QChar::Other_Format);
+    }
+    EXPECT_TRUE(MoxAppcast::looksLikeVersion(u"1.2.0-beta.3+build~1"));
+    EXPECT_FALSE(MoxAppcast::looksLikeVersion(u"1.2 beta"));
 }
 
 const char* const feed = R"(<?xml version="1.0" encoding="utf-8"?>

@@ -251,6 +251,51 @@ TEST_F(MoxSparkleManagerTest, ASlowOrBrokenAnswerEndsTheCheckWithANetworkError) 
     EXPECT_FALSE(description.contains("200")) << description.toStdString();
 }
 
+TEST_F(MoxSparkleManagerTest, AServersReasonIsShownShortAndPlain) {
+    auto manager = makeManager(server.baseURL());
+    manager->start();
+    LoopbackFeedServer::Response answer{500, QByteArray("no"), 0};
+    answer.reason = "Broken\t" + QByteArray(4000, 'r') + "\xE2\x80\xAE";
+    server.serve("/tovra/appcast.xml", answer);
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    ASSERT_EQ(manager->state().kind, MoxSparkleState::Kind::failed);
+    const QString description = manager->state().error->errorDescription();
+    EXPECT_TRUE(
+        description.startsWith("Update check failed: the update server answered 500 "
+                               "Broken rrr"))
+        << description.toStdString();
+    EXPECT_LT(description.size(), 140);
+    EXPECT_FALSE(description.contains(QChar(0x202E)));
+}
+
+// What Qt refuses by default, pinned: a certificate nobody vouches for, and a redirect from
+// https to plain http.
+TEST_F(MoxSparkleManagerTest, AnUntrustedServerAndARedirectToHttpAreRefused) {
+    LoopbackFeedServer untrusted(QStringLiteral("untrusted"));
+    untrusted.serve("/tovra/appcast.xml", {200, feedWith("130", "1.3"), 0});
+    auto manager = makeManager(untrusted.baseURL());
+    manager->start();
+    manager->checkForUpdates();
+    ASSERT_TRUE(finishes(*manager));
+    EXPECT_EQ(manager->state().kind, MoxSparkleState::Kind::failed);
+    EXPECT_EQ(untrusted.paths().size(), 0);  // no request went over that connection
+
+    QTcpServer plain;
+    ASSERT_TRUE(plain.listen(QHostAddress::LocalHost, 0));
+    LoopbackFeedServer::Response redirect{301, QByteArray(), 0};
+    redirect.headers = "Location: http://127.0.0.1:" + QByteArray::number(plain.serverPort()) +
+                       "/tovra/appcast.xml\r\n";
+    server.serve("/tovra/appcast.xml", redirect);
+    auto redirected = makeManager(server.baseURL());
+    redirected->start();
+    redirected->checkForUpdates();
+    ASSERT_TRUE(finishes(*redirected));
+    EXPECT_EQ(redirected->state().kind, MoxSparkleState::Kind::failed);
+    EXPECT_FALSE(plain.hasPendingConnections());
+    EXPECT_EQ(server.requestCount(), 1);
+}
+
 TEST_F(MoxSparkleManagerTest, ADeadServerFailsTheCheck) {
     QTcpServer probe;
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
