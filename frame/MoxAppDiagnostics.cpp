@@ -18,8 +18,14 @@ QStringList lines(const MoxAppDiagnostics& d, QString (*value)(const QString&)) 
     if (d.buildNumber) {
         result << QStringLiteral("Build: ") + value(*d.buildNumber);
     }
-    result << d.systemName + QStringLiteral(": ") + value(d.systemVersion)
-           << QStringLiteral("Architecture: ") + value(d.architecture);
+    result << d.systemName + QStringLiteral(": ") + value(d.systemVersion);
+    if (d.distribution && !d.distribution->isEmpty()) {
+        result << QStringLiteral("Distribution: ") + value(*d.distribution);
+    }
+    if (d.session && !d.session->isEmpty()) {
+        result << QStringLiteral("Session: ") + value(*d.session);
+    }
+    result << QStringLiteral("Architecture: ") + value(d.architecture);
     if (d.updateSummary && !d.updateSummary->isEmpty()) {
         result << QStringLiteral("Updates: ") + value(*d.updateSummary);
     }
@@ -38,6 +44,18 @@ QString buildArchitecture() {
     return arch == QStringLiteral("x86_64") || arch == QStringLiteral("amd64")
                ? QStringLiteral("x86_64")
                : arch;
+}
+
+std::optional<QString> sessionDescription() {
+    QStringList parts;
+    for (const char* name : {"XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP"}) {
+        const QString part = qEnvironmentVariable(name).trimmed();
+        if (!part.isEmpty()) {
+            parts << part;
+        }
+    }
+    return parts.isEmpty() ? std::nullopt
+                           : std::optional<QString>(parts.join(QStringLiteral(", ")));
 }
 
 }  // namespace
@@ -76,10 +94,19 @@ MoxAppDiagnostics MoxDiagnosticInfoBuilder::build(const MoxAppIdentity& identity
                                                   std::optional<QUrl> appcastURL,
                                                   const MoxBundle& bundle) {
     const QString release = QSysInfo::kernelVersion();
-    return {identity.productSlug,   identity.productDisplayName, identity.bundleIdentifier,
-            bundle.shortVersion(),  bundle.buildVersion(),       QStringLiteral("Linux"),
-            versionTriple(release), buildArchitecture(),         std::move(updateSummary),
-            std::move(appcastURL)};
+    const QString distribution = QSysInfo::prettyProductName();
+    return {identity.productSlug,
+            identity.productDisplayName,
+            identity.bundleIdentifier,
+            bundle.shortVersion(),
+            bundle.buildVersion(),
+            QStringLiteral("Linux"),
+            versionTriple(release),
+            buildArchitecture(),
+            std::move(updateSummary),
+            std::move(appcastURL),
+            distribution.isEmpty() ? std::nullopt : std::optional<QString>(distribution),
+            sessionDescription()};
 }
 
 }  // namespace mox

@@ -23,6 +23,10 @@ struct MoxAppDiagnostics {
     QString architecture;
     std::optional<QString> updateSummary;
     std::optional<QUrl> appcastURL;
+    /// The distribution ("Debian GNU/Linux 12 (bookworm)"), when it says.
+    std::optional<QString> distribution{};
+    /// The kind of session and the desktop ("wayland, GNOME"), when the session says.
+    std::optional<QString> session{};
 
     /// One "Label: value" line each, missing values left out, no line feed at the end.
     [[nodiscard]] QString formattedText() const;

@@ -150,9 +150,11 @@ void MoxFirstRunOnboardingView::flip(bool on) {
         launchAtLoginError_.reset();
     } catch (const std::exception&) {
         // The switch keeps the user's choice; the message says where to fix it.
-        launchAtLoginError_ = QStringLiteral(
-            "Couldn't change login setting \u2014 check that ~/.config/autostart can be "
-            "written, or add Tovra to your desktop's startup applications.");
+        launchAtLoginError_ =
+            QStringLiteral(
+                "Couldn't change login setting \u2014 check that ~/.config/autostart "
+                "can be written, or add %1 to your desktop's startup applications.")
+                .arg(MoxBrandPack::current().displayName);
     }
     errorLabel_->setText(launchAtLoginError_.value_or(QString()));
     errorLabel_->setVisible(launchAtLoginError_.has_value());

@@ -19,18 +19,23 @@ MoxAppDiagnostics sample() {
             "6.1.0",
             "x86_64",
             QString("idle"),
-            QUrl("https://moxworks.invalid/tovra/appcast.xml")};
+            QUrl("https://moxworks.invalid/tovra/appcast.xml"),
+            QString("Debian GNU/Linux 12 (bookworm)"),
+            QString("wayland, GNOME")};
 }
 
 TEST(MoxAppDiagnostics, ListsEachValueOnItsLineAndLeavesOutWhatIsMissing) {
     EXPECT_EQ(sample().formattedText(),
               "App: Tovra\nProduct Slug: tovra\nBundle ID: invalid.moxworks.tovra\nVersion: 1.2\n"
-              "Build: 42\nLinux: 6.1.0\nArchitecture: x86_64\nUpdates: idle\n"
+              "Build: 42\nLinux: 6.1.0\nDistribution: Debian GNU/Linux 12 (bookworm)\n"
+              "Session: wayland, GNOME\nArchitecture: x86_64\nUpdates: idle\n"
               "Appcast: https://moxworks.invalid/tovra/appcast.xml");
     MoxAppDiagnostics sparse = sample();
     sparse.buildNumber.reset();
     sparse.updateSummary = QString();
     sparse.appcastURL.reset();
+    sparse.distribution.reset();
+    sparse.session.reset();
     EXPECT_EQ(sparse.formattedText(),
               "App: Tovra\nProduct Slug: tovra\nBundle ID: invalid.moxworks.tovra\nVersion: 1.2\n"
               "Linux: 6.1.0\nArchitecture: x86_64");
@@ -46,7 +51,9 @@ TEST(MoxAppDiagnostics, SupportMailIsSingleLineAndAsksWhatHappened) {
         body.endsWith("Appcast: https://moxworks.invalid/tovra/appcast.xml\n\nWhat happened:\n"));
 }
 
-TEST(MoxDiagnosticInfoBuilder, ReadsIdentityBundleAndTheRunningKernel) {
+TEST(MoxDiagnosticInfoBuilder, ReadsIdentityBundleTheRunningKernelAndTheSession) {
+    qputenv("XDG_SESSION_TYPE", "x11");
+    qputenv("XDG_CURRENT_DESKTOP", "XFCE");
     EXPECT_EQ(MoxDiagnosticInfoBuilder::versionTriple("6.1.0-13-amd64"), "6.1.0");
     EXPECT_EQ(MoxDiagnosticInfoBuilder::versionTriple("5.15"), "5.15.0");
     const MoxAppDiagnostics d =
@@ -56,6 +63,8 @@ TEST(MoxDiagnosticInfoBuilder, ReadsIdentityBundleAndTheRunningKernel) {
     EXPECT_EQ(d.systemName, "Linux");
     EXPECT_EQ(d.systemVersion.count('.'), 2);
     EXPECT_FALSE(d.formattedText().contains("Build: "));
+    EXPECT_EQ(d.session, "x11, XFCE");
+    EXPECT_TRUE(d.distribution.has_value());  // the test machine's os-release
 }
 
 class RecordingClipboard final : public MoxClipboardWriting {

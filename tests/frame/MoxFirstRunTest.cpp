@@ -146,7 +146,8 @@ TEST(MoxFirstRunOnboardingView, ARefusedLoginChangeKeepsTheSwitchAndExplains) {
     EXPECT_TRUE(toggle->isChecked());
     EXPECT_EQ(view.launchAtLoginError(),
               QString("Couldn't change login setting \u2014 check that ~/.config/autostart can be "
-                      "written, or add Tovra to your desktop's startup applications."));
+                      "written, or add %1 to your desktop's startup applications.")
+                  .arg(MoxBrandPack::current().displayName));
     refuse = false;
     toggle->click();
     toggle->click();
