@@ -5,7 +5,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="$root/build"
 
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$build_dir"
+# Only the program and the fonts it shows; scripts/test.sh builds the tests and benchmarks.
+TOVRA_TARGETS="tovra moxui_bundle" "$root/scripts/build.sh" "$build_dir"
 
 if [ -x "$build_dir/Tovra/tovra" ]; then
     exec "$build_dir/Tovra/tovra" "$@"
