@@ -257,7 +257,9 @@ int main(int argc, char** argv) {
     tovra::Platform& platform = *opened.platform;
 
     const std::unique_ptr<QSettings> firstRunStore(mox::MoxFirstRunGuard::standardStore("tovra"));
-    tovra::TovraApplicationFrame frame(mox::MoxBundle::main(), *firstRunStore);
+    tovra::TovraApplicationFrame frame(mox::MoxBundle::main(), *firstRunStore,
+                                       tovra::AppServices::defaultDownloadEndpoint(),
+                                       TOVRA_UPDATE_CHECKER != 0);
     tovra::XdgAutostartLoginItem loginItem;
     if (const auto error = loginItem.repair()) {
         qWarning("tovra: the login item could not be repaired: %s", error->c_str());
@@ -307,6 +309,7 @@ int main(int argc, char** argv) {
     actions.showAbout = [&app] { app->showAboutFromMenu(); };
     actions.showSupport = [&app] { app->showSupportFromMenu(); };
     actions.checkForUpdates = [&app] { app->checkForUpdatesFromMenu(); };
+    actions.offersUpdateChecks = TOVRA_UPDATE_CHECKER != 0;
     actions.installPendingUpdate = [&app] { app->installPendingUpdateFromMenu(); };
     actions.quit = [] { QApplication::quit(); };
     if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();

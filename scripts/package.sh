@@ -12,8 +12,11 @@ build="${1:-$root/build-package}"
 # A build directory made already (CI's, say) is packaged as it is configured.
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVRA_BUILD_TESTS=OFF \
-        -DTOVRA_BUILD_BENCH=OFF >/dev/null
+        -DTOVRA_BUILD_BENCH=OFF -DTOVRA_UPDATE_CHECKER=OFF >/dev/null
 fi
+# Installed through apt, updated through apt: the package never asks the maker's server.
+grep -q '^TOVRA_UPDATE_CHECKER:BOOL=OFF$' "$build/CMakeCache.txt" ||
+    { echo "$build includes the update checker: configure it with -DTOVRA_UPDATE_CHECKER=OFF"; exit 1; }
 cmake --build "$build" --parallel "$(nproc)"
 
 echo "== The files desktops read"

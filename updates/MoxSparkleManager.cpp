@@ -97,6 +97,16 @@ void MoxSparkleManager::start() {
     updater_->start();
 }
 
+void MoxSparkleManager::setAutomaticallyChecksForUpdates(bool on) {
+    if (config_.automaticallyChecksForUpdates == on) {
+        return;
+    }
+    emit willChange();
+    config_.automaticallyChecksForUpdates = on;
+    updater_->setAutomaticallyChecksForUpdates(on);
+    emit changed();
+}
+
 void MoxSparkleManager::checkForUpdates() {
     const Changes group(*this);
     isUserInitiated_ = true;

@@ -46,6 +46,8 @@ class MoxSparkleManager final : public QObject {
     void systemDidWake();
     void checkForUpdates();
     void checkForUpdatesInBackground();
+    /// Scheduled background checks on or off (a check the user asks for runs either way).
+    void setAutomaticallyChecksForUpdates(bool on);
     void resetError();
     [[nodiscard]] MoxSparkleDiagnostics diagnostics() const;
     /// Opens the found update's download page; the user has attended to it.

@@ -27,4 +27,11 @@ void SparkleControllerBridge::start() {
     updaterController_ = std::move(updater);
 }
 
+void SparkleControllerBridge::setAutomaticallyChecksForUpdates(bool on) {
+    config_.automaticallyChecksForUpdates = on;
+    if (updaterController_) {
+        updaterController_->setAutomaticallyChecksForUpdates(on);
+    }
+}
+
 }  // namespace mox

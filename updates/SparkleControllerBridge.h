@@ -21,6 +21,8 @@ class SparkleControllerBridge {
     void setSchedule(MoxUpdater::Schedule schedule) { schedule_ = std::move(schedule); }
     /// Creates and starts the updater once; later calls do nothing.
     void start();
+    /// Scheduled checks on or off, now and for an updater started later.
+    void setAutomaticallyChecksForUpdates(bool on);
     [[nodiscard]] bool started() const { return started_; }
     /// None until started.
     [[nodiscard]] MoxUpdater* updaterController() const { return updaterController_.get(); }

@@ -114,6 +114,11 @@ class AppDelegate final : public PasteControllerDelegate,
     [[nodiscard]] std::vector<ShortcutRow> shortcutRows() const override {
         return settings_.shortcutRows();
     }
+    void setAutomaticUpdateChecks(bool on) override {
+        if (ApplicationFrame* frame = context_.services()) {
+            frame->setAutomaticUpdateChecks(on);
+        }
+    }
     void setRecordingShortcut(bool recording) override {
         context_.pasteController.setRecordingShortcut(recording);
     }

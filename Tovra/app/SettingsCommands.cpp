@@ -185,6 +185,9 @@ void SettingsCommands::openPreferencesFromMenu() {
                                        catalog.markedTerminals().end());
     values.nonTerminalApplications.assign(catalog.markedNonTerminals().begin(),
                                           catalog.markedNonTerminals().end());
+    if (const ApplicationFrame* frame = context_.services()) {
+        values.automaticUpdateChecks = frame->automaticUpdateChecks();
+    }
     preferences->present(values);
 }
 

@@ -134,6 +134,8 @@ struct PreferencesValues {
     /// Application ids the user marked as terminals, and as not terminals.
     std::vector<std::string> terminalApplications;
     std::vector<std::string> nonTerminalApplications;
+    /// Scheduled update checks; none (no switch) in a build without the update checker.
+    std::optional<bool> automaticUpdateChecks;
 };
 
 /// What the preferences window changes, each as the matching menu command does.
@@ -161,6 +163,7 @@ class PreferencesCommands {
     [[nodiscard]] virtual std::vector<ShortcutRow> shortcutRows() const = 0;
     /// While the user records a shortcut, Tovra's own shortcuts reach the recorder as typed.
     virtual void setRecordingShortcut(bool recording) = 0;
+    virtual void setAutomaticUpdateChecks(bool on) = 0;
 };
 
 /// The preferences window; re-presenting an open one brings it forward as it is.
@@ -233,6 +236,10 @@ class ApplicationFrame {
     [[nodiscard]] virtual bool canCheckForUpdates() const = 0;
     /// A check the user asked for: the updates page shows its outcome.
     virtual void checkForUpdates() = 0;
+    /// Whether scheduled checks are on; none in a build without the update checker.
+    [[nodiscard]] virtual std::optional<bool> automaticUpdateChecks() const = 0;
+    /// Turns scheduled checks on or off, kept across launches.
+    virtual void setAutomaticUpdateChecks(bool on) = 0;
     [[nodiscard]] virtual std::optional<std::string> pendingUpdateVersion() const = 0;
     /// `changed` runs after each change of the update state.
     virtual void observeUpdates(std::function<void()> changed) = 0;

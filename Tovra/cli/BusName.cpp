@@ -13,8 +13,8 @@ std::string element(std::string_view text) {
     constexpr std::size_t longest = 160;
     std::string result;
     for (const char c : text.substr(0, longest)) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '_';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
         result.push_back(plain ? c : '_');
     }
     return result;

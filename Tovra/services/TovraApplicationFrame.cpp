@@ -10,10 +10,11 @@
 namespace tovra {
 
 TovraApplicationFrame::TovraApplicationFrame(const mox::MoxBundle& bundle, QSettings& store,
-                                             QUrl downloadEndpoint)
+                                             QUrl downloadEndpoint, bool checksForUpdates)
     : bundle_(bundle),
       store_(store),
       downloadEndpoint_(std::move(downloadEndpoint)),
+      checksForUpdates_(checksForUpdates),
       commandActions_(std::make_shared<TovraCommandActions>()) {}
 
 void TovraApplicationFrame::installEditMenu() {
@@ -45,6 +46,9 @@ bool TovraApplicationFrame::buildServices() {
         store.sync();
     };
     services_->sparkle().setSchedule(std::move(schedule));
+    services_->sparkle().setAutomaticallyChecksForUpdates(
+        checksForUpdates_ &&
+        store_.value(QString::fromLatin1(automaticUpdateChecksKey), true).toBool());
     // Download pages open like the frame's other links.
     services_->sparkle().setURLOpener([](const QUrl& url) { mox::sharedURLOpener().open(url); });
     services_->sparkle().setUpdateInterface(
@@ -57,7 +61,7 @@ bool TovraApplicationFrame::buildServices() {
 }
 
 void TovraApplicationFrame::startUpdates() {
-    if (services_) {
+    if (services_ && checksForUpdates_) {
         services_->sparkle().start();
     }
 }
@@ -69,13 +73,29 @@ void TovraApplicationFrame::systemDidWake() {
 }
 
 bool TovraApplicationFrame::canCheckForUpdates() const {
-    return services_ && services_->updates().canCheckForUpdates();
+    return services_ && checksForUpdates_ && services_->updates().canCheckForUpdates();
 }
 
 void TovraApplicationFrame::checkForUpdates() {
-    if (services_) {
+    if (services_ && checksForUpdates_) {
         services_->sparkle().checkForUpdates();
     }
+}
+
+std::optional<bool> TovraApplicationFrame::automaticUpdateChecks() const {
+    if (!services_ || !checksForUpdates_) {
+        return std::nullopt;
+    }
+    return services_->sparkle().config().automaticallyChecksForUpdates;
+}
+
+void TovraApplicationFrame::setAutomaticUpdateChecks(bool on) {
+    if (!services_ || !checksForUpdates_) {
+        return;
+    }
+    services_->sparkle().setAutomaticallyChecksForUpdates(on);
+    store_.setValue(QString::fromLatin1(automaticUpdateChecksKey), on);
+    store_.sync();
 }
 
 std::optional<std::string> TovraApplicationFrame::pendingUpdateVersion() const {

@@ -15,8 +15,11 @@ class TovraApplicationFrame final : public ApplicationFrame {
   public:
     /// `store` keeps the first-run flag and the time of the last update check; it must outlive
     /// the frame.
+    /// Without `checksForUpdates` (a distribution's build, updated through its packages)
+    /// nothing ever contacts the update server and no command offers to.
     TovraApplicationFrame(const mox::MoxBundle& bundle, QSettings& store,
-                          QUrl downloadEndpoint = AppServices::defaultDownloadEndpoint());
+                          QUrl downloadEndpoint = AppServices::defaultDownloadEndpoint(),
+                          bool checksForUpdates = true);
 
     void installEditMenu() override;
     bool buildServices() override;
@@ -28,6 +31,10 @@ class TovraApplicationFrame final : public ApplicationFrame {
     static constexpr const char* lastUpdateCheckKey = "moxworks.tovra.lastUpdateCheck";
     [[nodiscard]] bool canCheckForUpdates() const override;
     void checkForUpdates() override;
+    [[nodiscard]] std::optional<bool> automaticUpdateChecks() const override;
+    void setAutomaticUpdateChecks(bool on) override;
+    /// The settings key of whether scheduled checks are on (true unless the user said no).
+    static constexpr const char* automaticUpdateChecksKey = "moxworks.tovra.automaticUpdateChecks";
     [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const override;
     void observeUpdates(std::function<void()> changed) override;
     void showAbout() override;
@@ -42,6 +49,7 @@ class TovraApplicationFrame final : public ApplicationFrame {
     const mox::MoxBundle& bundle_;
     QSettings& store_;
     QUrl downloadEndpoint_;
+    bool checksForUpdates_;
     std::shared_ptr<TovraCommandActions> commandActions_;
     std::shared_ptr<AppServices> services_;
 };

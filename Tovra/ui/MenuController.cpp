@@ -99,8 +99,10 @@ void MenuController::buildMenu(MenuActions actions, Validator validator, bool cu
            a.openPreferences);
     menu_->addSeparator();
     addRow(QStringLiteral("Support"), "help-contents", mox::MoxGlyph::help, a.showSupport);
-    addRow(QStringLiteral("Check for Updates..."), "view-refresh", mox::MoxGlyph::refresh,
-           a.checkForUpdates, MenuAction::checkForUpdates);
+    if (a.offersUpdateChecks) {
+        addRow(QStringLiteral("Check for Updates..."), "view-refresh", mox::MoxGlyph::refresh,
+               a.checkForUpdates, MenuAction::checkForUpdates);
+    }
     addRow(QStringLiteral("About Tovra"), "help-about", mox::MoxGlyph::info, a.showAbout);
     menu_->addSeparator();
     QAction* quit =

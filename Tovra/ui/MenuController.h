@@ -33,6 +33,8 @@ struct MenuActions {
     std::function<void()> checkForUpdates;
     std::function<void()> installPendingUpdate;
     std::function<void()> quit;
+    /// False in a build without the update checker: no row offers a check.
+    bool offersUpdateChecks = true;
 };
 
 /// The status item and its menu. Built once; afterwards only titles, visibility, enabled states

@@ -221,6 +221,15 @@ TovraPreferencesView::TovraPreferencesView(TovraPreferencesState state) : state_
     button(QStringLiteral("Keyboard access"), QStringLiteral("Check status"), [this] {
         change([](PreferencesCommands& commands) { commands.checkPermissionFromMenu(); });
     });
+    if (v.automaticUpdateChecks) {
+        // The one thing Tovra asks the network on its own: the user may say no.
+        toggle(
+            QStringLiteral("Check for updates daily"), *v.automaticUpdateChecks, [this](bool on) {
+                state_.values.automaticUpdateChecks = on;
+                change(
+                    [&](PreferencesCommands& commands) { commands.setAutomaticUpdateChecks(on); });
+            });
+    }
 
     section(QStringLiteral("Shortcuts"));
     if (!v.shortcutsEditable) {

@@ -171,6 +171,10 @@ class FakeFrame final : public ApplicationFrame {
     void startUpdates() override { calls.push_back("startUpdates"); }
     [[nodiscard]] bool canCheckForUpdates() const override { return canCheck; }
     void checkForUpdates() override { calls.push_back("checkForUpdates"); }
+    [[nodiscard]] std::optional<bool> automaticUpdateChecks() const override {
+        return automaticChecks;
+    }
+    void setAutomaticUpdateChecks(bool on) override { automaticChecks = on; }
     [[nodiscard]] std::optional<std::string> pendingUpdateVersion() const override {
         return pending;
     }
@@ -189,6 +193,7 @@ class FakeFrame final : public ApplicationFrame {
     bool servicesBuild = true;
     bool services = false;
     bool canCheck = true;
+    std::optional<bool> automaticChecks = true;
     std::optional<std::string> pending;
     std::vector<std::string> calls;
     std::function<void()> updatesChanged;

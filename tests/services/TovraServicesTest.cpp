@@ -160,6 +160,47 @@ TEST(TovraApplicationFrame, ACheckFromTheMenuShowsTheUpdatesPageAndThePendingUpd
     EXPECT_FALSE(frame.pendingUpdateVersion().has_value());
 }
 
+TEST(TovraApplicationFrame, ScheduledChecksTurnedOffStayOffAcrossLaunches) {
+    QTemporaryDir directory;
+    QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
+    {
+        TovraApplicationFrame frame(mox::MoxBundle(), store);
+        ASSERT_TRUE(frame.buildServices());
+        frame.startUpdates();
+        EXPECT_EQ(frame.automaticUpdateChecks(), true);
+        frame.setAutomaticUpdateChecks(false);
+        const mox::MoxUpdater* updater = frame.services()->sparkle().bridge().updaterController();
+        ASSERT_NE(updater, nullptr);
+        EXPECT_FALSE(updater->automaticallyChecksForUpdates());  // the running one stops too
+    }
+    TovraApplicationFrame relaunched(mox::MoxBundle(), store);
+    ASSERT_TRUE(relaunched.buildServices());
+    relaunched.startUpdates();
+    EXPECT_EQ(relaunched.automaticUpdateChecks(), false);
+    EXPECT_FALSE(relaunched.services()
+                     ->sparkle()
+                     .bridge()
+                     .updaterController()
+                     ->automaticallyChecksForUpdates());
+}
+
+TEST(TovraApplicationFrame, ABuildWithoutTheUpdateCheckerNeverAsksTheServer) {
+    LoopbackFeedServer::trustTestCertificate();
+    LoopbackFeedServer server;
+    QTemporaryDir directory;
+    QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
+    TovraApplicationFrame frame(mox::MoxBundle(), store, server.baseURL(), false);
+    ASSERT_TRUE(frame.buildServices());  // About, Support and diagnostics still work
+    frame.startUpdates();
+    EXPECT_FALSE(frame.services()->sparkle().bridge().started());
+    EXPECT_FALSE(frame.canCheckForUpdates());
+    EXPECT_FALSE(frame.automaticUpdateChecks().has_value());
+    frame.checkForUpdates();
+    // A check would have shown "checking" at once: none began.
+    EXPECT_EQ(frame.services()->sparkle().state(), mox::MoxSparkleState::idle());
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
 TEST(TovraApplicationFrame, OnboardingIsOfferedOnlyOnTheFirstRun) {
     QTemporaryDir directory;
     QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);

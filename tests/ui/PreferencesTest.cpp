@@ -30,7 +30,7 @@ class PreferencesTest : public ::testing::Test {
         app = AppDelegate::create(
             AppEnvironment{
                 pasteboard, queue, keyboard, workspace, trust, nullptr, &engine, {}, {}, {}},
-            AppSurfaces{nullptr, nullptr, nullptr, nullptr, &presenter, nullptr, &alerts});
+            AppSurfaces{nullptr, nullptr, nullptr, nullptr, &presenter, nullptr, &alerts, &frame});
         app->applicationDidFinishLaunching();
         app->activeQueue().enqueueText("a\nb", true);
         app->openPreferencesFromMenu();
@@ -61,6 +61,7 @@ class PreferencesTest : public ::testing::Test {
     test::FakeTrust trust;
     test::FakeAlerts alerts;
     test::FakePreferences presenter;
+    test::FakeFrame frame;
     SmartModeEngine engine;
     std::shared_ptr<AppDelegate> app;
     std::unique_ptr<TovraPreferencesView> view;
@@ -99,6 +100,21 @@ TEST_F(PreferencesTest, EveryControlStartsFromTheSettingsAndAppliesItsChange) {
     EXPECT_TRUE(app->hudInteractionEnabled());
     QTest::mouseClick(control<QAbstractButton>("Animations"), Qt::LeftButton);
     EXPECT_FALSE(app->animationsEnabled());
+
+    auto* updates = control<QAbstractButton>("Check for updates daily");
+    ASSERT_NE(updates, nullptr);
+    EXPECT_TRUE(updates->isChecked());
+    QTest::mouseClick(updates, Qt::LeftButton);
+    EXPECT_EQ(frame.automaticChecks, false);
+}
+
+TEST_F(PreferencesTest, ABuildWithoutTheUpdateCheckerOffersNoUpdateSwitch) {
+    frame.automaticChecks.reset();
+    app->openPreferencesFromMenu();
+    view =
+        std::make_unique<TovraPreferencesView>(TovraPreferencesState{presenter.shown.back(), app});
+    EXPECT_EQ(control<QAbstractButton>("Check for updates daily"), nullptr);
+    EXPECT_NE(control<QAbstractButton>("Animations"), nullptr);
 }
 
 TEST_F(PreferencesTest, OneShotActionsActOnTheActiveStack) {
