@@ -21,7 +21,7 @@ cmake --build "$build" --parallel "$(nproc)"
 
 echo "== The files desktops read"
 desktop-file-validate "$build/dist/invalid.moxworks.tovra.desktop"
-appstreamcli validate --no-net "$build/dist/invalid.moxworks.tovra.metainfo.xml"
+appstreamcli validate --pedantic --no-net "$build/dist/invalid.moxworks.tovra.metainfo.xml"
 LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$build/dist/tovra.1" >/dev/null 2>"$build/man.log"
 if [ -s "$build/man.log" ]; then
     cat "$build/man.log"
