@@ -171,7 +171,7 @@ Invocation parseCommand(const std::vector<std::string>& arguments) {
 }  // namespace
 
 std::string usage() {
-    return "Usage: tovra [COMMAND]\n"
+    return "Usage: tovra [OPTIONS] [COMMAND]\n"
            "\n"
            "Without a command, starts Tovra (or brings the running one forward).\n"
            "\n"

@@ -531,7 +531,7 @@ TEST(TovraCommandLine, HelpAndVersionNeedNoDisplayAndAWrongLineExitsTwo) {
     unsetenv("DISPLAY");
     const auto help = runCommand({TOVRA_BINARY, "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.output.starts_with("Usage: tovra [COMMAND]")) << help.output;
+    EXPECT_TRUE(help.output.starts_with("Usage: tovra [OPTIONS] [COMMAND]")) << help.output;
     EXPECT_NE(help.output.find("paste-next"), std::string::npos);
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--bogus"}, {"frobnicate"}, {"stack", "9"}, {"status", "x"}}) {
