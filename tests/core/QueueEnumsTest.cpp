@@ -8,24 +8,6 @@
 namespace tovra {
 namespace {
 
-template <class Enum>
-std::vector<std::string_view> titles() {
-    std::vector<std::string_view> result;
-    for (const Enum value : allCases<Enum>()) {
-        result.push_back(rawValue(value));
-        EXPECT_EQ(fromRawValue<Enum>(rawValue(value)), value);
-    }
-    return result;
-}
-
-TEST(SettingEnumerations, ListCasesInOrderAndRoundTripTheirRawValues) {
-    using V = std::vector<std::string_view>;
-    EXPECT_EQ(titles<QueueMode>(), (V{"FIFO", "LIFO", "Smart"}));
-    EXPECT_EQ(titles<PrivacyMode>(), (V{"Preview", "Partial Mask", "Sensitive"}));
-    EXPECT_EQ(titles<BurstSeparator>(), (V{"Tab", "Comma", "Newline", "Custom"}));
-    EXPECT_EQ(titles<QueueTimeout>(), (V{"Never", "1 Minute", "5 Minutes", "15 Minutes"}));
-}
-
 TEST(SettingEnumerations, RejectTextsThatAreNoRawValue) {
     EXPECT_EQ(fromRawValue<QueueMode>("fifo"), std::nullopt);
     EXPECT_EQ(fromRawValue<PrivacyMode>("Partial mask"), std::nullopt);
