@@ -21,29 +21,16 @@ namespace {
 using mox::MoxAppUpdateState;
 using mox::MoxSparkleState;
 
-TEST(MakeAppUpdateState, EveryKindKeepsItsValueAndFailuresTheirDescription) {
-    const std::vector<std::pair<MoxSparkleState, MoxAppUpdateState>> cases = {
-        {MoxSparkleState::idle(), MoxAppUpdateState::idle()},
-        {MoxSparkleState::checking(), MoxAppUpdateState::of(MoxAppUpdateState::Kind::checking)},
-        {MoxSparkleState::updateAvailable(QString("1.3")),
-         MoxAppUpdateState::updateAvailable(QString("1.3"))},
-        {MoxSparkleState::updateAvailable(std::nullopt),
-         MoxAppUpdateState::updateAvailable(std::nullopt)},
-        {MoxSparkleState::downloading(0.4), MoxAppUpdateState::downloading(0.4)},
-        {MoxSparkleState::readyToInstall(QString("2.0")),
-         MoxAppUpdateState::readyToInstall(QString("2.0"))},
-        {MoxSparkleState::installing(), MoxAppUpdateState::of(MoxAppUpdateState::Kind::installing)},
-        {MoxSparkleState::noUpdateAvailable(),
-         MoxAppUpdateState::of(MoxAppUpdateState::Kind::noUpdateAvailable)},
-        {MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed("x")),
-         MoxAppUpdateState::failed("Update check failed: x")},
-    };
-    for (const auto& [from, expected] : cases) {
-        EXPECT_EQ(makeAppUpdateState(from), expected) << expected.summary().toStdString();
-    }
+// The other kinds map one to one; the found version is checked end to end below.
+TEST(MakeAppUpdateState, AFailureKeepsItsDescriptionOrSaysThatAnUpdateFailed) {
+    EXPECT_EQ(
+        makeAppUpdateState(MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed("x"))),
+        MoxAppUpdateState::failed("Update check failed: x"));
     MoxSparkleState noError = MoxSparkleState::failed(mox::MoxSparkleError::updateCheckFailed(""));
     noError.error.reset();
     EXPECT_EQ(makeAppUpdateState(noError), MoxAppUpdateState::failed("Update failed."));
+    EXPECT_EQ(makeAppUpdateState(MoxSparkleState::updateAvailable(std::nullopt)),
+              MoxAppUpdateState::updateAvailable(std::nullopt));
 }
 
 TEST(TovraUpdateBridge, CopiesTheManagerOneTurnLater) {
