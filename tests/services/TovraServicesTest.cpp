@@ -150,8 +150,9 @@ TEST(TovraApplicationFrame, ACheckFromTheMenuShowsTheUpdatesPageAndThePendingUpd
 TEST(TovraApplicationFrame, ScheduledChecksTurnedOffStayOffAcrossLaunches) {
     QTemporaryDir directory;
     QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
+    const mox::MoxBundle bundle;  // the frame keeps a reference
     {
-        TovraApplicationFrame frame(mox::MoxBundle(), store);
+        TovraApplicationFrame frame(bundle, store);
         ASSERT_TRUE(frame.buildServices());
         frame.startUpdates();
         EXPECT_EQ(frame.automaticUpdateChecks(), true);
@@ -160,7 +161,7 @@ TEST(TovraApplicationFrame, ScheduledChecksTurnedOffStayOffAcrossLaunches) {
         ASSERT_NE(updater, nullptr);
         EXPECT_FALSE(updater->automaticallyChecksForUpdates());  // the running one stops too
     }
-    TovraApplicationFrame relaunched(mox::MoxBundle(), store);
+    TovraApplicationFrame relaunched(bundle, store);
     ASSERT_TRUE(relaunched.buildServices());
     relaunched.startUpdates();
     EXPECT_EQ(relaunched.automaticUpdateChecks(), false);
@@ -176,7 +177,8 @@ TEST(TovraApplicationFrame, ABuildWithoutTheUpdateCheckerNeverAsksTheServer) {
     LoopbackFeedServer server;
     QTemporaryDir directory;
     QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
-    TovraApplicationFrame frame(mox::MoxBundle(), store, server.baseURL(), false);
+    const mox::MoxBundle bundle;
+    TovraApplicationFrame frame(bundle, store, server.baseURL(), false);
     ASSERT_TRUE(frame.buildServices());  // About, Support and diagnostics still work
     frame.startUpdates();
     EXPECT_FALSE(frame.services()->sparkle().bridge().started());
@@ -191,7 +193,8 @@ TEST(TovraApplicationFrame, ABuildWithoutTheUpdateCheckerNeverAsksTheServer) {
 TEST(TovraApplicationFrame, OnboardingIsOfferedOnlyOnTheFirstRun) {
     QTemporaryDir directory;
     QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
-    TovraApplicationFrame frame(mox::MoxBundle(), store);
+    const mox::MoxBundle bundle;
+    TovraApplicationFrame frame(bundle, store);
     frame.offerOnboarding([] {});
     mox::MoxSatelliteWindowPresenter& windows = mox::MoxSatelliteWindowPresenter::shared();
     EXPECT_NE(windows.window("moxworks.tovra.first-run"), nullptr);
