@@ -15,7 +15,7 @@ packages=(
     python3-gi gir1.2-gtk-3.0 gir1.2-gtk-4.0 xterm xfce4-terminal x11-xkb-utils parcellite
     libreoffice-calc libreoffice-gtk3
     libwayland-dev sway wl-clipboard foot clipman xwayland x11-xserver-utils kwin-wayland
-    gnome-shell
+    gnome-shell nodejs
 )
 
 # Extra packages a caller needs (the screenshot script) come as arguments.
