@@ -194,7 +194,7 @@ TEST_F(TovraOnSwayProbe, WithoutTovraACopyAndATypedCtrlVPasteIntoEveryToolkit) {
     for (const Target& target : toolkitTargets()) {
         auto window = start(target.argv);
         ASSERT_EQ(runDetaching({"wl-copy", "--", "probe " + target.name}, {}), 0);
-        settle(200);
+        ASSERT_TRUE(waitUntil([&] { return clipboard() == "probe " + target.name; }));
         keyboard.postSyntheticPaste(tovra::command);
         EXPECT_TRUE(printed(*window, "probe " + target.name)) << target.name << window->output();
     }

@@ -68,7 +68,7 @@ struct Client {
         pasteboard->clearContents();
         pasteboard->setString(text, pasteboardType::string);
         pasteboard->publishWrites();
-        waitUntil([] { return false; }, 100);
+        EXPECT_TRUE(platform->connection().sync());  // the compositor has made it the selection
     }
     static std::string textOf(const PasteboardChange& change) {
         for (const auto& representation : *change.contents) {

@@ -19,10 +19,18 @@ inline xcb_window_t mapFocusedWindow(X11Connection& connection, std::uint32_t ev
                       &eventMask);
     xcb_map_window(c, window);
     connection.flush();
-    waitUntil([] { return false; }, 100);  // viewable before it can take the focus
-    xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
-    connection.flush();
-    waitUntil([] { return false; }, 50);
+    // Only a viewable window can take the focus; both are read back, never waited out.
+    waitUntil([&] {
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    });
+    waitUntil([&] {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        XcbReply<xcb_get_input_focus_reply_t> focus(
+            xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        return focus && focus->focus == window;
+    });
     return window;
 }
 

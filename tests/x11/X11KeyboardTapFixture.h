@@ -47,7 +47,6 @@ class FocusedWindow {
             }
         });
         connection_->flush();
-        settle();
     }
 
     xcb_keycode_t keycode(xcb_keysym_t keysym) const {
@@ -126,6 +125,18 @@ class X11KeyboardTapTest : public ::testing::Test {
         ASSERT_TRUE(keyboard.isOpen());
     }
 
+    /// Returns once the tap has read every event the server sent it so far: a round trip puts
+    /// them in its queue ahead of the reply, and a task posted after its dispatch runs after them.
+    void tapHasRead() {
+        xcb_connection_t* c = connection->get();
+        XcbReply<xcb_get_input_focus_reply_t> sync(
+            xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        connection->scheduleDispatch();
+        bool read = false;
+        queue.post([&read] { read = true; });
+        ASSERT_TRUE(waitUntil([&] { return read; }));
+    }
+
     bool startAnswering(KeyAnswer answer) {
         return tap->start([this, answer](const KeyPress& press) {
             seen.push_back(press);
@@ -152,8 +163,8 @@ class X11KeyboardTapTest : public ::testing::Test {
 
 /// Sets the server's keyboard layouts: each test has a server of its own.
 inline void setLayouts(const std::string& layouts) {
+    // setxkbmap closes its connection with a round trip: the server has the layout on return.
     ASSERT_EQ(runCommand({"setxkbmap", "-layout", layouts}).exitCode, 0);
-    waitUntil([] { return false; }, 100);
 }
 
 }  // namespace tovra::test

@@ -212,16 +212,18 @@ TEST(X11PasteboardWriting, TwoOfUsExchangeEveryTypeInOrder) {
 TEST(X11PasteboardWriting, OwnWritesAndWipesCountOnceAndAreNotForeignChanges) {
     Client us;
     const auto start = us.pasteboard->changeCount();
-    us.write({{std::string(pasteboardType::string), Bytes("staged")}});
-    waitUntil([] { return false; }, 100);
-    EXPECT_EQ(us.pasteboard->changeCount(), start + 1);
+    us.write({{std::string(pasteboardType::string), Bytes("staged")}});  // owned on return
     EXPECT_EQ(us.text(), "staged");
+    waitUntil([] { return false; }, 100);  // the server's notice of our ownership counts nothing
+    EXPECT_EQ(us.pasteboard->changeCount(), start + 1);
 
     us.pasteboard->clearContents();
-    waitUntil([] { return false; }, 100);
-    EXPECT_EQ(us.pasteboard->changeCount(), start + 2);
+    ASSERT_TRUE(waitUntil([&] { return !us.pasteboard->hasPendingWrite(); }));
     EXPECT_FALSE(us.pasteboard->ownsSelection());
-    EXPECT_EQ(runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode, 1);
+    EXPECT_TRUE(waitUntil([] {
+        return runCommand({"xclip", "-selection", "clipboard", "-o"}).exitCode == 1;
+    }));
+    EXPECT_EQ(us.pasteboard->changeCount(), start + 2);
 }
 
 TEST(X11PasteboardWriting, AWriteRightAfterAWipeIsServed) {
@@ -231,8 +233,7 @@ TEST(X11PasteboardWriting, AWriteRightAfterAWipeIsServed) {
         us.pasteboard->clearContents();  // a wipe: its release also notifies us, later
         waitUntil([&] { return !us.pasteboard->hasPendingWrite(); });
         const std::string text = "new " + std::to_string(round);
-        us.write({{std::string(pasteboardType::string), Bytes(text)}});
-        waitUntil([] { return false; }, 20);
+        us.write({{std::string(pasteboardType::string), Bytes(text)}});  // owned on return
         ASSERT_EQ(pasteWithXclip("UTF8_STRING"), text) << "round " << round;
     }
 }
