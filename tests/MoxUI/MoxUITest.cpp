@@ -14,19 +14,14 @@
 #include <QTimeZone>
 
 #include "MoxUI/MoxBadge.h"
-#include "MoxUI/MoxBrandHeader.h"
 #include "MoxUI/MoxBrandPack.h"
 #include "MoxUI/MoxButton.h"
 #include "MoxUI/MoxColors.h"
 #include "MoxUI/MoxDateFormatter.h"
-#include "MoxUI/MoxEmptyState.h"
 #include "MoxUI/MoxFonts.h"
 #include "MoxUI/MoxGlyph.h"
 #include "MoxUI/MoxLabel.h"
-#include "MoxUI/MoxListRow.h"
-#include "MoxUI/MoxLocalNoteCard.h"
 #include "MoxUI/MoxSatelliteWindowPresenter.h"
-#include "MoxUI/MoxTextField.h"
 #include "tests/support/ShownText.h"
 
 namespace mox {
@@ -75,18 +70,6 @@ TEST_F(MoxUITest, EveryTextColourReadsOnEverySurfaceAndTheHighlightIsFaint) {
     EXPECT_NEAR(MoxColors::highlight().alphaF(), 0.06, 0.001);
 }
 
-TEST_F(MoxUITest, BrandPackIsThePlaceholderUntilTheProductConfiguresItsOwn) {
-    EXPECT_EQ(MoxBrandPack::current().displayName, "Mox Works");
-    EXPECT_EQ(MoxColors::accent(), QColor(0x9C, 0x94, 0x87));
-    EXPECT_EQ(MoxBrandPack::current().originTitle, "A small note from home");
-    EXPECT_EQ(MoxBrandPack::current().rootsText, "Roots matter.");
-    MoxBrandPack::configure(MoxBrandPack::tovra());
-    EXPECT_EQ(MoxBrandPack::current().slug, "tovra");
-    EXPECT_EQ(MoxColors::accent(), QColor(0x9A, 0xA8, 0x6A));
-    EXPECT_EQ(MoxColors::accentSecondary(), QColor(0xD6, 0xA6, 0x42));
-    EXPECT_TRUE(MoxBrandPack::current().originText.has_value());
-}
-
 TEST_F(MoxUITest, WithoutBundledFontsEveryStyleFallsBackToTheSystemFont) {
     QTemporaryDir empty;
     const auto previous = qInstallMessageHandler(recordMessage);
@@ -121,19 +104,6 @@ TEST_F(MoxUITest, TheBuiltBundleGivesInterAndDancingScript) {
     EXPECT_EQ(result.registeredFiles.size(), 3);
     EXPECT_EQ(QFontInfo(MoxFonts::body14()).family(), "Inter");
     EXPECT_EQ(QFontInfo(MoxFonts::script24()).family(), "Dancing Script");
-}
-
-TEST_F(MoxUITest, BadgesUseTheirVariantsColours) {
-    const auto neutral = MoxBadge::colors(MoxBadgeVariant::neutral);
-    EXPECT_EQ(neutral.text, MoxColors::textSecondary());
-    EXPECT_EQ(neutral.fill, MoxColors::panel2());
-    EXPECT_EQ(neutral.border, MoxColors::line());
-    const auto danger = MoxBadge::colors(MoxBadgeVariant::danger);
-    EXPECT_EQ(danger.text, MoxColors::danger());
-    EXPECT_EQ(danger.fill.rgb(), MoxColors::danger().rgb());
-    EXPECT_LT(danger.fill.alphaF(), danger.border.alphaF());
-    EXPECT_LT(danger.border.alphaF(), 1.0);
-    EXPECT_EQ(MoxBadge::colors(MoxBadgeVariant::accent).text, MoxColors::accent());
 }
 
 TEST_F(MoxUITest, PresenterShowsOneWindowPerIdentifierUntilItCloses) {
@@ -195,45 +165,6 @@ TEST_F(MoxUITest, TheKitsTextGrowsWithALargerDesktopFontAndNeverShrinksBelowTheD
     EXPECT_EQ(small, 28);
 }
 
-TEST_F(MoxUITest, ButtonsSizeTheirLabelsAndRoundTheirShapes) {
-    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::sm).pixelSize(), 12);
-    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::md).pixelSize(), 14);
-    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::lg).pixelSize(), 16);
-    EXPECT_EQ(MoxButton::labelFont(MoxButtonSize::lg).weight(), QFont::DemiBold);
-    const QRectF bounds(0, 0, 100, 30);
-    const QPainterPath inset =
-        ShapeForVariant(MoxButtonVariant::primary, MoxButtonSize::md, bounds, 2);
-    EXPECT_EQ(inset.boundingRect(), QRectF(2, 2, 96, 26));
-    EXPECT_EQ(MoxButton::colors(MoxButtonVariant::primary, false).fill, MoxColors::accent());
-    EXPECT_NE(MoxButton::colors(MoxButtonVariant::secondary, true).fill,
-              MoxButton::colors(MoxButtonVariant::secondary, false).fill);
-    MoxButton button("Paste", MoxButtonVariant::danger, MoxButtonSize::sm);
-    EXPECT_GE(button.minimumWidth(), button.fontMetrics().horizontalAdvance("Paste"));
-}
-
-TEST_F(MoxUITest, ComponentsShowWhatTheyAreGiven) {
-    MoxListRow row(40, true);
-    EXPECT_EQ(row.minimumHeight(), 40);
-    EXPECT_TRUE(row.hasSeparator());
-
-    MoxTextField field("Separator", QString("Custom"));
-    EXPECT_EQ(field.field()->placeholderText(), "Separator");
-    field.setError(QString("Too long"));
-    EXPECT_EQ(field.error(), "Too long");
-    field.setError(std::nullopt);
-    EXPECT_EQ(field.error(), "");
-
-    MoxEmptyState empty("Nothing waiting.", QString("Copy something to add it to the queue."));
-    QStringList texts;
-    for (const QLabel* label : empty.findChildren<QLabel*>()) {
-        texts << label->text();
-    }
-    EXPECT_TRUE(texts.contains("Nothing waiting."));
-
-    MoxBrandHeader header(false);
-    EXPECT_EQ(header.findChild<QLabel*>()->text(), "Mox Works");
-}
-
 TEST_F(MoxUITest, LabelsAndBadgesShowTextThatLooksLikeMarkupAsItIs) {
     const QString markup = "<b>1.2</b><i>beta</i>";
     std::unique_ptr<QLabel> plain(plainLabel(markup));
@@ -243,16 +174,6 @@ TEST_F(MoxUITest, LabelsAndBadgesShowTextThatLooksLikeMarkupAsItIs) {
     for (const QLabel* label : {plain.get(), styled.get(), static_cast<QLabel*>(&badge)}) {
         EXPECT_TRUE(tovra::test::showsLiterally(*label));
     }
-}
-
-TEST_F(MoxUITest, LocalNoteCardEndsWithTheRootsLineInTheScriptFace) {
-    MoxFonts::registerFonts({QStringLiteral(MOXUI_BUNDLE_DIR "/..")});
-    MoxLocalNoteCard card("A paragraph.");
-    QLabel* roots = card.rootsLine();
-    EXPECT_EQ(roots->text(), "Roots matter.");
-    EXPECT_EQ(roots->accessibleName(), "MoxLocalNoteCard.rootsLine");
-    EXPECT_EQ(QFontInfo(roots->font()).family(), "Dancing Script");
-    EXPECT_EQ(roots->font().pixelSize(), 24);
 }
 
 }  // namespace

@@ -23,26 +23,9 @@ TEST(SmartModeResolution, WithoutAContextIsFifoAndLearnsNothing) {
 
 TEST(SmartModeResolution, TerminalAndDeveloperApplicationsGetNewestFirst) {
     SmartModeEngine engine;
-    for (const char* id : {"org.gnome.Terminal",
-                           "org.kde.konsole",
-                           "XTerm",
-                           "kitty",
-                           "Alacritty",
-                           "code",
-                           "jetbrains-idea",
-                           "com.mitchellh.ghostty",
-                           "org.wezfurlong.wezterm",
-                           "dev.zed.Zed",
-                           "com.apple.dt.Xcode",
-                           "org.gnome.Console",
-                           "org.gnome.Ptyxis",
-                           "Terminator",
-                           "Guake",
-                           "Tilda",
-                           "org.kde.yakuake",
-                           "st-256color",
-                           "Xfce4-terminal",
-                           "footclient"}) {
+    // A few of the list: a class, reverse-domain ids, a part after a dash.
+    for (const char* id :
+         {"org.gnome.Terminal", "XTerm", "jetbrains-idea", "dev.zed.Zed", "st-256color"}) {
         EXPECT_EQ(engine.resolve(std::string(id)), QueueMode::lifo) << id;
     }
     // Whole parts only: a hint inside another word is no hint.

@@ -18,10 +18,7 @@ TEST(StackStore, StartsWithThreeEmptyFifoStacksAndTheFirstActive) {
     for (std::size_t i = 0; i < store.count(); ++i) {
         EXPECT_TRUE(store.queue(i).isEmpty());
         EXPECT_EQ(store.queue(i).mode(), QueueMode::fifo);
-        EXPECT_EQ(store.queue(i).maxItems(), 50);
-        EXPECT_EQ(store.queue(i).smartContext(), std::nullopt);
     }
-    EXPECT_EQ(StackStore::stackTitle(2), "Stack 3");
 }
 
 TEST(StackStore, SelectsOnlyTheFirstThreeExistingStacks) {

@@ -26,11 +26,8 @@ TEST(ApplicationIdParts, SplitOnDotsDashesUnderscoresAndSpacesLowerCased) {
 
 TEST(TerminalCatalog, KnownTerminalsPasteWithTheirOwnKey) {
     const TerminalCatalog catalog;
-    for (const char* id :
-         {"org.gnome.Terminal", "Gnome-terminal", "org.gnome.Console", "kgx", "org.gnome.Ptyxis",
-          "org.kde.konsole", "org.kde.yakuake", "kitty", "Alacritty", "org.wezfurlong.wezterm",
-          "com.gexperts.Tilix", "Terminator", "Xfce4-terminal", "Guake", "Tilda", "st-256color",
-          "com.mitchellh.ghostty", "foot", "footclient"}) {
+    // A few of the catalogue, told apart by class, reverse-domain id and case.
+    for (const char* id : {"org.gnome.Terminal", "Gnome-terminal", "kitty", "footclient"}) {
         EXPECT_EQ(styleOf(catalog, id), PasteKeyStyle::controlShiftV) << id;
     }
     EXPECT_EQ(styleOf(catalog, "URxvt"), PasteKeyStyle::controlAltV);

@@ -155,16 +155,6 @@ TEST(MoxAboutView, TheNoteCardComesWithABrandPackThatHasAnOrigin) {
     MoxBrandPack::reset();
 }
 
-TEST(MoxAboutWindow, OpeningTwiceShowsOneWindow) {
-    MoxSatelliteWindowPresenter presenter;
-    QWidget* first = presentAboutWindow(MoxAppIdentity::tovra(), std::nullopt, presenter);
-    QWidget* second = presentAboutWindow(MoxAppIdentity::tovra(), std::nullopt, presenter);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first->windowTitle(), "About Tovra");
-    EXPECT_EQ(first->size(), QSize(480, 540));
-    presenter.closeAll();
-}
-
 TEST(MoxAppSettingsView, ShowsTheAskedSectionsInOrder) {
     AnyMoxUpdateManager updates(MoxAppUpdateState::idle(), true, std::nullopt);
     RecordingOpener opener;
@@ -249,12 +239,6 @@ TEST(MoxStandardEditMenu, InstallingTwiceLeavesOneEditMenu) {
     MoxStandardEditMenu::install(&bar);
     ASSERT_EQ(bar.actions().size(), 1);
     QAction* edit = bar.actions()[0];
-    EXPECT_EQ(edit->text(), "Edit");
-    QStringList items;
-    for (QAction* a : edit->menu()->actions()) {
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    EXPECT_EQ(items, (QStringList{"Cut", "Copy", "Paste", "-", "Select All"}));
     EXPECT_EQ(edit->menu()->actions()[1]->shortcut(), QKeySequence(QKeySequence::Copy));
 }
 

@@ -69,22 +69,6 @@ TEST(TovraUpdateBridge, ATaskForAGoneManagerDoesNothing) {
     EXPECT_EQ(bridge.state(), MoxAppUpdateState::idle());
 }
 
-TEST(AppServices, HoldTovrasIdentityFeedAndDiagnostics) {
-    const auto services =
-        AppServices::make(mox::MoxBundle({{"CFBundleShortVersionString", "0.1.0"}}));
-    EXPECT_EQ(services->identity().productSlug, "tovra");
-    const mox::MoxSparkleConfig& config = services->sparkle().config();
-    EXPECT_EQ(config.appcastURL, QUrl("https://dl.moxworks.invalid/updates/tovra/appcast.xml"));
-    EXPECT_EQ(config.checkInterval, 86400);
-    EXPECT_TRUE(config.automaticallyChecksForUpdates);
-    EXPECT_FALSE(config.automaticallyDownloadsUpdates || config.allowsPrereleaseUpdates ||
-                 config.sendsSystemProfile);
-    const QString text = services->diagnostics().formattedText();
-    EXPECT_TRUE(text.contains("\nVersion: 0.1.0\n"));
-    EXPECT_TRUE(text.contains("\nUpdates: idle\n"));
-    EXPECT_TRUE(text.endsWith("\nAppcast: https://dl.moxworks.invalid/updates/tovra/appcast.xml"));
-}
-
 class RecordingOpener final : public mox::MoxAppOpeningURLs {
   public:
     void open(const QUrl& url) override { opened << url; }
@@ -188,20 +172,6 @@ TEST(TovraApplicationFrame, ABuildWithoutTheUpdateCheckerNeverAsksTheServer) {
     // A check would have shown "checking" at once: none began.
     EXPECT_EQ(frame.services()->sparkle().state(), mox::MoxSparkleState::idle());
     EXPECT_EQ(server.requestCount(), 0);
-}
-
-TEST(TovraApplicationFrame, OnboardingIsOfferedOnlyOnTheFirstRun) {
-    QTemporaryDir directory;
-    QSettings store(directory.filePath("tovra.conf"), QSettings::IniFormat);
-    const mox::MoxBundle bundle;
-    TovraApplicationFrame frame(bundle, store);
-    frame.offerOnboarding([] {});
-    mox::MoxSatelliteWindowPresenter& windows = mox::MoxSatelliteWindowPresenter::shared();
-    EXPECT_NE(windows.window("moxworks.tovra.first-run"), nullptr);
-    windows.closeAll();
-    store.setValue("moxworks.tovra.firstRunCompleted", true);
-    frame.offerOnboarding([] {});
-    EXPECT_EQ(windows.window("moxworks.tovra.first-run"), nullptr);
 }
 
 }  // namespace

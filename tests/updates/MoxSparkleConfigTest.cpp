@@ -41,17 +41,6 @@ TEST(MoxSparkleSlug, IsStoredTrimmedAndLowerCasedAndPathsAreRefused) {
     EXPECT_EQ(refusal("-", "   "), MoxSparkleError::Kind::invalidProductSlug);
 }
 
-TEST(MoxSparkleError, DescriptionsAreTheUserFacingTexts) {
-    EXPECT_EQ(MoxSparkleError::updateCheckFailed("timed out").errorDescription(),
-              "Update check failed: timed out");
-    EXPECT_EQ(MoxSparkleError(MoxSparkleError::Kind::updateInstallFailed, "x").errorDescription(),
-              "Update installation failed: x");
-    EXPECT_EQ(MoxSparkleError(MoxSparkleError::Kind::invalidProductDisplayName).errorDescription(),
-              "The update product display name is invalid.");
-    EXPECT_EQ(MoxSparkleError(MoxSparkleError::Kind::cancelled).errorDescription(),
-              "The update was cancelled.");
-}
-
 TEST(MoxSparkleAppcast, FeedIsBaseThenSlugThenAppcastWhateverTheSlashOrChannel) {
     const QUrl withSlash =
         MoxSparkleAppcast::make(QUrl("https://dl.moxworks.invalid/updates/"), "Tovra", "stable")
