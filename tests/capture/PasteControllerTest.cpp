@@ -113,16 +113,6 @@ TEST_F(PasteControllerTest, ASecondCopyCancelsTheFirstsRemainingChecks) {
     EXPECT_EQ(h.controller->copyChecks, 2 + 5);
 }
 
-TEST_F(PasteControllerTest, PastePassesWhenTheQueueIsOffOrEmpty) {
-    h.keyboard.press(Key::v, command);
-    h.controller->queueOn = false;
-    queueItems("a");
-    h.keyboard.press(Key::v, command);
-    EXPECT_EQ(delivered(), 2u);
-    EXPECT_EQ(h.store.activeQueue().count(), 1u);
-    EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
-}
-
 TEST_F(PasteControllerTest, PasteHoldsTheKeystrokeStagesAndReplaysIt30msLater) {
     queueItems("first\nsecond");
     h.keyboard.press(Key::v, command);
@@ -244,20 +234,6 @@ TEST_F(PasteControllerTest, APasteAfterACopyDropsThatCopysPendingChecks) {
     EXPECT_EQ(h.controller->copyChecks, 0);
 }
 
-TEST_F(PasteControllerTest, BurstIsSwallowedAndDeliveredAsOnePlainPaste) {
-    queueItems("a\nb\nc");
-    h.keyboard.press(Key::v, command | shift);
-    EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
-    EXPECT_EQ(clipboardText(h.pasteboard), "a\tb\tc");
-    h.wait(30);
-    EXPECT_EQ(h.keyboard.syntheticPastesPosted(), 1);
-    ASSERT_EQ(delivered(), 1u);
-    EXPECT_TRUE(h.keyboard.delivered()[0].synthetic);
-    EXPECT_FALSE(h.pasteController.bypassNextPasteEvent());
-    h.wait(PasteController::pacingCap * 1000);
-    EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
-}
-
 TEST_F(PasteControllerTest, UnmarkedInjectedPasteIsLetThroughOnceByTheBypass) {
     h.keyboard.setMarksInjectedPastes(false);
     queueItems("a");
@@ -269,14 +245,6 @@ TEST_F(PasteControllerTest, UnmarkedInjectedPasteIsLetThroughOnceByTheBypass) {
     EXPECT_TRUE(h.pasteController.pendingSyntheticPaste());
     h.wait(PasteController::pacingCap * 1000);
     EXPECT_FALSE(h.pasteController.pendingSyntheticPaste());
-}
-
-TEST_F(PasteControllerTest, ToggleIsAlwaysSwallowedAndRunsAfterTheKeyboardIsAnswered) {
-    h.keyboard.press(Key::s, command | shift);
-    EXPECT_EQ(h.controller->toggles, 0);
-    h.mainQueue.runReady();
-    EXPECT_EQ(h.controller->toggles, 1);
-    EXPECT_EQ(h.keyboard.swallowed().size(), 1u);
 }
 
 TEST_F(PasteControllerTest, OverlayCommandsAreSwallowedOnlyWhenHandled) {
@@ -311,14 +279,6 @@ TEST_F(PasteControllerTest, StoppingOrLosingTheControllerNeverLeavesAKeyHeld) {
     EXPECT_FALSE(keyboard.held().has_value());
     h.wait(200);
     EXPECT_EQ(keyboard.strayResolutions(), 0);
-}
-
-TEST_F(PasteControllerTest, RefusedTapDoesNotStart) {
-    testing::FakeKeyboardTap keyboard;
-    keyboard.refuseStart(true);
-    PasteController controller(keyboard, h.mainQueue);
-    EXPECT_FALSE(controller.start());
-    EXPECT_FALSE(controller.isRunning());
 }
 
 }  // namespace

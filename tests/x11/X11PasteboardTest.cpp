@@ -317,7 +317,7 @@ TEST(X11PasteDelivery, ARequestFromTheFocusedApplicationIsAPaste) {
     us.pasteboard->clearContents();
     us.pasteboard->setData(Bytes("item"), pasteboardType::string);
     ASSERT_TRUE(us.pasteboard->watchPasteDelivery(deliveryWindow, outcomes.recorder()));
-    waitUntil([&] { return us.pasteboard->ownsSelection(); }, 2000);
+    ASSERT_TRUE(waitUntil([&] { return us.pasteboard->ownsSelection(); }, 2000));
     EXPECT_EQ(target.paste(), "item");
     ASSERT_TRUE(waitUntil([&] { return outcomes.reported.size() == 2; }, 2000));
     EXPECT_EQ(outcomes.reported, asked);
@@ -449,7 +449,7 @@ TEST(X11PasteboardWriting, AWipeAfterAForeignCopyLeavesThatCopy) {
     copyWithXclip("UTF8_STRING", "the user's copy");
     // The wipe races the user's copy: the server keeps the copy either way.
     us.pasteboard->clearContents();
-    waitUntil([&] { return us.pasteboard->changeCount() > before + 1; });
+    ASSERT_TRUE(waitUntil([&] { return us.pasteboard->changeCount() > before + 1; }));
     EXPECT_EQ(pasteWithXclip("UTF8_STRING"), "the user's copy");
 }
 
@@ -518,7 +518,7 @@ TEST(X11PasteboardWriting, AClipboardManagerTakingOverOurItemIsNoCopyAndIsStillW
     ASSERT_EQ(taken, "staged secret");
     copyWithXclip("UTF8_STRING", taken);
     ASSERT_TRUE(waitUntil([&] { return !us.pasteboard->ownsSelection(); }));
-    waitUntil([&] { return !us.pasteboard->isReading(); });
+    ASSERT_TRUE(waitUntil([&] { return !us.pasteboard->isReading(); }));
     waitUntil([] { return false; }, 100);
     EXPECT_EQ(us.pasteboard->changeCount(), count);
 
@@ -546,7 +546,7 @@ TEST(X11PasteboardReading, RecheckCountsOnlyWhenTheContentsChanged) {
     ASSERT_TRUE(us.waitForChangeAfter(before));
     const auto counted = us.pasteboard->changeCount();
     us.pasteboard->recheck();
-    waitUntil([&] { return !us.pasteboard->isReading(); });
+    ASSERT_TRUE(waitUntil([&] { return !us.pasteboard->isReading(); }));
     EXPECT_EQ(us.pasteboard->changeCount(), counted);
 }
 
