@@ -25,19 +25,14 @@ MoxAppLinks links(QUrl website, std::optional<QString> email = std::nullopt) {
                        std::nullopt, std::nullopt, std::nullopt, std::move(email));
 }
 
-TEST(MoxAppIdentityValidator, SlugRulesApplyInOrder) {
+TEST(MoxAppIdentityValidator, SlugsAreTrimmedAndLowerCasedAndUnsafeOnesRefused) {
     EXPECT_EQ(MoxAppIdentityValidator::validatedSlug(QString(80, 'a')), QString(80, 'a'));
     EXPECT_EQ(MoxAppIdentityValidator::validatedSlug("  Tovra.App_2 "), "tovra.app_2");
-    EXPECT_EQ(slugFailure(QString(80, 'a') + "/").reason, "exceeds 80 characters");
-    EXPECT_EQ(slugFailure("a/b\\c").reason, "contains slash");
-    EXPECT_EQ(slugFailure("a\\b").reason, "contains backslash");
-    EXPECT_EQ(slugFailure("a..b").reason, "contains dot-dot");
-    EXPECT_EQ(slugFailure("a b").reason, "contains whitespace");
-    EXPECT_EQ(slugFailure("a?b").reason, "contains query string");
-    EXPECT_EQ(slugFailure("a#b").reason, "contains fragment");
-    EXPECT_EQ(slugFailure("-a").reason, "leading hyphen");
-    EXPECT_EQ(slugFailure("a-").reason, "trailing hyphen");
-    EXPECT_EQ(slugFailure("a+b").reason, "contains unsafe character");
+    for (const QString& bad :
+         {QString(81, 'a'), QString("a/b"), QString("a\\b"), QString("a..b"), QString("a b"),
+          QString("a?b"), QString("a#b"), QString("-a"), QString("a-"), QString("a+b")}) {
+        EXPECT_EQ(slugFailure(bad).kind, Kind::invalidProductSlug) << bad.toStdString();
+    }
     EXPECT_EQ(slugFailure("  ").kind, Kind::emptyProductSlug);
 }
 
@@ -95,12 +90,7 @@ TEST(MoxAppLinks, AnAddressCannotAddAQueryOfItsOwn) {
     EXPECT_EQ(QUrlQuery(*mail.mailURL("s", "b")).queryItems().size(), 2);
 }
 
-TEST(MoxAppIdentity, BuildsTovrasOwnIdentityAndRefusesEmptyNames) {
-    const MoxAppIdentity tovra = MoxAppIdentity::tovra();
-    EXPECT_EQ(tovra.productSlug, "tovra");
-    EXPECT_EQ(tovra.links.websiteURL.host(), "moxworks.invalid");
-    EXPECT_EQ(tovra.links.releaseNotesURL->path(), "/changelog/tovra");
-    EXPECT_EQ(tovra.branding.iconName, "TovraIcon");
+TEST(MoxAppIdentity, RefusesEmptyNames) {
     try {
         MoxAppIdentity("tovra", " ", "id", links(QUrl("https://a.invalid")), {});
         FAIL();
