@@ -75,7 +75,8 @@ std::optional<std::string> CommandService::perform(Command command, int stack) {
             handlers_.clear();
             break;
         case Command::quit:
-            Quit();
+            // After the reply has gone out.
+            QTimer::singleShot(0, this, [this] { handlers_.quit(); });
             break;
         case Command::status:
             break;
@@ -90,48 +91,47 @@ void CommandService::answer(const std::optional<std::string>& failure) {
 }
 
 void CommandService::Toggle() {
-    handlers_.toggle();
+    answer(perform(Command::toggle));
 }
 
 void CommandService::On() {
-    handlers_.setActive(true);
+    answer(perform(Command::on));
 }
 
 void CommandService::Off() {
-    handlers_.setActive(false);
+    answer(perform(Command::off));
 }
 
 void CommandService::PasteNext() {
-    answer(handlers_.pasteNext());
+    answer(perform(Command::pasteNext));
 }
 
 void CommandService::PasteAll() {
-    answer(handlers_.pasteAll());
+    answer(perform(Command::pasteAll));
 }
 
 void CommandService::ShowQueue() {
-    handlers_.showQueue();
+    answer(perform(Command::showQueue));
 }
 
 void CommandService::ShowOverlay() {
-    handlers_.showOverlay();
+    answer(perform(Command::showOverlay));
 }
 
 void CommandService::ShowPreferences() {
-    handlers_.showPreferences();
+    answer(perform(Command::preferences));
 }
 
 void CommandService::Stack(int number) {
-    answer(handlers_.selectStack(number));
+    answer(perform(Command::stack, number));
 }
 
 void CommandService::Clear() {
-    handlers_.clear();
+    answer(perform(Command::clear));
 }
 
 void CommandService::Quit() {
-    // After the reply has gone out.
-    QTimer::singleShot(0, this, [this] { handlers_.quit(); });
+    answer(perform(Command::quit));
 }
 
 QString CommandService::Status() {

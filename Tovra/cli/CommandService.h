@@ -52,7 +52,7 @@ class CommandService final : public QObject, protected QDBusContext {
 
     /// Does `command` as if it came over the bus (a command given with --start to the
     /// instance it started); why it failed, if it did.
-    std::optional<std::string> perform(Command command, int stack);
+    std::optional<std::string> perform(Command command, int stack = 0);
 
   public slots:
     Q_SCRIPTABLE void Toggle();
