@@ -64,9 +64,9 @@ class CalcTest : public TovraBinaryTest, public ::testing::WithParamInterface<st
                 keyboard.chord({"Control_L", "Home"});
                 keyboard.chord({"Shift_L", "Down"});
                 keyboard.chord({"Control_L", "c"});
-                return waitUntil(twoRows, 2000);
+                return waitUntil(twoRows, 5000);  // a starved Calc copies late
             },
-            20000);
+            60000);
         return cells;
     }
 
