@@ -50,6 +50,11 @@ struct Client {
         // The compositor announces the selection as it stands once our device exists: after a
         // round trip it has come, the dispatch that sync schedules reads it, and then the
         // read of whatever it holds has to end.
+        roundTrip();
+    }
+    /// Returns once the compositor has handled every request so far and what it sent back is
+    /// dispatched (a read left undispatched would be lost at the end), with no read under way.
+    void roundTrip() {
         EXPECT_TRUE(platform->connection().sync());
         bool dispatched = false;
         queue.post([&dispatched] { dispatched = true; });
@@ -68,7 +73,7 @@ struct Client {
         pasteboard->clearContents();
         pasteboard->setString(text, pasteboardType::string);
         pasteboard->publishWrites();
-        EXPECT_TRUE(platform->connection().sync());  // the compositor has made it the selection
+        roundTrip();  // the compositor has made it the selection
     }
     static std::string textOf(const PasteboardChange& change) {
         for (const auto& representation : *change.contents) {
