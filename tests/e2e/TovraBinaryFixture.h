@@ -57,7 +57,7 @@ class TovraBinaryTest : public ::testing::Test {
 
     void launchTovra() {
         // It reads what is on the clipboard once its watcher runs, which starts after the tap.
-        copies.push_back(std::make_unique<ForeignCopy>(queue, "before Tovra"));
+        copies.push_back(std::make_unique<ForeignCopy>("before Tovra"));
         std::vector<std::string> command{TOVRA_BINARY};
         command.insert(command.end(), tovraOptions.begin(), tovraOptions.end());
         tovra = std::make_unique<BackgroundProcess>(command);
@@ -92,7 +92,7 @@ class TovraBinaryTest : public ::testing::Test {
     }
     /// The same, read by the process `reader` (none when -1).
     void copyElsewhere(const std::string& text, pid_t reader) {
-        copies.push_back(std::make_unique<ForeignCopy>(queue, text));
+        copies.push_back(std::make_unique<ForeignCopy>(text));
         ASSERT_TRUE(copies.back()->owns());
         if (reader != -1) {
             ASSERT_TRUE(waitUntil([&] { return copies.back()->readBy(reader); }, 5000))

@@ -102,7 +102,7 @@ TEST_P(CalcTest, QueuedItemsPasteCellByCellAsFastAsCalcKeepsUp) {
     startCalc();
     copyElsewhere("one\ntwo");
     pasteTwiceDown();
-    EXPECT_EQ(firstTwoCells(), "one\ntwo\n");
+    EXPECT_EQ(firstTwoCells(), "one\ntwo\n") << "in front: " << activeWindowTitle();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, CalcTest, ::testing::Values("gen", "gtk3"), backendName);
@@ -113,7 +113,7 @@ TEST_P(CalcWithoutTovraTest, TheSameKeysPasteTheClipboardIntoEachCell) {
     startCalc(false);
     copyElsewhere("same");
     pasteTwiceDown();
-    EXPECT_EQ(firstTwoCells(), "same\nsame\n");
+    EXPECT_EQ(firstTwoCells(), "same\nsame\n") << "in front: " << activeWindowTitle();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, CalcWithoutTovraTest, ::testing::Values("gen", "gtk3"),
