@@ -224,6 +224,16 @@ std::optional<std::set<xcb_keycode_t>> X11Connection::keysDown() {
     return down;
 }
 
+std::optional<std::chrono::milliseconds> X11Connection::keyRepeatDelay() {
+    XcbReply<xcb_xkb_get_controls_reply_t> controls(xcb_xkb_get_controls_reply(
+        get(), xcb_xkb_get_controls(get(), XCB_XKB_ID_USE_CORE_KBD), nullptr));
+    scheduleDispatch();
+    if (!controls || (controls->enabledControls & XCB_XKB_BOOL_CTRL_REPEAT_KEYS) == 0) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(controls->repeatDelay);
+}
+
 xcb_timestamp_t X11Connection::serverTime(xcb_window_t window) {
     const xcb_atom_t property = atom("_TOVRA_TIMESTAMP");
     xcb_change_property(get(), XCB_PROP_MODE_APPEND, window, property, XCB_ATOM_STRING, 8, 0,

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
@@ -89,6 +90,8 @@ class X11Connection {
     xcb_timestamp_t serverTime(xcb_window_t window);
     /// The keys down now, as the server sees them; none when it does not answer.
     std::optional<std::set<xcb_keycode_t>> keysDown();
+    /// How long a key is down before the server repeats it; none when keys do not repeat.
+    std::optional<std::chrono::milliseconds> keyRepeatDelay();
 
     /// A new unmapped window that only we use, for selections and properties.
     [[nodiscard]] std::unique_ptr<X11HelperWindow> createHelperWindow(std::uint32_t eventMask) {

@@ -95,6 +95,9 @@ bool X11KeyboardTap::start(Handler handler) {
     std::string error;
     watchdog_ =
         X11KeyboardWatchdog::start(connection_.displayName(), c, options_.watchdogStall, error);
+    if (watchdog_) {
+        watchdog_->setRepeatDelay(connection_.keyRepeatDelay());
+    }
     return true;
 }
 
@@ -282,6 +285,8 @@ void X11KeyboardTap::onKeyPress(const xcb_key_press_event_t& event) {
     const KeyAnswer decision = handler_(press);
     if (decision == KeyAnswer::hold) {
         if (watchdog_ && waiting_ && waiting_->serial == press.serial) {
+            // Read again for every hold, so the user's newest setting counts.
+            watchdog_->setRepeatDelay(connection_.keyRepeatDelay());
             watchdog_->heldOnPurpose(longestHold_);
         }
         return;

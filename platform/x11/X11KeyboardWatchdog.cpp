@@ -2,6 +2,8 @@
 
 #include <xcb/xinput.h>
 
+#include <algorithm>
+
 #include "X11Connection.h"
 
 namespace tovra {
@@ -12,6 +14,8 @@ namespace {
 constexpr std::size_t maxWatchedPresses = 256;
 // Releases nobody asked about yet; more would mean keys the main thread never reads.
 constexpr std::size_t maxReleasesToTell = 32;
+// Enough to find the key being decided among those typed just before it.
+constexpr std::size_t maxArrivals = 64;
 
 }  // namespace
 
@@ -66,13 +70,54 @@ void X11KeyboardWatchdog::keySeen(xcb_timestamp_t time) {
     seenAny_ = true;
 }
 
+std::chrono::milliseconds X11KeyboardWatchdog::stall() const {
+    const std::int64_t limit = freezeLimitMs_;
+    return limit < 0 ? stall_ : std::min(stall_, std::chrono::milliseconds(limit));
+}
+
+std::optional<X11KeyboardWatchdog::Clock::time_point> X11KeyboardWatchdog::repeatDeadline(
+    Clock::time_point since) const {
+    const std::int64_t limit = freezeLimitMs_;
+    if (limit < 0) {
+        return std::nullopt;
+    }
+    return since + std::chrono::milliseconds(limit);
+}
+
+void X11KeyboardWatchdog::setRepeatDelay(std::optional<std::chrono::milliseconds> delay) {
+    if (!delay) {
+        freezeLimitMs_ = -1;
+        return;
+    }
+    // Let go a quarter early: our own thread, and the request to the server, may be late.
+    const auto margin = std::max(*delay / 4, std::chrono::milliseconds(40));
+    freezeLimitMs_ = std::max<std::int64_t>((*delay - margin).count(), 0);
+}
+
 void X11KeyboardWatchdog::setFrozen(std::optional<xcb_timestamp_t> key) {
     {
         std::lock_guard lock(mutex_);
+        const auto now = Clock::now();
+        if (frozen_ && !key) {
+            lastThaw_ = now;
+        }
         frozen_.reset();
         frozenReleased_ = false;
         if (key) {
-            frozen_ = Frozen{*key, Clock::now() + stall_};
+            // The server counts towards a repeat from when the grab took the key: when it was
+            // typed, or, typed while another key was frozen, when that one was answered. We may
+            // read it later than that.
+            auto since = now;
+            for (const auto& a : arrivals_) {
+                if (a.time == *key) {
+                    since = std::min(since, std::max(a.at, lastThaw_));
+                }
+            }
+            auto letGoAt = now + stall();
+            if (const auto deadline = repeatDeadline(since)) {
+                letGoAt = std::min(letGoAt, *deadline);
+            }
+            frozen_ = Frozen{*key, since, letGoAt};
         }
     }
     if (key) {
@@ -85,6 +130,9 @@ void X11KeyboardWatchdog::heldOnPurpose(std::chrono::milliseconds longest) {
     std::lock_guard lock(mutex_);
     if (frozen_ && !frozenReleased_) {
         frozen_->letGoAt = std::max(frozen_->letGoAt, Clock::now() + longest + stall_);
+        if (const auto deadline = repeatDeadline(frozen_->since)) {
+            frozen_->letGoAt = std::min(frozen_->letGoAt, *deadline);
+        }
     }
 }
 
@@ -105,6 +153,7 @@ void X11KeyboardWatchdog::release(Release released) {
     // The time of "now": whatever is frozen goes to the focused window as typed.
     xcb_allow_events(grabbing_, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
     xcb_flush(grabbing_);
+    lastThaw_ = Clock::now();
     ++releases_;
     if (releasesToTell_.size() >= maxReleasesToTell) {
         releasesToTell_.pop_front();
@@ -122,9 +171,15 @@ void X11KeyboardWatchdog::onEvent(const xcb_generic_event_t& event) {
     if (presses_.empty() || x11::isEarlier(newestPress_, raw.time)) {
         newestPress_ = raw.time;
     }
+    const auto now = Clock::now();
     if (presses_.size() < maxWatchedPresses) {
-        presses_.push_back({raw.time, Clock::now() + stall_});
+        presses_.push_back({raw.time, now + stall()});
     }
+    std::lock_guard lock(mutex_);
+    if (arrivals_.size() >= maxArrivals) {
+        arrivals_.pop_front();
+    }
+    arrivals_.push_back({raw.time, now});
 }
 
 std::optional<X11KeyboardWatchdog::Clock::time_point> X11KeyboardWatchdog::afterWake() {

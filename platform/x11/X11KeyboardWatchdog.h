@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -20,7 +21,9 @@ namespace tovra {
 /// raw key presses on a connection of its own (they arrive even while our grab freezes the
 /// keyboard) and looks again once a press is `stall` old, so at rest it sleeps in poll and
 /// never wakes. The main thread asks it, for every key it reads, whether that key was already
-/// let go, so a late answer neither acts on the key nor answers it twice.
+/// let go, so a late answer neither acts on the key nor answers it twice. No key stays frozen
+/// until the server's repeat delay: the repeats it makes meanwhile are queued behind the
+/// user's release, and the key would go on typing after the keyboard thaws.
 class X11KeyboardWatchdog {
   public:
     /// Null, with a reason, when the display or XInput2 cannot be reached.
@@ -37,8 +40,10 @@ class X11KeyboardWatchdog {
     /// Main thread: the keystroke pressed at `key` now waits for our answer; none: nothing does.
     void setFrozen(std::optional<xcb_timestamp_t> key);
     /// Main thread: the frozen keystroke is kept on purpose for up to `longest`; it is let go
-    /// once that and the stall have passed without an answer.
+    /// once that and the stall have passed without an answer, or before the server repeats it.
     void heldOnPurpose(std::chrono::milliseconds longest);
+    /// Main thread: the server's key repeat delay; none when keys do not repeat.
+    void setRepeatDelay(std::optional<std::chrono::milliseconds> delay);
     /// Main thread: true once for the grabbed keystroke pressed at `key` when the watchdog let
     /// it reach the application already. Keys are asked in the order they were pressed.
     bool wasLetGo(xcb_timestamp_t key);
@@ -59,12 +64,20 @@ class X11KeyboardWatchdog {
         xcb_timestamp_t time;
         Clock::time_point checkAt;
     };
+    struct Arrival {
+        xcb_timestamp_t time;
+        Clock::time_point at;
+    };
 
     X11KeyboardWatchdog(XcbConnection connection, xcb_connection_t* grabbing,
                         std::chrono::milliseconds stall, std::uint8_t xinputOpcode);
     void onEvent(const xcb_generic_event_t& event);
     std::optional<Clock::time_point> afterWake();
     void release(Release released);
+    /// The stall, or less when keys repeat sooner.
+    [[nodiscard]] std::chrono::milliseconds stall() const;
+    /// The latest a keystroke the grab took at `since` may be let go, or none.
+    [[nodiscard]] std::optional<Clock::time_point> repeatDeadline(Clock::time_point since) const;
 
     XcbConnection connection_;
     xcb_connection_t* grabbing_;
@@ -75,14 +88,22 @@ class X11KeyboardWatchdog {
     std::atomic<bool> seenAny_{false};
 
     std::mutex mutex_;  // guards what the main thread and the watchdog both change below
-    /// A keystroke waiting for the main thread: its time, and when it is let go.
+    /// A keystroke waiting for the main thread: its time, since when the grab holds it, and
+    /// when it is let go.
     struct Frozen {
         xcb_timestamp_t key;
+        Clock::time_point since;
         Clock::time_point letGoAt;
     };
     std::optional<Frozen> frozen_;
     bool frozenReleased_ = false;
     std::deque<Release> releasesToTell_;
+    /// When the newest presses reached the watchdog: the main thread may read them late.
+    std::deque<Arrival> arrivals_;
+    /// When the main thread last answered a frozen keystroke.
+    Clock::time_point lastThaw_;
+    /// How long a key may stay frozen before the server repeats it; negative: no limit.
+    std::atomic<std::int64_t> freezeLimitMs_{-1};
     std::atomic<int> releases_{0};
 
     // Watchdog thread only.
