@@ -102,9 +102,11 @@ KeyAnswer PasteController::handle(const KeyPress& press) {
                 return KeyAnswer::pass;
             }
             if (pendingSyntheticPaste_) {
-                if (waiting_) {
+                if (waiting_ && tap_.isHeld(waiting_->serial)) {
                     return KeyAnswer::swallow;  // the keyboard is frozen: cannot happen
                 }
+                // One the tap had to let go meanwhile reached the application already: this
+                // one waits in its place.
                 waiting_ = WaitingPaste{press.serial, burst, styleOfFront()};
                 return KeyAnswer::hold;
             }

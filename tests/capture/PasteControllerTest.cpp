@@ -185,6 +185,22 @@ TEST_F(PasteControllerTest, ASecondPasteWaitsHeldUntilTheFirstWasAskedFor) {
     EXPECT_EQ(h.keyboard.strayResolutions(), 0);
 }
 
+TEST_F(PasteControllerTest, APasteKeyAfterOneTheTapHadToLetGoWaitsInItsPlace) {
+    queueItems("first\nsecond");
+    h.pasteController.setPublishWrites([] { return true; });
+    h.keyboard.press(Key::v, command);
+    h.keyboard.press(Key::v, command);
+    h.keyboard.simulateWatchdogRelease();  // held too long: it pasted what was there
+    ASSERT_EQ(delivered(), 2u);
+    h.keyboard.press(Key::v, command);
+    EXPECT_TRUE(h.keyboard.held().has_value());
+    EXPECT_TRUE(h.keyboard.swallowed().empty());
+    h.pasteController.pasteDelivered();
+    EXPECT_EQ(clipboardText(h.pasteboard), "second");
+    EXPECT_EQ(delivered(), 3u);
+    EXPECT_EQ(h.keyboard.strayResolutions(), 0);
+}
+
 TEST_F(PasteControllerTest, KeysPressedWhileAPasteIsHeldWaitInOrder) {
     queueItems("first\nsecond");
     h.keyboard.press(Key::v, command);
