@@ -117,7 +117,9 @@ class KeyboardTap {
     /// application as typed): nothing may be done for it then.
     [[nodiscard]] virtual bool isHeld(std::uint64_t serial) = 0;
     /// The longest the handler keeps a key with `hold` on purpose (a paste waiting for the one
-    /// before): whatever frees the keyboard from a stuck handler waits that much longer.
+    /// before): whatever frees the keyboard from a stuck handler waits that much longer. A tap
+    /// may still let a held key go sooner (on X11, before the server would repeat it): it then
+    /// reaches the application as typed, and `isHeld` says so.
     virtual void setLongestHold(std::chrono::milliseconds longest) { (void)longest; }
     /// Delivers a paste keystroke of our own, V with exactly `modifiers` (Command: Ctrl+V; a
     /// terminal's Ctrl+Shift+V), marked `synthetic`, once the user has let go of V.
