@@ -4,13 +4,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,12 +35,30 @@ std::string makeDirectory(const char* pattern) {
 }
 
 /// The socket sway made in `directory`, once it has.
+/// The socket file exists once bound, a moment before it listens: on a loaded machine a
+/// client may come in between and be refused.
+bool accepts(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    address.sun_family = AF_UNIX;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected =
+        fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return connected;
+}
+
 std::string findSocket(const std::string& directory) {
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(directory, ignored)) {
         const std::string name = entry.path().filename();
         if (name.rfind("wayland-", 0) == 0 && name.find(".lock") == std::string::npos &&
-            entry.is_socket(ignored)) {
+            entry.is_socket(ignored) && accepts(entry.path())) {
             return entry.path();
         }
     }
