@@ -87,8 +87,7 @@ bool GnomeShellServer::start(const std::string& extension, const std::string& tr
     // A session bus the tests reach too: remote-desktop typing, and Tovra's command line.
     sessionBus_ = spawnServerGroup({"dbus-daemon", "--session", "--nofork",
                                     "--address=unix:path=" + (root / "session_bus").string()});
-    for (int waited = 0; waited < 10000 && !fs::exists(root / "session_bus", failed);
-         waited += 20) {
+    for (int waited = 0; waited < 10000 && !listensAt(root / "session_bus"); waited += 20) {
         usleep(20'000);
     }
     const std::string home = (root / "home").string();
@@ -104,10 +103,10 @@ bool GnomeShellServer::start(const std::string& extension, const std::string& tr
         return false;
     }
     // Before any event loop exists: a plain wait.
-    for (int waited = 0; waited < 30000 && !fs::exists(bridgeSocket(), failed); waited += 50) {
+    for (int waited = 0; waited < 30000 && !listensAt(bridgeSocket()); waited += 50) {
         usleep(50'000);
     }
-    if (!fs::exists(bridgeSocket(), failed)) {
+    if (!listensAt(bridgeSocket())) {
         stop();
         error = "the shell started no bridge (TOVRA_TEST_STDERR=1 shows why)";
         return false;
@@ -131,12 +130,7 @@ std::string GnomeShellServer::bridgeSocket() const {
 
 void GnomeShellServer::stop() {
     for (pid_t* pid : {&shell_, &sessionBus_, &systemBus_}) {
-        if (*pid > 0) {
-            kill(-*pid, SIGTERM);
-            int status = 0;
-            waitpid(*pid, &status, 0);
-            *pid = -1;
-        }
+        stopServerGroup(*pid);
     }
     if (!directory_.empty()) {
         std::error_code ignored;

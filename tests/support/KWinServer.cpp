@@ -98,7 +98,7 @@ bool KWinServer::start(const std::vector<std::string>& trustedPrograms, std::str
     }
     const std::string socket = home + "/run/kwin";
     // Before any event loop exists: a plain wait.
-    for (int waited = 0; waited < 20000 && !fs::exists(socket, failed); waited += 20) {
+    for (int waited = 0; waited < 20000 && !listensAt(socket); waited += 20) {
         usleep(20'000);
     }
     setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
@@ -132,12 +132,7 @@ pid_t KWinServer::focusedProcess() {
 void KWinServer::stop() {
     windows_.reset();
     connection_.reset();
-    if (pid_ > 0) {
-        kill(-pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
+    stopServerGroup(pid_);
     if (!directory_.empty()) {
         std::error_code ignored;
         fs::remove_all(directory_, ignored);

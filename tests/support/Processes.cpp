@@ -2,12 +2,16 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -119,10 +123,6 @@ int runDetaching(const std::vector<std::string>& args, const std::string& input)
     return run(args, input, false).exitCode;
 }
 
-}  // namespace tovra::test
-
-namespace tovra::test {
-
 int spawnServerGroup(const std::vector<std::string>& argv) {
     SpawnArguments spawn(argv);
     posix_spawn_file_actions_t actions;
@@ -144,6 +144,39 @@ int spawnServerGroup(const std::vector<std::string>& argv) {
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
+}
+
+void stopServerGroup(int& pid) {
+    if (pid <= 0) {
+        return;
+    }
+    kill(-pid, SIGTERM);
+    int status = 0;
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 20) {
+        if (waited >= 5000) {
+            kill(-pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        usleep(20'000);
+    }
+    pid = -1;
+}
+
+bool listensAt(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    address.sun_family = AF_UNIX;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected =
+        fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return connected;
 }
 
 }  // namespace tovra::test

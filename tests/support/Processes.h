@@ -27,6 +27,13 @@ int runDetaching(const std::vector<std::string>& argv, const std::string& input)
 /// Starts a server (a compositor, a bus) in a process group of its own, so stopping the group
 /// stops its helpers too; its output is silenced unless TOVRA_TEST_STDERR is set. -1 on failure.
 int spawnServerGroup(const std::vector<std::string>& argv);
+/// Ends a group `spawnServerGroup` started and waits for its leader; a group still there after
+/// five seconds is killed, so no teardown hangs. Sets `pid` to -1.
+void stopServerGroup(int& pid);
+
+/// Whether a server listens on the Unix socket at `path`. Its file exists once bound, a moment
+/// before it listens: a client that came in between would be refused.
+bool listensAt(const std::string& path);
 
 /// Turns the test's event loops (its `TestEventLoop`s, else Qt's) until `done` is true or
 /// `timeoutMs` passes; returns `done()`.

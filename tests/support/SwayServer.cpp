@@ -1,27 +1,19 @@
 #include "SwayServer.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "Processes.h"
-
-extern char** environ;
 
 namespace tovra::test {
 
@@ -34,31 +26,13 @@ std::string makeDirectory(const char* pattern) {
     return mkdtemp(path.data()) != nullptr ? path : std::string();
 }
 
-/// The socket sway made in `directory`, once it has.
-/// The socket file exists once bound, a moment before it listens: on a loaded machine a
-/// client may come in between and be refused.
-bool accepts(const std::string& path) {
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) {
-        return false;
-    }
-    address.sun_family = AF_UNIX;
-    std::copy(path.begin(), path.end(), address.sun_path);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool connected =
-        fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0) {
-        close(fd);
-    }
-    return connected;
-}
-
+/// The socket sway made in `directory`, once it listens.
 std::string findSocket(const std::string& directory) {
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(directory, ignored)) {
         const std::string name = entry.path().filename();
         if (name.rfind("wayland-", 0) == 0 && name.find(".lock") == std::string::npos &&
-            entry.is_socket(ignored) && accepts(entry.path())) {
+            entry.is_socket(ignored) && listensAt(entry.path())) {
             return entry.path();
         }
     }
@@ -95,19 +69,8 @@ bool SwayServer::start(std::string& error) {
                              "XDG_RUNTIME_DIR=" + serverDirectory_, "HOME=" + serverDirectory_,
                              "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
                              "WLR_RENDERER=pixman", "sway", "-c", config});
-    SpawnArguments spawn(args);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (std::getenv("TOVRA_TEST_STDERR") == nullptr) {
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
-    const int spawned =
-        posix_spawnp(&pid_, "setpriv", &actions, nullptr, spawn.argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        pid_ = -1;
+    pid_ = spawnServerGroup(args);
+    if (pid_ < 0) {
         error = "cannot start sway (is the sway package installed?)";
         return false;
     }
@@ -196,12 +159,7 @@ pid_t SwayServer::focusedProcess() const {
 }
 
 void SwayServer::stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
+    stopServerGroup(pid_);
     std::error_code ignored;
     for (std::string* directory : {&serverDirectory_, &clientDirectory_}) {
         if (!directory->empty()) {
