@@ -156,7 +156,7 @@ var createBridge = function (deps, trustedProgram) {
 
     // The device our keyboard types on is known once the seat adds it: other virtual
     // keyboards (remote desktop) are the user's.
-    const seat = Clutter.get_default_backend().get_default_seat();
+    const seat = deps.seat ?? Clutter.get_default_backend().get_default_seat();
     let ownDevice = null;
     const deviceHandler = seat.connect('device-added', (_seat, device) => {
         if (ownDevice === null && device.get_device_type() === Clutter.InputDeviceType.KEYBOARD_DEVICE &&
