@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BackgroundProcess.h"
+#include "NativeTargets.h"
 #include "Processes.h"
 #include "SeededConfiguration.h"
 #include "SessionBus.h"
@@ -27,21 +28,6 @@ inline void settle(int milliseconds) {
 inline std::string clipboard() {
     const auto result = runCommand({"wl-paste", "--no-newline"});
     return result.exitCode == 0 ? result.output : "<none>";
-}
-
-/// A window running natively on the compositor that prints its text as it changes.
-struct Target {
-    std::string name;
-    std::vector<std::string> argv;
-};
-
-inline std::vector<Target> toolkitTargets() {
-    const std::string gtk = TOVRA_GTK_TARGET;
-    return {
-        {"GTK 3", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "3", "entry"}},
-        {"GTK 4", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "4", "entry"}},
-        {"Qt 6", {"env", "QT_QPA_PLATFORM=wayland", TOVRA_PASTE_TARGET}},
-    };
 }
 
 /// The process whose window has the keyboard focus, or -1: each compositor's tests tell.
@@ -86,11 +72,7 @@ class TovraOnWayland : public ::testing::Test {
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         return runCommand(argv);
     }
-    static int items() {
-        const std::string status = command({"status"}).output;
-        const auto at = status.find("items: ");
-        return at == std::string::npos ? -1 : std::stoi(status.substr(at + 7));
-    }
+    static int items() { return queuedItems(); }
     /// Another client's copy, captured once the queue holds `expected` items.
     static void copy(const std::string& text, int expected) {
         ASSERT_EQ(runDetaching({"wl-copy", "--", text}, {}), 0);

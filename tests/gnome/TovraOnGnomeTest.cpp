@@ -27,6 +27,7 @@
 #include "GnomeShellServer.h"
 #include "Processes.h"
 #include "ServerTestMain.h"
+#include "tests/e2e/NativeTargets.h"
 #include "tests/e2e/SeededConfiguration.h"
 
 extern char** environ;
@@ -103,19 +104,7 @@ class Typist {
     bool ready_ = false;
 };
 
-struct Toolkit {
-    std::string name;
-    std::vector<std::string> argv;
-};
-
-std::vector<Toolkit> toolkits() {
-    const std::string gtk = TOVRA_GTK_TARGET;
-    return {
-        {"GTK 3", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "3", "entry"}},
-        {"GTK 4", {"env", "GDK_BACKEND=wayland", "/usr/bin/python3", gtk, "4", "entry"}},
-        {"Qt 6", {"env", "QT_QPA_PLATFORM=wayland", TOVRA_PASTE_TARGET}},
-    };
-}
+using Toolkit = Target;
 
 /// One window of a toolkit that prints its text on every change, as JSON.
 class Window {
@@ -205,11 +194,7 @@ class TovraOnGnome : public ::testing::Test {
             std::vector<std::string>{"env", "QT_QPA_PLATFORM=offscreen", TOVRA_BINARY});
         ASSERT_TRUE(waitUntil([&] { return items() == 0; }, 10000));
     }
-    static int items() {
-        const std::string status = runCommand({TOVRA_BINARY, "status"}).output;
-        const auto at = status.find("items: ");
-        return at == std::string::npos ? -1 : std::stoi(status.substr(at + 7));
-    }
+    static int items() { return queuedItems(); }
 
     /// A new window of `toolkit`, once it has the keyboard: what is typed shows there.
     std::unique_ptr<Window> open(const Toolkit& toolkit) {
@@ -272,7 +257,7 @@ class TovraOnGnome : public ::testing::Test {
 TEST_F(TovraOnGnome, CopiesInEachToolkitAreQueuedInOrderAndCtrlVPastesTheNextIntoEach) {
     launchTovra();
     int expected = 0;
-    for (const Toolkit& toolkit : toolkits()) {
+    for (const Toolkit& toolkit : toolkitTargets()) {
         auto window = open(toolkit);
         copyIn(*window, "from" + std::to_string(expected));
         ++expected;
@@ -280,7 +265,7 @@ TEST_F(TovraOnGnome, CopiesInEachToolkitAreQueuedInOrderAndCtrlVPastesTheNextInt
             << toolkit.name << ": " << items() << " items";
     }
     int next = 0;
-    for (const Toolkit& toolkit : toolkits()) {
+    for (const Toolkit& toolkit : toolkitTargets()) {
         auto window = open(toolkit);
         // Keys held as long as a person holds them: the paste is typed while V is still down.
         pasteIn("held ctrl v");
@@ -293,14 +278,14 @@ TEST_F(TovraOnGnome, CopiesInEachToolkitAreQueuedInOrderAndCtrlVPastesTheNextInt
 TEST_F(TovraOnGnome, CtrlShiftVPastesTheStackAndKillingTovraGivesTheKeysBack) {
     launchTovra();
     {
-        auto window = open(toolkits()[0]);
+        auto window = open(toolkitTargets()[0]);
         queueOneAndTwo(*window);
         pasteIn("held ctrl shift v");
         EXPECT_TRUE(window->shows("one\\ttwo")) << window->output();  // joined by a tab
     }
     tovra->stop();
     // Tovra gone: Ctrl+V is the application's again, and the shell runs on.
-    auto window = open(toolkits()[1]);
+    auto window = open(toolkitTargets()[1]);
     copyIn(*window, "plain");
     pasteIn();
     pasteIn();
@@ -316,7 +301,7 @@ TEST_F(TovraOnGnome, AShortcutTheUserChoseIsTheOneTheShellGivesTovra) {
     settings.write("[shortcuts]\nburst-paste=Ctrl+Alt+B\n");
     settings.close();
     launchTovra();
-    auto window = open(toolkits()[0]);
+    auto window = open(toolkitTargets()[0]);
     queueOneAndTwo(*window);
     pasteIn("held ctrl alt b");
     EXPECT_TRUE(window->shows("one\\ttwo")) << window->output();
@@ -328,14 +313,14 @@ TEST_F(TovraOnGnome, TovraTakesUpAgainWhenTheExtensionIsTurnedOffAndOn) {
     ASSERT_TRUE(turnExtension("Disable"));
     {
         // Meanwhile Ctrl+V is the application's own.
-        auto window = open(toolkits()[0]);
+        auto window = open(toolkitTargets()[0]);
         copyIn(*window, "meanwhile");
         pasteIn();
         pasteIn();
         EXPECT_TRUE(window->shows("meanwhile")) << window->output();
     }
     ASSERT_TRUE(turnExtension("Enable"));
-    auto window = open(toolkits()[0]);
+    auto window = open(toolkitTargets()[0]);
     // Tovra knocks again within seconds; the copy before it was back is not in the queue.
     ASSERT_TRUE(waitUntil(
         [&] {
@@ -352,12 +337,12 @@ TEST_F(TovraOnGnome, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
     launchTovra();
     // Each paste lands in a window of its own: a window's text tells nothing apart otherwise.
     const auto copyInNewWindow = [&](const std::string& text, int expected) {
-        auto window = open(toolkits()[0]);
+        auto window = open(toolkitTargets()[0]);
         copyIn(*window, text);
         ASSERT_TRUE(waitUntil([&] { return items() == expected; }, 5000)) << text;
     };
     const auto pasteInNewWindow = [&] {
-        auto window = open(toolkits()[0]);
+        auto window = open(toolkitTargets()[0]);
         pasteIn();
         return window;
     };
@@ -372,7 +357,7 @@ TEST_F(TovraOnGnome, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
     ASSERT_TRUE(pasteInNewWindow()->shows("two"));
     ASSERT_EQ(runCommand({TOVRA_BINARY, "quit"}).exitCode, 0);
     ASSERT_TRUE(tovra->waitForExit(10000));
-    auto window = open(toolkits()[0]);
+    auto window = open(toolkitTargets()[0]);
     ASSERT_TRUE(keys.type("text x"));
     ASSERT_TRUE(window->shows("x"));
     pasteIn();
@@ -383,7 +368,7 @@ TEST_F(TovraOnGnome, SwitchingOffOrQuittingWipesWhatTovraStagedAndOnlyThat) {
 TEST_F(TovraOnGnome, ATerminalGetsTheNextItemOnItsOwnPasteKey) {
     launchTovra();
     {
-        auto window = open(toolkits()[0]);
+        auto window = open(toolkitTargets()[0]);
         copyIn(*window, "into the terminal");
         ASSERT_TRUE(waitUntil([&] { return items() == 1; }, 5000));
     }
@@ -396,7 +381,7 @@ TEST_F(TovraOnGnome, ATerminalGetsTheNextItemOnItsOwnPasteKey) {
 
 TEST_F(TovraOnGnome, WithoutTovraCtrlShiftVPastesTheClipboardInATerminal) {
     // The window stays: it owns the copy, and may take its Ctrl+C only after it was typed.
-    auto window = open(toolkits()[0]);
+    auto window = open(toolkitTargets()[0]);
     copyIn(*window, "probe");
     Terminal terminal(keys);
     ASSERT_TRUE(terminal.isReady()) << "the terminal never took the keyboard";
@@ -405,7 +390,7 @@ TEST_F(TovraOnGnome, WithoutTovraCtrlShiftVPastesTheClipboardInATerminal) {
 }
 
 TEST_F(TovraOnGnome, WithoutTovraACopyAndCtrlVPasteInEveryToolkit) {
-    for (const Toolkit& toolkit : toolkits()) {
+    for (const Toolkit& toolkit : toolkitTargets()) {
         auto window = open(toolkit);
         copyIn(*window, "probe");
         ASSERT_TRUE(keys.type("ctrl a"));

@@ -108,7 +108,11 @@ TEST(HostileOwners, CostABoundedWaitAndNeverStopUsReadingTheNextCopy) {
         RogueOwner::Behaviour behaviour;
         std::optional<std::string> text;
     };
+    // Without a deadline for each step, each of these reads would never end.
     const std::vector<Case> cases{
+        {RogueOwner::Behaviour::silent, std::nullopt},
+        {RogueOwner::Behaviour::wrongFormat, std::nullopt},
+        {RogueOwner::Behaviour::diesInIncrementalTransfer, std::nullopt},
         // The text target is beyond what we read of the list: asked for all the same.
         {RogueOwner::Behaviour::hundredThousandTargets, "first"},
         {RogueOwner::Behaviour::endlessIncrementalTransfer, std::nullopt},
@@ -121,6 +125,9 @@ TEST(HostileOwners, CostABoundedWaitAndNeverStopUsReadingTheNextCopy) {
         ASSERT_TRUE(us.waitForChangeAfter(before, 10000));
         const auto text = us.pasteboard->string();
         EXPECT_EQ(text ? std::optional<std::string>(text->view()) : std::nullopt, c.text);
+        if (!c.text) {
+            EXPECT_EQ(us.pasteboard->data(pasteboardType::string), std::nullopt);
+        }
 
         if (c.behaviour == RogueOwner::Behaviour::endlessIncrementalTransfer) {
             // Whatever it still sends is refused for a while, then it is left waiting: no chunk
