@@ -10,17 +10,6 @@
 namespace tovra {
 namespace {
 
-TEST(StackStore, StartsWithThreeEmptyFifoStacksAndTheFirstActive) {
-    SmartModeEngine engine;
-    StackStore store(StackStore::applicationStackCount, engine);
-    ASSERT_EQ(store.count(), 3u);
-    EXPECT_EQ(store.activeIndex(), 0);
-    for (std::size_t i = 0; i < store.count(); ++i) {
-        EXPECT_TRUE(store.queue(i).isEmpty());
-        EXPECT_EQ(store.queue(i).mode(), QueueMode::fifo);
-    }
-}
-
 TEST(StackStore, SelectsOnlyTheFirstThreeExistingStacks) {
     SmartModeEngine engine;
     StackStore store(5, engine);
