@@ -189,7 +189,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
         request.owner == window_ && request.selection == atoms_.clipboard && contents &&
         (request.time == XCB_CURRENT_TIME || !x11::isEarlier(request.time, acceptFrom));
     if (!valid) {
-        notify(request, XCB_ATOM_NONE);
+        answer(connection_.get(), request, XCB_ATOM_NONE);
         return;
     }
     // Told only once some of the contents went out: an application that first asks for a
@@ -204,7 +204,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     const xcb_atom_t property =
         request.property == XCB_ATOM_NONE ? request.target : request.property;
     if (request.target != atoms_.multiple) {
-        notify(request,
+        answer(connection_.get(), request,
                convert(request.requestor, request.target, property, contents, ownTime, servedData)
                    ? property
                    : xcb_atom_t{XCB_ATOM_NONE});
@@ -212,7 +212,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
         return;
     }
     if (request.property == XCB_ATOM_NONE) {
-        notify(request, XCB_ATOM_NONE);
+        answer(connection_.get(), request, XCB_ATOM_NONE);
         return;
     }
     XcbReply<xcb_get_property_reply_t> reply(
@@ -221,7 +221,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
                                nullptr));
     if (!reply || reply->format != 32) {
-        notify(request, XCB_ATOM_NONE);
+        answer(connection_.get(), request, XCB_ATOM_NONE);
         return;
     }
     const auto* begin = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
@@ -233,7 +233,7 @@ void X11SelectionOwner::onRequest(const xcb_selection_request_event_t& request) 
     }
     xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, request.requestor, property,
                         reply->type, 32, static_cast<std::uint32_t>(pairs.size()), pairs.data());
-    notify(request, property);
+    answer(connection_.get(), request, property);
     tellServed();
 }
 
@@ -364,7 +364,8 @@ void X11SelectionOwner::endTransfers(const Ends& ends) {
     }
 }
 
-void X11SelectionOwner::notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
+void X11SelectionOwner::answer(xcb_connection_t* connection,
+                               const xcb_selection_request_event_t& request, xcb_atom_t property) {
     xcb_selection_notify_event_t event{};
     event.response_type = XCB_SELECTION_NOTIFY;
     event.time = request.time;
@@ -372,9 +373,9 @@ void X11SelectionOwner::notify(const xcb_selection_request_event_t& request, xcb
     event.selection = request.selection;
     event.target = request.target;
     event.property = property;
-    xcb_send_event(connection_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+    xcb_send_event(connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(connection_.get());
+    xcb_flush(connection);
 }
 
 }  // namespace tovra

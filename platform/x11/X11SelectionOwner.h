@@ -71,6 +71,10 @@ class X11SelectionOwner {
     /// How often the serving thread woke up.
     [[nodiscard]] int wakeUps() const { return thread_ ? thread_->wakeUps() : 0; }
 
+    /// Tells the client behind `request` that its answer is in `property` (none: refused).
+    static void answer(xcb_connection_t* connection, const xcb_selection_request_event_t& request,
+                       xcb_atom_t property);
+
   private:
     /// Interned before the thread starts and never changed: both threads read them freely.
     struct Atoms {
@@ -91,7 +95,6 @@ class X11SelectionOwner {
     std::shared_ptr<const Bytes> latin1Text(const std::shared_ptr<const Contents>& contents,
                                             const Bytes& utf8);
     void continueTransfer(xcb_window_t window, xcb_atom_t property);
-    void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
     /// After each wake-up: drops wiped and stale transfers; when to look again.
     std::optional<X11EventThread::Clock::time_point> afterWake();
     /// Ends the transfers `ends` picks, on the serving thread.

@@ -12,6 +12,7 @@
 
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventThread.h"
+#include "platform/x11/X11SelectionOwner.h"
 
 namespace tovra::test {
 
@@ -86,16 +87,7 @@ class ForeignCopy {
         } else {
             served = false;
         }
-        xcb_selection_notify_event_t notify{};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request.time;
-        notify.requestor = request.requestor;
-        notify.selection = request.selection;
-        notify.target = request.target;
-        notify.property = served ? property : xcb_atom_t{XCB_ATOM_NONE};
-        xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                       reinterpret_cast<const char*>(&notify));
-        connection_->flush();
+        X11SelectionOwner::answer(c, request, served ? property : xcb_atom_t{XCB_ATOM_NONE});
     }
 
     std::string text_;

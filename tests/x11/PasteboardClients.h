@@ -4,15 +4,18 @@
 #include <xcb/xcb.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "FocusedWindow.h"
 #include "Processes.h"
 #include "RepeatedText.h"
 #include "TestEventLoop.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HelperWindow.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11SelectionOwner.h"
 
 // Both ends of the clipboard for the pasteboard's tests: our pasteboard on a connection of its
 // own, and other clients (xclip, or raw ones that misbehave).
@@ -190,15 +193,7 @@ class RogueOwner {
             property_ = request.property;
             target_ = request.target;
         }
-        xcb_selection_notify_event_t notify{};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request.time;
-        notify.requestor = request.requestor;
-        notify.selection = request.selection;
-        notify.target = request.target;
-        notify.property = request.property;
-        xcb_send_event(c, 0, request.requestor, 0, reinterpret_cast<const char*>(&notify));
-        connection_->flush();
+        X11SelectionOwner::answer(c, request, request.property);
         ++answered_;
         if (!incremental || request.target == connection_->atom("TARGETS")) {
             return;
@@ -241,6 +236,111 @@ class RogueOwner {
     xcb_atom_t property_ = XCB_ATOM_NONE;
     xcb_atom_t target_ = XCB_ATOM_NONE;
     int chunksSent_ = 0;
+};
+
+/// Asks for the clipboard on a connection of its own and takes (or does not take) what comes:
+/// from a window of its own, or from a mapped one holding the focus, as the application a paste
+/// key was typed in.
+class Requestor {
+  public:
+    explicit Requestor(bool focused = false) {
+        std::string error;
+        connection_ = X11Connection::open(nullptr, error);
+        EXPECT_NE(connection_, nullptr) << error;
+        if (focused) {
+            window_ = mapFocusedWindow(*connection_, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        } else {
+            helper_ = connection_->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
+            window_ = *helper_;
+        }
+        connection_->attach(queue_);
+        subscription_ = connection_->subscribe([this](const xcb_generic_event_t& event) {
+            const auto type = event.response_type & 0x7F;
+            if (type == XCB_SELECTION_NOTIFY) {
+                const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(event);
+                answers_.push_back(notify.property);
+            } else if (type == XCB_PROPERTY_NOTIFY) {
+                const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+                if (property.state == XCB_PROPERTY_NEW_VALUE) {
+                    ++newValues_;
+                }
+            }
+        });
+    }
+
+    xcb_connection_t* c() { return connection_->get(); }
+    xcb_window_t window() const { return window_; }
+    xcb_atom_t atom(std::string_view name) { return connection_->atom(name); }
+
+    /// Converts the clipboard to `target` into `property` as of `time` and waits for the
+    /// answer: the property named in the notice (None when refused), or nothing when none came.
+    std::optional<xcb_atom_t> ask(xcb_atom_t target, xcb_atom_t property,
+                                  xcb_timestamp_t time = XCB_CURRENT_TIME) {
+        const std::size_t before = answers_.size();
+        xcb_convert_selection(c(), window_, atom("CLIPBOARD"), target, property, time);
+        connection_->flush();
+        if (!waitUntil([&] { return answers_.size() > before; }, 10000)) {
+            return std::nullopt;
+        }
+        return answers_[before];
+    }
+
+    /// The property's bytes; `type` gets its type.
+    std::string read(xcb_atom_t property, xcb_atom_t* type = nullptr) {
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            c(), xcb_get_property(c(), 0, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 24),
+            nullptr));
+        if (!reply) {
+            return {};
+        }
+        if (type != nullptr) {
+            *type = reply->type;
+        }
+        // The value's length is in bytes whatever its format.
+        return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                           static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+    }
+
+    /// Takes `count` chunks of an INCR transfer into `property`, as a requestor does.
+    void takeChunks(xcb_atom_t property, int count) {
+        for (int i = 0; i < count; ++i) {
+            const int before = newValues_;
+            xcb_delete_property(c(), window_, property);
+            connection_->flush();
+            ASSERT_TRUE(waitUntil([&] { return newValues_ > before; }, 3000));
+        }
+    }
+
+    /// The clipboard's text as a toolkit asks for it on a paste key, stamped with `time`;
+    /// nothing when refused.
+    std::optional<std::string> paste(const char* target = "UTF8_STRING",
+                                     xcb_timestamp_t time = XCB_CURRENT_TIME) {
+        const xcb_atom_t property = atom("_TEST_PASTE");
+        const auto answered = ask(atom(target), property, time);
+        if (!answered || *answered == XCB_ATOM_NONE) {
+            return std::nullopt;
+        }
+        std::string text = read(property);
+        xcb_delete_property(c(), window_, property);
+        connection_->flush();
+        return text;
+    }
+
+    /// Disconnects at once, whatever it was in the middle of.
+    void die() {
+        subscription_.cancel();
+        helper_.reset();
+        connection_.reset();
+    }
+
+  private:
+    test::TestEventLoop queue_;
+    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11HelperWindow> helper_;
+    xcb_window_t window_ = XCB_WINDOW_NONE;
+    TaskHandle subscription_;
+    std::vector<xcb_atom_t> answers_;
+    int newValues_ = 0;
 };
 
 }  // namespace tovra::test

@@ -244,55 +244,13 @@ bool nothingOnTheClipboard() {
     return pasted.exitCode != 0 || pasted.output.empty();
 }
 
-/// Asks for the clipboard's text from `window` as a toolkit does for a paste key: stamped with a
-/// time.
-std::optional<std::string> requestTextFrom(X11Connection& requestor, xcb_window_t window,
-                                           xcb_timestamp_t time,
-                                           const char* target = "UTF8_STRING") {
-    xcb_connection_t* c = requestor.get();
-    const xcb_atom_t property = requestor.atom("_TEST_PASTE");
-    xcb_convert_selection(c, window, requestor.atom("CLIPBOARD"), requestor.atom(target), property,
-                          time);
-    requestor.flush();
-    std::optional<xcb_atom_t> answered;
-    waitUntil([&] {
-        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
-            if ((event->response_type & 0x7F) == XCB_SELECTION_NOTIFY) {
-                answered = reinterpret_cast<xcb_selection_notify_event_t*>(event.get())->property;
-            }
-        }
-        return answered.has_value();
-    });
-    if (!answered || *answered == XCB_ATOM_NONE) {
-        return std::nullopt;
-    }
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
-    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                       static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
-}
-
 std::optional<std::string> requestTextAt(xcb_timestamp_t time) {
-    std::string error;
-    const auto requestor = X11Connection::open(nullptr, error);
-    const auto window = requestor->createHelperWindow(XCB_EVENT_MASK_PROPERTY_CHANGE);
-    return requestTextFrom(*requestor, *window, time);
+    return test::Requestor().paste("UTF8_STRING", time);
 }
 
 /// An application with a mapped window that holds the input focus: the target of a paste.
-struct FocusedApplication {
-    FocusedApplication() {
-        std::string error;
-        connection = X11Connection::open(nullptr, error);
-        window = test::mapFocusedWindow(*connection, XCB_EVENT_MASK_PROPERTY_CHANGE);
-    }
-    ~FocusedApplication() { xcb_destroy_window(connection->get(), window); }
-    std::optional<std::string> paste(const char* target = "UTF8_STRING") {
-        return requestTextFrom(*connection, window, XCB_CURRENT_TIME, target);
-    }
-
-    std::unique_ptr<X11Connection> connection;
-    xcb_window_t window = XCB_WINDOW_NONE;
+struct FocusedApplication : test::Requestor {
+    FocusedApplication() : Requestor(true) {}
 };
 
 /// Records the outcomes a watch reports.
