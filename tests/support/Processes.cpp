@@ -150,9 +150,13 @@ void stopServerGroup(int& pid) {
     if (pid <= 0) {
         return;
     }
-    kill(-pid, SIGTERM);
     int status = 0;
     for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 20) {
+        // Again and again: an X server that hears TERM just before it sleeps only sets a flag
+        // and sleeps on (seen under load: Xvfb waiting out its ten-minute timer).
+        if (waited % 500 == 0) {
+            kill(-pid, SIGTERM);
+        }
         if (waited >= 5000) {
             kill(-pid, SIGKILL);
             waitpid(pid, &status, 0);

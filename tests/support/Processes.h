@@ -27,8 +27,9 @@ int runDetaching(const std::vector<std::string>& argv, const std::string& input)
 /// Starts a server (a compositor, a bus) in a process group of its own, so stopping the group
 /// stops its helpers too; its output is silenced unless TOVRA_TEST_STDERR is set. -1 on failure.
 int spawnServerGroup(const std::vector<std::string>& argv);
-/// Ends a group `spawnServerGroup` started and waits for its leader; a group still there after
-/// five seconds is killed, so no teardown hangs. Sets `pid` to -1.
+/// Ends a group `spawnServerGroup` (or a spawn of its own kind) started and waits for its
+/// leader; a group still there after five seconds is killed, so no teardown hangs. Sets `pid`
+/// to -1.
 void stopServerGroup(int& pid);
 
 /// Whether a server listens on the Unix socket at `path`. Its file exists once bound, a moment

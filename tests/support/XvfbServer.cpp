@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Processes.h"
+
 extern char** environ;
 
 namespace tovra::test {
@@ -38,7 +40,13 @@ bool XvfbServer::start(std::string& error) {
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&pid_, "setpriv", &actions, nullptr, argv.data(), environ);
+    // A process group of its own, so it can be ended as the other servers are.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    const int spawned = posix_spawnp(&pid_, "setpriv", &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     if (spawned != 0) {
@@ -70,12 +78,7 @@ bool XvfbServer::start(std::string& error) {
 }
 
 void XvfbServer::stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
+    stopServerGroup(pid_);
 }
 
 }  // namespace tovra::test
